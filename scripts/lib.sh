@@ -1,0 +1,114 @@
+# Shared by scripts/test, scripts/run and scripts/bench: install what is missing, build
+# the presets, and provide the X display, the sound sink and the Wine prefix.
+# Source it; it defines functions only.
+
+VOICE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+VOICE_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
+    g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+    xvfb xauth x11-utils xdotool imagemagick pulseaudio locales espeak-ng sox)
+VOICE_STARTED_PIDS=()
+
+voice_log() { printf '== %s\n' "$*" >&2; }
+
+voice_install_deps() {
+    local missing=() p
+    for p in "${VOICE_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    if ((${#missing[@]})); then
+        voice_log "installing ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo=sudo
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}" >/dev/null
+    fi
+    # Wine needs a generated Russian locale to give the program code page 1251 and
+    # Cyrillic file names.
+    if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
+        voice_log "generating ru_RU.UTF-8"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo=sudo
+        grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null ||
+            echo 'ru_RU.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+        $sudo locale-gen >/dev/null
+    fi
+}
+
+# voice_build PRESET [TARGET...]: configure once, then build.
+voice_build() {
+    local preset=$1
+    shift
+    local dir="$VOICE_ROOT/build/$preset"
+    [ -f "$dir/build.ninja" ] || cmake --preset "$preset" -S "$VOICE_ROOT" >/dev/null
+    if (($#)); then
+        cmake --build "$dir" --target "$@"
+    else
+        cmake --build "$dir"
+    fi
+}
+
+voice_wine_env() {
+    export WINEPREFIX="$VOICE_ROOT/build/windows/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export LC_ALL=ru_RU.UTF-8
+    export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/voice-runtime-$(id -u)}
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        voice_log "creating the Wine prefix"
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+}
+
+voice_start_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        return
+    fi
+    local n=91
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    VOICE_STARTED_PIDS+=($!)
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 50); do
+        xdpyinfo >/dev/null 2>&1 && return
+        sleep 0.1
+    done
+    voice_log "Xvfb did not start on $DISPLAY"
+    return 1
+}
+
+voice_start_sound() {
+    export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/voice-runtime-$(id -u)}
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    if pactl info >/dev/null 2>&1; then
+        return
+    fi
+    # A real-time null sink: MCI playback completes and notifies as on a sound card.
+    pulseaudio --daemonize=no --exit-idle-time=-1 -n \
+        --load="module-null-sink sink_name=null" \
+        --load="module-native-protocol-unix" >/dev/null 2>&1 &
+    VOICE_STARTED_PIDS+=($!)
+    local i
+    for i in $(seq 50); do
+        pactl info >/dev/null 2>&1 && return
+        sleep 0.1
+    done
+    voice_log "PulseAudio did not start"
+}
+
+# Stops only the services this script started.
+voice_stop_services() {
+    local pid
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+    for pid in "${VOICE_STARTED_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    VOICE_STARTED_PIDS=()
+}
