@@ -7,6 +7,9 @@ VOICE_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
     xvfb xauth x11-utils xdotool imagemagick pulseaudio locales espeak-ng sox)
 VOICE_STARTED_PIDS=()
+# Build trees live below this root (build/native, build/windows); override to keep
+# several work trees apart.
+VOICE_BUILD_ROOT=${VOICE_BUILD_ROOT:-$VOICE_ROOT/build}
 
 voice_log() { printf '== %s\n' "$*" >&2; }
 
@@ -40,8 +43,8 @@ voice_install_deps() {
 voice_build() {
     local preset=$1
     shift
-    local dir="$VOICE_ROOT/build/$preset"
-    [ -f "$dir/build.ninja" ] || cmake --preset "$preset" -S "$VOICE_ROOT" >/dev/null
+    local dir="$VOICE_BUILD_ROOT/$preset"
+    [ -f "$dir/build.ninja" ] || cmake --preset "$preset" -S "$VOICE_ROOT" -B "$dir" >/dev/null
     if (($#)); then
         cmake --build "$dir" --target "$@"
     else
@@ -50,7 +53,7 @@ voice_build() {
 }
 
 voice_wine_env() {
-    export WINEPREFIX="$VOICE_ROOT/build/windows/wineprefix"
+    export WINEPREFIX="$VOICE_BUILD_ROOT/windows/wineprefix"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export LC_ALL=ru_RU.UTF-8
@@ -101,6 +104,13 @@ voice_start_sound() {
         sleep 0.1
     done
     voice_log "PulseAudio did not start"
+}
+
+# voice_ctest PRESET [ctest options...]
+voice_ctest() {
+    local preset=$1
+    shift
+    ctest --test-dir "$VOICE_BUILD_ROOT/$preset" --output-on-failure "$@"
 }
 
 # Stops only the services this script started.
