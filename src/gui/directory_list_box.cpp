@@ -139,7 +139,8 @@ void DirectoryListBox::SetDirectory(std::wstring path) {
 void DirectoryListBox::SetDrive(wchar_t letter) {
     if (letter == 0 || ::towlower(letter) == ::towlower(Drive()))
         return;
-    SetDirectory(std::wstring{letter, L':'});
+    // Upper case, as the system shows drive letters, when it falls back to the root.
+    SetDirectory(std::wstring{static_cast<wchar_t>(::towupper(letter)), L':'});
 }
 
 void DirectoryListBox::OpenLine(int index) {
