@@ -2,8 +2,9 @@
 // The media player's way to the media control interface: winmm in the program, a
 // recording fake in tests.
 
-#include <mmsystem.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <mmsystem.h>
 
 #include <memory>
 #include <string>
