@@ -136,7 +136,8 @@ void TMediaPlayer::Open() {
     Send(MCI_WHERE, kWhereSource, &where);
     displaySize_ = {where.rc.right, where.rc.bottom};
     if (hasVideo_) {
-        SetDisplay(display_);
+        if (display_)
+            SetDisplay(display_);
         MCI_ANIM_RECT_PARMS destination{};
         destination.dwCallback = Callback();
         Send(MCI_WHERE, kWhereDestination, &destination);

@@ -32,6 +32,8 @@ public:
     // Creates the control as a child window (physical pixels); it then fits its width and
     // height to its visible buttons.
     void Create(HWND parent, UINT id, int x, int y, int width = 240, int height = 30);
+    bool Enabled() const { return ::IsWindowEnabled(Handle()) != FALSE; }
+    void SetEnabled(bool enabled) { ::EnableWindow(Handle(), enabled ? TRUE : FALSE); }
 
     // Events. OnClick gets doDefault true; setting it false suppresses the button's action
     // and OnPostClick. OnNotify follows every completion notification.
@@ -48,6 +50,9 @@ public:
     void SetShareable(bool shareable) { shareable_ = shareable; }
     bool AutoRewind() const { return autoRewind_; }
     void SetAutoRewind(bool autoRewind) { autoRewind_ = autoRewind; }
+    bool AutoOpen() const { return autoOpen_; }
+    // Takes effect at Create: the control then opens FileName by itself.
+    void SetAutoOpen(bool autoOpen) { autoOpen_ = autoOpen; }
     bool AutoEnable() const { return autoEnable_; }
     void SetAutoEnable(bool autoEnable);
     TButtonSet EnabledButtons() const { return enabledButtons_; }
@@ -164,6 +169,7 @@ private:
     bool shareable_ = false;
     bool autoRewind_ = true;
     bool autoEnable_ = true;
+    bool autoOpen_ = false;
     TButtonSet enabledButtons_ = TButtonSet::All();
     TButtonSet visibleButtons_ = TButtonSet::All();
     TButtonSet coloredButtons_ = TButtonSet::All();

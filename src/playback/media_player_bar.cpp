@@ -46,6 +46,8 @@ void TMediaPlayer::Create(HWND parent, UINT id, int x, int y, int width, int hei
     if (!Handle())
         throw AppError(L"Cannot create the media player");
     Layout();
+    if (autoOpen_)
+        Open();
 }
 
 void TMediaPlayer::LoadGlyphs() {
@@ -325,6 +327,7 @@ LRESULT TMediaPlayer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+    case WM_ENABLE:
         Repaint();
         return 0;
     case WM_GETDLGCODE:
