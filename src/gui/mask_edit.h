@@ -65,9 +65,9 @@ private:
     void ParseMask(std::wstring_view mask);
     std::wstring Fitted(std::wstring_view text) const;
     bool IsDigitColumn(int index) const;
-    int NextDigitColumn(int from) const;     // first digit column >= from, or Length()
+    int NextDigitColumn(int from) const;       // first digit column >= from, or Length()
     int PreviousDigitColumn(int before) const; // last digit column < before, or -1
-    int FirstBlankRequiredColumn() const;   // -1 when the text is complete
+    int FirstBlankRequiredColumn() const;      // -1 when the text is complete
 
     std::pair<int, int> Selection() const;
     void Highlight(int position);
@@ -76,7 +76,9 @@ private:
     void ApplyUserEdit(std::wstring text, int caret);
     bool BlankSelection(std::wstring& text, int& caret) const;
 
-    void TypeCharacter(wchar_t ch, bool quiet);
+    bool Put(wchar_t ch);
+    bool JumpPast(wchar_t ch);
+    void TypeCharacter(wchar_t ch);
     void Backspace();
     void Delete();
     void MoveLeft();
