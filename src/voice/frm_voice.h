@@ -8,6 +8,10 @@
 //   frm_voice_chooser.cpp   the channel path chooser
 //   frm_voice_playback.cpp  playback sequencing and the conversion into the playback file
 
+#include "catalogue/channel_dir_file.h"
+#include "catalogue/recording_search.h"
+#include "catalogue/sort_str.h"
+#include "conversion/file_handle_field.h"
 #include "gui/bit_btn.h"
 #include "gui/button.h"
 #include "gui/check_box.h"
@@ -22,6 +26,7 @@
 #include "gui/timer.h"
 #include "gui/track_bar.h"
 #include "platform/unique_handle.h"
+#include "playback/media_player.h"
 #include "voice/pending_controls.h"
 
 #include <cstdint>
