@@ -20,14 +20,17 @@
 #include "gui/group_box.h"
 #include "gui/label.h"
 #include "gui/list_box.h"
+#include "gui/mask_edit.h"
 #include "gui/panel.h"
 #include "gui/radio_group.h"
 #include "gui/static_text.h"
 #include "gui/timer.h"
 #include "gui/track_bar.h"
+#include "gui/up_down.h"
 #include "platform/unique_handle.h"
 #include "playback/media_player.h"
 #include "voice/pending_controls.h"
+#include "voice/time_fields.h"
 
 #include <cstdint>
 #include <map>

@@ -3,53 +3,6 @@
 // the window builds and runs meanwhile. Each block disappears with the arrival of the real
 // header; the window is written against the real interfaces.
 
-#if __has_include("gui/mask_edit.h")
-#include "gui/mask_edit.h"
-#include "gui/up_down.h"
-#include "voice/time_fields.h"
-#else
-#include "gui/control.h"
-#include <functional>
-#include <string>
-#include <string_view>
-namespace voice::gui {
-enum class UpDownButton { Up, Down };
-class MaskEdit : public Control {
-public:
-    void Create(HWND parent, UINT id, int x, int y, int width, int height,
-                std::wstring_view = L"!90:00:00;1; ") {
-        Attach(::CreateWindowExW(
-            WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_DISABLED, x, y, width,
-            height, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr));
-    }
-    std::wstring Text() const { return text_; }
-    void SetText(std::wstring_view text) {
-        text_ = text;
-        ::SetWindowTextW(Handle(), text_.c_str());
-    }
-    int CaretPosition() const { return 0; }
-    void SetCaretPosition(int) {}
-    void SetBackground(COLORREF) {}
-
-private:
-    std::wstring text_;
-};
-class UpDown : public Control {
-public:
-    void Create(HWND parent, UINT id, int x, int y, int width, int height) {
-        Attach(::CreateWindowExW(
-            0, L"msctls_updown32", L"", WS_CHILD | WS_VISIBLE | WS_DISABLED, x, y, width, height,
-            parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr));
-    }
-    int Increment() const noexcept { return 1; }
-    std::function<void(UpDownButton)> OnClick;
-};
-} // namespace voice::gui
-namespace voice {
-template <typename F, typename A> void IncTimeField(gui::UpDownButton, F&, const A&) {}
-} // namespace voice
-#endif
-
 #if __has_include("gui/drive_combo_box.h")
 #include "gui/directory_list_box.h"
 #include "gui/drive_combo_box.h"
