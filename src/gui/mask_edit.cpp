@@ -250,11 +250,9 @@ void MaskEdit::Delete() {
 }
 
 void MaskEdit::MoveLeft() {
-    const int previous = PreviousDigitColumn(CaretPosition());
-    if (previous >= 0)
-        Highlight(previous);
-    else
-        NormaliseSelection();
+    const int caret = CaretPosition();
+    const int previous = PreviousDigitColumn(caret);
+    Highlight(previous >= 0 ? previous : caret);
 }
 
 void MaskEdit::MoveRight() {
@@ -448,15 +446,9 @@ LRESULT MaskEdit::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CUT:
         CutToClipboard();
         return 0;
-    case WM_CLEAR: {
-        std::wstring text = text_;
-        int caret = CaretPosition();
-        if (BlankSelection(text, caret))
-            ApplyUserEdit(std::move(text), caret);
-        else
-            Delete();
+    case WM_CLEAR:
+        Delete();
         return 0;
-    }
     case WM_UNDO:
     case EM_UNDO:
         return FALSE;

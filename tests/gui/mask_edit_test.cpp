@@ -30,30 +30,16 @@ constexpr wchar_t kEnter = L'\r';
 constexpr wchar_t kEscape = 0x1B;
 
 UINT VirtualKeyOf(wchar_t key) {
-    switch (key) {
-    case kLeft:
-        return VK_LEFT;
-    case kRight:
-        return VK_RIGHT;
-    case kUp:
-        return VK_UP;
-    case kDown:
-        return VK_DOWN;
-    case kHome:
-        return VK_HOME;
-    case kEnd:
-        return VK_END;
-    case kDelete:
-        return VK_DELETE;
-    case kBackspace:
-        return VK_BACK;
-    case kEnter:
-        return VK_RETURN;
-    case kEscape:
-        return VK_ESCAPE;
-    default:
-        return 0;
+    constexpr std::pair<wchar_t, UINT> keys[] = {
+        {kLeft, VK_LEFT},    {kRight, VK_RIGHT},   {kUp, VK_UP},         {kDown, VK_DOWN},
+        {kHome, VK_HOME},    {kEnd, VK_END},       {kDelete, VK_DELETE}, {kBackspace, VK_BACK},
+        {kEnter, VK_RETURN}, {kEscape, VK_ESCAPE},
+    };
+    for (const auto& [k, vk] : keys) {
+        if (k == key)
+            return vk;
     }
+    return 0;
 }
 
 // Sends what the keyboard and TranslateMessage would: key down, its character if it has
