@@ -11,8 +11,17 @@ namespace {
 
 constexpr DWORD kTableSize = static_cast<DWORD>(ChannelDirTable::kSize);
 
+// The platform lets a privileged user write a read-only file; the program must not.
+bool IsReadOnlyFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Record-size-one "rewrite": create or truncate.
 FileHandle CreateTableFile(const std::wstring& path) {
+    if (IsReadOnlyFile(path))
+        return FileHandle();
     return FileHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
@@ -38,7 +47,7 @@ void RewriteTableFile(const std::wstring& path, const ChannelDirTable& table) {
 void LoadChannelDirTable(ChannelDirTable& table) {
     const std::wstring name = kChannelDirFileName;
     table.ResetToDefault();
-    {
+    if (!IsReadOnlyFile(name)) {
         // Read and write access: a read-only or locked file counts as not openable.
         FileHandle file(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

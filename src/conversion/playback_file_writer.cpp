@@ -8,7 +8,7 @@
 namespace voice {
 namespace {
 
-constexpr DWORD kBlockSize = 4096;
+constexpr DWORD kBlockSize = kConversionBlockSize;
 
 HANDLE OpenRecording(const std::wstring& path) noexcept {
     return ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -51,6 +51,8 @@ bool UsesRunDecoder(RecordingKind kind) noexcept {
     return kind >= RecordingKind::InvertedRuns && kind <= RecordingKind::PlainRuns;
 }
 
+// The block loop: the recording from its current position to its end (or to a failed
+// read) through the output buffer into the playback file.
 void WriteSamples(RecordingKind kind, HANDLE recording, HANDLE playback) {
     FileSink sink(playback);
     OutputBuffer out(sink);
@@ -58,19 +60,17 @@ void WriteSamples(RecordingKind kind, HANDLE recording, HANDLE playback) {
     std::uint8_t block[kBlockSize];
     DWORD n = 0;
     do {
-        if (!::ReadFile(recording, block, kBlockSize, &n, nullptr))
+        if (!::ReadFile(recording, block, kBlockSize, &n, nullptr) || n == 0)
             break;
-        if (n == 0)
-            break;
+        const std::span<const std::uint8_t> bytes(block, n);
         if (kind == RecordingKind::Inverted)
-            DecodeInvertedInPlace({block, n});
-        if (UsesRunDecoder(kind))
-            runs.Feed({block, n});
+            out.AppendInverted(bytes);
+        else if (UsesRunDecoder(kind))
+            runs.Feed(bytes);
         else
-            WriteBytes(playback, block, n);
+            out.Append(bytes);
     } while (n == kBlockSize);
-    if (UsesRunDecoder(kind))
-        runs.Finish();
+    runs.Finish(); // flushes the output buffer
 }
 
 } // namespace

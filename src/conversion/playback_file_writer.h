@@ -36,8 +36,8 @@ namespace voice {
 // Otherwise it detects the recording's kind, writes the decoded samples behind the
 // header (kind 1 is copied, kind 7 gives an empty file), closes both fields and returns
 // true. Results of reads, writes and seeks are not examined; a failed read ends the
-// recording there. Memory is fixed: one 4096-byte input block and one 4096-byte output
-// buffer.
+// recording there. Memory is fixed: one input block and one output buffer of
+// kConversionBlockSize bytes each, whatever the recording's length.
 bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
                        FileHandleField& recordingHandle, FileHandleField& playbackHandle);
 

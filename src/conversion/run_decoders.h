@@ -23,11 +23,17 @@ protected:
     ~SampleSink() = default;
 };
 
-// A fixed 4096-byte output buffer with its fill count. It is written to the sink
-// whenever it fills, also in the middle of a run, and once more by Flush.
+// The conversion reads the recording in blocks of this size and writes the playback file
+// in pieces of this size; the samples do not depend on it. Under Wine every file write
+// costs about as much as copying several kilobytes, so 64 KB pieces keep the conversion
+// close to a plain copy of the recording. Memory stays fixed whatever the length.
+inline constexpr std::size_t kConversionBlockSize = 65536;
+
+// A fixed output buffer with its fill count. It is written to the sink whenever it
+// fills, also in the middle of a run, and once more by Flush.
 class OutputBuffer {
 public:
-    static constexpr std::size_t kSize = 4096;
+    static constexpr std::size_t kSize = kConversionBlockSize;
 
     explicit OutputBuffer(SampleSink& sink) noexcept : sink_(sink) {}
     OutputBuffer(const OutputBuffer&) = delete;
@@ -50,6 +56,19 @@ public:
                 WriteFull();
         }
     }
+    // Kinds 1 and 2: the bytes as they are.
+    void Append(std::span<const std::uint8_t> bytes);
+    // Kind 3: every byte a sample of its own, rotated right by 3 and inverted.
+    void AppendInverted(std::span<const std::uint8_t> bytes);
+
+    // Direct filling: up to Room() bytes may be stored at Space(), then Commit(count).
+    std::uint8_t* Space() noexcept { return data_ + fill_; }
+    std::size_t Room() const noexcept { return kSize - fill_; }
+    void Commit(std::size_t count) {
+        fill_ += count;
+        if (fill_ == kSize)
+            WriteFull();
+    }
     // Writes what the buffer holds, possibly nothing, and empties it.
     void Flush();
 
@@ -60,9 +79,6 @@ private:
     std::size_t fill_ = 0;
     std::uint8_t data_[kSize];
 };
-
-// Kind 3: every byte is a sample of its own, decoded where it stands.
-void DecodeInvertedInPlace(std::span<std::uint8_t> bytes) noexcept;
 
 // Kinds 4, 5 and 6 (the bytes after the signature). Feed the recording's bytes in order,
 // then call Finish once at its end.
@@ -78,13 +94,12 @@ public:
     void Finish();
 
 private:
-    void FeedMarkerRuns(const std::uint8_t* p, const std::uint8_t* end);
-    void FeedHeaderRuns(const std::uint8_t* p, const std::uint8_t* end);
+    template <typename Form, bool kMarkers>
+    void FeedRuns(const std::uint8_t* p, const std::uint8_t* end);
 
     OutputBuffer& out_;
-    bool markerRuns_;         // kind 4; otherwise kinds 5 and 6
-    const ByteTable* sample_; // byte function of samples, markers and headers
-    bool pending_ = false;    // a marker or run header waits for its next byte
+    RecordingKind kind_;
+    bool pending_ = false; // a marker or run header waits for its next byte
     std::uint8_t pendingValue_ = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "voice/frm_voice.h"
 
+#include "catalogue/win32_directory_enumerator.h"
 #include "gui/error_box.h"
 #include "gui/message_box.h"
 
@@ -15,13 +16,6 @@ std::wstring CurrentDirectory() {
     std::wstring dir(size, L'\0');
     dir.resize(::GetCurrentDirectoryW(size, dir.data()));
     return dir;
-}
-
-wchar_t LocaleTimeSeparator() {
-    wchar_t separator[8] = {};
-    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, separator, 8) > 1)
-        return separator[0];
-    return L':';
 }
 
 CalendarDate ToCalendarDate(const gui::Date& date) {

@@ -8,6 +8,10 @@
 //   frm_voice_chooser.cpp   the channel path chooser
 //   frm_voice_playback.cpp  playback sequencing and the conversion into the playback file
 
+#include "catalogue/channel_dir_file.h"
+#include "catalogue/recording_search.h"
+#include "catalogue/sort_str.h"
+#include "conversion/file_handle_field.h"
 #include "gui/bit_btn.h"
 #include "gui/button.h"
 #include "gui/check_box.h"
@@ -16,13 +20,17 @@
 #include "gui/group_box.h"
 #include "gui/label.h"
 #include "gui/list_box.h"
+#include "gui/mask_edit.h"
 #include "gui/panel.h"
 #include "gui/radio_group.h"
 #include "gui/static_text.h"
 #include "gui/timer.h"
 #include "gui/track_bar.h"
+#include "gui/up_down.h"
 #include "platform/unique_handle.h"
+#include "playback/media_player.h"
 #include "voice/pending_controls.h"
+#include "voice/time_fields.h"
 
 #include <cstdint>
 #include <map>

@@ -97,8 +97,8 @@ TEST(RunDecoders, WorkedSequencesDoNotDependOnBlockEnds) {
     }
 }
 
-// Pieces reach the file 4096 bytes at a time, a run being cut where the buffer fills,
-// and the last shorter piece comes with Finish.
+// Pieces reach the file a full buffer at a time, a run being cut where the buffer
+// fills, and the last shorter piece comes with Finish.
 TEST(OutputBuffer, WritesFullPiecesThenTheRest) {
     struct PieceSink : SampleSink {
         std::vector<std::size_t> sizes;
@@ -110,17 +110,18 @@ TEST(OutputBuffer, WritesFullPiecesThenTheRest) {
     } sink;
     OutputBuffer buffer(sink);
     RunDecoder decoder(RecordingKind::InvertedRuns, buffer);
-    // 4000 even samples, then a marker run of 200 copies of 81: the run crosses 4096.
-    Bytes stored(4000, 0xFB);
+    // Even samples up to 96 short of a full buffer, then a marker run of 200 copies of 81.
+    constexpr std::size_t kPlain = OutputBuffer::kSize - 96;
+    Bytes stored(kPlain, 0xFB);
     stored.push_back(0xF3);
     stored.push_back(static_cast<std::uint8_t>(~(200 << 2 | 200 >> 6)));
     decoder.Feed(stored);
-    EXPECT_EQ(sink.sizes, std::vector<std::size_t>{4096});
+    EXPECT_EQ(sink.sizes, std::vector<std::size_t>{OutputBuffer::kSize});
     EXPECT_EQ(buffer.Fill(), 104u);
     decoder.Finish();
-    EXPECT_EQ(sink.sizes, (std::vector<std::size_t>{4096, 104}));
-    Bytes expected(4200, 0x81);
-    std::fill_n(expected.begin(), 4000, 0x80);
+    EXPECT_EQ(sink.sizes, (std::vector<std::size_t>{OutputBuffer::kSize, 104}));
+    Bytes expected(kPlain + 200, 0x81);
+    std::fill_n(expected.begin(), kPlain, 0x80);
     EXPECT_EQ(sink.bytes, expected);
 }
 

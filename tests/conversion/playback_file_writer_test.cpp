@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "conversion/run_decoders.h"
 #include "conversion/wav_header.h"
 #include "recording_encoder.h"
 #include "test_files.h"
@@ -70,7 +71,7 @@ protected:
 };
 
 TEST_F(WritePlaybackFileTest, EveryKindGivesItsPlaybackFile) {
-    const Bytes sound = SoundWithRuns(20000, 1);
+    const Bytes sound = SoundWithRuns(150000, 1); // more than two output buffers
     const Bytes wav = EncodeRecording(RecordingKind::Wav, sound, {44100, 2, 16});
     EXPECT_EQ(Convert(wav), wav);
     EXPECT_EQ(Convert(sound), WithHeader(WavHeaderForSource(sound.size()), sound));
@@ -91,30 +92,32 @@ TEST_F(WritePlaybackFileTest, SizesAtTheEdges) {
         EXPECT_EQ(Convert(EncodeRecording(kind, {})), header0) << "signature only, " << int(kind);
 
     // Kind 3 decodes byte by byte: data size L - 16 for lengths around a block.
-    for (std::size_t stored : {4095u, 4096u, 4097u, 8192u}) {
+    constexpr std::size_t kBlock = kConversionBlockSize;
+    for (std::size_t stored : {kBlock - 17, kBlock - 16, kBlock - 15, 2 * kBlock}) {
         const Bytes sound = SoundWithRuns(stored, 2);
         const Bytes out = Convert(EncodeRecording(RecordingKind::Inverted, sound));
         EXPECT_EQ(out, WithHeader(MakePlaybackWavHeader(stored + 36, stored), sound)) << stored;
     }
 
-    // Kind 6 of 16 + 4097 bytes: the lone byte of the second block is played.
-    Bytes plain(4097, 0x40);
+    // Kind 6 of one block and one byte: the lone byte of the second block is played, and
+    // so is the last byte of the first.
+    Bytes plain(kBlock - 16 + 1, 0x40);
     for (std::size_t i = 0; i < plain.size(); ++i)
         plain[i] = static_cast<std::uint8_t>(i * 2); // even: every byte a sample
     Bytes recording(SignatureOf(RecordingKind::PlainRuns)->begin(),
                     SignatureOf(RecordingKind::PlainRuns)->end());
     recording.insert(recording.end(), plain.begin(), plain.end());
-    EXPECT_EQ(Convert(recording), WithHeader(WavHeaderInPlace(44 + 4097), plain));
+    EXPECT_EQ(Convert(recording), WithHeader(WavHeaderInPlace(44 + plain.size()), plain));
 }
 
-// Items cut by the end of a 4096-byte block of the file continue in the next block.
+// Items cut by the end of a block of the file continue in the next block.
 TEST_F(WritePlaybackFileTest, RunsAcrossFileBlocks) {
     for (auto kind :
          {RecordingKind::InvertedRuns, RecordingKind::SwappedRuns, RecordingKind::PlainRuns}) {
-        // The signature fills 16 bytes of the first block; 4079 lone samples fill the
+        // The signature fills 16 bytes of the first block; lone samples fill the
         // rest but one, so the run's marker or header is its last byte.
         Bytes sound;
-        for (int i = 0; i < 4079; ++i)
+        for (std::size_t i = 0; i < kConversionBlockSize - 17; ++i)
             sound.push_back(i % 2 ? 0x10 : 0x12);
         sound.insert(sound.end(), 5000, 0x81);
         sound.push_back(0x7E);

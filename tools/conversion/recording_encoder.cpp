@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "conversion/byte_transforms.h"
 #include "conversion/run_decoders.h"
@@ -53,14 +54,15 @@ void EncodeMarkerRuns(std::span<const std::uint8_t> samples, Bytes& out) {
     });
 }
 
-// Kinds 5 and 6: a lone even sample stands alone; anything else becomes header/value
-// pairs.
+// Kinds 5 and 6: odd samples and runs of three or more become header/value pairs; an
+// even sample, or two alike, stand alone (a pair costs two bytes either way and plain
+// bytes decode faster).
 void EncodeHeaderRuns(std::span<const std::uint8_t> samples, const ByteTable& store, Bytes& out) {
     ForEachRun(samples, [&](std::uint8_t value, std::size_t length) {
         while (length > 0) {
             const std::size_t run = std::min(length, kMaxHeaderRun);
-            if (run == 1 && (value & 1) == 0) {
-                out.push_back(store[value]);
+            if (run <= 2 && (value & 1) == 0) {
+                out.insert(out.end(), run, store[value]);
             } else {
                 out.push_back(store[static_cast<std::uint8_t>(run * 2 + 1)]);
                 out.push_back(store[value]);
@@ -152,17 +154,16 @@ Bytes DecodeSamples(RecordingKind kind, std::span<const std::uint8_t> encoded,
     if (blockSize == 0)
         blockSize = std::max<std::size_t>(encoded.size(), 1);
     Bytes out;
-    if (kind == RecordingKind::Inverted) {
-        out.assign(encoded.begin(), encoded.end());
-        for (std::size_t at = 0; at < out.size(); at += blockSize)
-            DecodeInvertedInPlace(std::span(out).subspan(at, std::min(blockSize, out.size() - at)));
-        return out;
-    }
     VectorSink sink(out);
-    OutputBuffer buffer(sink);
-    RunDecoder decoder(kind, buffer);
-    for (std::size_t at = 0; at < encoded.size(); at += blockSize)
-        decoder.Feed(encoded.subspan(at, std::min(blockSize, encoded.size() - at)));
+    auto buffer = std::make_unique<OutputBuffer>(sink); // too large for a small stack
+    RunDecoder decoder(kind, *buffer);
+    for (std::size_t at = 0; at < encoded.size(); at += blockSize) {
+        const auto block = encoded.subspan(at, std::min(blockSize, encoded.size() - at));
+        if (kind == RecordingKind::Inverted)
+            buffer->AppendInverted(block);
+        else
+            decoder.Feed(block);
+    }
     decoder.Finish();
     return out;
 }
