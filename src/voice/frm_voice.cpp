@@ -113,10 +113,8 @@ void TFrmVoice::BtnFormListClick() {
     }
 
     gui::WaitCursor wait;
-    Win32DirectoryEnumerator enumerator;
-    RunRecordingSearch(
-        criteria, ChannelDirTable, LineList, StartDir,
-        [this] { LBListFiles.SetLines(LineList.Lines()); }, enumerator);
+    RunRecordingSearch(criteria, ChannelDirTable, LineList, StartDir,
+                       [this] { LBListFiles.SetLines(LineList.Lines()); });
 }
 
 void TFrmVoice::BtnClearListClick() {
