@@ -3,6 +3,7 @@
 #include "chooser_test_support.h"
 #include "platform/app_error.h"
 #include "platform/text.h"
+#include "test_host_window.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@ namespace {
 
 using chooser_test::CurrentDirectoryNow;
 using chooser_test::ProcessStateKept;
-using chooser_test::ReflectingParent;
 using chooser_test::TempTree;
 
 constexpr UINT kListId = 42;
@@ -99,27 +99,6 @@ TEST(DirectoryLinesTest, PathLevelsAndSubdirectoriesOfEveryKindOfDirectory) {
     }
 }
 
-TEST(DirectoryLinesTest, SplitsTheDrivePartOff) {
-    const struct {
-        const wchar_t* path;
-        const wchar_t* drive;
-        const wchar_t* rest;
-    } cases[] = {
-        {L"C:\\REC\\CH1", L"C:", L"\\REC\\CH1"},
-        {L"c:rec", L"c:", L"rec"},
-        {L"C:", L"C:", L""},
-        {L"\\\\srv\\share\\a\\b", L"\\\\srv\\share", L"\\a\\b"},
-        {L"\\\\srv\\share", L"\\\\srv\\share", L""},
-        {L"\\REC", L"", L"\\REC"},
-        {L"rec\\ch1", L"", L"rec\\ch1"},
-    };
-    for (const auto& c : cases) {
-        const DrivePart split = SplitDrivePart(c.path);
-        EXPECT_EQ(split.drive, c.drive) << WideToUtf8(c.path);
-        EXPECT_EQ(split.rest, c.rest) << WideToUtf8(c.path);
-    }
-}
-
 TEST(DirectoryLinesTest, SortsNamesIgnoringCaseOfLatinLetters) {
     const struct {
         std::vector<std::wstring> names;
@@ -183,7 +162,7 @@ protected:
 
     ProcessStateKept kept_;
     TempTree tree_;
-    ReflectingParent parent_;
+    testing::HostWindow parent_;
     DirectoryListBox list_;
     int changes_ = 0;
 };
@@ -308,13 +287,19 @@ TEST_F(DirectoryListBoxTest, DoubleClickAndEnterOpenTheSelectedLineAndAClickOnly
     EXPECT_EQ(changes_, 3);
 }
 
-TEST_F(DirectoryListBoxTest, OpeningARemovedSubdirectoryFailsWithTheListKept) {
+TEST_F(DirectoryListBoxTest, ARemovedSubdirectoryOpenedByDoubleClickShowsTheErrorBox) {
     const std::vector<std::wstring> before = Texts();
     ASSERT_TRUE(::RemoveDirectoryW(tree_.Path(L"beta").c_str()));
-    EXPECT_THROW(list_.OpenLine(IndexOf(L"beta")), InOutError);
+    ::SendMessageW(list_.Handle(), LB_SETCURSEL, IndexOf(L"beta"), 0);
+    testing::MessageBoxCatcher boxes;
+    ::SendMessageW(parent_.Handle(), WM_COMMAND, MAKEWPARAM(kListId, LBN_DBLCLK),
+                   reinterpret_cast<LPARAM>(list_.Handle()));
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"File not found.");
     EXPECT_EQ(list_.Directory(), tree_.Root());
     EXPECT_EQ(Texts(), before);
     EXPECT_EQ(CurrentDirectoryNow(), tree_.Root());
+    EXPECT_EQ(changes_, 0);
 }
 
 TEST_F(DirectoryListBoxTest, ChangingDriveGoesToTheDirectoryLastUsedThere) {
@@ -342,13 +327,8 @@ TEST_F(DirectoryListBoxTest, LineHeightIsTheFontsTextHeightButAtLeastTheGlyphs) 
         FontHandle font(::CreateFontW(fontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0,
                                       0, 0, 0, L"Tahoma"));
         list_.SetFont(font.Get());
-        TEXTMETRICW metrics{};
-        {
-            chooser_test::WindowDcFor dc(list_.Handle(), font.Get());
-            ::GetTextMetricsW(dc.Get(), &metrics);
-        }
         EXPECT_EQ(::SendMessageW(list_.Handle(), LB_GETITEMHEIGHT, 0, 0),
-                  std::max<LONG>(metrics.tmHeight, 16))
+                  std::max(chooser_test::TextHeight(list_.Handle(), font.Get()), 16))
             << fontHeight;
         list_.SetFont(nullptr);
     }
@@ -364,9 +344,8 @@ TEST_F(DirectoryListBoxTest, DrawsEachLinesGlyphAtItsIndentOverTheBackground) {
     for (const auto& c : cases) {
         const DirectoryLine& line = list_.Lines()[static_cast<size_t>(c.line)];
         ASSERT_EQ(line.glyph, c.glyph);
-        const chooser_test::DrawnLine drawn(200, 16);
-        chooser_test::DrawItem(parent_.Handle(), list_, ODT_LISTBOX, c.line, 0, false, drawn, 200,
-                               16);
+        const chooser_test::DrawnItem drawn(parent_.Handle(), list_, ODT_LISTBOX, c.line, 0, false,
+                                            200, 16);
         // Every folder glyph has a black outline pixel at (0, 7) and a transparent corner.
         EXPECT_EQ(drawn.Pixel(line.indent, 7), RGB(0, 0, 0)) << c.line;
         EXPECT_EQ(drawn.Pixel(line.indent, 14), ::GetSysColor(COLOR_WINDOW)) << c.line;
