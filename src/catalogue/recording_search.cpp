@@ -1,0 +1,176 @@
+#include "catalogue/recording_search.h"
+
+#include "catalogue/list_line.h"
+#include "catalogue/recording_name.h"
+
+#include <algorithm>
+
+namespace voice {
+namespace {
+
+// Attributes the platform's search leaves out unless the mask includes them.
+constexpr std::uint32_t kMaskableAttributes =
+    kAttrHidden | kAttrSystem | kAttrVolumeLabel | kAttrDirectory;
+// Read-only, system, volume label, archive and 64: files, but no hidden ones and no
+// directories.
+constexpr std::uint32_t kRecordingMask = 109;
+// The platform's 260-character path buffer, terminator included.
+constexpr std::size_t kMaxFullPath = 259;
+
+struct DateText {
+    wchar_t chars[8];
+    std::wstring_view View() const noexcept { return {chars, 8}; }
+};
+
+DateText YyyymmddOf(int year, int month, int day) noexcept {
+    DateText t;
+    WriteYyyymmdd({year, month, day}, t.chars);
+    return t;
+}
+
+class ChannelScan {
+public:
+    ChannelScan(const SearchCriteria& criteria, int channel, TSortStr& lineList,
+                DirectoryEnumerator& enumerator)
+        : criteria_(criteria), channel_(channel), lineList_(lineList), enumerator_(enumerator),
+          from_(YyyymmddOf(criteria.from.year, criteria.from.month, criteria.from.day)),
+          to_(YyyymmddOf(criteria.to.year, criteria.to.month, criteria.to.day)),
+          fromTime_(ComparableTimeText(criteria.fromTime.text)),
+          toTime_(ComparableTimeText(criteria.toTime.text)),
+          pattern_(L"*." + std::to_wstring(channel)) {}
+
+    void CollectDayDirs(DayDirList& dayDirList) {
+        enumerator_.ListDirectory(L"*.", [&](const DirectoryEntry& entry) {
+            if (!MatchesNoExtension(entry.name) ||
+                !PassesAttributeMask(entry.attributes, kAttrDirectory) || !CollectDayDir(entry))
+                return;
+            std::wstring path;
+            if (enumerator_.ExpandPath(entry.name, path))
+                dayDirList.emplace_back(path);
+        });
+    }
+
+    void ScanDayDir(const std::wstring& dir) {
+        const DateTimeParts day = DecodeDayDirParts(dir);
+        if (!InDateRange(YyyymmddOf(day.year, day.month, day.day)) && dir.size() != 4)
+            return;
+        if (!enumerator_.ChangeDirectory(dir))
+            return;
+        enumerator_.ListDirectory(pattern_, [&](const DirectoryEntry& entry) {
+            if (MatchesChannelExtension(entry.name, channel_) &&
+                PassesAttributeMask(entry.attributes, kRecordingMask))
+                AddIfMatching(dir, entry);
+        });
+    }
+
+private:
+    bool InDateRange(const DateText& date) const noexcept {
+        return CompareText(date.View(), from_.View()) >= 0 &&
+               CompareText(date.View(), to_.View()) <= 0;
+    }
+
+    bool InTimeWindow(const DateTimeParts& start) const noexcept {
+        wchar_t chars[8];
+        WriteHhnnss(start, criteria_.timeSeparator, chars);
+        const std::wstring_view time(chars, 8);
+        if (criteria_.fromTime.enabled && CompareText(time, fromTime_) < 0)
+            return false;
+        if (criteria_.toTime.enabled && CompareText(time, toTime_) > 0)
+            return false;
+        return true;
+    }
+
+    void AddIfMatching(const std::wstring& dir, const DirectoryEntry& entry) {
+        const DateTimeParts start = DecodeRecordingParts(entry.name);
+        if (!InDateRange(YyyymmddOf(start.year, start.month, start.day)) || !InTimeWindow(start))
+            return;
+        const bool rootDir = !dir.empty() && dir.back() == L'\\';
+        const std::size_t pathLength = dir.size() + (rootDir ? 0 : 1) + entry.name.size();
+        if (pathLength > kMaxFullPath)
+            return;
+        std::wstring path;
+        path.reserve(pathLength);
+        path.append(dir);
+        if (!rootDir)
+            path.push_back(L'\\');
+        path.append(entry.name);
+        const DateTimeParts end =
+            FileTimeToTwoSecondParts(enumerator_.ToLocalFileTime(entry.lastWriteTime));
+        lineList_.Add(
+            BuildListLine(channel_, start, end, entry.size, path, criteria_.timeSeparator));
+    }
+
+    const SearchCriteria& criteria_;
+    int channel_;
+    TSortStr& lineList_;
+    DirectoryEnumerator& enumerator_;
+    DateText from_;
+    DateText to_;
+    std::wstring fromTime_;
+    std::wstring toTime_;
+    std::wstring pattern_;
+};
+
+} // namespace
+
+bool AnyChannelTicked(const SearchCriteria& criteria) noexcept {
+    return std::any_of(criteria.channelTicked.begin(), criteria.channelTicked.end(),
+                       [](bool ticked) { return ticked; });
+}
+
+bool PassesAttributeMask(std::uint32_t attributes, std::uint32_t mask) noexcept {
+    return (attributes & kMaskableAttributes & ~mask) == 0;
+}
+
+bool CollectDayDir(const DirectoryEntry& entry) noexcept {
+    return entry.attributes == kAttrDirectory && !entry.name.empty() && entry.name != L"..";
+}
+
+bool MatchesNoExtension(std::wstring_view name) noexcept {
+    return name == L"." || name == L".." || name.find(L'.') == std::wstring_view::npos;
+}
+
+bool MatchesChannelExtension(std::wstring_view name, int channel) noexcept {
+    return name.size() >= 2 && name[name.size() - 2] == L'.' &&
+           name.back() == static_cast<wchar_t>(L'0' + channel);
+}
+
+std::wstring ComparableTimeText(std::wstring_view text) {
+    std::wstring result(text);
+    if (!result.empty() && result.front() == L' ')
+        result.front() = L'0';
+    return result;
+}
+
+int CompareText(std::wstring_view a, std::wstring_view b) noexcept {
+    return a.compare(b);
+}
+
+void RunRecordingSearch(const SearchCriteria& criteria, const ChannelDirTable& table,
+                        TSortStr& lineList, const std::wstring& startDir,
+                        const std::function<void()>& afterChannel,
+                        DirectoryEnumerator& enumerator) {
+    lineList.Clear();
+    DayDirList dayDirList;
+    for (int channel = 1; channel <= ChannelDirTable::kEntryCount; ++channel) {
+        dayDirList.clear();
+        if (!criteria.channelTicked[static_cast<std::size_t>(channel - 1)])
+            continue;
+        const std::wstring baseDir =
+            enumerator.AnsiToWideText(table.GetChannelDirBytes(channel - 1));
+        if (!enumerator.ChangeDirectory(baseDir))
+            continue;
+        ChannelScan scan(criteria, channel, lineList, enumerator);
+        scan.CollectDayDirs(dayDirList);
+        lineList.SetSorted(false);
+        for (const TDirectory& dir : dayDirList)
+            scan.ScanDayDir(dir.Path());
+        lineList.SetSorted(true);
+        if (afterChannel)
+            afterChannel();
+        dayDirList.clear();
+    }
+    enumerator.ChangeDirectory(startDir);
+}
+
+} // namespace voice

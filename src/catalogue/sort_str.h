@@ -1,0 +1,57 @@
+#pragma once
+// The recordings list: lines in order plus a sorted state. Setting the state from false
+// to true sorts the lines by the ordering the window's RGSort shows at that moment.
+// Portable.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace voice {
+
+class TSortStr;
+
+// Negative: line i belongs before line j; positive: after; zero: equal. Only the sign
+// is used.
+using TStringListSortCompare = int (*)(const TSortStr& list, int i, int j);
+
+class TSortStr {
+public:
+    // Returns RGSort's item index: 0 start, 1 end, 2 channel, 3 size; anything else
+    // leaves the lines as they are.
+    using OrderingSource = std::function<int()>;
+
+    TSortStr() = default;
+    explicit TSortStr(OrderingSource ordering) : ordering_(std::move(ordering)) {}
+    void SetOrderingSource(OrderingSource ordering) { ordering_ = std::move(ordering); }
+
+    int Count() const noexcept { return static_cast<int>(lines_.size()); }
+    const std::wstring& operator[](int i) const { return lines_[static_cast<std::size_t>(i)]; }
+    const std::vector<std::wstring>& Lines() const noexcept { return lines_; }
+
+    // Appends whatever the sorted state.
+    void Add(std::wstring line) { lines_.push_back(std::move(line)); }
+    // Empties the list; the sorted state stays as it was.
+    void Clear() noexcept { lines_.clear(); }
+    // Throws std::out_of_range for an index outside the list.
+    void Exchange(int i, int j);
+
+    bool Sorted() const noexcept { return sorted_; }
+    // false -> true runs Sort first; any other change only records the value.
+    void SetSorted(bool sorted);
+
+    // Sorts by the ordering read from the source now; no source or an index outside
+    // 0..3 leaves the order unchanged.
+    void Sort();
+    // The legacy partition sort with compare. Nothing happens when the list is in the
+    // sorted state or holds fewer than two lines. Not stable: the order of equal lines
+    // follows from their order of arrival, exactly as the recorder's users know it.
+    void CustomSort(TStringListSortCompare compare);
+
+private:
+    std::vector<std::wstring> lines_;
+    bool sorted_ = false;
+    OrderingSource ordering_;
+};
+
+} // namespace voice

@@ -1,0 +1,71 @@
+#include "catalogue/win32_directory_enumerator.h"
+
+#include "platform/text.h"
+#include "platform/unique_handle.h"
+
+#include <windows.h>
+
+namespace voice {
+
+bool Win32DirectoryEnumerator::ChangeDirectory(const std::wstring& path) {
+    return !path.empty() && ::SetCurrentDirectoryW(path.c_str()) != FALSE;
+}
+
+bool Win32DirectoryEnumerator::ExpandPath(std::wstring_view name, std::wstring& fullPath) {
+    const std::wstring bare(name);
+    wchar_t buffer[MAX_PATH];
+    const DWORD length = ::GetFullPathNameW(bare.c_str(), MAX_PATH, buffer, nullptr);
+    // A result that does not fit reports the size it needs, which is at least MAX_PATH.
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    fullPath.assign(buffer, length);
+    return true;
+}
+
+void Win32DirectoryEnumerator::ListDirectory(
+    std::wstring_view pattern, const std::function<void(const DirectoryEntry&)>& each) {
+    const std::wstring wildcard(pattern);
+    WIN32_FIND_DATAW data;
+    FindHandle find(::FindFirstFileExW(wildcard.c_str(), FindExInfoBasic, &data,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find)
+        return;
+    do {
+        DirectoryEntry entry;
+        entry.name = data.cFileName;
+        entry.attributes = data.dwFileAttributes;
+        entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        entry.lastWriteTime =
+            (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+            data.ftLastWriteTime.dwLowDateTime;
+        each(entry);
+    } while (::FindNextFileW(find.Get(), &data));
+}
+
+std::uint64_t Win32DirectoryEnumerator::ToLocalFileTime(std::uint64_t utcFileTime) {
+    FILETIME utc{static_cast<DWORD>(utcFileTime), static_cast<DWORD>(utcFileTime >> 32)};
+    FILETIME local{};
+    if (!::FileTimeToLocalFileTime(&utc, &local))
+        return utcFileTime;
+    return (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+}
+
+std::wstring Win32DirectoryEnumerator::AnsiToWideText(std::string_view ansi) {
+    return AnsiToWide(ansi);
+}
+
+void RunRecordingSearch(const SearchCriteria& criteria, const ChannelDirTable& table,
+                        TSortStr& lineList, const std::wstring& startDir,
+                        const std::function<void()>& afterChannel) {
+    Win32DirectoryEnumerator enumerator;
+    RunRecordingSearch(criteria, table, lineList, startDir, afterChannel, enumerator);
+}
+
+wchar_t LocaleTimeSeparator() {
+    wchar_t text[8] = {};
+    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, text, 8) > 1)
+        return text[0];
+    return L':';
+}
+
+} // namespace voice

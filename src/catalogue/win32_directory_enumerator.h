@@ -1,0 +1,27 @@
+#pragma once
+// The search's platform services on Win32, and the search as the window runs it. Win32.
+
+#include "catalogue/directory_enumerator.h"
+#include "catalogue/recording_search.h"
+
+namespace voice {
+
+class Win32DirectoryEnumerator final : public DirectoryEnumerator {
+public:
+    bool ChangeDirectory(const std::wstring& path) override;
+    bool ExpandPath(std::wstring_view name, std::wstring& fullPath) override;
+    void ListDirectory(std::wstring_view pattern,
+                       const std::function<void(const DirectoryEntry&)>& each) override;
+    std::uint64_t ToLocalFileTime(std::uint64_t utcFileTime) override;
+    std::wstring AnsiToWideText(std::string_view ansi) override;
+};
+
+// RunRecordingSearch over the real file system.
+void RunRecordingSearch(const SearchCriteria& criteria, const ChannelDirTable& table,
+                        TSortStr& lineList, const std::wstring& startDir,
+                        const std::function<void()>& afterChannel);
+
+// The first character of the user's time separator (':' under the usual settings).
+wchar_t LocaleTimeSeparator();
+
+} // namespace voice

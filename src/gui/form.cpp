@@ -1,0 +1,95 @@
+#include "gui/form.h"
+
+#include "gui/control.h"
+#include "gui/font.h"
+#include "platform/app_error.h"
+
+namespace voice::gui {
+
+void Form::CreateForm(const wchar_t* caption, int left, int top, int width, int height) {
+    dpi_ = SystemDpi();
+    HWND hwnd = CreateWindowObject(
+        L"VoiceForm", CS_HREDRAW | CS_VREDRAW, ::GetSysColorBrush(COLOR_BTNFACE),
+        WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, caption, Scale(left, dpi_),
+        Scale(top, dpi_), Scale(width, dpi_), Scale(height, dpi_), nullptr, 0);
+    if (!hwnd)
+        throw AppError(L"Cannot create the main window");
+    // Per-monitor awareness may put the window on a screen of its own density.
+    UINT actual = DpiOfWindow(hwnd);
+    if (actual != dpi_) {
+        dpi_ = actual;
+        ::SetWindowPos(hwnd, nullptr, Scale(left, dpi_), Scale(top, dpi_), Scale(width, dpi_),
+                       Scale(height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void Form::Show(int showCommand) {
+    ::ShowWindow(Handle(), showCommand);
+    ::UpdateWindow(Handle());
+}
+
+void Form::Close() {
+    ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+void Form::DestroyForm() {
+    if (Handle())
+        ::DestroyWindow(Handle());
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    if (ReflectToControl(msg, wp, lp, result))
+        return result;
+    switch (msg) {
+    case WM_CLOSE: {
+        CloseAction action = CloseAction::Free;
+        if (OnClose)
+            OnClose(action);
+        switch (action) {
+        case CloseAction::Free:
+            ::DestroyWindow(Handle());
+            break;
+        case CloseAction::Hide:
+            ::ShowWindow(Handle(), SW_HIDE);
+            break;
+        case CloseAction::Minimize:
+            ::ShowWindow(Handle(), SW_MINIMIZE);
+            break;
+        case CloseAction::None:
+            break;
+        }
+        return 0;
+    }
+    case WM_DESTROY:
+        if (main_)
+            ::PostQuitMessage(0);
+        return 0;
+    case WM_DPICHANGED: {
+        dpi_ = HIWORD(wp);
+        if (OnDpiChanged)
+            OnDpiChanged(dpi_);
+        const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+        ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
+                       suggested->right - suggested->left, suggested->bottom - suggested->top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    default:
+        return DefaultHandling(msg, wp, lp);
+    }
+}
+
+int RunMessageLoop(const Form& mainForm) {
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        HWND main = mainForm.Handle();
+        if (main && ::IsDialogMessageW(main, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+} // namespace voice::gui

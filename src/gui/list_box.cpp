@@ -1,0 +1,91 @@
+#include "gui/list_box.h"
+
+#include "gui/child_window.h"
+
+namespace voice::gui {
+
+void ListBox::Create(HWND parent, int id, int x, int y, int width, int height) {
+    Attach(CreateChildWindow(
+        L"LISTBOX", LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+        WS_EX_CLIENTEDGE, L"", parent, id, x, y, width, height));
+}
+
+void ListBox::SetLineHeight(int pixels) {
+    lineHeight_ = pixels;
+    ::SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, MAKELPARAM(pixels, 0));
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+int ListBox::LineHeight() const {
+    return static_cast<int>(::SendMessageW(Handle(), LB_GETITEMHEIGHT, 0, 0));
+}
+
+void ListBox::SetLines(std::span<const std::wstring> lines) {
+    HWND hwnd = Handle();
+    ::SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(hwnd, LB_RESETCONTENT, 0, 0);
+    size_t bytes = 0;
+    for (const auto& line : lines)
+        bytes += (line.size() + 1) * sizeof(wchar_t);
+    ::SendMessageW(hwnd, LB_INITSTORAGE, lines.size(), bytes);
+    for (const auto& line : lines)
+        ::SendMessageW(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    ::SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void ListBox::Clear() {
+    ::SendMessageW(Handle(), LB_RESETCONTENT, 0, 0);
+}
+
+int ListBox::Count() const {
+    return static_cast<int>(::SendMessageW(Handle(), LB_GETCOUNT, 0, 0));
+}
+
+std::wstring ListBox::Line(int index) const {
+    LRESULT length = ::SendMessageW(Handle(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR)
+        return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    LRESULT got = ::SendMessageW(Handle(), LB_GETTEXT, static_cast<WPARAM>(index),
+                                 reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
+    return text;
+}
+
+bool ListBox::Selected(int index) const {
+    return ::SendMessageW(Handle(), LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
+}
+
+void ListBox::SetSelected(int index, bool selected) {
+    ::SendMessageW(Handle(), LB_SETSEL, selected ? TRUE : FALSE, static_cast<LPARAM>(index));
+}
+
+bool ListBox::OnReflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg != WM_COMMAND)
+        return false;
+    switch (HIWORD(wp)) {
+    case LBN_SELCHANGE:
+        if (OnClick)
+            OnClick();
+        break;
+    case LBN_DBLCLK:
+        if (OnDblClick)
+            OnDblClick();
+        break;
+    default:
+        return false;
+    }
+    result = 0;
+    return true;
+}
+
+LRESULT ListBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT r = CallDefault(msg, wp, lp);
+    // A new font makes the system measure the lines again; the designed height stays.
+    if (msg == WM_SETFONT && lineHeight_ > 0)
+        ::SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, MAKELPARAM(lineHeight_, 0));
+    return r;
+}
+
+} // namespace voice::gui

@@ -1,0 +1,42 @@
+#pragma once
+// Lines of text with a fixed line height and a vertical scroll bar, no horizontal
+// scrolling, extended multiple selection. Raises OnClick whenever the user changes the
+// selection (mouse or keyboard) and OnDblClick on a double click.
+
+#include "gui/control.h"
+
+#include <functional>
+#include <span>
+#include <string>
+
+namespace voice::gui {
+
+class ListBox : public Control {
+public:
+    void Create(HWND parent, int id, int x, int y, int width, int height);
+
+    // Line height in pixels; kept across font changes.
+    void SetLineHeight(int pixels);
+    int LineHeight() const;
+
+    // Replaces all lines at once, drawing nothing in between.
+    void SetLines(std::span<const std::wstring> lines);
+    void Clear();
+    int Count() const;
+    std::wstring Line(int index) const;
+    bool Selected(int index) const;
+    void SetSelected(int index, bool selected);
+
+    std::function<void()> OnClick;
+    std::function<void()> OnDblClick;
+
+    bool OnReflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+protected:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    int lineHeight_ = 0;
+};
+
+} // namespace voice::gui

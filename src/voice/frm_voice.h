@@ -1,0 +1,167 @@
+#pragma once
+// TFrmVoice, the program's one window: its controls (named as designed, created from the
+// control tree in frm_voice_layout.cpp), its state, and its event handlers.
+//
+// Handlers live by subject:
+//   frm_voice.cpp           start-up, shutdown, ticking all channels, building the list
+//   frm_voice_time.cpp      the time-of-day fields' switches and arrows
+//   frm_voice_chooser.cpp   the channel path chooser
+//   frm_voice_playback.cpp  playback sequencing and the conversion into the playback file
+
+#include "catalogue/channel_dir_file.h"
+#include "catalogue/recording_search.h"
+#include "catalogue/sort_str.h"
+#include "conversion/file_handle_field.h"
+#include "gui/bit_btn.h"
+#include "gui/button.h"
+#include "gui/check_box.h"
+#include "gui/date_picker.h"
+#include "gui/form.h"
+#include "gui/group_box.h"
+#include "gui/label.h"
+#include "gui/list_box.h"
+#include "gui/mask_edit.h"
+#include "gui/panel.h"
+#include "gui/radio_group.h"
+#include "gui/static_text.h"
+#include "gui/timer.h"
+#include "gui/track_bar.h"
+#include "gui/up_down.h"
+#include "platform/unique_handle.h"
+#include "playback/media_player.h"
+#include "voice/pending_controls.h"
+#include "voice/time_fields.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace voice {
+
+class TFrmVoice : public gui::Form {
+public:
+    // Creates the window with every control as designed, binds the events and runs
+    // FormCreate. The window stays hidden until Show.
+    TFrmVoice();
+    ~TFrmVoice() override;
+
+    // The window of a control by its designed name ("BtnFormList", "ChBx3", "Panel1"...);
+    // nullptr for an unknown name. For tests and diagnostics.
+    HWND ControlHandle(std::wstring_view name) const;
+    // Every designed name, in creation order.
+    std::vector<std::wstring> ControlNames() const;
+
+    // --- Controls, in creation order (indentation: parent) -------------------------
+    gui::GroupBox GroupBox1;
+    gui::Panel Panel1;
+    gui::GroupBox GroupBox2;
+    gui::Panel Panel2;
+    gui::Panel Panel3;
+    gui::ListBox LBListFiles;
+    TMediaPlayer MediaPlayer1;
+    gui::Panel Panel4;
+    gui::TrackBar TrackBar1;
+    gui::StaticText StFileName;
+    gui::BitBtn BitBtnStart;
+    gui::GroupBox GroupBox3;
+    gui::GroupBox GrBxChannals;
+    gui::Button BtnCaseAll;
+    gui::Button BtnCleareAll;
+    gui::CheckBox ChBx1, ChBx2, ChBx3, ChBx4, ChBx5, ChBx6, ChBx7, ChBx8;
+    gui::GroupBox GroupBox4;
+    gui::GroupBox GroupBox5;
+    gui::Label Label1;
+    gui::Label Label2;
+    gui::DatePicker DTPicker0;
+    gui::MaskEdit MEDTime0;
+    gui::UpDown UdIncTime0;
+    gui::Button BtnOnOff0;
+    gui::GroupBox GroupBox6;
+    gui::Label Label3;
+    gui::Label Label4;
+    gui::DatePicker DTPicker1;
+    gui::MaskEdit MEDTime1;
+    gui::UpDown UdIncTime1;
+    gui::Button BtnOnOff1;
+    gui::Button BtnFormList;
+    gui::Button BtnClearList;
+    gui::GroupBox GroupBox7;
+    gui::Panel Panel5;
+    gui::RadioGroup RgDirChan;
+    gui::DriveComboBox DriveComboBox1;
+    gui::DirectoryListBox DirectoryListBox1;
+    gui::BitBtn BitBtn1;
+    gui::RadioGroup RGSort;
+    gui::Panel Panel6;
+    gui::CheckBox ChBxAutoStart;
+    gui::Timer Timer1;
+
+    // --- State ----------------------------------------------------------------------
+    std::wstring StartDir;                    // current directory at creation; never changes
+    ::voice::ChannelDirTable ChannelDirTable; // base directory of each channel (BegDir.Ini)
+    TSortStr LineList;                        // ListLines of the last search, sorted
+    ::voice::DayDirList DayDirList;           // scratch of one search; empty between searches
+    FileHandleField RecordingHandle;          // the conversion's two files
+    FileHandleField PlaybackHandle;
+    std::int32_t CurrentIndex = -1; // list index of the loaded line, -1 none
+    bool PlayPending = false;       // the next tick presses Play
+    bool SequenceActive = false;    // a playback sequence is running
+
+    // --- Start-up and shutdown (frm_voice.cpp) --------------------------------------
+    void FormCreate();
+    void FormClose(gui::CloseAction& action);
+
+    // --- Channels and the list (frm_voice.cpp) ---------------------------------------
+    void CheckAllChannels(bool checked);
+    void BtnCaseAllClick();
+    void BtnCleareAllClick();
+    void BtnFormListClick();
+    void BtnClearListClick();
+
+    // --- Playback sequencing (frm_voice_playback.cpp) --------------------------------
+    void StartPlayback();
+    void ShowPlayPosition(std::int32_t position, std::int32_t length);
+    void Timer1Timer();
+    void TrackBar1Change();
+    void MediaPlayer1Notify();
+    void MediaPlayer1Click(TMPBtnType button, bool& doDefault);
+    void MediaPlayer1PostClick(TMPBtnType button);
+    void LBListFilesClick();
+    void LBListFilesDblClick();
+    void BitBtnStartClick();
+    // Writes PlaybackFile from the recording of line index and opens it in the player.
+    void ConvertToPlaybackFile(int index);
+
+    // --- Time-of-day fields (frm_voice_time.cpp) -------------------------------------
+    void TimeOnOff(gui::MaskEdit& field, gui::UpDown& arrows, gui::Button& button);
+    void BtnOnOff0Click();
+    void BtnOnOff1Click();
+    void UdIncTime0Click(gui::UpDownButton direction);
+    void UdIncTime1Click(gui::UpDownButton direction);
+
+    // --- Channel path chooser (frm_voice_chooser.cpp) --------------------------------
+    void RgDirChanClick();
+    void DriveComboBox1Change();
+    void DirectoryListBox1Change();
+    void BitBtn1Click();
+
+private:
+    struct Layout;
+    // Builds the control tree (frm_voice_layout.cpp).
+    void CreateControls();
+    // Connects the controls' events to the handlers (frm_voice_layout.cpp).
+    void BindEvents();
+    // Positions, sizes and fonts for a density (creation and moves between screens).
+    void ApplyLayout(UINT dpi);
+    // What the search reads from the window.
+    SearchCriteria GatherSearchCriteria() const;
+
+    std::map<std::wstring, HWND, std::less<>> controlsByName_;
+    std::vector<std::wstring> creationOrder_;
+    std::vector<FontHandle> fonts_;
+};
+
+} // namespace voice
