@@ -57,9 +57,13 @@ void Control::Detach() noexcept {
     hwnd_ = nullptr;
 }
 
-bool Control::OnReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Control::OnReflected(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
 
-LRESULT Control::OnMessage(UINT msg, WPARAM wp, LPARAM lp) { return CallDefault(msg, wp, lp); }
+LRESULT Control::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    return CallDefault(msg, wp, lp);
+}
 
 LRESULT Control::CallDefault(UINT msg, WPARAM wp, LPARAM lp) {
     return ::DefSubclassProc(hwnd_, msg, wp, lp);
