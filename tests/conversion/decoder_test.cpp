@@ -40,6 +40,7 @@ struct SequenceCase {
     const char* name;
     RecordingKind kind;
     Bytes stored, samples;
+    bool atEnd = false; // the case is about the end of the recording
 };
 
 const SequenceCase kSequences[] = {
@@ -50,12 +51,17 @@ const SequenceCase kSequences[] = {
     {"kind-4 count 0", RecordingKind::InvertedRuns, {0xF3, 0xFF, 0xFB}, {0x81, 0x80}},
     {"kind-4 count 1", RecordingKind::InvertedRuns, {0xF3, 0xFB, 0xFB}, {0x81, 0x80}},
     {"kind-4 count 2", RecordingKind::InvertedRuns, {0xF3, 0xF7, 0xFB}, {0x81, 0x81, 0x80}},
-    {"kind-4 final marker plays once", RecordingKind::InvertedRuns, {0xFB, 0xF3}, {0x80, 0x81}},
+    {"kind-4 final marker plays once",
+     RecordingKind::InvertedRuns,
+     {0xFB, 0xF3},
+     {0x80, 0x81},
+     true},
     {"kind-5 final sample is kept",
      RecordingKind::SwappedRuns,
      {0xF7, 0x4F, 0xE7, 0xF7},
-     {0x80, 0x81, 0x81, 0x81, 0x81, 0x81, 0x80}},
-    {"kind-5 final header is dropped", RecordingKind::SwappedRuns, {0xF7, 0x4F}, {0x80}},
+     {0x80, 0x81, 0x81, 0x81, 0x81, 0x81, 0x80},
+     true},
+    {"kind-5 final header is dropped", RecordingKind::SwappedRuns, {0xF7, 0x4F}, {0x80}, true},
     {"kind-6 run of five",
      RecordingKind::PlainRuns,
      {0x80, 0x0B, 0x81, 0x80},
@@ -63,9 +69,10 @@ const SequenceCase kSequences[] = {
     {"kind-6 empty run takes its value",
      RecordingKind::PlainRuns,
      {0x80, 0x01, 0x55, 0x82, 0x84},
-     {0x80, 0x82, 0x84}},
+     {0x80, 0x82, 0x84},
+     true},
     {"kind-6 odd value in a run", RecordingKind::PlainRuns, {0x05, 0x03}, {0x03, 0x03}},
-    {"kind-6 final header is dropped", RecordingKind::PlainRuns, {0x80, 0x0B}, {0x80}},
+    {"kind-6 final header is dropped", RecordingKind::PlainRuns, {0x80, 0x0B}, {0x80}, true},
     {"kind-6 nothing", RecordingKind::PlainRuns, {}, {}},
 };
 
@@ -94,6 +101,26 @@ TEST(RunDecoders, WorkedSequencesDoNotDependOnBlockEnds) {
             EXPECT_EQ(out, c.samples) << c.name << ", split after " << split;
         }
         EXPECT_EQ(Decode(c.kind, c.stored, 1), c.samples) << c.name << ", byte by byte";
+    }
+}
+
+// Long streams take a faster path than a few bytes do: the same sequences amid plain
+// samples (0x80, stored as FB, F7 or 80 by kind) give the same samples.
+TEST(RunDecoders, WorkedSequencesAmidLongStreams) {
+    for (const auto& c : kSequences) {
+        const std::uint8_t plain = c.kind == RecordingKind::InvertedRuns  ? 0xFB
+                                   : c.kind == RecordingKind::SwappedRuns ? 0xF7
+                                                                          : 0x80;
+        for (std::size_t before : {0u, 1u, 7u, 8u, 9u, 40u}) {
+            const std::size_t after = c.atEnd ? 0 : 40;
+            Bytes stored(before, plain);
+            stored.insert(stored.end(), c.stored.begin(), c.stored.end());
+            stored.insert(stored.end(), after, plain);
+            Bytes expected(before, 0x80);
+            expected.insert(expected.end(), c.samples.begin(), c.samples.end());
+            expected.insert(expected.end(), after, 0x80);
+            EXPECT_EQ(Decode(c.kind, stored), expected) << c.name << ", " << before << " before";
+        }
     }
 }
 

@@ -73,22 +73,6 @@ TEST(RecordingEncoder, RunItemCutByABlockEnd) {
     }
 }
 
-TEST(RecordingEncoder, WholeRecordings) {
-    const Bytes samples = {0x80, 0x81, 0x81, 0x7F};
-    const Bytes wav = EncodeRecording(RecordingKind::Wav, samples);
-    ASSERT_EQ(wav.size(), 48u);
-    const auto parsed = ParseWav(wav);
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->data, samples);
-    EXPECT_EQ(parsed->format.sampleRate, 7860u);
-
-    EXPECT_EQ(EncodeRecording(RecordingKind::HeaderlessPcm, samples), samples);
-
-    const Bytes undecodable = EncodeRecording(RecordingKind::Undecodable, samples);
-    ASSERT_EQ(undecodable.size(), 20u);
-    EXPECT_EQ(Bytes(undecodable.begin() + 16, undecodable.end()), samples);
-}
-
 TEST(ParseWav, FindsTheDataChunkBehindOtherChunks) {
     Bytes file = EncodeWav(Bytes{1, 2, 3}, {22050, 1, 8});
     // Move "data" behind a LIST chunk of odd size (padded to even).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 
 #include "conversion/run_decoders.h"
@@ -134,6 +135,18 @@ TEST_F(WritePlaybackFileTest, SameLineTwiceGivesTheSameFile) {
     // A longer earlier playback file is replaced, not overwritten in part.
     test::WriteFileBytes(Playback(), Bytes(50000, 0x11));
     EXPECT_EQ(Convert(recording), first);
+}
+
+TEST_F(WritePlaybackFileTest, CyrillicNamesAndBlanksAroundThePath) {
+    std::filesystem::create_directories(dir_.Path() / L"Канал 1");
+    const std::wstring path = (dir_.Path() / L"Канал 1" / L"запись.1").wstring();
+    const Bytes sound = SoundWithRuns(3000, 7);
+    test::WriteFileBytes(path, EncodeRecording(RecordingKind::PlainRuns, sound));
+    std::wstring line = test::ListLineFor(L" \t" + path);
+    line.insert(80, L"\x01 ");
+    EXPECT_TRUE(WritePlaybackFile(line, StartDir(), recordingHandle_, playbackHandle_));
+    EXPECT_EQ(test::ReadFileBytes(Playback()),
+              WithHeader(WavHeaderInPlace(44 + sound.size()), sound));
 }
 
 TEST_F(WritePlaybackFileTest, ShortLineLeavesAnEmptyPlaybackFileOpen) {

@@ -336,3 +336,27 @@ TEST_F(FrmVoiceTest, ShutdownDeletesThePlaybackFileOfStartDirOnly) {
 
 } // namespace
 } // namespace voice::testing_support
+
+namespace voice::testing_support {
+namespace {
+
+TEST_F(FrmVoiceTest, MovingToADenserScreenScalesLayoutAndFonts) {
+    WindowDriver window(start.Path());
+    RECT suggested{0, 0, 781 * 3 / 2, 554 * 3 / 2};
+    ::SendMessageW(window.Form().Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                   reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(window.Form().Dpi(), 144u);
+    RECT r;
+    ::GetWindowRect(window.Control(L"BtnFormList"), &r);
+    EXPECT_EQ(r.right - r.left, 173 * 3 / 2 + 1); // 259.5 rounds up
+    EXPECT_EQ(::SendMessageW(window.Control(L"LBListFiles"), LB_GETITEMHEIGHT, 0, 0), 24);
+    LOGFONTW lf{};
+    HFONT font =
+        reinterpret_cast<HFONT>(::SendMessageW(window.Control(L"LBListFiles"), WM_GETFONT, 0, 0));
+    ::GetObjectW(font, sizeof(lf), &lf);
+    EXPECT_EQ(lf.lfHeight, -::MulDiv(13, 144, 96));
+    EXPECT_EQ(std::wstring(lf.lfFaceName), L"Courier New");
+}
+
+} // namespace
+} // namespace voice::testing_support
