@@ -42,8 +42,17 @@ private:
 std::wstring Resolve(const std::wstring& path) {
     CurrentDirectoryKept kept;
     const DrivePart split = SplitDrivePart(path);
-    if (!split.drive.empty())
-        Enter(split.drive.size() > 2 ? split.drive + L'\\' : split.drive);
+    const bool absolute = !split.rest.empty() && (split.rest[0] == L'\\' || split.rest[0] == L'/');
+    if (split.drive.size() > 2 || (!split.drive.empty() && absolute)) {
+        // A share, or a path from the drive's root: the drive's own directory is not needed
+        // and may be gone.
+        Enter(split.drive + L'\\');
+    } else if (!split.drive.empty() && !::SetCurrentDirectoryW(split.drive.c_str())) {
+        // The directory last used on that drive is gone: a drive alone falls back to its root.
+        if (!split.rest.empty())
+            throw InOutError(::GetLastError());
+        Enter(split.drive + L'\\');
+    }
     std::wstring name = split.rest;
     const size_t last = split.rest.find_last_of(L"\\/");
     if (last != std::wstring::npos) {

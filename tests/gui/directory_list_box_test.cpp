@@ -302,24 +302,24 @@ TEST_F(DirectoryListBoxTest, ARemovedSubdirectoryOpenedByDoubleClickShowsTheErro
     EXPECT_EQ(changes_, 0);
 }
 
-TEST_F(DirectoryListBoxTest, ChangingDriveGoesToTheDirectoryLastUsedThere) {
-    const wchar_t home = tree_.Root()[0];
-    const wchar_t other = home == L'Z' || home == L'z' ? L'c' : L'z';
-    ::SetEnvironmentVariableW(
-        (std::wstring(L"=") + static_cast<wchar_t>(::towupper(other)) + L":").c_str(), nullptr);
-    list_.SetDrive(static_cast<wchar_t>(::towupper(home))); // already there
+TEST_F(DirectoryListBoxTest, ChangingDriveGoesToTheDirectoryLastUsedThereOrItsRoot) {
+    ASSERT_EQ(::towupper(tree_.Root()[0]), L'C');
+    ::SetEnvironmentVariableW(L"=Z:", L"Z:\\no\\such\\directory"); // used once, gone since
+    list_.SetDrive(L'C');                                          // already there
     EXPECT_EQ(changes_, 0);
 
-    list_.SetDrive(other); // never used: its root
-    EXPECT_EQ(changes_, 1);
-    EXPECT_EQ(::towlower(list_.Drive()), other);
-    EXPECT_EQ(list_.Directory().substr(1), L":\\");
+    list_.SetDrive(L'z');
+    EXPECT_EQ(list_.Directory(), L"Z:\\");
     EXPECT_EQ(OwnLineIndex(list_.Directory()), 0);
-
-    list_.SetDrive(home); // back where the list left it
-    EXPECT_EQ(changes_, 2);
+    list_.SetDrive(L'c'); // back where the list left it
     EXPECT_EQ(list_.Directory(), tree_.Root());
     EXPECT_EQ(CurrentDirectoryNow(), tree_.Root());
+
+    list_.SetDrive(L'z');
+    ::SetEnvironmentVariableW(L"=C:", L"C:\\no\\such\\directory");
+    list_.SetDirectory(tree_.Path(L"gamma")); // a path from the root does not need it
+    EXPECT_EQ(list_.Directory(), tree_.Path(L"gamma"));
+    EXPECT_EQ(changes_, 4);
 }
 
 TEST_F(DirectoryListBoxTest, LineHeightIsTheFontsTextHeightButAtLeastTheGlyphs) {
