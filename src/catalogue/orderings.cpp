@@ -3,15 +3,22 @@
 #include "catalogue/partition_sort.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
+#include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace voice {
 namespace {
 
-constexpr int kChannelColumn = 1;
 constexpr int kSizeColumn = 41;
 constexpr int kSizeWidth = 15;
+// The key's characters as offsets from the field's first column, in key order:
+// year, month, day, then the time.
+constexpr std::size_t kKeyOffsets[SortKey::kCapacity] = {6,  7,  3,  4,  0,  1,  9,
+                                                         10, 11, 12, 13, 14, 15, 16};
+constexpr std::size_t kFieldWidth = 17;
 
 wchar_t Fold(wchar_t c) noexcept {
     return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
@@ -21,101 +28,266 @@ bool ValidIndices(const TSortStr& list, int i, int j) noexcept {
     return i >= 0 && j >= 0 && i < list.Count() && j < list.Count();
 }
 
-// Up to Capacity characters of text, folded, built without allocating.
-template <int Capacity> class FoldedText {
+// Hands the characters of the key at column to push, in key order, skipping those
+// beyond the end of the line.
+template <typename Push> void VisitSortKey(std::wstring_view line, int column, Push& push) {
+    const std::size_t base = static_cast<std::size_t>(column - 1);
+    if (base + kFieldWidth <= line.size()) {
+        for (std::size_t offset : kKeyOffsets)
+            push(line[base + offset]);
+        return;
+    }
+    for (std::size_t offset : kKeyOffsets)
+        if (base + offset < line.size())
+            push(line[base + offset]);
+}
+
+// The key's characters as positions in a line, in key order.
+constexpr std::array<std::size_t, SortKey::kCapacity> KeyPositions(int column) {
+    std::array<std::size_t, SortKey::kCapacity> positions{};
+    for (std::size_t k = 0; k < positions.size(); ++k)
+        positions[k] = static_cast<std::size_t>(column - 1) + kKeyOffsets[k];
+    return positions;
+}
+
+template <std::size_t N, std::size_t M>
+constexpr std::array<std::size_t, N + M> Join(const std::array<std::size_t, N>& a,
+                                              const std::array<std::size_t, M>& b) {
+    std::array<std::size_t, N + M> joined{};
+    for (std::size_t k = 0; k < N; ++k)
+        joined[k] = a[k];
+    for (std::size_t k = 0; k < M; ++k)
+        joined[N + k] = b[k];
+    return joined;
+}
+
+// The texts the three text orderings compare: Visit hands their characters over one by
+// one; kPositions lists them for a line long enough to hold them all (kFullLength).
+struct StartKeyText {
+    static constexpr std::array<std::size_t, SortKey::kCapacity> kPositions =
+        KeyPositions(kStartColumn);
+    template <typename Push> static void Visit(std::wstring_view line, Push& push) {
+        VisitSortKey(line, kStartColumn, push);
+    }
+};
+struct EndKeyText {
+    static constexpr auto kPositions = Join(KeyPositions(kEndColumn), KeyPositions(kStartColumn));
+    template <typename Push> static void Visit(std::wstring_view line, Push& push) {
+        VisitSortKey(line, kEndColumn, push);
+        VisitSortKey(line, kStartColumn, push);
+    }
+};
+struct ChannelKeyText {
+    static constexpr auto kPositions =
+        Join(std::array<std::size_t, 1>{0}, KeyPositions(kStartColumn));
+    template <typename Push> static void Visit(std::wstring_view line, Push& push) {
+        if (!line.empty())
+            push(line[0]);
+        VisitSortKey(line, kStartColumn, push);
+    }
+};
+
+template <typename Text> constexpr int kTextCapacity = static_cast<int>(Text::kPositions.size());
+template <typename Text>
+constexpr std::size_t
+    kFullLength = *std::max_element(Text::kPositions.begin(), Text::kPositions.end()) + 1;
+
+// A key text folded into a fixed buffer: what the comparators compare.
+template <typename Text> class FoldedText {
 public:
-    void Append(std::wstring_view text) noexcept {
-        for (wchar_t c : text)
-            if (length_ < Capacity)
-                chars_[length_++] = Fold(c);
+    explicit FoldedText(std::wstring_view line) noexcept {
+        auto push = [this](wchar_t c) { chars_[length_++] = Fold(c); };
+        Text::Visit(line, push);
     }
     std::wstring_view View() const noexcept { return {chars_, static_cast<std::size_t>(length_)}; }
 
 private:
-    wchar_t chars_[Capacity];
+    wchar_t chars_[kTextCapacity<Text>];
     int length_ = 0;
 };
 
-std::wstring_view Column(std::wstring_view line, int column, int count) noexcept {
-    const std::size_t from = static_cast<std::size_t>(column - 1);
-    return from < line.size() ? line.substr(from, static_cast<std::size_t>(count))
-                              : std::wstring_view{};
+template <typename Text> int CompareLines(std::wstring_view a, std::wstring_view b) noexcept {
+    return CompareFoldedText(FoldedText<Text>(a).View(), FoldedText<Text>(b).View());
 }
 
-using StartText = FoldedText<SortKey::kCapacity>;
-using EndText = FoldedText<2 * SortKey::kCapacity>;
-using ChannelText = FoldedText<1 + SortKey::kCapacity>;
+// A folded key text packed into 64-bit words, first character most significant, zero
+// padded, so that comparing the words and then the lengths is the text comparison.
+// With UnitBits 8 only characters 0..255 fit (Fits tells); the full width holds any.
+template <typename Text, int UnitBits> class PackedText {
+public:
+    static constexpr bool kNarrow = UnitBits < static_cast<int>(sizeof(wchar_t) * 8);
 
-StartText StartKeyOf(std::wstring_view line) noexcept {
-    StartText t;
-    t.Append(MakeSortKey(line, kStartColumn).View());
-    return t;
-}
+    explicit PackedText(std::wstring_view line) noexcept {
+        if (line.size() >= kFullLength<Text>)
+            PackFull(line);
+        else
+            PackShort(line);
+    }
+    friend bool Fits(const PackedText& key) noexcept { return key.fits_; }
+    friend int Compare(const PackedText& a, const PackedText& b) noexcept {
+        for (int w = 0; w < kWords; ++w)
+            if (a.words_[w] != b.words_[w])
+                return a.words_[w] < b.words_[w] ? -1 : 1;
+        return a.length_ < b.length_ ? -1 : (a.length_ > b.length_ ? 1 : 0);
+    }
 
-EndText EndKeyOf(std::wstring_view line) noexcept {
-    EndText t;
-    t.Append(MakeSortKey(line, kEndColumn).View());
-    t.Append(MakeSortKey(line, kStartColumn).View());
-    return t;
-}
+private:
+    static constexpr int kPerWord = 64 / UnitBits;
+    static constexpr int kWords = (kTextCapacity<Text> + kPerWord - 1) / kPerWord;
 
-ChannelText ChannelKeyOf(std::wstring_view line) noexcept {
-    ChannelText t;
-    t.Append(Column(line, kChannelColumn, 1));
-    t.Append(MakeSortKey(line, kStartColumn).View());
-    return t;
-}
+    // Every character is there: positions and shifts are constants the compiler unrolls.
+    void PackFull(std::wstring_view line) noexcept {
+        std::uint64_t seen = 0;
+        for (std::size_t k = 0; k < Text::kPositions.size(); ++k) {
+            const std::uint64_t unit = Unit(Fold(line[Text::kPositions[k]]));
+            seen |= unit;
+            words_[k / kPerWord] |= unit << (UnitBits * (kPerWord - 1 - k % kPerWord));
+        }
+        fits_ = !kNarrow || seen <= 0xFF;
+        length_ = static_cast<std::uint8_t>(Text::kPositions.size());
+    }
+
+    void PackShort(std::wstring_view line) noexcept {
+        std::uint64_t current = 0;
+        int inWord = 0;
+        int word = 0;
+        auto push = [&](wchar_t c) {
+            const std::uint64_t unit = Unit(Fold(c));
+            if (kNarrow && unit > 0xFF)
+                fits_ = false;
+            current = (current << UnitBits) | unit;
+            ++length_;
+            if (++inWord == kPerWord) {
+                words_[word++] = current;
+                current = 0;
+                inWord = 0;
+            }
+        };
+        Text::Visit(line, push);
+        if (inWord != 0)
+            words_[word] = current << (UnitBits * (kPerWord - inWord));
+    }
+
+    // A character's place in wchar_t's own order (signed or not). Narrow: 0..255 as
+    // they are, anything else 0x100, which marks the key as not fitting.
+    static std::uint64_t Unit(wchar_t c) noexcept {
+        if constexpr (kNarrow) {
+            const auto value = static_cast<std::int64_t>(c);
+            return value >= 0 && value <= 0xFF ? static_cast<std::uint64_t>(value) : 0x100;
+        } else {
+            using Unsigned = std::make_unsigned_t<wchar_t>;
+            constexpr Unsigned kFlip =
+                std::is_signed_v<wchar_t> ? Unsigned(1) << (sizeof(wchar_t) * 8 - 1) : 0;
+            return static_cast<Unsigned>(static_cast<Unsigned>(c) ^ kFlip);
+        }
+    }
+
+    std::uint64_t words_[kWords] = {};
+    std::uint8_t length_ = 0;
+    bool fits_ = true;
+};
 
 int CompareSizes(std::int64_t a, std::int64_t b) noexcept {
     return b > a ? 1 : (b < a ? -1 : 0);
 }
+
+// CompareBySize's key: larger sizes first.
+struct SizeKey {
+    explicit SizeKey(std::wstring_view line) noexcept : value(SizeColumnValue(line)) {}
+    std::int64_t value;
+    friend bool Fits(SizeKey) noexcept { return true; }
+    friend int Compare(SizeKey a, SizeKey b) noexcept { return CompareSizes(a.value, b.value); }
+};
 
 template <typename Key> struct KeyedLine {
     Key key;
     int index;
 };
 
-// Runs the list's partition sort over precomputed keys, then moves the lines into the
-// resulting order. The keys are pure functions of the lines, so this is the order the
-// per-comparison comparators give.
-template <typename Key, typename MakeKey, typename CompareKeys>
-void SortByKeys(std::vector<std::wstring>& lines, MakeKey makeKey, CompareKeys compareKeys) {
-    const int count = static_cast<int>(lines.size());
-    if (count < 2)
-        return;
-    std::vector<KeyedLine<Key>> keyed;
-    keyed.reserve(lines.size());
-    for (int k = 0; k < count; ++k)
-        keyed.push_back({makeKey(lines[static_cast<std::size_t>(k)]), k});
-    KeyedLine<Key>* data = keyed.data();
-    auto compare = [&](int i, int j) { return compareKeys(data[i].key, data[j].key); };
-    auto exchange = [&](int i, int j) { std::swap(data[i], data[j]); };
-    PartitionSort(0, count - 1, compare, exchange);
-    std::vector<std::wstring> sorted;
-    sorted.reserve(lines.size());
-    for (const auto& entry : keyed)
-        sorted.push_back(std::move(lines[static_cast<std::size_t>(entry.index)]));
-    lines.swap(sorted);
+// Moves each line to its place: position k receives the line that was at
+// keyed[k].index. Follows the permutation's cycles, so no second list is allocated.
+template <typename Key>
+void PlaceLines(std::vector<std::wstring>& lines, std::vector<KeyedLine<Key>>& keyed) {
+    const int count = static_cast<int>(keyed.size());
+    for (int k = 0; k < count; ++k) {
+        if (keyed[static_cast<std::size_t>(k)].index == k)
+            continue;
+        std::wstring first = std::move(lines[static_cast<std::size_t>(k)]);
+        int at = k;
+        for (;;) {
+            const int from = std::exchange(keyed[static_cast<std::size_t>(at)].index, at);
+            if (from == k) {
+                lines[static_cast<std::size_t>(at)] = std::move(first);
+                break;
+            }
+            lines[static_cast<std::size_t>(at)] = std::move(lines[static_cast<std::size_t>(from)]);
+            at = from;
+        }
+    }
 }
 
-template <typename Text> int CompareTexts(const Text& a, const Text& b) noexcept {
-    return a.View().compare(b.View());
+// The keys of the lines in their current order, as the last keyed sort of one ordering
+// left them: the next sort derives keys only for the lines added since.
+template <typename Key> class KeyCache final : public SortKeyCache {
+public:
+    explicit KeyCache(int ordering) : ordering_(ordering) {}
+    int Ordering() const noexcept { return ordering_; }
+    std::vector<KeyedLine<Key>>& Keyed() noexcept { return keyed_; }
+
+private:
+    int ordering_;
+    std::vector<KeyedLine<Key>> keyed_;
+};
+
+// Runs the list's partition sort over precomputed keys, then puts the lines in the
+// resulting order. The keys are pure functions of the lines, so this is the order the
+// per-comparison comparators give. Returns false, leaving the lines as they are, when
+// a key does not fit Key.
+template <typename Key>
+bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
+                std::unique_ptr<SortKeyCache>& cache) {
+    const int count = static_cast<int>(lines.size());
+    auto* kept = dynamic_cast<KeyCache<Key>*>(cache.get());
+    std::unique_ptr<SortKeyCache> fresh;
+    if (kept == nullptr || kept->Ordering() != ordering || kept->Keyed().size() > lines.size()) {
+        fresh = std::make_unique<KeyCache<Key>>(ordering);
+        kept = static_cast<KeyCache<Key>*>(fresh.get());
+    }
+    std::vector<KeyedLine<Key>>& keyed = kept->Keyed();
+    keyed.reserve(lines.size());
+    for (int k = static_cast<int>(keyed.size()); k < count; ++k) {
+        keyed.push_back({Key(lines[static_cast<std::size_t>(k)]), k});
+        if (!Fits(keyed.back().key)) {
+            cache.reset();
+            return false;
+        }
+    }
+    if (fresh)
+        cache = std::move(fresh);
+    KeyedLine<Key>* data = keyed.data();
+    auto compare = [data](int i, int j) { return Compare(data[i].key, data[j].key); };
+    auto exchange = [data](int i, int j) { std::swap(data[i], data[j]); };
+    if (count >= 2)
+        PartitionSort(0, count - 1, compare, exchange);
+    PlaceLines(lines, keyed); // leaves every index equal to its position
+    return true;
+}
+
+// One byte per character when every key allows it (the lines the search writes always
+// do), else the full character width.
+template <typename Text>
+void SortByTextKeys(std::vector<std::wstring>& lines, int ordering,
+                    std::unique_ptr<SortKeyCache>& cache) {
+    if (!SortByKeys<PackedText<Text, 8>>(lines, ordering, cache))
+        SortByKeys<PackedText<Text, static_cast<int>(sizeof(wchar_t) * 8)>>(lines, ordering, cache);
 }
 
 } // namespace
 
-void SortKey::Append(std::wstring_view line, int column, int count) noexcept {
-    for (wchar_t c : Column(line, column, count))
-        if (length_ < kCapacity)
-            chars_[length_++] = c;
-}
-
 SortKey MakeSortKey(std::wstring_view line, int column) noexcept {
     SortKey key;
-    key.Append(line, column + 6, 2);
-    key.Append(line, column + 3, 2);
-    key.Append(line, column, 2);
-    key.Append(line, column + 9, 8);
+    auto push = [&key](wchar_t c) { key.Push(c); };
+    VisitSortKey(line, column, push);
     return key;
 }
 
@@ -131,7 +303,9 @@ int CompareFoldedText(std::wstring_view a, std::wstring_view b) noexcept {
 }
 
 std::int64_t SizeColumnValue(std::wstring_view line) noexcept {
-    std::wstring_view text = Column(line, kSizeColumn, kSizeWidth);
+    const std::size_t from = kSizeColumn - 1;
+    std::wstring_view text =
+        from < line.size() ? line.substr(from, kSizeWidth) : std::wstring_view{};
     while (!text.empty() && static_cast<unsigned>(text.front()) <= 32)
         text.remove_prefix(1);
     while (!text.empty() && static_cast<unsigned>(text.back()) <= 32)
@@ -153,22 +327,15 @@ std::int64_t SizeColumnValue(std::wstring_view line) noexcept {
 }
 
 int CompareByStart(const TSortStr& list, int i, int j) {
-    if (!ValidIndices(list, i, j))
-        return 0;
-    return CompareFoldedText(MakeSortKey(list[i], kStartColumn).View(),
-                             MakeSortKey(list[j], kStartColumn).View());
+    return ValidIndices(list, i, j) ? CompareLines<StartKeyText>(list[i], list[j]) : 0;
 }
 
 int CompareByEnd(const TSortStr& list, int i, int j) {
-    if (!ValidIndices(list, i, j))
-        return 0;
-    return CompareTexts(EndKeyOf(list[i]), EndKeyOf(list[j]));
+    return ValidIndices(list, i, j) ? CompareLines<EndKeyText>(list[i], list[j]) : 0;
 }
 
 int CompareByChannel(const TSortStr& list, int i, int j) {
-    if (!ValidIndices(list, i, j))
-        return 0;
-    return CompareTexts(ChannelKeyOf(list[i]), ChannelKeyOf(list[j]));
+    return ValidIndices(list, i, j) ? CompareLines<ChannelKeyText>(list[i], list[j]) : 0;
 }
 
 int CompareBySize(const TSortStr& list, int i, int j) {
@@ -192,20 +359,20 @@ TStringListSortCompare OrderingComparator(int itemIndex) noexcept {
     }
 }
 
-void SortLinesByOrdering(std::vector<std::wstring>& lines, int itemIndex) {
+void SortLinesByOrdering(std::vector<std::wstring>& lines, int itemIndex,
+                         std::unique_ptr<SortKeyCache>& cache) {
     switch (itemIndex) {
     case 0:
-        SortByKeys<StartText>(lines, StartKeyOf, CompareTexts<StartText>);
+        SortByTextKeys<StartKeyText>(lines, itemIndex, cache);
         break;
     case 1:
-        SortByKeys<EndText>(lines, EndKeyOf, CompareTexts<EndText>);
+        SortByTextKeys<EndKeyText>(lines, itemIndex, cache);
         break;
     case 2:
-        SortByKeys<ChannelText>(lines, ChannelKeyOf, CompareTexts<ChannelText>);
+        SortByTextKeys<ChannelKeyText>(lines, itemIndex, cache);
         break;
     case 3:
-        SortByKeys<std::int64_t>(
-            lines, [](const std::wstring& line) { return SizeColumnValue(line); }, CompareSizes);
+        SortByKeys<SizeKey>(lines, itemIndex, cache);
         break;
     default:
         break;

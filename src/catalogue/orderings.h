@@ -5,6 +5,7 @@
 #include "catalogue/sort_str.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,10 @@ class SortKey {
 public:
     static constexpr int kCapacity = 14;
     std::wstring_view View() const noexcept { return {chars_, static_cast<std::size_t>(length_)}; }
-    void Append(std::wstring_view line, int column, int count) noexcept;
+    void Push(wchar_t c) noexcept {
+        if (length_ < kCapacity)
+            chars_[length_++] = c;
+    }
 
 private:
     wchar_t chars_[kCapacity];
@@ -47,7 +51,10 @@ int CompareBySize(const TSortStr& list, int i, int j);    // descending size
 TStringListSortCompare OrderingComparator(int itemIndex) noexcept;
 
 // Sorts lines exactly as CustomSort with OrderingComparator(itemIndex) would, deriving
-// each line's key once instead of at every comparison. itemIndex must be 0..3.
-void SortLinesByOrdering(std::vector<std::wstring>& lines, int itemIndex);
+// each line's key once instead of at every comparison. cache holds the keys of the
+// lines as the previous call left them (or nothing); lines appended since are the only
+// ones whose keys are derived. itemIndex must be 0..3.
+void SortLinesByOrdering(std::vector<std::wstring>& lines, int itemIndex,
+                         std::unique_ptr<SortKeyCache>& cache);
 
 } // namespace voice

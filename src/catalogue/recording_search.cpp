@@ -85,19 +85,16 @@ private:
         if (!InDateRange(YyyymmddOf(start.year, start.month, start.day)) || !InTimeWindow(start))
             return;
         const bool rootDir = !dir.empty() && dir.back() == L'\\';
-        const std::size_t pathLength = dir.size() + (rootDir ? 0 : 1) + entry.name.size();
-        if (pathLength > kMaxFullPath)
+        if (dir.size() + (rootDir ? 0 : 1) + entry.name.size() > kMaxFullPath)
             return;
-        std::wstring path;
-        path.reserve(pathLength);
-        path.append(dir);
+        path_.assign(dir);
         if (!rootDir)
-            path.push_back(L'\\');
-        path.append(entry.name);
+            path_.push_back(L'\\');
+        path_.append(entry.name);
         const DateTimeParts end =
             FileTimeToTwoSecondParts(enumerator_.ToLocalFileTime(entry.lastWriteTime));
         lineList_.Add(
-            BuildListLine(channel_, start, end, entry.size, path, criteria_.timeSeparator));
+            BuildListLine(channel_, start, end, entry.size, path_, criteria_.timeSeparator));
     }
 
     const SearchCriteria& criteria_;
@@ -109,6 +106,7 @@ private:
     std::wstring fromTime_;
     std::wstring toTime_;
     std::wstring pattern_;
+    std::wstring path_; // reused for every recording
 };
 
 } // namespace

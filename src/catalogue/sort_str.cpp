@@ -12,6 +12,7 @@ void TSortStr::Exchange(int i, int j) {
     if (i < 0 || j < 0 || i >= Count() || j >= Count())
         throw std::out_of_range("TSortStr::Exchange: list index out of bounds");
     std::swap(lines_[static_cast<std::size_t>(i)], lines_[static_cast<std::size_t>(j)]);
+    keyCache_.reset();
 }
 
 void TSortStr::SetSorted(bool sorted) {
@@ -29,7 +30,7 @@ void TSortStr::Sort() {
     if (OrderingComparator(itemIndex) == nullptr || sorted_ || Count() < 2)
         return;
     // Same result as CustomSort(OrderingComparator(itemIndex)), keys derived once.
-    SortLinesByOrdering(lines_, itemIndex);
+    SortLinesByOrdering(lines_, itemIndex, keyCache_);
 }
 
 void TSortStr::CustomSort(TStringListSortCompare compare) {
@@ -38,6 +39,7 @@ void TSortStr::CustomSort(TStringListSortCompare compare) {
     auto byList = [&](int i, int j) { return compare(*this, i, j); };
     auto exchange = [&](int i, int j) { Exchange(i, j); };
     PartitionSort(0, Count() - 1, byList, exchange);
+    keyCache_.reset();
 }
 
 } // namespace voice

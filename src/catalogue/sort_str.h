@@ -4,12 +4,19 @@
 // Portable.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace voice {
 
 class TSortStr;
+
+// What the ordering sort keeps between sorts (the keys of the lines); opaque here.
+class SortKeyCache {
+public:
+    virtual ~SortKeyCache() = default;
+};
 
 // Negative: line i belongs before line j; positive: after; zero: equal. Only the sign
 // is used.
@@ -23,6 +30,20 @@ public:
 
     TSortStr() = default;
     explicit TSortStr(OrderingSource ordering) : ordering_(std::move(ordering)) {}
+    TSortStr(const TSortStr& other)
+        : lines_(other.lines_), sorted_(other.sorted_), ordering_(other.ordering_) {}
+    TSortStr& operator=(const TSortStr& other) {
+        if (this != &other) {
+            lines_ = other.lines_;
+            sorted_ = other.sorted_;
+            ordering_ = other.ordering_;
+            keyCache_.reset();
+        }
+        return *this;
+    }
+    TSortStr(TSortStr&&) noexcept = default;
+    TSortStr& operator=(TSortStr&&) noexcept = default;
+    ~TSortStr() = default;
     void SetOrderingSource(OrderingSource ordering) { ordering_ = std::move(ordering); }
 
     int Count() const noexcept { return static_cast<int>(lines_.size()); }
@@ -32,7 +53,10 @@ public:
     // Appends whatever the sorted state.
     void Add(std::wstring line) { lines_.push_back(std::move(line)); }
     // Empties the list; the sorted state stays as it was.
-    void Clear() noexcept { lines_.clear(); }
+    void Clear() noexcept {
+        lines_.clear();
+        keyCache_.reset();
+    }
     // Throws std::out_of_range for an index outside the list.
     void Exchange(int i, int j);
 
@@ -52,6 +76,9 @@ private:
     std::vector<std::wstring> lines_;
     bool sorted_ = false;
     OrderingSource ordering_;
+    // Keys for lines_[0..n) in their current order; lines are only appended between
+    // sorts, so a search sorting after every channel derives each key once.
+    std::unique_ptr<SortKeyCache> keyCache_;
 };
 
 } // namespace voice

@@ -43,11 +43,24 @@ void Win32DirectoryEnumerator::ListDirectory(
 }
 
 std::uint64_t Win32DirectoryEnumerator::ToLocalFileTime(std::uint64_t utcFileTime) {
+    constexpr std::uint64_t kMaxFileTime = 0x7FFF'FFFF'FFFF'FFFFULL;
+    if (haveBias_) {
+        const std::uint64_t magnitude =
+            bias_ < 0 ? 0 - static_cast<std::uint64_t>(bias_) : static_cast<std::uint64_t>(bias_);
+        if (bias_ >= 0 && utcFileTime <= kMaxFileTime - magnitude)
+            return utcFileTime + magnitude;
+        if (bias_ < 0 && utcFileTime >= magnitude && utcFileTime <= kMaxFileTime)
+            return utcFileTime - magnitude;
+    }
     FILETIME utc{static_cast<DWORD>(utcFileTime), static_cast<DWORD>(utcFileTime >> 32)};
     FILETIME local{};
     if (!::FileTimeToLocalFileTime(&utc, &local))
         return utcFileTime;
-    return (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+    const std::uint64_t result =
+        (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+    bias_ = static_cast<std::int64_t>(result - utcFileTime);
+    haveBias_ = true;
+    return result;
 }
 
 std::wstring Win32DirectoryEnumerator::AnsiToWideText(std::string_view ansi) {

@@ -14,6 +14,12 @@ public:
                        const std::function<void(const DirectoryEntry&)>& each) override;
     std::uint64_t ToLocalFileTime(std::uint64_t utcFileTime) override;
     std::wstring AnsiToWideText(std::string_view ansi) override;
+
+private:
+    // The platform converts with the time zone's current bias, whatever the date, so the
+    // bias is taken once per enumerator (one search).
+    bool haveBias_ = false;
+    std::int64_t bias_ = 0;
 };
 
 // RunRecordingSearch over the real file system.

@@ -163,6 +163,47 @@ TEST(TieOrderTest, SortingByKeysOnceMatchesComparingTheLinesEveryTime) {
     }
 }
 
+TEST(TieOrderTest, SortingBatchByBatchMatchesTheComparatorsEveryTime) {
+    // As the search does: append a batch, sort, append the next. The keys kept from one
+    // sort to the next must never change the result, whatever happens in between.
+    std::mt19937 random(11);
+    int ordering = 0;
+    TSortStr keyed([&] { return ordering; });
+    TSortStr compared;
+    for (int batch = 0; batch < 40; ++batch) {
+        if (batch % 7 == 3)
+            ordering = static_cast<int>(random() % 4);
+        keyed.SetSorted(false);
+        compared.SetSorted(false);
+        const int count = static_cast<int>(random() % 60);
+        for (int k = 0; k < count; ++k) {
+            std::wstring line = Line(
+                1 + static_cast<int>(random() % 3),
+                {2010, 1, 1 + static_cast<int>(random() % 3), 0, static_cast<int>(random() % 4), 0},
+                {2010, 1, 1, 0, static_cast<int>(random() % 4), 0}, random() % 8,
+                std::to_wstring(batch) + L"." + std::to_wstring(k));
+            if (random() % 50 == 0)
+                line[3] = L'\u0416'; // a character that needs the wide keys
+            if (random() % 50 == 0)
+                line.resize(random() % 30); // a short line
+            keyed.Add(line);
+            compared.Add(line);
+        }
+        if (batch % 5 == 4 && keyed.Count() > 1) {
+            keyed.Exchange(0, keyed.Count() - 1);
+            compared.Exchange(0, compared.Count() - 1);
+        }
+        keyed.SetSorted(true);
+        compared.CustomSort(OrderingComparator(ordering));
+        compared.SetSorted(true);
+        ASSERT_EQ(keyed.Lines(), compared.Lines()) << "batch " << batch;
+        if (batch == 20) {
+            keyed.Clear();
+            compared.Clear();
+        }
+    }
+}
+
 TEST(SortStrTest, SortsOnlyWhenTheSortedStateTurnsOn) {
     int ordering = 0;
     int reads = 0;
