@@ -7,7 +7,9 @@
 #include "platform/app_error.h"
 
 #include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <variant>
 #include <vector>
@@ -322,20 +324,34 @@ void TFrmVoice::CreateControls() {
 }
 
 void TFrmVoice::ApplyLayout(UINT dpi) {
-    fonts_.clear();
-    fonts_.push_back(gui::CreateDesignedFont(kFormFont, dpi));
-    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.back().Get()), FALSE);
+    // Controls were created at this density; a later change moves and resizes them too.
+    const bool reposition = !fonts_.empty();
+    // The old fonts stay alive until every control has its new one.
+    std::vector<FontHandle> fonts;
+    // One font object per distinct design font, shared by the controls that use it.
+    std::map<std::tuple<std::wstring, int, int, BYTE>, HFONT> shared;
+    auto fontFor = [&](const FontSpec& spec) {
+        auto key =
+            std::make_tuple(std::wstring(spec.face), spec.pixelHeight, spec.weight, spec.charset);
+        auto found = shared.find(key);
+        if (found != shared.end())
+            return found->second;
+        fonts.push_back(gui::CreateDesignedFont(spec, dpi));
+        return shared[key] = fonts.back().Get();
+    };
+    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(kFormFont)), FALSE);
     for (const ControlRow& row : ControlTree()) {
         const FontSpec font = Layout::ResolvedFont(row);
-        fonts_.push_back(gui::CreateDesignedFont(font, dpi));
-        HFONT hfont = fonts_.back().Get();
+        HFONT hfont = fontFor(font);
         const Position at = Scaled(row.position, dpi);
         std::visit(
             [&](auto field) {
                 auto& control = this->*field;
                 using Kind = std::remove_reference_t<decltype(control)>;
                 if constexpr (!std::is_same_v<Kind, gui::Timer>) {
-                    ::MoveWindow(control.Handle(), at.left, at.top, at.width, at.height, TRUE);
+                    if (reposition)
+                        ::SetWindowPos(control.Handle(), nullptr, at.left, at.top, at.width,
+                                       at.height, SWP_NOZORDER | SWP_NOACTIVATE);
                     if constexpr (requires { control.SetFont(hfont); })
                         control.SetFont(hfont);
                     else
@@ -352,6 +368,7 @@ void TFrmVoice::ApplyLayout(UINT dpi) {
             },
             row.field);
     }
+    fonts_ = std::move(fonts);
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
