@@ -16,6 +16,8 @@
 #include "gui/button.h"
 #include "gui/check_box.h"
 #include "gui/date_picker.h"
+#include "gui/directory_list_box.h"
+#include "gui/drive_combo_box.h"
 #include "gui/form.h"
 #include "gui/group_box.h"
 #include "gui/label.h"
@@ -29,7 +31,6 @@
 #include "gui/up_down.h"
 #include "platform/unique_handle.h"
 #include "playback/media_player.h"
-#include "voice/pending_controls.h"
 #include "voice/time_fields.h"
 
 #include <cstdint>

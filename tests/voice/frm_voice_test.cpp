@@ -2,6 +2,8 @@
 
 #include "window_driver.h"
 
+#include "gui/error_box.h"
+
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
@@ -356,6 +358,88 @@ TEST_F(FrmVoiceTest, MovingToADenserScreenScalesLayoutAndFonts) {
     ::GetObjectW(font, sizeof(lf), &lf);
     EXPECT_EQ(lf.lfHeight, -::MulDiv(13, 144, 96));
     EXPECT_EQ(std::wstring(lf.lfFaceName), L"Courier New");
+}
+
+} // namespace
+} // namespace voice::testing_support
+
+namespace voice::testing_support {
+namespace {
+
+// The path chooser: channel 3 stored as start\rec, channel 5 as a directory that is gone.
+class ChooserTest : public ::testing::Test {
+protected:
+    ChooserTest() {
+        MakeDirectory(start / L"rec");
+        MakeDirectory(start / L"rec\\sub");
+        WriteBytes(start / L"BegDir.Ini",
+                   ChannelTableBytes({L"c:\\", L"c:\\", start / L"rec", L"c:\\", start / L"gone"}));
+    }
+    // Opens a line of the directory list as a double-click does: select it, then the
+    // notification the list box sends its parent.
+    static void DoubleClickLine(WindowDriver& window, const std::wstring& text) {
+        const auto& lines = window.Form().DirectoryListBox1.Lines();
+        int index = -1;
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].text == text)
+                index = static_cast<int>(i);
+        ASSERT_GE(index, 0) << "no line " << std::string(text.begin(), text.end());
+        HWND list = window.Control(L"DirectoryListBox1");
+        ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageW(::GetParent(list), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_DBLCLK),
+                       reinterpret_cast<LPARAM>(list));
+        gui::testing::Pump();
+    }
+
+    TempDirectory start;
+};
+
+TEST_F(ChooserTest, PickBrowseAndRememberWritesTheTableInStartDir) {
+    WindowDriver window(start.Path());
+    auto& form = window.Form();
+    EXPECT_EQ(form.DirectoryListBox1.Directory(), start.Path()); // the start directory
+
+    window.ClickItem(L"RgDirChan", 2);
+    EXPECT_EQ(form.DirectoryListBox1.Directory(), start / L"rec");
+    DoubleClickLine(window, L"sub");
+    EXPECT_EQ(form.DirectoryListBox1.Directory(), start / L"rec\\sub");
+    EXPECT_EQ(CurrentDirectory(), start / L"rec\\sub"); // browsing moves the process
+    EXPECT_EQ(form.DriveComboBox1.Drive(), static_cast<wchar_t>(::towlower(start.Path()[0])));
+
+    window.Click(L"BitBtn1");
+    EXPECT_EQ(ReadBytes(start / L"BegDir.Ini"),
+              ChannelTableBytes({L"c:\\", L"c:\\", start / L"rec\\sub", L"c:\\", start / L"gone"}));
+    // The file of StartDir was written, not one in the browsed directory.
+    EXPECT_EQ(::GetFileAttributesW((start / L"rec\\sub\\BegDir.Ini").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ChooserTest, DefaultEntriesShowTheRootOfDriveC) {
+    WindowDriver window(start.Path());
+    window.ClickItem(L"RgDirChan", 0);
+    EXPECT_EQ(_wcsicmp(window.Form().DirectoryListBox1.Directory().c_str(), L"C:\\"), 0);
+    EXPECT_EQ(window.Form().DriveComboBox1.Drive(), L'c');
+}
+
+TEST_F(ChooserTest, AMissingStoredDirectoryShowsTheErrorAndChangesNothing) {
+    WindowDriver window(start.Path());
+    auto& form = window.Form();
+    window.ClickItem(L"RgDirChan", 2);
+    const std::wstring shown = form.DirectoryListBox1.Directory();
+    const wchar_t drive = form.DriveComboBox1.Drive();
+    const std::wstring current = CurrentDirectory();
+
+    MessageBoxCatcher boxes;
+    window.ClickItem(L"RgDirChan", 4);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].caption, gui::ApplicationTitle());
+    EXPECT_TRUE(boxes.Boxes()[0].text == L"File not found." ||
+                boxes.Boxes()[0].text == L"Invalid filename.")
+        << std::string(boxes.Boxes()[0].text.begin(), boxes.Boxes()[0].text.end());
+    EXPECT_EQ(form.DirectoryListBox1.Directory(), shown);
+    EXPECT_EQ(form.DriveComboBox1.Drive(), drive);
+    EXPECT_EQ(CurrentDirectory(), current);
+    EXPECT_EQ(GetChannelDir(form.ChannelDirTable, 4), start / L"gone");
 }
 
 } // namespace
