@@ -62,6 +62,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_DESTROY:
+        OnDestroying();
         if (main_)
             ::PostQuitMessage(0);
         return 0;

@@ -33,6 +33,8 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     // Destroys the window and all its children now, while every wrapper still exists.
     void DestroyForm();
+    // The window is being destroyed (its children still exist).
+    virtual void OnDestroying() {}
 
 private:
     UINT dpi_ = 96;

@@ -149,6 +149,10 @@ public:
     void DirectoryListBox1Change();
     void BitBtn1Click();
 
+protected:
+    // The timer ticks from the window's creation until its destruction.
+    void OnDestroying() override { Timer1.Stop(); }
+
 private:
     struct Layout;
     // Builds the control tree (frm_voice_layout.cpp).

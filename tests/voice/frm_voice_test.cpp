@@ -334,6 +334,7 @@ TEST_F(FrmVoiceTest, ShutdownDeletesThePlaybackFileOfStartDirOnly) {
     EXPECT_TRUE(FileExists(elsewhere / L"$$$.Wav"));
     EXPECT_EQ(CurrentDirectory(), start.Path());
     EXPECT_EQ(window.Form().Handle(), nullptr); // closing destroys the window
+    EXPECT_FALSE(window.Form().Timer1.Running());
 }
 
 } // namespace
