@@ -305,7 +305,17 @@ struct TFrmVoice::Layout {
 void TFrmVoice::CreateControls() {
     const UINT dpi = Dpi();
     int id = kFirstControlId;
+    // The keyboard follows the order of siblings, which is their creation order; the
+    // design's tab numbers must agree with it.
+    std::map<std::wstring, int> lastTab;
     for (const ControlRow& row : ControlTree()) {
+        const std::wstring parentName = row.parent ? row.parent : L"";
+        if (row.tab >= 0) {
+            auto [last, first] = lastTab.try_emplace(parentName, row.tab);
+            if (!first && row.tab <= last->second)
+                throw AppError(L"Tab order differs from creation order at " + std::wstring(row.name));
+            last->second = row.tab;
+        }
         HWND parent = row.parent ? ControlHandle(row.parent) : Handle();
         if (!parent)
             throw AppError(L"Parent not yet created: " + std::wstring(row.parent));
