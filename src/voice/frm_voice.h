@@ -154,7 +154,6 @@ protected:
     void OnDestroying() override { Timer1.Stop(); }
 
 private:
-    struct Layout;
     // Builds the control tree (frm_voice_layout.cpp).
     void CreateControls();
     // Connects the controls' events to the handlers (frm_voice_layout.cpp).

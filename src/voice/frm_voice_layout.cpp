@@ -281,26 +281,24 @@ Position Scaled(const Position& p, UINT dpi) {
             gui::Scale(p.height, dpi)};
 }
 
-} // namespace
-
-struct TFrmVoice::Layout {
-    // The font a row draws with: its own, or the nearest ancestor's.
-    static FontSpec ResolvedFont(const ControlRow& row) {
-        const ControlRow* current = &row;
-        while (!current->font) {
-            if (!current->parent)
-                return kFormFont;
-            const ControlRow* parent = nullptr;
-            for (const ControlRow& candidate : ControlTree())
-                if (std::wstring_view(candidate.name) == current->parent)
-                    parent = &candidate;
-            if (!parent)
-                throw AppError(L"Unknown parent " + std::wstring(current->parent));
-            current = parent;
-        }
-        return current->font;
+// The font a row draws with: its own, or the nearest ancestor's.
+FontSpec ResolvedFont(const ControlRow& row) {
+    const ControlRow* current = &row;
+    while (!current->font) {
+        if (!current->parent)
+            return kFormFont;
+        const ControlRow* parent = nullptr;
+        for (const ControlRow& candidate : ControlTree())
+            if (std::wstring_view(candidate.name) == current->parent)
+                parent = &candidate;
+        if (!parent)
+            throw AppError(L"Unknown parent " + std::wstring(current->parent));
+        current = parent;
     }
-};
+    return current->font;
+}
+
+} // namespace
 
 void TFrmVoice::CreateControls() {
     const UINT dpi = Dpi();
@@ -313,7 +311,8 @@ void TFrmVoice::CreateControls() {
         if (row.tab >= 0) {
             auto [last, first] = lastTab.try_emplace(parentName, row.tab);
             if (!first && row.tab <= last->second)
-                throw AppError(L"Tab order differs from creation order at " + std::wstring(row.name));
+                throw AppError(L"Tab order differs from creation order at " +
+                               std::wstring(row.name));
             last->second = row.tab;
         }
         HWND parent = row.parent ? ControlHandle(row.parent) : Handle();
@@ -351,7 +350,7 @@ void TFrmVoice::ApplyLayout(UINT dpi) {
     };
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(kFormFont)), FALSE);
     for (const ControlRow& row : ControlTree()) {
-        const FontSpec font = Layout::ResolvedFont(row);
+        const FontSpec font = ResolvedFont(row);
         HFONT hfont = fontFor(font);
         const Position at = Scaled(row.position, dpi);
         std::visit(
