@@ -5,7 +5,10 @@
 //   sort:   TSortStr's sort of 100,000 lines against std::sort of the same lines on
 //           precomputed keys; must be at most 2.
 // Prints one "ratio ..." line per measurement and exits 1 when a bound is exceeded.
-// The archive is generated once in the temporary directory and reused.
+// Each run times the floor and the measured work back to back; a ratio is the median
+// of the per-run ratios (search: thread CPU time, sort: wall clock), which stands up to
+// the load of a shared machine. The archive is generated once in the temporary
+// directory and reused.
 #include "catalogue/channel_dir_file.h"
 #include "catalogue/list_line.h"
 #include "catalogue/orderings.h"
@@ -60,6 +63,11 @@ double ThreadCpuSeconds() {
                1e7;
     };
     return seconds(kernel) + seconds(user);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 struct Cost {
@@ -198,15 +206,23 @@ bool RunSearchBench(int runs) {
         // Walk and search alternate, so both see the same machine load.
         Cost walk;
         Cost search;
+        std::vector<double> ratios;
         for (int run = 0; run < runs; ++run) {
-            Measure(walk, [&] { sink = sink + BareWalk(root); });
-            Measure(search, [&] {
+            Cost walkRun;
+            Cost searchRun;
+            Measure(walkRun, [&] { sink = sink + BareWalk(root); });
+            Measure(searchRun, [&] {
                 lineList.SetSorted(false);
                 RunRecordingSearch(criteria, table, lineList, startDir, [] {});
                 lines = lineList.Lines().size();
             });
+            ratios.push_back(searchRun.cpu / walkRun.cpu);
+            walk.wall = std::min(walk.wall, walkRun.wall);
+            walk.cpu = std::min(walk.cpu, walkRun.cpu);
+            search.wall = std::min(search.wall, searchRun.wall);
+            search.cpu = std::min(search.cpu, searchRun.cpu);
         }
-        const double ratio = search.cpu / walk.cpu;
+        const double ratio = Median(ratios);
         std::printf("search ordering %d (%s): %zu lines; search %.0f ms (cpu %.0f ms), bare walk "
                     "%.0f ms (cpu %.0f ms), wall ratio %.2f\n",
                     ordering, kOrderingNames[ordering], lines, search.wall * 1000,
@@ -266,6 +282,7 @@ bool RunSortBench(int runs) {
     const std::vector<std::wstring> lines = SyntheticLines(100'000);
     bool ok = true;
     for (int ordering = 0; ordering < 4; ++ordering) {
+        std::vector<double> ratios;
         double floor = 1e30;
         double ours = 1e30;
         for (int run = 0; run < runs; ++run) {
@@ -281,18 +298,21 @@ bool RunSortBench(int runs) {
                 std::sort(
                     entries.begin(), entries.end(),
                     [](const FloorEntry& a, const FloorEntry& b) { return a.Key() < b.Key(); });
-            floor = std::min(floor, Seconds(Clock::now() - start));
+            const double floorRun = Seconds(Clock::now() - start);
 
             TSortStr list([ordering] { return ordering; });
             for (const std::wstring& line : lines)
                 list.Add(line);
             start = Clock::now();
             list.SetSorted(true);
-            ours = std::min(ours, Seconds(Clock::now() - start));
+            const double oursRun = Seconds(Clock::now() - start);
+            floor = std::min(floor, floorRun);
+            ours = std::min(ours, oursRun);
+            ratios.push_back(oursRun / floorRun);
         }
-        const double ratio = ours / floor;
-        std::printf("sort ordering %d (%s): %.1f ms, std::sort on keys %.1f ms\n", ordering,
-                    kOrderingNames[ordering], ours * 1000, floor * 1000);
+        const double ratio = Median(ratios);
+        std::printf("sort ordering %d (%s): best %.1f ms, std::sort on keys best %.1f ms\n",
+                    ordering, kOrderingNames[ordering], ours * 1000, floor * 1000);
         std::printf("ratio sort/std::sort ordering %d: %.2f\n", ordering, ratio);
         ok = ok && ratio <= kSortBound;
     }
@@ -305,7 +325,7 @@ bool RunSortBench(int runs) {
 int main(int argc, char** argv) {
     bool search = true;
     bool sort = true;
-    int runs = 5;
+    int runs = 9;
     for (int k = 1; k < argc; ++k) {
         const std::string arg = argv[k];
         if (arg == "--search-only")

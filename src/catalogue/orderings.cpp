@@ -194,82 +194,168 @@ int CompareSizes(std::int64_t a, std::int64_t b) noexcept {
 // CompareBySize's key: larger sizes first.
 struct SizeKey {
     explicit SizeKey(std::wstring_view line) noexcept : value(SizeColumnValue(line)) {}
-    std::int64_t value;
+    SizeKey() = default;
+    std::int64_t value = 0;
     friend bool Fits(SizeKey) noexcept { return true; }
     friend int Compare(SizeKey a, SizeKey b) noexcept { return CompareSizes(a.value, b.value); }
 };
 
-template <typename Key> struct KeyedLine {
-    Key key;
-    int index;
-};
-
-// Moves each line to its place: position k receives the line that was at
-// keyed[k].index. Follows the permutation's cycles, so no second list is allocated.
-template <typename Key>
-void PlaceLines(std::vector<std::wstring>& lines, std::vector<KeyedLine<Key>>& keyed) {
-    const int count = static_cast<int>(keyed.size());
-    for (int k = 0; k < count; ++k) {
-        if (keyed[static_cast<std::size_t>(k)].index == k)
+// Moves each line to its place: position k receives the line that was at order[k].
+// Follows the permutation's cycles, so no second list is allocated; order is used up.
+void PlaceLines(std::vector<std::wstring>& lines, std::vector<std::uint32_t>& order) {
+    const std::uint32_t count = static_cast<std::uint32_t>(order.size());
+    for (std::uint32_t k = 0; k < count; ++k) {
+        if (order[k] == k)
             continue;
-        std::wstring first = std::move(lines[static_cast<std::size_t>(k)]);
-        int at = k;
+        std::wstring first = std::move(lines[k]);
+        std::uint32_t at = k;
         for (;;) {
-            const int from = std::exchange(keyed[static_cast<std::size_t>(at)].index, at);
+            const std::uint32_t from = std::exchange(order[at], at);
             if (from == k) {
-                lines[static_cast<std::size_t>(at)] = std::move(first);
+                lines[at] = std::move(first);
                 break;
             }
-            lines[static_cast<std::size_t>(at)] = std::move(lines[static_cast<std::size_t>(from)]);
+            lines[at] = std::move(lines[from]);
             at = from;
         }
     }
 }
 
 // The keys of the lines in their current order, as the last keyed sort of one ordering
-// left them: the next sort derives keys only for the lines added since.
+// left them, that is in sorted order: the next sort derives keys only for the lines
+// added since.
 template <typename Key> class KeyCache final : public SortKeyCache {
 public:
     explicit KeyCache(int ordering) : ordering_(ordering) {}
     int Ordering() const noexcept { return ordering_; }
-    std::vector<KeyedLine<Key>>& Keyed() noexcept { return keyed_; }
+    std::vector<Key>& Keys() noexcept { return keys_; }
 
 private:
     int ordering_;
-    std::vector<KeyedLine<Key>> keyed_;
+    std::vector<Key> keys_;
 };
 
-// Runs the list's partition sort over precomputed keys, then puts the lines in the
-// resulting order. The keys are pure functions of the lines, so this is the order the
-// per-comparison comparators give. Returns false, leaving the lines as they are, when
-// a key does not fit Key.
+// The order the list's partition sort gives for these keys: order[k] is the index of
+// the key that ends up at k. The first sortedCount keys are already in sorted order
+// (kept from the previous sort), the rest were added since.
+//
+// Lines added to a sorted list are the search's case, and the partition sort is slow on
+// it, so there the keys are ranked first (the kept ones need only a merge): the
+// partition sort only ever asks which of two keys is smaller, so running it on dense
+// ranks (equal keys, equal rank) gives exactly its result with cheaper comparisons and
+// exchanges, and when no two keys are equal there is only one sorted order, which is
+// then the result without running it at all. Otherwise it runs on the keys directly.
+template <typename Key>
+std::vector<std::uint32_t> PartitionSortOrder(const std::vector<Key>& keys,
+                                              std::size_t sortedCount) {
+    const std::size_t count = keys.size();
+    struct Indexed {
+        Key key;
+        std::uint32_t index;
+    };
+    if (sizeof(Key) <= sizeof(std::uint64_t) || sortedCount == 0) {
+        std::vector<Indexed> indexed;
+        indexed.reserve(count);
+        for (std::size_t k = 0; k < count; ++k)
+            indexed.push_back({keys[k], static_cast<std::uint32_t>(k)});
+        Indexed* data = indexed.data();
+        auto compare = [data](int i, int j) { return Compare(data[i].key, data[j].key); };
+        auto exchange = [data](int i, int j) { std::swap(data[i], data[j]); };
+        PartitionSort(0, static_cast<int>(count) - 1, compare, exchange);
+        std::vector<std::uint32_t> order(count);
+        for (std::size_t k = 0; k < count; ++k)
+            order[k] = indexed[k].index;
+        return order;
+    }
+
+    // The keys in sorted order: the new ones sorted, merged with the kept ones.
+    std::vector<Indexed> added;
+    added.reserve(count - sortedCount);
+    for (std::size_t k = sortedCount; k < count; ++k)
+        added.push_back({keys[k], static_cast<std::uint32_t>(k)});
+    std::sort(added.begin(), added.end(),
+              [](const Indexed& a, const Indexed& b) { return Compare(a.key, b.key) < 0; });
+
+    struct Ranked {
+        std::uint32_t rank;
+        std::uint32_t index;
+    };
+    std::vector<Ranked> ranked(count);
+    std::vector<std::uint32_t> byKey(count);
+    bool ties = false;
+    std::uint32_t rank = 0;
+    std::size_t placed = 0;
+    const Key* previous = nullptr;
+    auto place = [&](std::uint32_t index, const Key& key) {
+        if (previous != nullptr) {
+            if (Compare(*previous, key) == 0)
+                ties = true;
+            else
+                ++rank;
+        }
+        previous = &key;
+        ranked[index] = {rank, index};
+        byKey[placed++] = index;
+    };
+    std::size_t kept = 0;
+    std::size_t fresh = 0;
+    while (kept < sortedCount || fresh < added.size()) {
+        if (fresh == added.size() ||
+            (kept < sortedCount && Compare(keys[kept], added[fresh].key) <= 0)) {
+            place(static_cast<std::uint32_t>(kept), keys[kept]);
+            ++kept;
+        } else {
+            place(added[fresh].index, added[fresh].key);
+            ++fresh;
+        }
+    }
+    if (!ties)
+        return byKey;
+
+    Ranked* data = ranked.data();
+    auto compare = [data](int i, int j) {
+        return data[i].rank < data[j].rank ? -1 : (data[i].rank > data[j].rank ? 1 : 0);
+    };
+    auto exchange = [data](int i, int j) { std::swap(data[i], data[j]); };
+    PartitionSort(0, static_cast<int>(count) - 1, compare, exchange);
+    for (std::size_t k = 0; k < count; ++k)
+        byKey[k] = ranked[k].index;
+    return byKey;
+}
+
+// Sorts the lines as the list's partition sort does with the comparator whose key is
+// Key, deriving each key once (and keeping them for the next sort). Returns false,
+// leaving the lines as they are, when a key does not fit Key.
 template <typename Key>
 bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
                 std::unique_ptr<SortKeyCache>& cache) {
-    const int count = static_cast<int>(lines.size());
     auto* kept = dynamic_cast<KeyCache<Key>*>(cache.get());
     std::unique_ptr<SortKeyCache> fresh;
-    if (kept == nullptr || kept->Ordering() != ordering || kept->Keyed().size() > lines.size()) {
+    if (kept == nullptr || kept->Ordering() != ordering || kept->Keys().size() > lines.size()) {
         fresh = std::make_unique<KeyCache<Key>>(ordering);
         kept = static_cast<KeyCache<Key>*>(fresh.get());
     }
-    std::vector<KeyedLine<Key>>& keyed = kept->Keyed();
-    keyed.reserve(lines.size());
-    for (int k = static_cast<int>(keyed.size()); k < count; ++k) {
-        keyed.push_back({Key(lines[static_cast<std::size_t>(k)]), k});
-        if (!Fits(keyed.back().key)) {
+    std::vector<Key>& keys = kept->Keys();
+    const std::size_t sortedCount = keys.size();
+    keys.reserve(lines.size());
+    for (std::size_t k = sortedCount; k < lines.size(); ++k) {
+        keys.emplace_back(lines[k]);
+        if (!Fits(keys.back())) {
             cache.reset();
             return false;
         }
     }
     if (fresh)
         cache = std::move(fresh);
-    KeyedLine<Key>* data = keyed.data();
-    auto compare = [data](int i, int j) { return Compare(data[i].key, data[j].key); };
-    auto exchange = [data](int i, int j) { std::swap(data[i], data[j]); };
-    if (count >= 2)
-        PartitionSort(0, count - 1, compare, exchange);
-    PlaceLines(lines, keyed); // leaves every index equal to its position
+    if (lines.size() < 2)
+        return true;
+    std::vector<std::uint32_t> order = PartitionSortOrder(keys, sortedCount);
+    std::vector<Key> sortedKeys;
+    sortedKeys.reserve(keys.size());
+    for (std::uint32_t from : order)
+        sortedKeys.push_back(keys[from]);
+    keys.swap(sortedKeys);
+    PlaceLines(lines, order);
     return true;
 }
 
