@@ -61,6 +61,21 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     }
+    case WM_ACTIVATE:
+        // As a dialog does: the focus comes back to where it was, or to the first control
+        // in the keyboard order.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            if (focus && ::IsChild(Handle(), focus))
+                lastFocus_ = focus;
+        } else {
+            HWND target = lastFocus_ && ::IsChild(Handle(), lastFocus_)
+                              ? lastFocus_
+                              : ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
+            if (target)
+                ::SetFocus(target);
+        }
+        return 0;
     case WM_DESTROY:
         OnDestroying();
         if (main_)

@@ -39,6 +39,7 @@ protected:
 private:
     UINT dpi_ = 96;
     bool main_ = false;
+    HWND lastFocus_ = nullptr; // given back when the window is activated again
 };
 
 // Shows nothing by itself: dispatches messages until the main form is gone, with the

@@ -445,3 +445,33 @@ TEST_F(ChooserTest, AMissingStoredDirectoryShowsTheErrorAndChangesNothing) {
 
 } // namespace
 } // namespace voice::testing_support
+
+namespace voice::testing_support {
+namespace {
+
+TEST_F(FrmVoiceTest, KeyboardStartsAtTheFirstControlAndTabFollowsTheDesignedOrder) {
+    WindowDriver window(start.Path());
+    HWND form = window.Form().Handle();
+    window.Form().Show(SW_SHOWNORMAL);
+    ::SetForegroundWindow(form);
+    ::SetActiveWindow(form);
+    gui::testing::Pump();
+    EXPECT_EQ(::GetFocus(), window.Control(L"LBListFiles"));
+
+    // Tab as the message loop hands it to the dialog manager.
+    auto tab = [&] {
+        MSG msg{::GetFocus(), WM_KEYDOWN, VK_TAB, 0};
+        ::IsDialogMessageW(form, &msg);
+        gui::testing::Pump();
+        return ::GetFocus();
+    };
+    // The static text between the bar and "Start" takes no focus.
+    for (const wchar_t* next : {L"MediaPlayer1", L"TrackBar1", L"BitBtnStart", L"BtnCaseAll",
+                                L"BtnCleareAll", L"ChBx1"}) {
+        EXPECT_EQ(tab(), window.Control(next)) << std::string(next, next + wcslen(next));
+    }
+    ::ShowWindow(form, SW_HIDE);
+}
+
+} // namespace
+} // namespace voice::testing_support
