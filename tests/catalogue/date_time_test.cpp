@@ -36,14 +36,11 @@ TEST(DateTimeTest, TimeOfDayRoundTripsThroughTheFraction) {
     }
 }
 
-TEST(DateTimeTest, WritesThePatterns) {
+TEST(DateTimeTest, WritesThePatternsWithLeadingZeros) {
     const DateTimeParts p{2010, 3, 5, 9, 4, 7};
-    EXPECT_EQ(FormatYyyymmdd(CalendarDate{2010, 3, 5}), L"20100305");
     EXPECT_EQ(FormatYyyymmdd(EncodeDate(1999, 12, 31)), L"19991231");
-    EXPECT_EQ(FormatHhnnss(p), L"09:04:07");
     EXPECT_EQ(FormatHhnnss(p, L'.'), L"09.04.07");
     EXPECT_EQ(FormatListDateTime(p), L"05.03.10 09:04:07");
-    EXPECT_EQ(FormatListDateTime({1999, 12, 31, 23, 59, 58}), L"31.12.99 23:59:58");
 }
 
 TEST(DateTimeTest, FileTimesDropToTheEvenSecondBelow) {

@@ -30,7 +30,6 @@ bool FakeDirectoryTree::ChangeDirectory(const std::wstring& path) {
     if (dirs_.count(key) == 0)
         return false;
     current_ = key;
-    visited_.push_back(key);
     return true;
 }
 

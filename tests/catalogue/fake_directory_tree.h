@@ -27,7 +27,6 @@ public:
     void AddFile(const std::wstring& dir, FakeEntry entry);
 
     const std::wstring& CurrentDirectory() const { return current_; }
-    const std::vector<std::wstring>& Visited() const { return visited_; }
 
     bool ChangeDirectory(const std::wstring& path) override;
     bool ExpandPath(std::wstring_view name, std::wstring& fullPath) override;
@@ -42,7 +41,6 @@ private:
 
     std::map<std::wstring, std::vector<FakeEntry>> dirs_;
     std::wstring current_ = L"C:\\";
-    std::vector<std::wstring> visited_;
 };
 
 // A local wall-clock time as the UTC FILETIME the fake reports.

@@ -84,6 +84,9 @@ TEST_F(RecordingSearchTest, ListsTheChannelsFilesWithTheirColumns) {
                                std::wstring(33, L' ') + L"D:\\REC3\\A3F\\A3F93015.3");
     EXPECT_EQ(channelsShown, 1);
     EXPECT_EQ(tree.CurrentDirectory(), kStartDir);
+    const std::vector<std::wstring> first = lineList.Lines();
+    Search(); // a second search lists the same, never twice
+    EXPECT_EQ(lineList.Lines(), first);
 }
 
 TEST_F(RecordingSearchTest, ScansOnlyDayDirectoriesWhoseAttributeWordIsExactlyTheDirectoryBit) {
@@ -208,29 +211,6 @@ TEST_F(RecordingSearchTest, SortsAfterEveryChannelSoTiesFollowTheLegacyOrder) {
     EXPECT_TRUE(lineList.Sorted());
 }
 
-TEST_F(RecordingSearchTest, EachOrderingIsTheOneReadAtSortTime) {
-    SetChannelDir(1, "D:\\REC1");
-    SetChannelDir(2, "D:\\REC2");
-    AddRecording(L"D:\\REC1\\A3F", L"A3F93015.1", kAttrArchive, 999);
-    AddRecording(L"D:\\REC2\\A3F", L"A3F80000.2", kAttrArchive, 1000);
-    tree.AddFile(L"D:\\REC2\\A3F", {L"A3FA0000.2", kAttrArchive, 5'000'000'000ULL,
-                                    FakeUtcFileTime(2010, 3, 15, 8, 0, 0)});
-    const std::vector<std::vector<std::wstring>> expected = {
-        {L"A3F80000.2", L"A3F93015.1", L"A3FA0000.2"}, // start
-        {L"A3FA0000.2", L"A3F80000.2", L"A3F93015.1"}, // end, then start
-        {L"A3F93015.1", L"A3F80000.2", L"A3FA0000.2"}, // channel, then start
-        {L"A3FA0000.2", L"A3F80000.2", L"A3F93015.1"}, // size, largest first
-        {L"A3F93015.1", L"A3F80000.2", L"A3FA0000.2"}, // no ordering: arrival
-    };
-    for (ordering = 0; ordering < 5; ++ordering) {
-        Search();
-        EXPECT_EQ(Names(), expected[static_cast<std::size_t>(ordering)]) << ordering;
-        if (ordering == 3) {
-            EXPECT_EQ(lineList[0].substr(40, 12), L" 5000000000 ");
-        }
-    }
-}
-
 TEST_F(RecordingSearchTest, AnImpossibleDateStopsTheSearchWhereItIs) {
     SetChannelDir(1, "D:\\REC1");
     SetChannelDir(2, "D:\\REC2");
@@ -270,17 +250,6 @@ TEST_F(RecordingSearchTest, ChannelsThatCannotBeEnteredYieldNothing) {
     EXPECT_EQ(tree.CurrentDirectory(), kStartDir);
 }
 
-TEST_F(RecordingSearchTest, RepeatingTheSearchGivesTheSameList) {
-    SetChannelDir(1, "D:\\REC1");
-    AddRecording(L"D:\\REC1\\A3F", L"A3F90000.1");
-    AddRecording(L"D:\\REC1\\A3F", L"A3F80000.1");
-    Search();
-    const std::vector<std::wstring> first = lineList.Lines();
-    Search();
-    EXPECT_EQ(lineList.Lines(), first);
-    EXPECT_EQ(first.size(), 2u);
-}
-
 TEST_F(RecordingSearchTest, SkipsRecordingsWhoseFullPathExceeds259Characters) {
     SetChannelDir(1, "D:\\REC1");
     // "D:\REC1\" is 8 characters, the day directory name 3 + padding, then "\" + 10.
@@ -291,13 +260,6 @@ TEST_F(RecordingSearchTest, SkipsRecordingsWhoseFullPathExceeds259Characters) {
     Search();
     ASSERT_EQ(lineList.Count(), 1);
     EXPECT_EQ(ListLinePath(lineList[0]).size(), 259u);
-}
-
-TEST(AnyChannelTickedTest, LooksAtAllEight) {
-    SearchCriteria criteria;
-    EXPECT_FALSE(AnyChannelTicked(criteria));
-    criteria.channelTicked[7] = true;
-    EXPECT_TRUE(AnyChannelTicked(criteria));
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 
 #include "catalogue/channel_dir_file.h"
 #include "catalogue/list_line.h"
-#include "platform/app_error.h"
 #include "platform/unique_handle.h"
 #include "temp_directory.h"
 
@@ -126,21 +125,6 @@ TEST_F(Win32RecordingSearchTest, FindsChannelsInDirectoriesNamedOutsideAscii) {
     Search();
     ASSERT_EQ(lineList.Count(), 1);
     EXPECT_EQ(ListLinePath(lineList[0]), base + L"\\A3F\\A3F10000.2");
-}
-
-TEST_F(Win32RecordingSearchTest, AnImpossibleDateLeavesTheCurrentDirectoryInTheDayDirectory) {
-    const std::wstring base = root / L"REC1";
-    MakeDirectory(base);
-    MakeDirectory(base + L"\\A3F");
-    CreateRecording(base + L"\\A3F\\J2T10000.1", 1, {2010, 3, 15, 12, 0, 0});
-    ASSERT_TRUE(SetChannelDir(table, 0, base));
-    criteria.channelTicked[0] = true;
-    EXPECT_THROW(Search(), DateEncodeError);
-    EXPECT_EQ(CurrentDirectory(), base + L"\\A3F");
-}
-
-TEST(LocaleTimeSeparatorTest, IsAColonUnderTheUsualSettings) {
-    EXPECT_EQ(LocaleTimeSeparator(), L':');
 }
 
 } // namespace
