@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     TSortStr keyed([ordering] { return ordering; });
     TSortStr compared;
-    const TStringListSortCompare compare = OrderingComparator(ordering);
+    const LineCompare compare = OrderingComparator(ordering);
     const std::size_t firstBatch = lines.size() / 2;
     for (std::size_t batch = 0; batch < 2; ++batch) {
         keyed.SetSorted(false);

@@ -34,8 +34,8 @@ DateTime EncodeDate(int year, int month, int day);
 DateTime EncodeTime(int hour, int minute, int second) noexcept;
 DateTime EncodeDateTime(const DateTimeParts& parts);
 
-// Rounds to the nearest millisecond and drops it. Negative values follow the legacy
-// convention: the integral part is the day, the absolute fraction the time of day.
+// Rounds to the nearest millisecond and drops it. For a negative value the integral
+// part is the day and the absolute fraction the time of day.
 DateTimeParts DecodeDateTime(DateTime value) noexcept;
 CalendarDate DateOf(DateTime value) noexcept;
 

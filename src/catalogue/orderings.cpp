@@ -430,7 +430,7 @@ int CompareBySize(const TSortStr& list, int i, int j) {
     return CompareSizes(SizeColumnValue(list[i]), SizeColumnValue(list[j]));
 }
 
-TStringListSortCompare OrderingComparator(int itemIndex) noexcept {
+LineCompare OrderingComparator(int itemIndex) noexcept {
     switch (itemIndex) {
     case 0:
         return CompareByStart;

@@ -48,7 +48,7 @@ int CompareByChannel(const TSortStr& list, int i, int j); // ascending channel, 
 int CompareBySize(const TSortStr& list, int i, int j);    // descending size
 
 // RGSort's item index to its comparator; nullptr outside 0..3.
-TStringListSortCompare OrderingComparator(int itemIndex) noexcept;
+LineCompare OrderingComparator(int itemIndex) noexcept;
 
 // Sorts lines exactly as CustomSort with OrderingComparator(itemIndex) would, deriving
 // each line's key once instead of at every comparison. cache holds the keys of the

@@ -33,7 +33,7 @@ void TSortStr::Sort() {
     SortLinesByOrdering(lines_, itemIndex, keyCache_);
 }
 
-void TSortStr::CustomSort(TStringListSortCompare compare) {
+void TSortStr::CustomSort(LineCompare compare) {
     if (sorted_ || Count() < 2)
         return;
     auto byList = [&](int i, int j) { return compare(*this, i, j); };

@@ -20,7 +20,7 @@ public:
 
 // Negative: line i belongs before line j; positive: after; zero: equal. Only the sign
 // is used.
-using TStringListSortCompare = int (*)(const TSortStr& list, int i, int j);
+using LineCompare = int (*)(const TSortStr& list, int i, int j);
 
 class TSortStr {
 public:
@@ -67,10 +67,10 @@ public:
     // Sorts by the ordering read from the source now; no source or an index outside
     // 0..3 leaves the order unchanged.
     void Sort();
-    // The legacy partition sort with compare. Nothing happens when the list is in the
-    // sorted state or holds fewer than two lines. Not stable: the order of equal lines
-    // follows from their order of arrival, exactly as the recorder's users know it.
-    void CustomSort(TStringListSortCompare compare);
+    // The list's partition sort (partition_sort.h) with compare. Nothing happens when
+    // the list is in the sorted state or holds fewer than two lines. Not stable: the
+    // order of equal lines follows from their order of arrival, always the same way.
+    void CustomSort(LineCompare compare);
 
 private:
     std::vector<std::wstring> lines_;

@@ -64,7 +64,7 @@ TEST(ComparatorTest, EachOrderingDecidesByItsColumnsAndIgnoresBadIndices) {
     const std::wstring early = Line(2, kT0, {2010, 3, 15, 10, 0, 0}, 1000, L"early");
     const std::wstring late = Line(1, kT1, {2010, 3, 15, 9, 50, 0}, 999, L"late");
     struct Case {
-        TStringListSortCompare compare;
+        LineCompare compare;
         std::wstring a, b;
         int sign;
     };
@@ -89,7 +89,7 @@ TEST(ComparatorTest, EachOrderingDecidesByItsColumnsAndIgnoresBadIndices) {
 }
 
 TEST(TieOrderTest, EqualKeysComeOutInThePartitionSortsOrder) {
-    // Hand-traced through the legacy partition sort; a stable or another sort differs.
+    // Traced by hand through the list's partition sort; a stable or another sort differs.
     struct Case {
         std::vector<DateTimeParts> starts;
         std::vector<std::wstring> expected;
@@ -147,7 +147,7 @@ TEST(TieOrderTest, SortingBatchByBatchMatchesTheComparatorsEveryTime) {
         compared.CustomSort(OrderingComparator(ordering));
         compared.SetSorted(true);
         ASSERT_EQ(keyed.Lines(), compared.Lines()) << "batch " << batch;
-        TStringListSortCompare compare = OrderingComparator(ordering);
+        LineCompare compare = OrderingComparator(ordering);
         for (int k = 1; k < keyed.Count(); ++k)
             ASSERT_LE(compare(keyed, k - 1, k), 0) << "batch " << batch;
         if (batch == 20) {

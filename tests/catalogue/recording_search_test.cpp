@@ -189,7 +189,7 @@ TEST_F(RecordingSearchTest, DateRangeOfRecordingsIsInclusiveAndEmptyWhenReversed
     EXPECT_EQ(lineList.Count(), 0);
 }
 
-TEST_F(RecordingSearchTest, SortsAfterEveryChannelSoTiesFollowTheLegacyOrder) {
+TEST_F(RecordingSearchTest, SortsAfterEveryChannelWhichDecidesTheOrderOfTies) {
     SetChannelDir(1, "D:\\REC1");
     SetChannelDir(2, "D:\\REC2");
     // Three recordings with the same start: channel 1's pair is sorted (reversed) before
