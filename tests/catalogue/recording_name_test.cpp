@@ -61,7 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{L"\u0416\u0416\u0416\u04163015.1", {1999, 1, 1, 0, 30, 15}},
                     NameCase{L"A3F9 7 5.1", {2010, 3, 15, 9, 7, 5}},
                     NameCase{L"A3F9$AX9.1", {2010, 3, 15, 9, 10, 9}},
-                    NameCase{L"A3F9-560.1", {2010, 3, 15, 9, 0, 0}}));
+                    NameCase{L"A3F9-560.1", {2010, 3, 15, 9, 0, 0}},
+                    NameCase{L"A3F90x7A.1", {2010, 3, 15, 9, 0, 7}},
+                    NameCase{L"A3F9+5$f.1", {2010, 3, 15, 9, 5, 15}}));
 
 TEST(NameAlphabetTest, FirstCharacterGivesYearsInAlphabetOrderWithJBeforeI) {
     const std::wstring alphabet = L"0123456789ABCDEFGHJIKLMNOPQRSTUVWXYZ_$";
@@ -69,25 +71,6 @@ TEST(NameAlphabetTest, FirstCharacterGivesYearsInAlphabetOrderWithJBeforeI) {
         const std::wstring name = std::wstring(1, alphabet[k]) + L"11";
         EXPECT_EQ(DecodeDayDirParts(name).year, 2000 + static_cast<int>(k)) << k;
     }
-    EXPECT_EQ(NameCharValue(L'J'), 18);
-    EXPECT_EQ(NameCharValue(L'I'), 19);
-    EXPECT_EQ(NameCharValue(L'a'), -1); // only upper case is in the alphabet
-}
-
-TEST(NamePairNumberTest, ReadsTheRecordersTwoCharacterNumbers) {
-    struct Case {
-        wchar_t first, second;
-        int expected;
-    };
-    const Case cases[] = {
-        {L'0', L'7', 7},  {L' ', L'7', 7},  {L'7', L' ', 7}, {L'7', L'A', 7},
-        {L'A', L'7', 0},  {L'X', L'9', 9},  {L'x', L'9', 9}, {L'$', L'A', 10},
-        {L'$', L'f', 15}, {L'-', L'5', -5}, {L'+', L'5', 5}, {L'6', L'0', 60},
-        {L'0', L'X', 0},  {L'-', L'X', 0},  {L' ', L' ', 0}, {L'+', L'A', 0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ReadNamePairNumber(c.first, c.second), c.expected)
-            << static_cast<char>(c.first) << static_cast<char>(c.second);
 }
 
 TEST(NameDateErrorTest, ImpossibleCalendarDatesRaiseDateEncodeError) {
