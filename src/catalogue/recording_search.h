@@ -45,11 +45,11 @@ private:
 };
 using DayDirList = std::vector<TDirectory>;
 
-// Empties lineList and runs the search into it. For each ticked channel
-// whose base directory can be entered: the lines of its day directories are appended
-// (sorted state false), then the sorted state is set to true, which sorts by the
-// ordering the list's source reports, then afterChannel runs (the window copies the
-// lines into its list box there). Ends in startDir.
+// Empties lineList and runs the search into it. For each ticked channel whose base
+// directory can be entered: the lines of its day directories are appended (sorted state
+// false), then the sorted state is set to true, which sorts by the ordering the list's
+// source reports, then afterChannel runs (the window copies the lines into its list box
+// there). Ends in startDir.
 //
 // An impossible calendar date in a name throws DateEncodeError at once: lineList keeps
 // the completed channels' lines, sorted, plus the interrupted channel's lines found so
@@ -58,7 +58,7 @@ void RunRecordingSearch(const SearchCriteria& criteria, const ChannelDirTable& t
                         TSortStr& lineList, const std::wstring& startDir,
                         const std::function<void()>& afterChannel, DirectoryEnumerator& enumerator);
 
-// Directory entries the search accepts and the pieces it compares, exposed for tests.
+// The search's pieces: which entries it takes and how it compares texts.
 bool PassesAttributeMask(std::uint32_t attributes, std::uint32_t mask) noexcept;
 bool CollectDayDir(const DirectoryEntry& entry) noexcept; // attribute word exactly 16
 bool MatchesNoExtension(std::wstring_view name) noexcept; // what "*." selects
