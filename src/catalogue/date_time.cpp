@@ -47,7 +47,8 @@ CalendarDate FromDayNumber(std::int64_t n) noexcept {
 }
 
 void Put2(wchar_t* out, int value) noexcept {
-    value = ((value % 100) + 100) % 100;
+    if (value < 0 || value > 99)
+        value = ((value % 100) + 100) % 100;
     out[0] = static_cast<wchar_t>(L'0' + value / 10);
     out[1] = static_cast<wchar_t>(L'0' + value % 10);
 }

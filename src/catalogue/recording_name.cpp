@@ -8,8 +8,10 @@ namespace {
 constexpr DateTimeParts kFallback{1900, 1, 1, 0, 0, 0};
 
 std::wstring_view FinalComponent(std::wstring_view path) noexcept {
-    std::size_t cut = path.find_last_of(L"\\:");
-    return cut == std::wstring_view::npos ? path : path.substr(cut + 1);
+    std::size_t start = path.size();
+    while (start > 0 && path[start - 1] != L'\\' && path[start - 1] != L':')
+        --start;
+    return path.substr(start);
 }
 
 wchar_t UpperAscii(wchar_t c) noexcept {
