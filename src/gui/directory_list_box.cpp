@@ -207,28 +207,13 @@ void DirectoryListBox::UpdateItemHeight() {
 }
 
 void DirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) const {
-    HDC dc = item.hDC;
-    const RECT& box = item.rcItem;
-    if (item.itemAction == ODA_FOCUS) {
-        ::DrawFocusRect(dc, &box);
+    if (item.itemID >= lines_.size()) {
+        DrawGlyphLine(item, nullptr, 0, 0, {});
         return;
     }
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    ::FillRect(dc, &box, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    if (item.itemID < lines_.size()) {
-        const DirectoryLine& line = lines_[item.itemID];
-        const ListGlyph& glyph = glyphs_[static_cast<size_t>(line.glyph)];
-        const int x = box.left + line.indent;
-        glyph.Draw(dc, x, box.top + (box.bottom - box.top - glyph.Height()) / 2);
-        RECT text = box;
-        text.left = x + glyph.Width() + kTextGap;
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        ::DrawTextW(dc, line.text.c_str(), static_cast<int>(line.text.size()), &text,
-                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
-    if (item.itemState & ODS_FOCUS)
-        ::DrawFocusRect(dc, &box);
+    const DirectoryLine& line = lines_[item.itemID];
+    DrawGlyphLine(item, &glyphs_[static_cast<size_t>(line.glyph)], item.rcItem.left + line.indent,
+                  kTextGap, line.text);
 }
 
 bool DirectoryListBox::OnReflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

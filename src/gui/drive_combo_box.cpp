@@ -116,28 +116,12 @@ void DriveComboBox::UpdateItemHeights() {
 }
 
 void DriveComboBox::DrawItem(const DRAWITEMSTRUCT& item) const {
-    HDC dc = item.hDC;
-    const RECT& box = item.rcItem;
-    if (item.itemAction == ODA_FOCUS) {
-        ::DrawFocusRect(dc, &box);
+    if (static_cast<int>(item.itemID) < 0) { // the empty field of a box with no selection
+        DrawGlyphLine(item, nullptr, 0, 0, {});
         return;
     }
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    ::FillRect(dc, &box, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    if (static_cast<int>(item.itemID) >= 0) {
-        const ListGlyph& glyph = GlyphOf(static_cast<DriveKind>(item.itemData));
-        const int x = box.left + kGlyphLeft;
-        glyph.Draw(dc, x, box.top + (box.bottom - box.top - glyph.Height()) / 2);
-        const std::wstring text = ItemText(static_cast<int>(item.itemID));
-        RECT textBox = box;
-        textBox.left = x + glyph.Width() + kTextGap;
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
-                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
-    if (item.itemState & ODS_FOCUS)
-        ::DrawFocusRect(dc, &box);
+    DrawGlyphLine(item, &GlyphOf(static_cast<DriveKind>(item.itemData)),
+                  item.rcItem.left + kGlyphLeft, kTextGap, ItemText(static_cast<int>(item.itemID)));
 }
 
 bool DriveComboBox::OnReflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

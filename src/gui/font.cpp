@@ -6,17 +6,17 @@ COLORREF ResolveColour(COLORREF colour) noexcept {
     return colour == kWindowText ? ::GetSysColor(COLOR_WINDOWTEXT) : colour;
 }
 
-FontHandle CreateDesignedFont(const FontSpec& spec, UINT dpi) {
+FontHandle CreateDesignedFont(const FontSpec& fontSpec, UINT dpi) {
     LOGFONTW lf{};
     // A negative height asks for the character height, which is what the design gives.
-    lf.lfHeight = -Scale(spec.pixelHeight, dpi);
-    lf.lfWeight = spec.weight;
-    lf.lfCharSet = spec.charset;
+    lf.lfHeight = -Scale(fontSpec.pixelHeight, dpi);
+    lf.lfWeight = fontSpec.weight;
+    lf.lfCharSet = fontSpec.charset;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    lstrcpynW(lf.lfFaceName, spec.face, LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, fontSpec.face, LF_FACESIZE);
     return FontHandle(::CreateFontIndirectW(&lf));
 }
 

@@ -32,7 +32,7 @@ inline int Scale(int designed, UINT dpi) {
 
 COLORREF ResolveColour(COLORREF colour) noexcept;
 
-FontHandle CreateDesignedFont(const FontSpec& spec, UINT dpi);
+FontHandle CreateDesignedFont(const FontSpec& fontSpec, UINT dpi);
 
 // The DPI the window is shown at (per monitor where the system knows it).
 UINT DpiOfWindow(HWND hwnd) noexcept;

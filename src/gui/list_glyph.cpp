@@ -56,4 +56,27 @@ void ListGlyph::Draw(HDC dc, int x, int y) const {
     ::SetTextColor(dc, oldText);
 }
 
+void DrawGlyphLine(const DRAWITEMSTRUCT& item, const ListGlyph* glyph, int x, int textGap,
+                   const std::wstring& text) {
+    HDC dc = item.hDC;
+    const RECT& box = item.rcItem;
+    if (item.itemAction == ODA_FOCUS) {
+        ::DrawFocusRect(dc, &box);
+        return;
+    }
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    ::FillRect(dc, &box, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (glyph) {
+        glyph->Draw(dc, x, box.top + (box.bottom - box.top - glyph->Height()) / 2);
+        RECT textBox = box;
+        textBox.left = x + glyph->Width() + textGap;
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    if (item.itemState & ODS_FOCUS)
+        ::DrawFocusRect(dc, &box);
+}
+
 } // namespace voice::gui

@@ -4,6 +4,7 @@
 
 #include "platform/unique_handle.h"
 
+#include <string>
 #include <windows.h>
 
 namespace voice::gui {
@@ -27,5 +28,11 @@ private:
     int width_ = 0;
     int height_ = 0;
 };
+
+// Paints one owner-drawn line: background (highlighted when selected), then, when a glyph
+// is given, the glyph at x centred vertically and the text textGap pixels right of it,
+// and the focus rectangle. A focus-only action just toggles the focus rectangle.
+void DrawGlyphLine(const DRAWITEMSTRUCT& item, const ListGlyph* glyph, int x, int textGap,
+                   const std::wstring& text);
 
 } // namespace voice::gui

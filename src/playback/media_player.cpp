@@ -274,33 +274,24 @@ std::int32_t TMediaPlayer::PreviousTrackStart() {
 }
 
 void TMediaPlayer::Next() {
-    CheckDeviceOpen();
-    if (TimeFormat() != static_cast<std::int32_t>(kTrackFormat)) {
-        MCI_SEEK_PARMS p{};
-        p.dwCallback = Callback();
-        Send(MCI_SEEK, OneShotFlags() | MCI_SEEK_TO_END, &p);
-        return;
-    }
-    const std::int32_t target = NextTrackStart();
-    if (Mode() == msPlaying) {
-        playFrom_ = target;
-        playFromArmed_ = true;
-        Play();
-        transitionButton_ = btPlay;
-    } else {
-        SeekTo(target);
-    }
+    MoveTrack(MCI_SEEK_TO_END, &TMediaPlayer::NextTrackStart);
 }
 
 void TMediaPlayer::Previous() {
+    MoveTrack(MCI_SEEK_TO_START, &TMediaPlayer::PreviousTrackStart);
+}
+
+// Next and Previous: outside the track format a seek to the medium's end or start; in it,
+// the target track's start, played from there while playing.
+void TMediaPlayer::MoveTrack(DWORD seekEdge, std::int32_t (TMediaPlayer::*trackStart)()) {
     CheckDeviceOpen();
     if (TimeFormat() != static_cast<std::int32_t>(kTrackFormat)) {
         MCI_SEEK_PARMS p{};
         p.dwCallback = Callback();
-        Send(MCI_SEEK, OneShotFlags() | MCI_SEEK_TO_START, &p);
+        Send(MCI_SEEK, OneShotFlags() | seekEdge, &p);
         return;
     }
-    const std::int32_t target = PreviousTrackStart();
+    const std::int32_t target = (this->*trackStart)();
     if (Mode() == msPlaying) {
         playFrom_ = target;
         playFromArmed_ = true;

@@ -143,6 +143,7 @@ private:
     void StartPlayOrRecord(UINT command);
     std::int32_t NextTrackStart();
     std::int32_t PreviousTrackStart();
+    void MoveTrack(DWORD seekEdge, std::int32_t (TMediaPlayer::*trackStart)());
     void OnMciNotify(WPARAM result);
     void OnDisplayDestroyed();
     void ApplyTransition(TMPBtnType after);

@@ -339,13 +339,13 @@ void TFrmVoice::ApplyLayout(UINT dpi) {
     std::vector<FontHandle> fonts;
     // One font object per distinct design font, shared by the controls that use it.
     std::map<std::tuple<std::wstring, int, int, BYTE>, HFONT> shared;
-    auto fontFor = [&](const FontSpec& spec) {
-        auto key =
-            std::make_tuple(std::wstring(spec.face), spec.pixelHeight, spec.weight, spec.charset);
+    auto fontFor = [&](const FontSpec& fontSpec) {
+        auto key = std::make_tuple(std::wstring(fontSpec.face), fontSpec.pixelHeight,
+                                   fontSpec.weight, fontSpec.charset);
         auto found = shared.find(key);
         if (found != shared.end())
             return found->second;
-        fonts.push_back(gui::CreateDesignedFont(spec, dpi));
+        fonts.push_back(gui::CreateDesignedFont(fontSpec, dpi));
         return shared[key] = fonts.back().Get();
     };
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(kFormFont)), FALSE);
