@@ -117,7 +117,9 @@ void TMediaPlayer::Open() {
     p.dwCallback = Callback();
     p.lpstrDeviceType = DeviceTypeName(deviceType_);
     p.lpstrElementName = fileName_.c_str();
-    if (Send(MCI_OPEN, flags, &p) != 0)
+    // Always to device 0: a device whose close failed is still in deviceId_.
+    lastError_ = SendQuietly(0, MCI_OPEN, flags, &p);
+    if (lastError_ != 0)
         throw EMCIDeviceError(ErrorText());
 
     deviceOpen_ = true;

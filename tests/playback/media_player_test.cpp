@@ -210,6 +210,9 @@ TEST_F(PlayerTest, CloseKeepsAFailingDeviceAndDestructionClosesWithWaitOnly) {
     mci->results[MCI_CLOSE] = 263;
     EXPECT_NO_THROW(player->Close());
     EXPECT_TRUE(player->DeviceOpen());
+    player->Open(); // the failed close leaves an id behind; the open still goes to device 0
+    ASSERT_EQ(mci->calls.size() >= 3 ? mci->calls[2].command : 0u, UINT(MCI_OPEN));
+    EXPECT_EQ(mci->calls[2].device, 0u);
     mci->results.clear();
     mci->calls.clear();
     player.reset();
