@@ -109,6 +109,25 @@ bool Button::OnReflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     return false;
 }
 
+LRESULT Button::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_GETDLGCODE) {
+        // An owner-drawn button is no push button to the dialog manager, which would
+        // otherwise keep Enter from it.
+        LRESULT code = CallDefault(msg, wp, lp);
+        const auto* key = reinterpret_cast<const MSG*>(lp);
+        if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
+    if (msg == WM_KEYDOWN && wp == VK_RETURN) {
+        ::SendMessageW(::GetParent(Handle()), WM_COMMAND,
+                       MAKEWPARAM(::GetDlgCtrlID(Handle()), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Handle()));
+        return 0;
+    }
+    return CallDefault(msg, wp, lp);
+}
+
 void Button::Draw(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     RECT r = item.rcItem;

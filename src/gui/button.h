@@ -29,6 +29,8 @@ public:
     bool OnReflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 protected:
+    // Enter presses the focused button, as in a dialog.
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     // Draws glyph and caption centred in the content rectangle.
     virtual void DrawContent(HDC dc, RECT content, bool enabled);
     UINT Dpi() const noexcept { return dpi_; }

@@ -221,6 +221,11 @@ TEST(ButtonTest, ClickAndChangeableCaption) {
     ::SendMessageW(button.Handle(), BM_CLICK, 0, 0);
     Pump();
     EXPECT_EQ(clicks, 2);
+    // Enter on the focused button, as the message loop hands it to the dialog manager.
+    MSG enter{button.Handle(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    EXPECT_TRUE(::IsDialogMessageW(host.Handle(), &enter));
+    Pump();
+    EXPECT_EQ(clicks, 3);
 }
 
 TEST(BitBtnTest, StandardGlyphsAre18By18WithABackgroundCorner) {
