@@ -54,7 +54,10 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         return self->HandleMessage(msg, wp, lp);
     } catch (...) {
-        ShowCurrentException(hwnd);
+        // A hidden window (the timer's) would own a box that blocks nothing: let the
+        // window the user works in own it instead.
+        HWND root = ::GetAncestor(hwnd, GA_ROOT);
+        ShowCurrentException(::IsWindowVisible(root) ? root : ::GetActiveWindow());
         return 0;
     }
 }
