@@ -337,12 +337,6 @@ TEST_F(FrmVoiceTest, ShutdownDeletesThePlaybackFileOfStartDirOnly) {
     EXPECT_FALSE(window.Form().Timer1.Running());
 }
 
-} // namespace
-} // namespace voice::testing_support
-
-namespace voice::testing_support {
-namespace {
-
 TEST_F(FrmVoiceTest, MovingToADenserScreenScalesLayoutAndFonts) {
     WindowDriver window(start.Path());
     RECT suggested{0, 0, 781 * 3 / 2, 554 * 3 / 2};
@@ -360,12 +354,6 @@ TEST_F(FrmVoiceTest, MovingToADenserScreenScalesLayoutAndFonts) {
     EXPECT_EQ(lf.lfHeight, -::MulDiv(13, 144, 96));
     EXPECT_EQ(std::wstring(lf.lfFaceName), L"Courier New");
 }
-
-} // namespace
-} // namespace voice::testing_support
-
-namespace voice::testing_support {
-namespace {
 
 // The path chooser: channel 3 stored as start\rec, channel 5 as a directory that is gone.
 class ChooserTest : public ::testing::Test {
@@ -442,12 +430,6 @@ TEST_F(ChooserTest, AMissingStoredDirectoryShowsTheErrorAndChangesNothing) {
     EXPECT_EQ(CurrentDirectory(), current);
     EXPECT_EQ(GetChannelDir(form.ChannelDirTable, 4), start / L"gone");
 }
-
-} // namespace
-} // namespace voice::testing_support
-
-namespace voice::testing_support {
-namespace {
 
 TEST_F(FrmVoiceTest, KeyboardStartsAtTheFirstControlAndTabFollowsTheDesignedOrder) {
     WindowDriver window(start.Path());
