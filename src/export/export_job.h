@@ -1,0 +1,73 @@
+#pragma once
+// Taking recordings out of the archive: each selected recording as a WAV file with an
+// index, all of them merged into one WAV, the list as CSV. Shared by the window (on a
+// worker thread behind a progress window) and by voice-export. Nothing here ever writes
+// below a channel's base directory. Portable: no <windows.h>.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace voice::exporting {
+
+// A command refused before anything was written (target inside the archive, a merged
+// file that would pass 4 GB, a folder that cannot be written). The text is the
+// Russian message the user sees.
+class ExportRefused {
+public:
+    explicit ExportRefused(std::wstring text) : text_(std::move(text)) {}
+    const std::wstring& Text() const noexcept { return text_; }
+
+private:
+    std::wstring text_;
+};
+
+// Told about the work as it goes; called on the thread that runs the command.
+class ExportProgress {
+public:
+    virtual ~ExportProgress() = default;
+    // Before recording index (0-based) of total; source is its path in the archive.
+    virtual void OnItem(std::size_t index, std::size_t total, const std::wstring& source) = 0;
+    // Asked between recordings: true stops after the current one.
+    virtual bool CancelRequested() const = 0;
+};
+
+struct ExportOutcome {
+    std::size_t done = 0;               // recordings written
+    std::size_t failed = 0;             // recordings that could not be read or decoded
+    bool cancelled = false;
+    std::filesystem::path indexFile;    // the CSV index of an export (empty otherwise)
+    std::vector<std::wstring> errors;   // one "source: text" per failed recording
+};
+
+// The moment a command runs, local time (names of the index file).
+struct LocalMoment {
+    int year, month, day, hour, minute, second;
+};
+
+// Every command takes whole list lines (display columns, path from column 81) in list
+// order, and the channels' base directories for the archive refusal.
+
+// One WAV per line into folder, named K<channel>_<YYYY-MM-DD>_<HH-MM-SS>.wav (never
+// overwriting), plus the index export_<YYYY-MM-DD_HH-MM-SS>.csv.
+ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines,
+                               const std::filesystem::path& folder,
+                               const std::vector<std::filesystem::path>& archiveBases,
+                               const LocalMoment& now, ExportProgress& progress);
+
+// All lines in one WAV with 0.5 s of silence between recordings, a cue point and a
+// label per recording.
+ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines,
+                              const std::filesystem::path& target,
+                              const std::vector<std::filesystem::path>& archiveBases,
+                              ExportProgress& progress);
+
+// The whole list as CSV (nothing is decoded).
+void SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
+                 const std::vector<std::filesystem::path>& archiveBases);
+
+// The lines' display columns, one line each (what "Копировать" puts on the clipboard).
+std::wstring DisplayText(const std::vector<std::wstring>& lines);
+
+} // namespace voice::exporting
