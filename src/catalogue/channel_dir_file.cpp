@@ -1,6 +1,7 @@
 #include "catalogue/channel_dir_file.h"
 
 #include "platform/app_error.h"
+#include "platform/file_attributes.h"
 #include "platform/text.h"
 #include "platform/unique_handle.h"
 
@@ -10,13 +11,6 @@ namespace voice {
 namespace {
 
 constexpr DWORD kTableSize = static_cast<DWORD>(ChannelDirTable::kSize);
-
-// The platform lets a privileged user write a read-only file; the program must not.
-bool IsReadOnlyFile(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // Record-size-one "rewrite": create or truncate.
 FileHandle CreateTableFile(const std::wstring& path) {

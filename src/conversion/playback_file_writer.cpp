@@ -4,11 +4,16 @@
 
 #include "conversion/recording_file.h"
 #include "conversion/run_decoders.h"
+#include "conversion/wav_header.h"
+#include "platform/file_attributes.h"
 
 namespace voice {
 namespace {
 
 constexpr DWORD kBlockSize = kConversionBlockSize;
+// The header's sizes are 32-bit: a longer playback file would wrap them and the player
+// would take a few bytes for the whole recording.
+constexpr std::uint64_t kMaxPlaybackLength = 0xFFFF'FFFF;
 
 HANDLE OpenRecording(const std::wstring& path) noexcept {
     return ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -16,6 +21,9 @@ HANDLE OpenRecording(const std::wstring& path) noexcept {
 }
 
 HANDLE CreatePlaybackFile(const std::wstring& path) noexcept {
+    // A read-only "$$$.Wav" is the user's, not ours to replace.
+    if (IsReadOnlyFile(path))
+        return INVALID_HANDLE_VALUE;
     return ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -28,20 +36,34 @@ template <typename Open> HANDLE OpenWithRetry(Open open) noexcept {
     return h;
 }
 
-void WriteBytes(HANDLE file, const void* data, std::size_t size) noexcept {
-    DWORD written = 0;
-    ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);
+std::uint64_t FileLength(HANDLE file) noexcept {
+    LARGE_INTEGER size{};
+    return ::GetFileSizeEx(file, &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
 }
 
+// Writes each piece as it comes (results unexamined) and counts what was handed over, so
+// that a short file can be told from a complete one afterwards. Nothing is written past
+// the header's limit.
 class FileSink final : public SampleSink {
 public:
-    explicit FileSink(HANDLE file) noexcept : file_(file) {}
+    FileSink(HANDLE file, std::uint64_t limit) noexcept : file_(file), limit_(limit) {}
     void WritePiece(std::span<const std::uint8_t> piece) override {
-        WriteBytes(file_, piece.data(), piece.size());
+        if (overLimit_ || piece.size() > limit_ - handedOver_) {
+            overLimit_ = true;
+            return;
+        }
+        handedOver_ += piece.size();
+        DWORD written = 0;
+        ::WriteFile(file_, piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr);
     }
+    bool OverLimit() const noexcept { return overLimit_; }
+    std::uint64_t HandedOver() const noexcept { return handedOver_; }
 
 private:
     HANDLE file_;
+    std::uint64_t limit_;
+    std::uint64_t handedOver_ = 0;
+    bool overLimit_ = false;
 };
 
 bool UsesSignature(RecordingKind kind) noexcept {
@@ -53,8 +75,7 @@ bool UsesRunDecoder(RecordingKind kind) noexcept {
 
 // The block loop: the recording from its current position to its end (or to a failed
 // read) through the output buffer into the playback file.
-void WriteSamples(RecordingKind kind, HANDLE recording, HANDLE playback) {
-    FileSink sink(playback);
+void WriteSamples(RecordingKind kind, HANDLE recording, FileSink& sink) {
     OutputBuffer out(sink);
     RunDecoder runs(UsesRunDecoder(kind) ? kind : RecordingKind::InvertedRuns, out);
     std::uint8_t block[kBlockSize];
@@ -73,6 +94,17 @@ void WriteSamples(RecordingKind kind, HANDLE recording, HANDLE playback) {
     runs.Finish(); // flushes the output buffer
 }
 
+// Empties the playback file, so that a full disk gets its space back, and closes both
+// files; the player is not asked to open a file that would play something else.
+bool RefuseConversion(FileHandleField& recordingHandle, FileHandleField& playbackHandle) {
+    LARGE_INTEGER start{};
+    ::SetFilePointerEx(playbackHandle.Get(), start, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(playbackHandle.Get());
+    CloseFileHandle(playbackHandle);
+    CloseFileHandle(recordingHandle);
+    return false;
+}
+
 } // namespace
 
 bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
@@ -88,6 +120,8 @@ bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
 
     const HANDLE recording = recordingHandle.Get();
     const HANDLE playback = playbackHandle.Get();
+    if (FileLength(recording) > kMaxPlaybackLength - kWavHeaderSize)
+        return RefuseConversion(recordingHandle, playbackHandle);
     const RecordingKind kind = DetectRecordingKind(recording);
     if (kind == RecordingKind::Wav) {
         LARGE_INTEGER start{};
@@ -100,9 +134,16 @@ bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
             ::SetFilePointerEx(recording, past, nullptr, FILE_CURRENT);
         }
     }
+    const std::uint64_t headerLength =
+        kind == RecordingKind::Wav || kind == RecordingKind::Undecodable ? 0 : kWavHeaderSize;
+    FileSink sink(playback, kMaxPlaybackLength - headerLength);
     // Kind 7 has no decoder: its playback file stays empty.
     if (kind != RecordingKind::Undecodable)
-        WriteSamples(kind, recording, playback);
+        WriteSamples(kind, recording, sink);
+    // A write that came short (a full disk) leaves the file shorter than what was handed
+    // over; playing it would pass a cut recording off as the whole one.
+    if (sink.OverLimit() || FileLength(playback) != headerLength + sink.HandedOver())
+        return RefuseConversion(recordingHandle, playbackHandle);
     if (UsesSignature(kind))
         WriteWavHeader(playback, playback);
 

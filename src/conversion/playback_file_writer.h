@@ -35,8 +35,10 @@ namespace voice {
 // and returns false: the other field stays open until the next call or shutdown.
 // Otherwise it detects the recording's kind, writes the decoded samples behind the
 // header (kind 1 is copied, kind 7 gives an empty file), closes both fields and returns
-// true. Results of reads, writes and seeks are not examined; a failed read ends the
-// recording there. Memory is fixed: one input block and one output buffer of
+// true. A read-only "$$$.Wav" counts as not creatable. A failed read ends the recording
+// there. A playback file that did not get every byte written to it (a full disk), or a
+// recording too long for the header's 32-bit sizes (over 4 GB), is refused: the file is
+// emptied, both fields are closed and the result is false, so nothing cut short plays. Memory is fixed: one input block and one output buffer of
 // kConversionBlockSize bytes each, whatever the recording's length.
 bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
                        FileHandleField& recordingHandle, FileHandleField& playbackHandle);
