@@ -38,8 +38,9 @@ namespace voice {
 // true. A read-only "$$$.Wav" counts as not creatable. A failed read ends the recording
 // there. A playback file that did not get every byte written to it (a full disk), or a
 // recording too long for the header's 32-bit sizes (over 4 GB), is refused: the file is
-// emptied, both fields are closed and the result is false, so nothing cut short plays. Memory is fixed: one input block and one output buffer of
-// kConversionBlockSize bytes each, whatever the recording's length.
+// emptied, both fields are closed and the result is false, so nothing cut short plays. Memory is
+// fixed: one input block and one output buffer of kConversionBlockSize bytes each, whatever the
+// recording's length.
 bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
                        FileHandleField& recordingHandle, FileHandleField& playbackHandle);
 

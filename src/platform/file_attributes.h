@@ -5,9 +5,9 @@
 
 namespace voice {
 
-// True for an existing file (not a directory) with the read-only attribute. Windows
-// lets a privileged user open such a file for writing, and Wine lets root replace it;
-// the program must not, so its creates ask first.
+// True for an existing file (not a directory) with the read-only attribute. Wine lets
+// root open such a file for writing and replace it, where Windows refuses; the program
+// must not, so its creates ask first.
 bool IsReadOnlyFile(const std::wstring& path);
 
 } // namespace voice

@@ -33,13 +33,13 @@ HANDLE Start(const wchar_t* application, std::wstring commandLine) {
 
 HeldByAnotherProcess::HeldByAnotherProcess(const std::wstring& path) {
     static int counter = 0;
-    const std::wstring name =
-        L"voice-held-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    const std::wstring name = L"voice-held-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(++counter);
     ready_ = ::CreateEventW(nullptr, TRUE, FALSE, (name + L"-ready").c_str());
     release_ = ::CreateEventW(nullptr, TRUE, FALSE, (name + L"-release").c_str());
     const std::wstring holder = ExecutableDirectory() + L"\\file_holder.exe";
-    process_ = Start(holder.c_str(), L"\"" + holder + L"\" \"" + path + L"\" " + name +
-                                         L"-ready " + name + L"-release");
+    process_ = Start(holder.c_str(), L"\"" + holder + L"\" \"" + path + L"\" " + name + L"-ready " +
+                                         name + L"-release");
     if (!ready_ || !release_ || !process_)
         throw std::runtime_error("the holder did not start");
     HANDLE waits[] = {ready_, process_};
@@ -76,11 +76,10 @@ bool RunHostCommand(const std::string& command) {
     // Wine starts a Linux program on its own and hands back no process handle to wait on
     // or to ask for the exit code. The command therefore leaves its exit code in a file.
     static int counter = 0;
-    const std::string status = "/tmp/voice-host-" + std::to_string(::GetCurrentProcessId()) +
-                               "-" + std::to_string(::GetTickCount64()) + "-" +
-                               std::to_string(++counter);
-    const std::string script = "(" + command + "); echo $? > " + status + ".part && mv " +
-                               status + ".part " + status;
+    const std::string status = "/tmp/voice-host-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                               std::to_string(::GetTickCount64()) + "-" + std::to_string(++counter);
+    const std::string script =
+        "(" + command + "); echo $? > " + status + ".part && mv " + status + ".part " + status;
     std::wstring line = L"/bin/sh -c \"";
     for (char c : script) {
         if (c == '"')

@@ -20,8 +20,7 @@ std::uint64_t Fnv1a(std::uint64_t hash, const unsigned char* bytes, DWORD count)
     return hash;
 }
 
-std::uint64_t HashRange(HANDLE file, std::uint64_t from, std::uint64_t count,
-                        std::uint64_t hash) {
+std::uint64_t HashRange(HANDLE file, std::uint64_t from, std::uint64_t count, std::uint64_t hash) {
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(from);
     ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
@@ -112,7 +111,10 @@ TreeSnapshot TreeSnapshot::Take(const std::wstring& root) {
 std::string TreeSnapshot::DifferencesTo(const TreeSnapshot& later) const {
     std::string differences;
     const auto name = [](const std::wstring& path) {
-        return "'" + WideToUtf8(path.empty() ? L"." : path) + "'";
+        std::string quoted(1, '\'');
+        quoted += WideToUtf8(path.empty() ? L"." : path);
+        quoted += '\'';
+        return quoted;
     };
     for (const auto& [path, entry] : entries_) {
         const auto found = later.entries_.find(path);
