@@ -115,7 +115,7 @@ void RadioGroup::MoveByArrow(int from, int step) {
     for (int moved = 1; moved < count; ++moved) {
         const int index = ((from + step * moved) % count + count) % count;
         HWND button = ItemHandle(index);
-        if (!::IsWindowEnabled(button) || !::IsWindowVisible(button))
+        if (!::IsWindowEnabled(button) || !(::GetWindowLongW(button, GWL_STYLE) & WS_VISIBLE))
             continue;
         ::SetFocus(button);
         UserSelects(index);
