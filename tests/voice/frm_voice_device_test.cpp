@@ -105,6 +105,7 @@ TEST_F(DeviceTest, ADoubleClickStartsAndBuildingOrClearingTheListStopsAndCloses)
         EXPECT_TRUE(Form().PlayPending);
         EXPECT_TRUE(Running());
         EXPECT_EQ(window->Text(L"StFileName"), Shown(3));
+        ASSERT_EQ(mci->opened.size(), 1u) << button;
         EXPECT_EQ(mci->opened.back(), L"|" + start / L"$$$.Wav");
         Tick();
         ASSERT_EQ(Sent(MCI_PLAY), 1);
@@ -121,6 +122,7 @@ TEST_F(DeviceTest, ADoubleClickStartsAndBuildingOrClearingTheListStopsAndCloses)
         Tick();
         EXPECT_EQ(Sent(MCI_PLAY), 1);
         mci->calls.clear();
+        mci->opened.clear();
         Device(MCI_MODE_STOP, 0);
     }
 }
