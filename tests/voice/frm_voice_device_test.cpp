@@ -196,6 +196,12 @@ TEST_F(DeviceTest, NotifyIsArmedAtStartAfterEveryPressAndNotificationAndDisarmed
     window->Close();
     EXPECT_FALSE(player.NotifyArmed()) << "after closing";
     EXPECT_FALSE(player.DeviceOpen());
+
+    // Closed with no device, nothing has used start-up's arming: closing takes it back.
+    WindowDriver idle(start.Path(), std::make_unique<test::FakeMciPort>(mci));
+    ASSERT_TRUE(idle.Form().MediaPlayer1.NotifyArmed());
+    idle.Close();
+    EXPECT_FALSE(idle.Form().MediaPlayer1.NotifyArmed());
 }
 
 TEST_F(DeviceTest, TheTimerTicksEvery100MsFromCreation) {
