@@ -13,8 +13,8 @@ namespace voice::gui {
 // to another item is a choice made here, once.
 class RadioGroup::Item : public Control {
 public:
-    Item(RadioGroup& group, int index, const wchar_t* caption, DWORD style) : group_(group),
-                                                                              index_(index) {
+    Item(RadioGroup& group, int index, const wchar_t* caption, DWORD style)
+        : group_(group), index_(index) {
         Attach(CreateChildWindow(L"BUTTON", BS_RADIOBUTTON | style, 0, caption, group.Handle(),
                                  index + 1, 0, 0, 0, 0));
     }
@@ -151,8 +151,7 @@ void RadioGroup::Arrange() {
     for (int i = 0; i < ItemCount(); ++i) {
         int row = i % rows; // down each column first
         int column = i / rows;
-        ::MoveWindow(ItemHandle(i), left + column * width, top + row * height, width, height,
-                     TRUE);
+        ::MoveWindow(ItemHandle(i), left + column * width, top + row * height, width, height, TRUE);
     }
 }
 

@@ -69,14 +69,14 @@ TEST_F(RadioKeyboardTest, TabEntersAtTheCheckedItemAndOnlySpaceArrowsAndMousePic
         int clicks;
     };
     const Step steps[] = {
-        {VK_TAB, 0, -1, 0},   // none checked: the first item, not picked
-        {VK_SPACE, 0, 0, 1},  // picked
-        {VK_SPACE, 0, 0, 1},  // the picked item again: no event
-        {VK_DOWN, 1, 1, 2},   // the arrows move and pick
-        {VK_RIGHT, 2, 2, 3},  //
-        {VK_UP, 1, 1, 4},     //
-        {VK_LEFT, 0, 0, 5},   //
-        {VK_LEFT, 3, 3, 6},   // round from the first to the last
+        {VK_TAB, 0, -1, 0},  // none checked: the first item, not picked
+        {VK_SPACE, 0, 0, 1}, // picked
+        {VK_SPACE, 0, 0, 1}, // the picked item again: no event
+        {VK_DOWN, 1, 1, 2},  // the arrows move and pick
+        {VK_RIGHT, 2, 2, 3}, //
+        {VK_UP, 1, 1, 4},    //
+        {VK_LEFT, 0, 0, 5},  //
+        {VK_LEFT, 3, 3, 6},  // round from the first to the last
         {VK_TAB, kAfter, 3, 6},
         {kPreviousControl, 3, 3, 6}, // back in at the checked item
         {kNextControl, kAfter, 3, 6},
@@ -170,11 +170,11 @@ TEST_F(ListSelectionTest, OnlyAUserChangeOfTheSelectedLinesIsAClick) {
     };
     const Step steps[] = {
         {2, 0, {2}, true},
-        {2, 0, {2}, false},                // the line already alone selected
-        {kKey, VK_UP, {1}, true},          //
-        {kKey, VK_UP, {0}, true},          //
-        {kKey, VK_UP, {0}, false},         // Up on the first line
-        {kKey, VK_HOME, {0}, false},       //
+        {2, 0, {2}, false},          // the line already alone selected
+        {kKey, VK_UP, {1}, true},    //
+        {kKey, VK_UP, {0}, true},    //
+        {kKey, VK_UP, {0}, false},   // Up on the first line
+        {kKey, VK_HOME, {0}, false}, //
         {4, MK_SHIFT, {0, 1, 2, 3, 4}, true},
         {4, MK_SHIFT, {0, 1, 2, 3, 4}, false}, // the same range again
         {1, MK_CONTROL, {0, 2, 3, 4}, true},
@@ -229,7 +229,8 @@ TEST(TrackBarActionTest, EveryUserActionRaisesOnceEvenWithoutAChange) {
     const auto clickThumb = [&] {
         RECT thumb{};
         ::SendMessageW(bar.Handle(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
-        const LPARAM at = MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
+        const LPARAM at =
+            MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
         ::SendMessageW(bar.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
         ::SendMessageW(bar.Handle(), WM_LBUTTONUP, 0, at);
     };

@@ -28,8 +28,8 @@ protected:
             line.resize(80, L' ');
             lines.push_back(line + path);
         }
-        window = std::make_unique<WindowDriver>(start.Path(),
-                                                std::make_unique<test::FakeMciPort>(mci));
+        window =
+            std::make_unique<WindowDriver>(start.Path(), std::make_unique<test::FakeMciPort>(mci));
         Form().Timer1.Stop(); // ticks come when the test says
         Form().LBListFiles.SetLines(lines);
     }
@@ -144,8 +144,8 @@ TEST_F(DeviceTest, OnlyANotificationAtTheStartOrEndOfAStoppedRecordingAdvances) 
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        window = std::make_unique<WindowDriver>(start.Path(),
-                                                std::make_unique<test::FakeMciPort>(mci));
+        window =
+            std::make_unique<WindowDriver>(start.Path(), std::make_unique<test::FakeMciPort>(mci));
         Form().Timer1.Stop();
         Form().LBListFiles.SetLines(lines);
         mci->opened.clear();
@@ -240,10 +240,10 @@ TEST_F(DeviceTest, AClickOrKeyThatLeavesTheSelectionAsItWasKeepsPlaying) {
         bool stops;
     };
     const Step steps[] = {
-        {1, 0, false},        // the line playing, alone selected
-        {0, VK_UP, false},    // Up on the first line
-        {0, VK_HOME, false},  //
-        {0, VK_DOWN, true},   // another line
+        {1, 0, false},       // the line playing, alone selected
+        {0, VK_UP, false},   // Up on the first line
+        {0, VK_HOME, false}, //
+        {0, VK_DOWN, true},  // another line
     };
     for (const Step& s : steps) {
         if (s.line)

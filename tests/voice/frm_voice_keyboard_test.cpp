@@ -51,13 +51,19 @@ TEST_F(KeyboardTest, TabVisitsEveryControlOnceInTheDesignedOrderPickingNothing) 
     ::SetFocus(window.Control(L"LBListFiles"));
 
     // Disabled time fields and arrows, labels and the static text take no focus.
-    const std::vector<std::wstring> expected = {
-        L"MediaPlayer1", L"TrackBar1",     L"BitBtnStart",   L"BtnCaseAll",   L"BtnCleareAll",
-        L"ChBx1",        L"ChBx2",         L"ChBx3",         L"ChBx4",        L"ChBx5",
-        L"ChBx6",        L"ChBx7",         L"ChBx8",         L"DTPicker0",    L"BtnOnOff0",
-        L"DTPicker1",    L"BtnOnOff1",     L"BtnFormList",   L"BtnClearList", L"RgDirChan[0]",
-        L"DriveComboBox1", L"DirectoryListBox1", L"BitBtn1", L"RGSort[0]",    L"ChBxAutoStart",
-        L"LBListFiles"};
+    const std::vector<std::wstring> expected = {L"MediaPlayer1",   L"TrackBar1",
+                                                L"BitBtnStart",    L"BtnCaseAll",
+                                                L"BtnCleareAll",   L"ChBx1",
+                                                L"ChBx2",          L"ChBx3",
+                                                L"ChBx4",          L"ChBx5",
+                                                L"ChBx6",          L"ChBx7",
+                                                L"ChBx8",          L"DTPicker0",
+                                                L"BtnOnOff0",      L"DTPicker1",
+                                                L"BtnOnOff1",      L"BtnFormList",
+                                                L"BtnClearList",   L"RgDirChan[0]",
+                                                L"DriveComboBox1", L"DirectoryListBox1",
+                                                L"BitBtn1",        L"RGSort[0]",
+                                                L"ChBxAutoStart",  L"LBListFiles"};
     std::vector<std::wstring> visited;
     for (size_t i = 0; i < expected.size(); ++i) {
         window.PressKey(VK_TAB);
@@ -83,12 +89,9 @@ TEST_F(KeyboardTest, SpaceAndArrowsPickAChannelOnceAndTabComesBackToIt) {
         int picks;
     };
     const Step steps[] = {
-        {VK_TAB, L"RgDirChan[0]", -1, 0},
-        {VK_SPACE, L"RgDirChan[0]", 0, 1},
-        {VK_RIGHT, L"RgDirChan[1]", 1, 2},
-        {VK_LEFT, L"RgDirChan[0]", 0, 3},
-        {VK_LEFT, L"RgDirChan[7]", 7, 4},
-        {VK_TAB, L"DriveComboBox1", 7, 4},
+        {VK_TAB, L"RgDirChan[0]", -1, 0},  {VK_SPACE, L"RgDirChan[0]", 0, 1},
+        {VK_RIGHT, L"RgDirChan[1]", 1, 2}, {VK_LEFT, L"RgDirChan[0]", 0, 3},
+        {VK_LEFT, L"RgDirChan[7]", 7, 4},  {VK_TAB, L"DriveComboBox1", 7, 4},
     };
     for (const Step& s : steps) {
         window.PressKey(s.key);
