@@ -42,12 +42,6 @@ protected:
         Pump();
     }
     ~RadioKeyboardTest() override { ::DestroyWindow(form.Handle()); }
-    int Focused() const {
-        for (int i = 0; i < group.ItemCount(); ++i)
-            if (::GetFocus() == group.ItemHandle(i))
-                return i;
-        return ::GetFocus() == after.Handle() ? 10 : ::GetFocus() == before.Handle() ? -10 : -99;
-    }
 
     testing::WindowsRadioFocusClicks windowsButtons; // before anything is created
     Form form;
@@ -56,43 +50,6 @@ protected:
     Button after;
     int clicks = 0;
 };
-
-constexpr int kAfter = 10;
-constexpr UINT kNextControl = 0x10000; // a WM_NEXTDLGCTL to the next control
-constexpr UINT kPreviousControl = 0x10001;
-
-TEST_F(RadioKeyboardTest, TabEntersAtTheCheckedItemAndOnlySpaceArrowsAndMousePick) {
-    struct Step {
-        UINT key; // a key, or a WM_NEXTDLGCTL the dialog manager sends
-        int focus;
-        int index;
-        int clicks;
-    };
-    const Step steps[] = {
-        {VK_TAB, 0, -1, 0},  // none checked: the first item, not picked
-        {VK_SPACE, 0, 0, 1}, // picked
-        {VK_SPACE, 0, 0, 1}, // the picked item again: no event
-        {VK_DOWN, 1, 1, 2},  // the arrows move and pick
-        {VK_RIGHT, 2, 2, 3}, //
-        {VK_UP, 1, 1, 4},    //
-        {VK_LEFT, 0, 0, 5},  //
-        {VK_LEFT, 3, 3, 6},  // round from the first to the last
-        {VK_TAB, kAfter, 3, 6},
-        {kPreviousControl, 3, 3, 6}, // back in at the checked item
-        {kNextControl, kAfter, 3, 6},
-    };
-    for (const Step& s : steps) {
-        if (s.key == kNextControl || s.key == kPreviousControl) {
-            ::SendMessageW(form.Handle(), WM_NEXTDLGCTL, s.key == kPreviousControl, FALSE);
-            RunLoopUntilIdle(form);
-        } else {
-            PressKey(form, s.key);
-        }
-        EXPECT_EQ(Focused(), s.focus) << "key " << s.key;
-        EXPECT_EQ(group.ItemIndex(), s.index) << "key " << s.key;
-        EXPECT_EQ(clicks, s.clicks) << "key " << s.key;
-    }
-}
 
 TEST_F(RadioKeyboardTest, TheOneTabStopFollowsTheCheck) {
     struct Step {
