@@ -9,8 +9,8 @@ namespace voice::gui {
 
 // One radio button. The dialog manager's Tab gives it the focus, and on Windows a button
 // that gets the focus unchecked other than by the mouse reports a click to its parent;
-// that click is nobody's choice and is dropped here. The arrow keys are the button's own, so that moving
-// to another item is a choice made here, once.
+// that click is nobody's choice and is dropped here. The arrow keys are the button's own, so that
+// moving to another item is a choice made here, once.
 class RadioGroup::Item : public Control {
 public:
     Item(RadioGroup& group, int index, const wchar_t* caption, DWORD style)
