@@ -76,6 +76,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 ::SetFocus(target);
         }
         return 0;
+    case WM_NEXTDLGCTL:
+        MoveFocus(wp, lp);
+        return 0;
     case WM_DESTROY:
         OnDestroying();
         if (main_)
@@ -96,15 +99,29 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
+void Form::MoveFocus(WPARAM wp, LPARAM lp) {
+    HWND target = LOWORD(lp) ? reinterpret_cast<HWND>(wp)
+                             : ::GetNextDlgTabItem(Handle(), ::GetFocus(), wp != 0);
+    if (!target || !::IsChild(Handle(), target))
+        return;
+    ::SetFocus(target);
+    // An edit reached from the keyboard has its whole text selected, ready to be typed over.
+    if (!LOWORD(lp) && (::SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
+        ::SendMessageW(target, EM_SETSEL, 0, -1);
+}
+
+void HandleLoopMessage(const Form& mainForm, MSG& msg) {
+    HWND main = mainForm.Handle();
+    if (main && ::IsDialogMessageW(main, &msg))
+        return;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+}
+
 int RunMessageLoop(const Form& mainForm) {
     MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        HWND main = mainForm.Handle();
-        if (main && ::IsDialogMessageW(main, &msg))
-            continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+        HandleLoopMessage(mainForm, msg);
     return static_cast<int>(msg.wParam);
 }
 

@@ -37,13 +37,20 @@ protected:
     virtual void OnDestroying() {}
 
 private:
+    // WM_NEXTDLGCTL, as a dialog answers it: the focus to the given control, or to the
+    // next or previous one in the keyboard order.
+    void MoveFocus(WPARAM wp, LPARAM lp);
+
     UINT dpi_ = 96;
     bool main_ = false;
     HWND lastFocus_ = nullptr; // given back when the window is activated again
 };
 
-// Shows nothing by itself: dispatches messages until the main form is gone, with the
-// dialog manager's keyboard navigation (Tab, arrows, space) inside it.
+// One message as the loop handles it: keys first to the dialog manager's keyboard
+// navigation (Tab, arrows, space) inside the main form, everything else dispatched.
+void HandleLoopMessage(const Form& mainForm, MSG& msg);
+
+// Shows nothing by itself: handles messages until the main form is gone.
 int RunMessageLoop(const Form& mainForm);
 
 } // namespace voice::gui

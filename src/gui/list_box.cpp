@@ -2,6 +2,8 @@
 
 #include "gui/child_window.h"
 
+#include <algorithm>
+
 namespace voice::gui {
 
 void ListBox::Create(HWND parent, int id, int x, int y, int width, int height) {
@@ -35,6 +37,7 @@ void ListBox::SetLines(std::span<const std::wstring> lines) {
         ::CallWindowProcW(listProc, hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     ::SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(hwnd, nullptr, TRUE);
+    selection_.clear();
 }
 
 void ListBox::Clear() {
@@ -64,14 +67,32 @@ void ListBox::SetSelected(int index, bool selected) {
     ::SendMessageW(Handle(), LB_SETSEL, selected ? TRUE : FALSE, static_cast<LPARAM>(index));
 }
 
+std::vector<int> ListBox::SelectedIndices() const {
+    const LRESULT count = ::SendMessageW(Handle(), LB_GETSELCOUNT, 0, 0);
+    std::vector<int> indices(static_cast<size_t>(std::max<LRESULT>(count, 0)));
+    if (!indices.empty())
+        ::SendMessageW(Handle(), LB_GETSELITEMS, static_cast<WPARAM>(indices.size()),
+                       reinterpret_cast<LPARAM>(indices.data()));
+    return indices;
+}
+
 bool ListBox::OnReflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg != WM_COMMAND)
         return false;
     switch (HIWORD(wp)) {
-    case LBN_SELCHANGE:
-        if (OnClick)
+    case LBN_SELCHANGE: {
+        // The control reports every click and selecting key, also those that select what
+        // was selected already (the line playing, Up on the first line).
+        std::vector<int> now = SelectedIndices();
+        if (now == selection_)
+            break;
+        selection_ = std::move(now);
+        if (OnClick) {
             OnClick();
+            selection_ = SelectedIndices(); // whatever the handler selected itself
+        }
         break;
+    }
     case LBN_DBLCLK:
         if (OnDblClick)
             OnDblClick();
@@ -83,8 +104,44 @@ bool ListBox::OnReflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     return true;
 }
 
+namespace {
+
+// Messages by which the program changes lines or selection; the user's changes come
+// from the mouse and keyboard instead.
+bool ChangesSelection(UINT msg) {
+    switch (msg) {
+    case LB_SETSEL:
+    case LB_SETCURSEL:
+    case LB_SELITEMRANGE:
+    case LB_SELITEMRANGEEX:
+    case LB_RESETCONTENT:
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+    case LB_DELETESTRING:
+    case LB_SETCOUNT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 LRESULT ListBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT r = CallDefault(msg, wp, lp);
+    struct Nesting {
+        int& depth;
+        explicit Nesting(int& d) : depth(d) { ++depth; }
+        ~Nesting() { --depth; }
+    };
+    LRESULT r;
+    {
+        Nesting nesting(depth_);
+        r = CallDefault(msg, wp, lp);
+    }
+    // Only the program's own requests: should the control use them itself while it
+    // handles the user's input, that change is still the user's.
+    if (depth_ == 0 && ChangesSelection(msg))
+        selection_ = SelectedIndices();
     // A new font makes the system measure the lines again; the designed height stays.
     if (msg == WM_SETFONT && lineHeight_ > 0)
         ::SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, MAKELPARAM(lineHeight_, 0));

@@ -1,13 +1,15 @@
 #pragma once
 // Lines of text with a fixed line height and a vertical scroll bar, no horizontal
 // scrolling, extended multiple selection. Raises OnClick whenever the user changes the
-// selection (mouse or keyboard) and OnDblClick on a double click.
+// selection (mouse or keyboard): a click or key that leaves the same lines selected raises
+// nothing. OnDblClick on a double click.
 
 #include "gui/control.h"
 
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace voice::gui {
 
@@ -36,6 +38,11 @@ protected:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    std::vector<int> SelectedIndices() const;
+    // The selection last reported or set by the program, against which the user's next
+    // change is measured.
+    std::vector<int> selection_;
+    int depth_ = 0; // nesting of the control's own messages
     int lineHeight_ = 0;
 };
 

@@ -30,20 +30,47 @@ void TrackBar::SetPosition(int position) {
     Changed(position);
 }
 
-void TrackBar::Changed(int position) {
+bool TrackBar::Changed(int position) {
     if (position == position_)
-        return;
+        return false;
     position_ = position;
+    Raise();
+    return true;
+}
+
+void TrackBar::Raise() {
     if (OnChange)
         OnChange();
 }
 
-bool TrackBar::OnReflected(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+// Every action of the user ends with TB_ENDTRACK (the button or key released); the
+// notifications before it carry the moves.
+bool TrackBar::OnReflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg != WM_HSCROLL)
         return false;
-    Changed(static_cast<int>(::SendMessageW(Handle(), TBM_GETPOS, 0, 0)));
+    if (LOWORD(wp) == TB_ENDTRACK) {
+        if (!raisedInAction_)
+            Raise();
+        raisedInAction_ = true; // the action is over: no second event for it
+    } else if (Changed(static_cast<int>(::SendMessageW(Handle(), TBM_GETPOS, 0, 0)))) {
+        raisedInAction_ = true;
+    }
     result = 0;
     return true;
+}
+
+LRESULT TrackBar::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_KEYDOWN:
+    case WM_MOUSEWHEEL:
+        raisedInAction_ = false; // a new action of the user begins
+        break;
+    default:
+        break;
+    }
+    return CallDefault(msg, wp, lp);
 }
 
 } // namespace voice::gui

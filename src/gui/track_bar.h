@@ -1,6 +1,8 @@
 #pragma once
 // A horizontal slider over a range with tick marks below. OnChange is raised whenever
-// the position changes, whether the user or the program moved it.
+// the position changes, whether the user or the program moved it, and once for every
+// action of the user on the bar that leaves the position as it was (a click on the thumb,
+// Home at the start).
 
 #include "gui/control.h"
 
@@ -23,8 +25,14 @@ public:
 
     bool OnReflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
+protected:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
 private:
-    void Changed(int position);
+    // Records the new position; raises OnChange when it differs. Returns whether it did.
+    bool Changed(int position);
+    void Raise();
+    bool raisedInAction_ = false; // the user's current action has raised OnChange
     int min_ = 0;
     int max_ = 10;
     int position_ = 0;

@@ -84,6 +84,8 @@ public:
 
     // Arms the notify (wait) flag for the next command only.
     void SetNotify(bool notify);
+    // Whether Notify := true is armed for the next command.
+    bool NotifyArmed() const { return notifyArmed_ && notify_; }
     void SetWait(bool wait);
 
     // Operations. Those that need a device raise EMCIDeviceError "No MCI device open"

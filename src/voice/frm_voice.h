@@ -47,6 +47,8 @@ public:
     // Creates the window with every control as designed, binds the events and runs
     // FormCreate. The window stays hidden until Show.
     TFrmVoice();
+    // The same on another way to the media control interface (a recording one in tests).
+    explicit TFrmVoice(std::unique_ptr<MciPort> port);
     ~TFrmVoice() override;
 
     // The window of a control by its designed name ("BtnFormList", "ChBx3", "Panel1"...);

@@ -395,7 +395,9 @@ std::vector<std::wstring> TFrmVoice::ControlNames() const {
     return creationOrder_;
 }
 
-TFrmVoice::TFrmVoice() {
+TFrmVoice::TFrmVoice() : TFrmVoice(MakeWinmmPort()) {}
+
+TFrmVoice::TFrmVoice(std::unique_ptr<MciPort> port) : MediaPlayer1(std::move(port)) {
     CreateForm(kWindowCaption, kWindowPosition.left, kWindowPosition.top, kWindowPosition.width,
                kWindowPosition.height);
     CreateControls();

@@ -61,6 +61,8 @@ public:
         std::wstring caption;
         std::wstring text;
         HWND focusBefore; // the window that had the focus while the box came up
+        HWND owner;
+        UINT icon; // MB_ICONERROR, MB_ICONEXCLAMATION, MB_ICONINFORMATION, MB_ICONQUESTION or 0
     };
 
     MessageBoxCatcher() {
@@ -88,11 +90,37 @@ private:
                 wchar_t text[1024] = {};
                 ::GetWindowTextW(box, caption, 256);
                 ::GetDlgItemTextW(box, 0xFFFF, text, 1024); // the box's message
-                current_->boxes_.push_back({caption, text, ::GetFocus()});
+                current_->boxes_.push_back(
+                    {caption, text, ::GetFocus(), ::GetWindow(box, GW_OWNER), IconOf(box)});
                 ::PostMessageW(box, WM_COMMAND, IDOK, 0);
             }
         }
         return ::CallNextHookEx(nullptr, code, wp, lp);
+    }
+
+    // The system icon the box shows, told by the handle of its icon control.
+    static UINT IconOf(HWND box) {
+        struct Known {
+            const wchar_t* resource;
+            UINT flag;
+        };
+        static const Known kKnown[] = {{IDI_HAND, MB_ICONERROR},
+                                       {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                                       {IDI_ASTERISK, MB_ICONINFORMATION},
+                                       {IDI_QUESTION, MB_ICONQUESTION}};
+        for (HWND child = ::GetWindow(box, GW_CHILD); child;
+             child = ::GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t className[16] = {};
+            ::GetClassNameW(child, className, 16);
+            if (_wcsicmp(className, L"Static") != 0 ||
+                (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+                continue;
+            const auto shown = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+            for (const Known& known : kKnown)
+                if (shown && shown == ::LoadIconW(nullptr, known.resource))
+                    return known.flag;
+        }
+        return 0;
     }
 
     static inline MessageBoxCatcher* current_ = nullptr;

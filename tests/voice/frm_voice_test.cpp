@@ -187,6 +187,45 @@ TEST_F(ArchiveTest, SearchListsTheTickedChannelsInTheChosenOrdering) {
     EXPECT_EQ(CurrentDirectory(), start.Path());
 }
 
+// Four recordings of 20 March 2010 that each ordering puts in another order.
+class OrderingTest : public ArchiveTest {
+protected:
+    OrderingTest() {
+        MakeDirectory(Base(2));
+        Add(1, {2010, 3, 20, 8, 0, 0}, 100, {2010, 3, 20, 9, 0, 0});
+        Add(3, {2010, 3, 20, 7, 0, 0}, 300, {2010, 3, 20, 10, 0, 0});
+        Add(1, {2010, 3, 20, 9, 0, 0}, 200, {2010, 3, 20, 9, 30, 0});
+        Add(2, {2010, 3, 20, 6, 0, 0}, 50, {2010, 3, 20, 11, 0, 0});
+    }
+};
+
+TEST_F(OrderingTest, EachSortItemPicksItsOrderingAtTheNextSearch) {
+    const std::wstring a = L"1  20.03.10 08:00:00  20.03.10 09:00:00  100";
+    const std::wstring b = L"3  20.03.10 07:00:00  20.03.10 10:00:00  300";
+    const std::wstring c = L"1  20.03.10 09:00:00  20.03.10 09:30:00  200";
+    const std::wstring d = L"2  20.03.10 06:00:00  20.03.10 11:00:00  50";
+    struct Case {
+        int item;
+        std::vector<std::wstring> expected;
+    };
+    const Case cases[] = {
+        {3, {b, c, a, d}}, // size, largest first
+        {1, {a, c, b, d}}, // end
+        {0, {d, b, a, c}}, // start
+        {2, {a, c, d, b}}, // channel, then start
+    };
+    WindowDriver window(start.Path());
+    window.Click(L"BtnCaseAll");
+    for (const Case& c : cases) {
+        const auto shown = window.ListDisplay();
+        window.ClickItem(L"RGSort", c.item);
+        ASSERT_EQ(window.Form().RGSort.ItemIndex(), c.item);
+        EXPECT_EQ(window.ListDisplay(), shown) << "choosing re-sorts nothing by itself";
+        SearchRange(window, 20, 20);
+        EXPECT_EQ(window.ListDisplay(), c.expected) << "item " << c.item;
+    }
+}
+
 TEST_F(ArchiveTest, DateRangeAndChannelsLimitTheList) {
     struct Case {
         std::vector<const wchar_t*> ticked;

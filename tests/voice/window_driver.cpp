@@ -1,6 +1,7 @@
 #include "window_driver.h"
 
 #include "catalogue/recording_name.h"
+#include "keyboard_input.h"
 #include "platform/unique_handle.h"
 
 #include <commctrl.h>
@@ -55,9 +56,9 @@ std::string ChannelTableBytes(const std::vector<std::wstring>& entries) {
     return bytes;
 }
 
-WindowDriver::WindowDriver(const std::wstring& startDir) {
+WindowDriver::WindowDriver(const std::wstring& startDir, std::unique_ptr<MciPort> port) {
     ::SetCurrentDirectoryW(startDir.c_str());
-    form_ = std::make_unique<TFrmVoice>();
+    form_ = port ? std::make_unique<TFrmVoice>(std::move(port)) : std::make_unique<TFrmVoice>();
     gui::testing::Pump();
 }
 
@@ -136,6 +137,21 @@ void WindowDriver::ClickItem(const wchar_t* radioGroup, int index) const {
         throw std::runtime_error("no such item");
     ::SendMessageW(item, BM_CLICK, 0, 0);
     gui::testing::Pump();
+}
+
+void WindowDriver::PressKey(UINT key) const {
+    gui::testing::PressKey(*form_, key);
+}
+
+std::wstring WindowDriver::NameOf(HWND window) const {
+    for (const std::wstring& name : form_->ControlNames())
+        if (form_->ControlHandle(name) == window)
+            return name;
+    for (const gui::RadioGroup* group : {&form_->RgDirChan, &form_->RGSort})
+        for (int i = 0; i < group->ItemCount(); ++i)
+            if (group->ItemHandle(i) == window)
+                return NameOf(group->Handle()) + L"[" + std::to_wstring(i) + L"]";
+    return L"";
 }
 
 void WindowDriver::Close() {

@@ -32,8 +32,9 @@ std::string ChannelTableBytes(const std::vector<std::wstring>& entries);
 
 class WindowDriver {
 public:
-    // Creates the window with startDir as the current directory, which makes it StartDir.
-    explicit WindowDriver(const std::wstring& startDir);
+    // Creates the window with startDir as the current directory, which makes it StartDir;
+    // its player on the given way to the media control interface, or on winmm.
+    explicit WindowDriver(const std::wstring& startDir, std::unique_ptr<MciPort> port = nullptr);
     ~WindowDriver();
 
     TFrmVoice& Form() { return *form_; }
@@ -51,6 +52,11 @@ public:
     SYSTEMTIME Date(const wchar_t* picker) const;
     // Selects item index of a radio group as a user click does.
     void ClickItem(const wchar_t* radioGroup, int index) const;
+    // A key pressed and released at the focused control, through the program's message loop.
+    void PressKey(UINT key) const;
+    // The designed name of a control, or of the radio group an item belongs to with the
+    // item's index ("RGSort[2]"); empty for a window of no control.
+    std::wstring NameOf(HWND window) const;
     // Closes the window by its close box.
     void Close();
 
