@@ -160,10 +160,12 @@ template <typename Done> bool PumpUntil(Done done, std::chrono::seconds limit) {
     return true;
 }
 
-// Our counts must see one more object of each kind, or a flat figure proves nothing.
-TEST(SequenceLeak, TheCountsSeeOneMoreObject) {
+// Our counts must see new objects of each kind, or a flat figure proves nothing.
+TEST(SequenceLeak, TheCountsSeeNewObjects) {
     const Usage before = Measure();
-    HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE events[4];
+    for (HANDLE& event : events)
+        event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
     HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
                                     nullptr, nullptr);
@@ -171,8 +173,10 @@ TEST(SequenceLeak, TheCountsSeeOneMoreObject) {
     const Usage during = Measure();
     ::DestroyWindow(window);
     ::DeleteObject(brush);
-    ::CloseHandle(event);
-    EXPECT_EQ(during.probedHandles, before.probedHandles + 1);
+    for (HANDLE event : events)
+        ::CloseHandle(event);
+    // A thread of the system's may open or close one of its own meanwhile.
+    EXPECT_NEAR(during.probedHandles, before.probedHandles + 4, 1);
     EXPECT_EQ(during.probedGdiObjects, before.probedGdiObjects + 1);
     EXPECT_EQ(during.windows, before.windows + 1);
     EXPECT_GE(during.committedPrivateMb, before.committedPrivateMb + 7.9);
