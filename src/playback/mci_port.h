@@ -19,6 +19,11 @@ public:
                                  DWORD_PTR params) = 0;
     // The system's text for an error code; false when it has none.
     virtual bool ErrorString(MCIERROR code, std::wstring& text) = 0;
+    // Keeps the driver of an open device loaded until the process ends. A driver may
+    // still be running on a thread of its own after it posted a notification; closing
+    // its last device from the notification handler would otherwise unload its code
+    // under that thread.
+    virtual void KeepDriverLoaded(MCIDEVICEID device) = 0;
 };
 
 std::unique_ptr<MciPort> MakeWinmmPort();

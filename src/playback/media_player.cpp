@@ -124,6 +124,7 @@ void TMediaPlayer::Open() {
 
     deviceOpen_ = true;
     deviceId_ = p.wDeviceID;
+    port_->KeepDriverLoaded(deviceId_);
     stepFrames_ = Length() / 10;
 
     canPlay_ = DeviceCapability(MCI_GETDEVCAPS_CAN_PLAY) != 0;

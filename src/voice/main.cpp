@@ -2,11 +2,13 @@
 
 #include "gui/error_box.h"
 #include "gui/form.h"
+#include "platform/crash_report.h"
 #include "voice/frm_voice.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    voice::InstallCrashReport();
     try {
         voice::TFrmVoice FrmVoice;
         FrmVoice.SetMainForm(true);

@@ -168,6 +168,7 @@ TEST_F(PlayerTest, OpenSendsTypeElementAndShareableFlags) {
         player->SetShareable(c.shareable);
         player->SetFileName(L"a.wav");
         mci->opened.clear();
+        mci->keptLoaded.clear();
         player->Open();
         mci->calls.clear();
         player->Close();
@@ -181,6 +182,7 @@ TEST_F(PlayerTest, OpenSendsTypeElementAndShareableFlags) {
                              std::pair<UINT, DWORD_PTR>(MCI_SET, MCI_SET_TIME_FORMAT | MCI_NOTIFY)),
                   c.trackFormat);
         EXPECT_TRUE(player->DeviceOpen());
+        EXPECT_EQ(mci->keptLoaded, (std::vector<MCIDEVICEID>{5, 5})); // the opened device's
     }
 }
 
@@ -191,6 +193,7 @@ TEST_F(PlayerTest, OpenFailureRaisesTheSystemTextOrUnknownErrorCode) {
         OpenDevice();
         mci->results[MCI_OPEN] = 275;
         mci->errorTexts = texts;
+        mci->keptLoaded.clear();
         try {
             player->Open();
             ADD_FAILURE() << "opened";
@@ -201,6 +204,7 @@ TEST_F(PlayerTest, OpenFailureRaisesTheSystemTextOrUnknownErrorCode) {
         EXPECT_EQ(player->LastError(), 275u);
         EXPECT_EQ(mci->Sent(),
                   (Sent{{MCI_CLOSE, MCI_WAIT}, {MCI_OPEN, MCI_WAIT | MCI_OPEN_ELEMENT}}));
+        EXPECT_TRUE(mci->keptLoaded.empty()); // no device, no driver to keep
         mci->results.clear();
     }
 }

@@ -30,6 +30,7 @@ struct FakeMci {
     std::map<MCIERROR, std::wstring> errorTexts;
     std::vector<std::wstring> opened; // element names
     std::vector<DWORD> targets;       // seek, play-from and step values, in order
+    std::vector<MCIDEVICEID> keptLoaded; // devices whose driver was to stay loaded
 
     std::vector<std::pair<UINT, DWORD_PTR>> Sent() const {
         std::vector<std::pair<UINT, DWORD_PTR>> sent;
@@ -70,6 +71,7 @@ public:
         text = d_->errorTexts[code];
         return true;
     }
+    void KeepDriverLoaded(MCIDEVICEID device) override { d_->keptLoaded.push_back(device); }
 
 private:
     std::shared_ptr<FakeMci> d_;

@@ -72,5 +72,33 @@ TEST(Winmm, OneSecondPlaysToItsEndAndNotifiesSuccess) {
     fs::remove_all(dir, ignored);
 }
 
+// The wave driver plays on a thread of its own that is still in the driver's code after
+// it posted the completion; a close from the notification handler must not unload it.
+TEST(Winmm, TheDriverStaysLoadedAfterItsLastDeviceCloses) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("voice_driver_" + std::to_string(::GetCurrentProcessId()));
+    fs::create_directories(dir);
+    WriteOneSecondWav(dir / L"a.wav");
+    const auto driverLoaded = [] {
+        HMODULE module = nullptr;
+        return ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, L"mciwave.dll",
+                                    &module) != FALSE;
+    };
+    {
+        TMediaPlayer player;
+        player.SetFileName((dir / L"a.wav").wstring());
+        for (int round = 0; round < 2; ++round) {
+            player.Open();
+            ASSERT_TRUE(player.DeviceOpen());
+            EXPECT_TRUE(driverLoaded()); // the device is the wave driver's
+            player.Close();
+            ASSERT_FALSE(player.DeviceOpen());
+            EXPECT_TRUE(driverLoaded()) << "round " << round;
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+}
+
 } // namespace
 } // namespace voice::test
