@@ -34,11 +34,11 @@ public:
 };
 
 struct ExportOutcome {
-    std::size_t done = 0;   // recordings written
-    std::size_t failed = 0; // recordings that could not be read or decoded
+    std::size_t done = 0;               // recordings written
+    std::size_t failed = 0;             // recordings that could not be read or decoded
     bool cancelled = false;
-    std::filesystem::path indexFile;  // the CSV index of an export (empty otherwise)
-    std::vector<std::wstring> errors; // one "source: text" per failed recording
+    std::filesystem::path indexFile;    // the CSV index of an export (empty otherwise)
+    std::vector<std::wstring> errors;   // one "source: text" per failed recording
 };
 
 // The moment a command runs, local time (names of the index file).
