@@ -1,0 +1,36 @@
+#pragma once
+// voice-export after its arguments are parsed: the channel table from the settings and
+// --dir, the window's search and sort, then one of the export commands. Portable.
+
+#include <atomic>
+#include <string>
+
+#include "catalogue/channel_dir_table.h"
+#include "catalogue/directory_enumerator.h"
+#include "cli/cli_options.h"
+#include "cli/console.h"
+#include "export/export_job.h"
+
+namespace voice::cli {
+
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitSomeFailed = 1;
+inline constexpr int kExitRefused = 2;
+
+// What differs between Windows and Linux.
+class CliPlatform {
+public:
+    virtual ~CliPlatform() = default;
+    virtual DirectoryEnumerator& Enumerator() = 0;
+    // Stores a --dir path in entry k as the window would (false when it does not fit).
+    virtual bool StoreChannelDir(ChannelDirTable& table, int k, const std::wstring& path) = 0;
+    virtual std::wstring CurrentDirectory() = 0;
+    virtual wchar_t TimeSeparator() = 0;
+    virtual exporting::LocalMoment Now() = 0;
+};
+
+// cancel is set from outside (Ctrl+C): the export stops after the current recording.
+int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,
+           const std::atomic<bool>& cancel);
+
+} // namespace voice::cli
