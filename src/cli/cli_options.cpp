@@ -82,8 +82,6 @@ std::wstring Russian(const CLI::ParseError& error) {
     std::wstring kind = L"Неверные аргументы";
     if (name == "RequiredError")
         kind = L"Не указан обязательный параметр или указано не одно действие";
-    else if (name == "ExtrasError")
-        kind = L"Лишние аргументы";
     else if (name == "ArgumentMismatch")
         kind = L"Неверное число значений";
     else if (name == "ConversionError" || name == "ValidationError")
