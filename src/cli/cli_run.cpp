@@ -105,6 +105,18 @@ int Report(const exporting::ExportOutcome& outcome, const std::wstring& what, Co
 
 } // namespace
 
+int RunArguments(const std::vector<std::string>& args, CliPlatform& platform, Console& console,
+                 const std::atomic<bool>& cancel) {
+    const ParsedArguments parsed = ParseArguments(args);
+    if (parsed.options)
+        return RunCli(*parsed.options, platform, console, cancel);
+    if (parsed.exitCode == 0)
+        console.Out(parsed.text);
+    else
+        console.Err(parsed.text);
+    return parsed.exitCode;
+}
+
 int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,
            const std::atomic<bool>& cancel) {
     try {

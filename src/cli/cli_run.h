@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "catalogue/channel_dir_table.h"
 #include "catalogue/directory_enumerator.h"
@@ -28,6 +29,11 @@ public:
     virtual wchar_t TimeSeparator() = 0;
     virtual exporting::LocalMoment Now() = 0;
 };
+
+// The whole program after start-up: args (UTF-8, without the program's name) parsed,
+// then run. Help goes to stdout, argument errors to stderr with exit status 2.
+int RunArguments(const std::vector<std::string>& args, CliPlatform& platform, Console& console,
+                 const std::atomic<bool>& cancel);
 
 // cancel is set from outside (Ctrl+C): the export stops after the current recording.
 int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,

@@ -22,17 +22,8 @@ extern "C" void OnInterrupt(int) {
 
 int main(int argc, char** argv) {
     using namespace voice::cli;
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const ParsedArguments parsed = ParseArguments(args);
-    auto console = MakeSystemConsole();
-    if (!parsed.options) {
-        if (parsed.exitCode == 0)
-            console->Out(parsed.text);
-        else
-            console->Err(parsed.text);
-        return parsed.exitCode;
-    }
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
-    return RunCli(*parsed.options, *MakeSystemPlatform(), *console, interrupted);
+    return RunArguments(std::vector<std::string>(argv + 1, argv + argc), *MakeSystemPlatform(),
+                        *MakeSystemConsole(), interrupted);
 }

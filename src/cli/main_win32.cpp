@@ -38,15 +38,6 @@ std::vector<std::string> Utf8Arguments() {
 
 int main() {
     using namespace voice::cli;
-    const ParsedArguments parsed = ParseArguments(Utf8Arguments());
-    auto console = MakeSystemConsole();
-    if (!parsed.options) {
-        if (parsed.exitCode == 0)
-            console->Out(parsed.text);
-        else
-            console->Err(parsed.text);
-        return parsed.exitCode;
-    }
     ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-    return RunCli(*parsed.options, *MakeSystemPlatform(), *console, interrupted);
+    return RunArguments(Utf8Arguments(), *MakeSystemPlatform(), *MakeSystemConsole(), interrupted);
 }
