@@ -5,30 +5,13 @@
 
 #include "export/export_file.h"
 #include "export/export_job.h"
+#include "export/export_names.h"
 
 namespace voice::exporting {
 namespace {
 
-// Case folding for the letters file names use here: Latin, Latin-1 and Cyrillic.
-wchar_t FoldCase(wchar_t c) noexcept {
-    if (c >= L'a' && c <= L'z')
-        return static_cast<wchar_t>(c - 0x20);
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-        return static_cast<wchar_t>(c - 0x20);
-    if (c >= 0x430 && c <= 0x44F)
-        return static_cast<wchar_t>(c - 0x20);
-    if (c >= 0x450 && c <= 0x45F)
-        return static_cast<wchar_t>(c - 0x50);
-    return c;
-}
-
-bool SameComponent(const std::wstring& a, const std::wstring& b) noexcept {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i]))
-            return false;
-    return true;
+bool SameComponent(const std::wstring& a, const std::wstring& b) {
+    return a.size() == b.size() && FoldName(a) == FoldName(b);
 }
 
 std::filesystem::path Canonical(const std::filesystem::path& path) {

@@ -12,7 +12,26 @@ std::wstring DateAndTime(int year, int month, int day, int hour, int minute, int
            L'-' + Pad2(minute) + L'-' + Pad2(second);
 }
 
+wchar_t FoldCase(wchar_t c) noexcept {
+    if (c >= L'a' && c <= L'z')
+        return static_cast<wchar_t>(c - 0x20);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        return static_cast<wchar_t>(c - 0x20);
+    if (c >= 0x430 && c <= 0x44F)
+        return static_cast<wchar_t>(c - 0x20);
+    if (c >= 0x450 && c <= 0x45F)
+        return static_cast<wchar_t>(c - 0x50);
+    return c;
+}
+
 } // namespace
+
+std::wstring FoldName(std::wstring_view name) {
+    std::wstring folded(name);
+    for (wchar_t& c : folded)
+        c = FoldCase(c);
+    return folded;
+}
 
 std::wstring RecordingFileStem(int channel, const DateTimeParts& start) {
     return L'K' + std::to_wstring(channel) + L'_' +

@@ -169,6 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
                     KindCase{RecordingKind::Wav, 44100 * 4, {44100, 2, 16}, "1.000"},
                     KindCase{RecordingKind::HeaderlessPcm, 3931, {}, "0.500"},
                     KindCase{RecordingKind::Inverted, 15720, {}, "2.000"},
+                    KindCase{RecordingKind::Inverted, 0, {}, "0.000"},
                     KindCase{RecordingKind::InvertedRuns, 200000, {}, "25.445"},
                     KindCase{RecordingKind::SwappedRuns, 70001, {}, "8.906"},
                     KindCase{RecordingKind::PlainRuns, 1, {}, "0.000"}));
@@ -207,15 +208,16 @@ TEST_F(ExportRecordingsTest, FailedRecordingsAreNamedInTheIndexAndTheRestGoOn) {
 
 TEST_F(ExportRecordingsTest, NamesNeverOverwrite) {
     const std::wstring first = AddRecording(Archive(), 3, kStart, Bytes(10, 0x80));
-    // The same start in another day directory, and files already in the folder.
+    // The same start in another day directory, and files already in the folder (one
+    // named in another case, as Windows would find it).
     const std::wstring second = AddRecording(Archive() / L"copy", 3, kStart, Bytes(12, 0x81));
-    WriteFile(Out() / L"K3_2026-12-07_10-00-00.wav", Bytes{1, 2, 3});
+    WriteFile(Out() / L"k3_2026-12-07_10-00-00.WAV", Bytes{1, 2, 3});
     WriteFile(Out() / L"export_2026-12-07_14-05-09.csv", Bytes{4});
 
     const ExportOutcome outcome = Export({first, second});
     EXPECT_EQ(outcome.done, 2u);
     EXPECT_EQ(outcome.indexFile.filename(), L"export_2026-12-07_14-05-09_2.csv");
-    EXPECT_EQ(ReadFile(Out() / L"K3_2026-12-07_10-00-00.wav"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(ReadFile(Out() / L"k3_2026-12-07_10-00-00.WAV"), (Bytes{1, 2, 3}));
     EXPECT_EQ(ReadFile(Out() / L"export_2026-12-07_14-05-09.csv"), (Bytes{4}));
     EXPECT_EQ(ReadFile(Out() / L"K3_2026-12-07_10-00-00_2.wav").at(44), 0x80);
     const auto rows = Index(outcome);
