@@ -2,15 +2,13 @@
 
 #include <cstdint>
 
-#include "conversion/recording_file.h"
-#include "conversion/run_decoders.h"
+#include "conversion/recording_converter.h"
 #include "conversion/wav_header.h"
 #include "platform/file_attributes.h"
 
 namespace voice {
 namespace {
 
-constexpr DWORD kBlockSize = kConversionBlockSize;
 // The header's sizes are 32-bit: a longer playback file would wrap them and the player
 // would take a few bytes for the whole recording.
 constexpr std::uint64_t kMaxPlaybackLength = 0xFFFF'FFFF;
@@ -36,63 +34,67 @@ template <typename Open> HANDLE OpenWithRetry(Open open) noexcept {
     return h;
 }
 
+class HandleReader final : public RecordingReader {
+public:
+    explicit HandleReader(HANDLE file) noexcept : file_(file) {}
+    std::size_t Read(std::span<std::uint8_t> into) override {
+        DWORD n = 0;
+        if (!::ReadFile(file_, into.data(), static_cast<DWORD>(into.size()), &n, nullptr))
+            return 0;
+        return n;
+    }
+    void Seek(std::uint64_t offset) override {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        ::SetFilePointerEx(file_, to, nullptr, FILE_BEGIN);
+    }
+    std::uint64_t Length() override {
+        LARGE_INTEGER size{};
+        ::GetFileSizeEx(file_, &size);
+        return static_cast<std::uint64_t>(size.QuadPart);
+    }
+
+private:
+    HANDLE file_;
+};
+
 std::uint64_t FileLength(HANDLE file) noexcept {
     LARGE_INTEGER size{};
     return ::GetFileSizeEx(file, &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
 }
 
-// Writes each piece as it comes (results unexamined) and counts what was handed over, so
-// that a short file can be told from a complete one afterwards. Nothing is written past
+// Results of writes and seeks on the playback file are not examined one by one: the
+// file's length is compared with what was appended afterwards. Nothing is written past
 // the header's limit.
-class FileSink final : public SampleSink {
+class HandleWriter final : public ConvertedWriter {
 public:
-    FileSink(HANDLE file, std::uint64_t limit) noexcept : file_(file), limit_(limit) {}
-    void WritePiece(std::span<const std::uint8_t> piece) override {
-        if (overLimit_ || piece.size() > limit_ - handedOver_) {
+    explicit HandleWriter(HANDLE file) noexcept : file_(file) {}
+    void Append(std::span<const std::uint8_t> bytes) override {
+        if (overLimit_ || bytes.size() > kMaxPlaybackLength - appended_) {
             overLimit_ = true;
             return;
         }
-        handedOver_ += piece.size();
-        DWORD written = 0;
-        ::WriteFile(file_, piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr);
+        appended_ += bytes.size();
+        Write(bytes);
+    }
+    void RewriteHeader(std::span<const std::uint8_t> header) override {
+        LARGE_INTEGER start{};
+        ::SetFilePointerEx(file_, start, nullptr, FILE_BEGIN);
+        Write(header);
     }
     bool OverLimit() const noexcept { return overLimit_; }
-    std::uint64_t HandedOver() const noexcept { return handedOver_; }
+    std::uint64_t Appended() const noexcept { return appended_; }
 
 private:
+    void Write(std::span<const std::uint8_t> bytes) {
+        DWORD written = 0;
+        ::WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+
     HANDLE file_;
-    std::uint64_t limit_;
-    std::uint64_t handedOver_ = 0;
+    std::uint64_t appended_ = 0;
     bool overLimit_ = false;
 };
-
-bool UsesSignature(RecordingKind kind) noexcept {
-    return kind >= RecordingKind::Inverted && kind <= RecordingKind::PlainRuns;
-}
-bool UsesRunDecoder(RecordingKind kind) noexcept {
-    return kind >= RecordingKind::InvertedRuns && kind <= RecordingKind::PlainRuns;
-}
-
-// The block loop: the recording from its current position to its end (or to a failed
-// read) through the output buffer into the playback file.
-void WriteSamples(RecordingKind kind, HANDLE recording, FileSink& sink) {
-    OutputBuffer out(sink);
-    RunDecoder runs(UsesRunDecoder(kind) ? kind : RecordingKind::InvertedRuns, out);
-    std::uint8_t block[kBlockSize];
-    DWORD n = 0;
-    do {
-        if (!::ReadFile(recording, block, kBlockSize, &n, nullptr) || n == 0)
-            break;
-        const std::span<const std::uint8_t> bytes(block, n);
-        if (kind == RecordingKind::Inverted)
-            out.AppendInverted(bytes);
-        else if (UsesRunDecoder(kind))
-            runs.Feed(bytes);
-        else
-            out.Append(bytes);
-    } while (n == kBlockSize);
-    runs.Finish(); // flushes the output buffer
-}
 
 // Empties the playback file, so that a full disk gets its space back, and closes both
 // files; the player is not asked to open a file that would play something else.
@@ -118,34 +120,15 @@ bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
     if (!recordingHandle.IsOpen() || !playbackHandle.IsOpen())
         return false;
 
-    const HANDLE recording = recordingHandle.Get();
-    const HANDLE playback = playbackHandle.Get();
-    if (FileLength(recording) > kMaxPlaybackLength - kWavHeaderSize)
+    if (FileLength(recordingHandle.Get()) > kMaxPlaybackLength - kWavHeaderSize)
         return RefuseConversion(recordingHandle, playbackHandle);
-    const RecordingKind kind = DetectRecordingKind(recording);
-    if (kind == RecordingKind::Wav) {
-        LARGE_INTEGER start{};
-        ::SetFilePointerEx(recording, start, nullptr, FILE_BEGIN);
-    } else if (kind == RecordingKind::HeaderlessPcm || UsesSignature(kind)) {
-        WriteWavHeader(recording, playback);
-        if (UsesSignature(kind)) {
-            LARGE_INTEGER past{};
-            past.QuadPart = kSignatureSize;
-            ::SetFilePointerEx(recording, past, nullptr, FILE_CURRENT);
-        }
-    }
-    const std::uint64_t headerLength =
-        kind == RecordingKind::Wav || kind == RecordingKind::Undecodable ? 0 : kWavHeaderSize;
-    FileSink sink(playback, kMaxPlaybackLength - headerLength);
-    // Kind 7 has no decoder: its playback file stays empty.
-    if (kind != RecordingKind::Undecodable)
-        WriteSamples(kind, recording, sink);
+    HandleReader recording(recordingHandle.Get());
+    HandleWriter playback(playbackHandle.Get());
+    ConvertRecording(recording, playback);
     // A write that came short (a full disk) leaves the file shorter than what was handed
     // over; playing it would pass a cut recording off as the whole one.
-    if (sink.OverLimit() || FileLength(playback) != headerLength + sink.HandedOver())
+    if (playback.OverLimit() || FileLength(playbackHandle.Get()) != playback.Appended())
         return RefuseConversion(recordingHandle, playbackHandle);
-    if (UsesSignature(kind))
-        WriteWavHeader(playback, playback);
 
     CloseFileHandle(playbackHandle);
     CloseFileHandle(recordingHandle);

@@ -1,0 +1,25 @@
+#pragma once
+// The names the export gives its files. Portable.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "catalogue/date_time.h"
+#include "export/export_job.h"
+
+namespace voice::exporting {
+
+// "K<channel>_<YYYY-MM-DD>_<HH-MM-SS>" (no extension).
+std::wstring RecordingFileStem(int channel, const DateTimeParts& start);
+// "export_<YYYY-MM-DD_HH-MM-SS>" (no extension).
+std::wstring IndexFileStem(const LocalMoment& moment);
+
+// A file name as Windows compares names: Latin, Latin-1 and Cyrillic letters ignoring case.
+std::wstring FoldName(std::wstring_view name);
+
+// stem + extension, or stem_2, stem_3... + extension: the first name taken reports false.
+std::wstring FirstFreeName(const std::wstring& stem, const std::wstring& extension,
+                           const std::function<bool(const std::wstring&)>& taken);
+
+} // namespace voice::exporting
