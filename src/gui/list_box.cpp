@@ -1,6 +1,9 @@
 #include "gui/list_box.h"
 
 #include "gui/child_window.h"
+#include "gui/popup_menu.h"
+
+#include <windowsx.h>
 
 namespace voice::gui {
 
@@ -84,6 +87,12 @@ bool ListBox::OnReflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 }
 
 LRESULT ListBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CONTEXTMENU && OnContextMenu) {
+        // From the keyboard the position is -1, -1.
+        const POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        OnContextMenu(at.x == -1 && at.y == -1 ? KeyboardMenuPoint(Handle()) : at);
+        return 0;
+    }
     LRESULT r = CallDefault(msg, wp, lp);
     // A new font makes the system measure the lines again; the designed height stays.
     if (msg == WM_SETFONT && lineHeight_ > 0)

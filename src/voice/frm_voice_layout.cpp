@@ -400,6 +400,7 @@ TFrmVoice::TFrmVoice() {
                kWindowPosition.height);
     CreateControls();
     BindEvents();
+    SetUpExportCommands();
     OnDpiChanged = [this](UINT dpi) { ApplyLayout(dpi); };
     if (OnCreate)
         OnCreate();
@@ -407,6 +408,7 @@ TFrmVoice::TFrmVoice() {
 
 TFrmVoice::~TFrmVoice() {
     Timer1.Stop();
+    ExportWork.CancelAndWait();
     DestroyForm();
 }
 
