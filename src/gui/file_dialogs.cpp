@@ -38,6 +38,7 @@ public:
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
     T* operator->() const noexcept { return p_; }
+    T* Get() const noexcept { return p_; }
     T** Out() noexcept { return &p_; }
     explicit operator bool() const noexcept { return p_ != nullptr; }
 
@@ -75,7 +76,19 @@ Answer ShowItemDialog(Dialog& dialog, HWND owner, std::filesystem::path& chosen)
     return Answer::Chosen;
 }
 
-Answer FolderByItemDialog(HWND owner, const std::wstring& title, std::filesystem::path& chosen) {
+// The folder as a shell item, for the dialog to open on.
+void OpenOn(IFileDialog* dialog, const std::filesystem::path& folder) {
+    if (folder.empty())
+        return;
+    ComPtr<IShellItem> item;
+    if (SUCCEEDED(::SHCreateItemFromParsingName(folder.c_str(), nullptr,
+                                                IID_PPV_ARGS(item.Out()))))
+        dialog->SetFolder(item.Get());
+}
+
+Answer FolderByItemDialog(HWND owner, const std::wstring& title,
+                          const std::filesystem::path& startFolder,
+                          std::filesystem::path& chosen) {
     ComPtr<IFileOpenDialog> dialog;
     if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
                                   IID_PPV_ARGS(dialog.Out()))))
@@ -86,6 +99,7 @@ Answer FolderByItemDialog(HWND owner, const std::wstring& title, std::filesystem
                                   FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR)))
         return Answer::Failed;
     dialog->SetTitle(title.c_str());
+    OpenOn(dialog.Get(), startFolder);
     return ShowItemDialog(dialog, owner, chosen);
 }
 
@@ -145,10 +159,11 @@ std::optional<std::filesystem::path> SaveByCommonDialog(HWND owner,
 
 } // namespace
 
-std::optional<std::filesystem::path> ChooseFolder(HWND owner, const std::wstring& title) {
+std::optional<std::filesystem::path> ChooseFolder(HWND owner, const std::wstring& title,
+                                                  const std::filesystem::path& startFolder) {
     ComApartment com;
     std::filesystem::path chosen;
-    switch (FolderByItemDialog(owner, title, chosen)) {
+    switch (FolderByItemDialog(owner, title, startFolder, chosen)) {
     case Answer::Chosen:
         return chosen;
     case Answer::Cancelled:

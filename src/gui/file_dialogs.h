@@ -11,8 +11,10 @@
 
 namespace voice::gui {
 
-// An existing folder, or nothing when the user cancelled.
-std::optional<std::filesystem::path> ChooseFolder(HWND owner, const std::wstring& title);
+// An existing folder, or nothing when the user cancelled. The dialog opens on
+// startFolder when it is given and exists.
+std::optional<std::filesystem::path> ChooseFolder(HWND owner, const std::wstring& title,
+                                                  const std::filesystem::path& startFolder = {});
 
 struct SaveFileRequest {
     std::wstring title;

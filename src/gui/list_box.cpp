@@ -93,6 +93,13 @@ LRESULT ListBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         OnContextMenu(at.x == -1 && at.y == -1 ? KeyboardMenuPoint(Handle()) : at);
         return 0;
     }
+    // Not every system turns the Menu key into WM_CONTEXTMENU: the key opens the menu
+    // itself, once, on its way down.
+    if ((msg == WM_KEYDOWN || msg == WM_KEYUP) && wp == VK_APPS && OnContextMenu) {
+        if (msg == WM_KEYDOWN)
+            OnContextMenu(KeyboardMenuPoint(Handle()));
+        return 0;
+    }
     LRESULT r = CallDefault(msg, wp, lp);
     // A new font makes the system measure the lines again; the designed height stays.
     if (msg == WM_SETFONT && lineHeight_ > 0)
