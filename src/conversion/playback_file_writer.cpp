@@ -2,13 +2,10 @@
 
 #include <cstdint>
 
-#include "conversion/recording_file.h"
-#include "conversion/run_decoders.h"
+#include "conversion/recording_converter.h"
 
 namespace voice {
 namespace {
-
-constexpr DWORD kBlockSize = kConversionBlockSize;
 
 HANDLE OpenRecording(const std::wstring& path) noexcept {
     return ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -28,50 +25,47 @@ template <typename Open> HANDLE OpenWithRetry(Open open) noexcept {
     return h;
 }
 
-void WriteBytes(HANDLE file, const void* data, std::size_t size) noexcept {
-    DWORD written = 0;
-    ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);
-}
-
-class FileSink final : public SampleSink {
+class HandleReader final : public RecordingReader {
 public:
-    explicit FileSink(HANDLE file) noexcept : file_(file) {}
-    void WritePiece(std::span<const std::uint8_t> piece) override {
-        WriteBytes(file_, piece.data(), piece.size());
+    explicit HandleReader(HANDLE file) noexcept : file_(file) {}
+    std::size_t Read(std::span<std::uint8_t> into) override {
+        DWORD n = 0;
+        if (!::ReadFile(file_, into.data(), static_cast<DWORD>(into.size()), &n, nullptr))
+            return 0;
+        return n;
+    }
+    void Seek(std::uint64_t offset) override {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        ::SetFilePointerEx(file_, to, nullptr, FILE_BEGIN);
+    }
+    std::uint64_t Length() override {
+        LARGE_INTEGER size{};
+        ::GetFileSizeEx(file_, &size);
+        return static_cast<std::uint64_t>(size.QuadPart);
     }
 
 private:
     HANDLE file_;
 };
 
-bool UsesSignature(RecordingKind kind) noexcept {
-    return kind >= RecordingKind::Inverted && kind <= RecordingKind::PlainRuns;
-}
-bool UsesRunDecoder(RecordingKind kind) noexcept {
-    return kind >= RecordingKind::InvertedRuns && kind <= RecordingKind::PlainRuns;
-}
+// Results of writes and seeks on the playback file are not examined.
+class HandleWriter final : public ConvertedWriter {
+public:
+    explicit HandleWriter(HANDLE file) noexcept : file_(file) {}
+    void Append(std::span<const std::uint8_t> bytes) override {
+        DWORD written = 0;
+        ::WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+    void RewriteHeader(std::span<const std::uint8_t> header) override {
+        LARGE_INTEGER start{};
+        ::SetFilePointerEx(file_, start, nullptr, FILE_BEGIN);
+        Append(header);
+    }
 
-// The block loop: the recording from its current position to its end (or to a failed
-// read) through the output buffer into the playback file.
-void WriteSamples(RecordingKind kind, HANDLE recording, HANDLE playback) {
-    FileSink sink(playback);
-    OutputBuffer out(sink);
-    RunDecoder runs(UsesRunDecoder(kind) ? kind : RecordingKind::InvertedRuns, out);
-    std::uint8_t block[kBlockSize];
-    DWORD n = 0;
-    do {
-        if (!::ReadFile(recording, block, kBlockSize, &n, nullptr) || n == 0)
-            break;
-        const std::span<const std::uint8_t> bytes(block, n);
-        if (kind == RecordingKind::Inverted)
-            out.AppendInverted(bytes);
-        else if (UsesRunDecoder(kind))
-            runs.Feed(bytes);
-        else
-            out.Append(bytes);
-    } while (n == kBlockSize);
-    runs.Finish(); // flushes the output buffer
-}
+private:
+    HANDLE file_;
+};
 
 } // namespace
 
@@ -86,25 +80,9 @@ bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
     if (!recordingHandle.IsOpen() || !playbackHandle.IsOpen())
         return false;
 
-    const HANDLE recording = recordingHandle.Get();
-    const HANDLE playback = playbackHandle.Get();
-    const RecordingKind kind = DetectRecordingKind(recording);
-    if (kind == RecordingKind::Wav) {
-        LARGE_INTEGER start{};
-        ::SetFilePointerEx(recording, start, nullptr, FILE_BEGIN);
-    } else if (kind == RecordingKind::HeaderlessPcm || UsesSignature(kind)) {
-        WriteWavHeader(recording, playback);
-        if (UsesSignature(kind)) {
-            LARGE_INTEGER past{};
-            past.QuadPart = kSignatureSize;
-            ::SetFilePointerEx(recording, past, nullptr, FILE_CURRENT);
-        }
-    }
-    // Kind 7 has no decoder: its playback file stays empty.
-    if (kind != RecordingKind::Undecodable)
-        WriteSamples(kind, recording, playback);
-    if (UsesSignature(kind))
-        WriteWavHeader(playback, playback);
+    HandleReader recording(recordingHandle.Get());
+    HandleWriter playback(playbackHandle.Get());
+    ConvertRecording(recording, playback);
 
     CloseFileHandle(playbackHandle);
     CloseFileHandle(recordingHandle);

@@ -1,0 +1,48 @@
+#pragma once
+// A recording turned into its playback WAV, over any byte source and byte sink: the one
+// routine behind the window's playback file and the export's files, so the two cannot
+// drift apart. Portable: no <windows.h>.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "conversion/recording_kind.h"
+
+namespace voice {
+
+// The recording, opened by the caller.
+class RecordingReader {
+public:
+    // Up to into.size() bytes from the current position; 0 at the end or on a failure.
+    virtual std::size_t Read(std::span<std::uint8_t> into) = 0;
+    virtual void Seek(std::uint64_t offset) = 0;
+    virtual std::uint64_t Length() = 0;
+
+protected:
+    ~RecordingReader() = default;
+};
+
+// The playback WAV as it is written: appended pieces, and the header rewritten at
+// offset 0 once the samples are known.
+class ConvertedWriter {
+public:
+    virtual void Append(std::span<const std::uint8_t> bytes) = 0;
+    virtual void RewriteHeader(std::span<const std::uint8_t> header) = 0;
+
+protected:
+    ~ConvertedWriter() = default;
+};
+
+struct ConversionResult {
+    RecordingKind kind = RecordingKind::HeaderlessPcm;
+    std::uint64_t bytesWritten = 0; // the whole playback file, header included
+};
+
+// Detects the kind and writes the playback file: kind 1 copied as it stands, kind 2 a
+// header and the bytes unchanged, kinds 3 to 6 a header and the decoded samples (the
+// header rewritten with the sizes of what was written), kind 7 nothing. A failed read
+// ends the recording there. Memory is fixed: one input block and one output buffer.
+ConversionResult ConvertRecording(RecordingReader& recording, ConvertedWriter& out);
+
+} // namespace voice

@@ -1,0 +1,29 @@
+#pragma once
+// What the export reads from a list line: the display columns and the path. Portable.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "catalogue/date_time.h"
+
+namespace voice::exporting {
+
+struct LineColumns {
+    int channel = 0;
+    DateTimeParts start; // four-digit year
+    DateTimeParts end;
+    std::uint64_t size = 0; // as the list shows it
+    std::wstring display;   // columns 1..80 without the trailing blanks
+    std::wstring source;    // the recording's path (column 81 on)
+};
+
+// The list shows two-digit years. The start's century comes from the recording's own
+// name (which may decode to 1999 or 1900); the end, a file time of the platform's
+// date-time form, lies in 1980..2079.
+LineColumns ReadLineColumns(std::wstring_view line);
+
+// "YYYY-MM-DD HH:MM:SS"
+std::wstring FormatIsoDateTime(const DateTimeParts& parts);
+
+} // namespace voice::exporting

@@ -1,0 +1,36 @@
+#include "export/sha256.h"
+
+#include <openssl/evp.h>
+
+#include <stdexcept>
+
+namespace voice::exporting {
+
+struct Sha256::State {
+    EVP_MD_CTX* context = EVP_MD_CTX_new();
+    ~State() { EVP_MD_CTX_free(context); }
+    void Begin() {
+        if (!context || EVP_DigestInit_ex(context, EVP_sha256(), nullptr) != 1)
+            throw std::runtime_error("SHA-256 unavailable");
+    }
+};
+
+Sha256::Sha256() : state_(std::make_unique<State>()) {
+    state_->Begin();
+}
+
+Sha256::~Sha256() = default;
+
+void Sha256::Update(std::span<const std::uint8_t> bytes) {
+    EVP_DigestUpdate(state_->context, bytes.data(), bytes.size());
+}
+
+Sha256Digest Sha256::Finish() {
+    Sha256Digest digest{};
+    unsigned size = 0;
+    EVP_DigestFinal_ex(state_->context, digest.data(), &size);
+    state_->Begin();
+    return digest;
+}
+
+} // namespace voice::exporting

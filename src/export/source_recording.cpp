@@ -1,0 +1,53 @@
+#include "export/source_recording.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "conversion/run_decoders.h"
+
+namespace voice::exporting {
+
+SourceRecording::SourceRecording(const std::filesystem::path& path, Hashing hashing)
+    : file_(path, ExportFile::Mode::Read) {
+    if (file_.IsOpen())
+        length_ = file_.Length();
+    if (hashing == Hashing::On)
+        hash_.emplace();
+}
+
+std::size_t SourceRecording::Read(std::span<std::uint8_t> into) {
+    const std::size_t n = file_.Read(into);
+    const std::uint64_t end = position_ + n;
+    if (position_ < head_.size()) {
+        const auto count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(end, head_.size()) - position_);
+        std::memcpy(head_.data() + position_, into.data(), count);
+    }
+    if (hash_ && position_ <= hashed_ && end > hashed_) {
+        hash_->Update(into.subspan(static_cast<std::size_t>(hashed_ - position_),
+                                   static_cast<std::size_t>(end - hashed_)));
+        hashed_ = end;
+    }
+    position_ = end;
+    return n;
+}
+
+void SourceRecording::Seek(std::uint64_t offset) {
+    file_.Seek(offset);
+    position_ = offset;
+}
+
+Sha256Digest SourceRecording::FinishHash() {
+    if (!hash_)
+        return {};
+    if (hashed_ < length_) {
+        Seek(hashed_);
+        std::vector<std::uint8_t> block(kConversionBlockSize);
+        while (hashed_ < length_ && Read(block) > 0) {
+        }
+    }
+    return hash_->Finish();
+}
+
+} // namespace voice::exporting

@@ -1,0 +1,43 @@
+#pragma once
+// A recording opened for the export, read through the conversion's reader interface.
+// Every byte of the file is hashed exactly once and in order, whatever detection and
+// the decoders read, so the source's hash costs no second pass. Portable.
+
+#include <array>
+#include <filesystem>
+#include <optional>
+
+#include "conversion/recording_converter.h"
+#include "export/export_file.h"
+#include "export/sha256.h"
+
+namespace voice::exporting {
+
+class SourceRecording final : public RecordingReader {
+public:
+    enum class Hashing { On, Off };
+    explicit SourceRecording(const std::filesystem::path& path, Hashing hashing = Hashing::On);
+
+    bool IsOpen() const noexcept { return file_.IsOpen(); }
+    bool Failed() const noexcept { return file_.Failed(); }
+
+    std::size_t Read(std::span<std::uint8_t> into) override;
+    void Seek(std::uint64_t offset) override;
+    std::uint64_t Length() override { return length_; }
+
+    // The first 44 bytes (zeros past a shorter file): the WAV header of a kind-1 file.
+    const std::array<std::uint8_t, 44>& Head() const noexcept { return head_; }
+
+    // Reads whatever has not been hashed yet and returns the file's digest (hashing on).
+    Sha256Digest FinishHash();
+
+private:
+    ExportFile file_;
+    std::uint64_t length_ = 0;
+    std::uint64_t position_ = 0;
+    std::uint64_t hashed_ = 0; // bytes 0..hashed_ are in the hash
+    std::array<std::uint8_t, 44> head_{};
+    std::optional<Sha256> hash_;
+};
+
+} // namespace voice::exporting

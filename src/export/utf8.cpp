@@ -1,0 +1,92 @@
+#include "export/utf8.h"
+
+namespace voice::exporting {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void Append(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool IsHighSurrogate(char32_t c) noexcept {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t c) noexcept {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+} // namespace
+
+std::string ToUtf8(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = static_cast<char32_t>(text[i]);
+        if (IsHighSurrogate(c) && i + 1 < text.size() &&
+            IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
+        } else if (IsHighSurrogate(c) || IsLowSurrogate(c) || c > 0x10FFFF) {
+            c = kReplacement;
+        }
+        Append(out, c);
+    }
+    return out;
+}
+
+std::wstring FromUtf8(std::string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80    ? 1
+                                   : lead >= 0xF0 ? 4
+                                   : lead >= 0xE0 ? 3
+                                   : lead >= 0xC0 ? 2
+                                                  : 0;
+        char32_t c = length == 1   ? lead
+                     : length == 2 ? lead & 0x1F
+                     : length == 3 ? lead & 0x0F
+                                   : lead & 0x07;
+        bool valid = length > 0 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3F);
+        }
+        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!valid || c < kSmallest[length] || c > 0x10FFFF || IsHighSurrogate(c) ||
+            IsLowSurrogate(c)) {
+            out += static_cast<wchar_t>(kReplacement);
+            ++i;
+            continue;
+        }
+        i += length;
+        if constexpr (sizeof(wchar_t) == 2) {
+            if (c >= 0x10000) {
+                c -= 0x10000;
+                out += static_cast<wchar_t>(0xD800 + (c >> 10));
+                out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+                continue;
+            }
+        }
+        out += static_cast<wchar_t>(c);
+    }
+    return out;
+}
+
+} // namespace voice::exporting

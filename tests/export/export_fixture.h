@@ -1,0 +1,79 @@
+#pragma once
+// An archive in a fresh temporary directory, list lines for its recordings, and a RIFF
+// reader to take the exported files apart. Portable.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/date_time.h"
+#include "conversion/recording_kind.h"
+#include "export/export_job.h"
+
+namespace voice::exporting::test {
+
+using Bytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+void WriteFile(const fs::path& path, const Bytes& bytes);
+Bytes ReadFile(const fs::path& path);
+std::string ReadText(const fs::path& path);
+// Every file name in the folder, sorted.
+std::vector<std::wstring> FileNames(const fs::path& folder);
+
+// Samples with runs, as speech recorded at 8 bits gives them.
+Bytes SoundWithRuns(std::size_t length, unsigned seed);
+
+// "QC7A0000.1" style: the recorder's name of a start (years 2000..2037).
+std::wstring RecordingName(const DateTimeParts& start, int channel);
+
+// A recording written below base and its list line as the search makes it.
+std::wstring AddRecording(const fs::path& base, int channel, const DateTimeParts& start,
+                          const Bytes& content);
+
+struct Chunk {
+    std::string id;
+    std::size_t offset = 0; // of the chunk's id
+    Bytes data;             // size as declared, cut at the end of the file
+};
+struct RiffFile {
+    std::uint32_t riffSize = 0;
+    std::vector<Chunk> chunks; // top level, in order
+    const Chunk* Find(const std::string& id) const;
+};
+// nullopt unless "RIFF" ... "WAVE" and every chunk lies within the file and starts at
+// an even offset.
+std::optional<RiffFile> ParseRiff(const Bytes& file);
+
+// The subchunks of a LIST chunk's data (after its form type), id -> data.
+std::vector<Chunk> ListEntries(const Chunk& list);
+
+class RecordingProgress : public ExportProgress {
+public:
+    void OnItem(std::size_t index, std::size_t total, const std::wstring& source) override {
+        items.push_back({index, total, source});
+    }
+    bool CancelRequested() const override { return cancelAfter && items.size() >= *cancelAfter; }
+    struct Item {
+        std::size_t index, total;
+        std::wstring source;
+    };
+    std::vector<Item> items;
+    std::optional<std::size_t> cancelAfter;
+};
+
+} // namespace voice::exporting::test
