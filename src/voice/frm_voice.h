@@ -191,7 +191,7 @@ private:
     std::vector<std::wstring> SelectedLines() const;
     std::vector<std::wstring> AllLines() const;
     // The channels' base directories, which no command writes below.
-    std::vector<std::filesystem::path> ArchiveBases() const;
+    std::vector<std::filesystem::path> ArchiveBases(const std::vector<std::wstring>& lines) const;
     // Stops playback, locks the list, "Start" and the player, and runs work on the
     // worker thread; succeeded runs after it, a refusal or an error is shown instead.
     void RunExportWork(const wchar_t* caption, std::function<void(gui::WorkProgress&)> work,

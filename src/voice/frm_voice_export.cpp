@@ -11,6 +11,7 @@
 #include "gui/popup_menu.h"
 #include "voice/frm_voice.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <memory>
 
@@ -174,10 +175,20 @@ std::vector<std::wstring> TFrmVoice::AllLines() const {
     return lines;
 }
 
-std::vector<fs::path> TFrmVoice::ArchiveBases() const {
+std::vector<fs::path> TFrmVoice::ArchiveBases(const std::vector<std::wstring>& lines) const {
+    // A channel never set up keeps the table's default "c:\": taken as an archive, it
+    // would refuse every target on drive C. It counts only when the lines come from it.
+    const std::wstring unset = GetChannelDir(::voice::ChannelDirTable{}, 0);
     std::vector<fs::path> bases;
-    for (int k = 0; k < ChannelDirTable::kEntryCount; ++k)
-        bases.emplace_back(GetChannelDir(ChannelDirTable, k));
+    for (int k = 0; k < ChannelDirTable::kEntryCount; ++k) {
+        const std::wstring base = GetChannelDir(ChannelDirTable, k);
+        const wchar_t channel = static_cast<wchar_t>(L'1' + k);
+        const bool used = std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
+            return !line.empty() && line.front() == channel;
+        });
+        if (used || _wcsicmp(base.c_str(), unset.c_str()) != 0)
+            bases.emplace_back(base);
+    }
     return bases;
 }
 
@@ -209,13 +220,14 @@ void TFrmVoice::RunExportWork(const wchar_t* caption, std::function<void(gui::Wo
 
 void TFrmVoice::ExportSelectedClick() {
     std::vector<std::wstring> lines = SelectedLines();
+    std::vector<fs::path> bases = ArchiveBases(lines);
     const std::optional<fs::path> folder = ChooseExportFolder(Handle());
     if (!folder)
         return;
     auto outcome = std::make_shared<ExportOutcome>();
     RunExportWork(
         L"Экспорт записей",
-        [outcome, lines = std::move(lines), folder = *folder, bases = ArchiveBases(),
+        [outcome, lines = std::move(lines), folder = *folder, bases = std::move(bases),
          now = Now()](gui::WorkProgress& progress) {
             ProgressBridge bridge(progress);
             *outcome = exporting::ExportRecordings(lines, folder, bases, now, bridge);
@@ -231,6 +243,7 @@ void TFrmVoice::ExportSelectedClick() {
 
 void TFrmVoice::MergeSelectedClick() {
     std::vector<std::wstring> lines = SelectedLines();
+    std::vector<fs::path> bases = ArchiveBases(lines);
     const std::optional<fs::path> target =
         ChooseSaveFile(Handle(), {L"Объединить выбранные в один файл", L"Звук WAV (*.wav)",
                                   L"wav", L"merge_" + Stamp(Now()) + L".wav"});
@@ -240,7 +253,7 @@ void TFrmVoice::MergeSelectedClick() {
     RunExportWork(
         L"Объединение записей",
         [outcome, lines = std::move(lines), target = *target,
-         bases = ArchiveBases()](gui::WorkProgress& progress) {
+         bases = std::move(bases)](gui::WorkProgress& progress) {
             ProgressBridge bridge(progress);
             *outcome = exporting::MergeRecordings(lines, target, bases, bridge);
         },
@@ -256,6 +269,7 @@ void TFrmVoice::MergeSelectedClick() {
 
 void TFrmVoice::SaveListClick() {
     std::vector<std::wstring> lines = AllLines();
+    std::vector<fs::path> bases = ArchiveBases(lines);
     const std::optional<fs::path> target =
         ChooseSaveFile(Handle(), {L"Сохранить список", L"Список CSV (*.csv)", L"csv",
                                   L"list_" + Stamp(Now()) + L".csv"});
@@ -265,7 +279,7 @@ void TFrmVoice::SaveListClick() {
     RunExportWork(
         L"Сохранение списка",
         [lines = std::move(lines), target = *target,
-         bases = ArchiveBases()](gui::WorkProgress& progress) {
+         bases = std::move(bases)](gui::WorkProgress& progress) {
             progress.Report(0, 1, target.wstring());
             exporting::SaveListCsv(lines, target, bases);
         },

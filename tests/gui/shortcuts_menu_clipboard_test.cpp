@@ -4,34 +4,15 @@
 #include "gui/form.h"
 #include "gui/popup_menu.h"
 #include "gui/shortcuts.h"
+#include "held_keys.h"
 #include "test_host_window.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-
 namespace voice::gui {
 namespace {
 
-// Holds the modifier keys down in this thread's keyboard state, as GetKeyState sees it.
-class HeldKeys {
-public:
-    explicit HeldKeys(std::initializer_list<int> keys) {
-        ::GetKeyboardState(saved_.data());
-        std::array<BYTE, 256> state = saved_;
-        for (int key : {VK_CONTROL, VK_SHIFT, VK_MENU})
-            state[static_cast<std::size_t>(key)] = 0;
-        for (int key : keys)
-            state[static_cast<std::size_t>(key)] = 0x80;
-        ::SetKeyboardState(state.data());
-    }
-    ~HeldKeys() { ::SetKeyboardState(saved_.data()); }
-    HeldKeys(const HeldKeys&) = delete;
-    HeldKeys& operator=(const HeldKeys&) = delete;
-
-private:
-    std::array<BYTE, 256> saved_{};
-};
+using testing::HeldKeys;
 
 TEST(ShortcutTest, TextNamesModifiersAndKey) {
     EXPECT_EQ(ShortcutText({'E', true, false, 1}), L"Ctrl+E");
