@@ -51,8 +51,8 @@ private:
 };
 
 BackgroundWork::BackgroundWork() {
-    if (!CreateWindowObject(L"VoiceBackgroundWork", 0, nullptr, 0, 0, L"", 0, 0, 0, 0,
-                            HWND_MESSAGE, 0))
+    if (!CreateWindowObject(L"VoiceBackgroundWork", 0, nullptr, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE,
+                            0))
         throw AppError(L"Cannot create the background work window");
 }
 
@@ -77,16 +77,16 @@ bool BackgroundWork::Start(WorkRequest request) {
     progress_.OnCancel = [this] { RequestCancel(); };
     ::SetTimer(Handle(), kShowTimer, static_cast<UINT>(showDelay_.count()), nullptr);
 
-    worker_ = std::thread([shared = shared_, window = Handle(), serial = serial_,
-                           work = request_.work] {
-        Reporter reporter(shared, window);
-        try {
-            work(reporter);
-        } catch (...) {
-            shared->error = std::current_exception();
-        }
-        ::PostMessageW(window, kDoneMessage, serial, 0);
-    });
+    worker_ =
+        std::thread([shared = shared_, window = Handle(), serial = serial_, work = request_.work] {
+            Reporter reporter(shared, window);
+            try {
+                work(reporter);
+            } catch (...) {
+                shared->error = std::current_exception();
+            }
+            ::PostMessageW(window, kDoneMessage, serial, 0);
+        });
     return true;
 }
 

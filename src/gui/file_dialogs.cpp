@@ -81,24 +81,31 @@ void OpenOn(IFileDialog* dialog, const std::filesystem::path& folder) {
     if (folder.empty())
         return;
     ComPtr<IShellItem> item;
-    if (SUCCEEDED(::SHCreateItemFromParsingName(folder.c_str(), nullptr,
-                                                IID_PPV_ARGS(item.Out()))))
+    if (SUCCEEDED(::SHCreateItemFromParsingName(folder.c_str(), nullptr, IID_PPV_ARGS(item.Out()))))
         dialog->SetFolder(item.Get());
 }
 
-Answer FolderByItemDialog(HWND owner, const std::wstring& title,
-                          const std::filesystem::path& startFolder,
-                          std::filesystem::path& chosen) {
-    ComPtr<IFileOpenDialog> dialog;
-    if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_PPV_ARGS(dialog.Out()))))
-        return Answer::Failed;
+// An item dialog with our options on top of its own: file-system paths only, and the
+// process's current directory left where it is. False when the system has none.
+template <typename Dialog>
+bool CreateItemDialog(REFCLSID kind, FILEOPENDIALOGOPTIONS extra, const std::wstring& title,
+                      ComPtr<Dialog>& dialog) {
+    if (FAILED(::CoCreateInstance(kind, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(dialog.Out()))))
+        return false;
     FILEOPENDIALOGOPTIONS options = 0;
     dialog->GetOptions(&options);
-    if (FAILED(dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM |
-                                  FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR)))
-        return Answer::Failed;
+    if (FAILED(dialog->SetOptions(options | extra | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST |
+                                  FOS_NOCHANGEDIR)))
+        return false;
     dialog->SetTitle(title.c_str());
+    return true;
+}
+
+Answer FolderByItemDialog(HWND owner, const std::wstring& title,
+                          const std::filesystem::path& startFolder, std::filesystem::path& chosen) {
+    ComPtr<IFileOpenDialog> dialog;
+    if (!CreateItemDialog(CLSID_FileOpenDialog, FOS_PICKFOLDERS, title, dialog))
+        return Answer::Failed;
     OpenOn(dialog.Get(), startFolder);
     return ShowItemDialog(dialog, owner, chosen);
 }
@@ -117,23 +124,15 @@ std::optional<std::filesystem::path> FolderByBrowser(HWND owner, const std::wstr
     return std::filesystem::path(path);
 }
 
-Answer SaveByItemDialog(HWND owner, const SaveFileRequest& request,
-                        std::filesystem::path& chosen) {
+Answer SaveByItemDialog(HWND owner, const SaveFileRequest& request, std::filesystem::path& chosen) {
     ComPtr<IFileSaveDialog> dialog;
-    if (FAILED(::CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_PPV_ARGS(dialog.Out()))))
-        return Answer::Failed;
-    FILEOPENDIALOGOPTIONS options = 0;
-    dialog->GetOptions(&options);
-    if (FAILED(dialog->SetOptions(options | FOS_FORCEFILESYSTEM | FOS_OVERWRITEPROMPT |
-                                  FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR)))
+    if (!CreateItemDialog(CLSID_FileSaveDialog, FOS_OVERWRITEPROMPT, request.title, dialog))
         return Answer::Failed;
     const std::wstring pattern = L"*." + request.extension;
     const COMDLG_FILTERSPEC filter{request.typeName.c_str(), pattern.c_str()};
     dialog->SetFileTypes(1, &filter);
     dialog->SetDefaultExtension(request.extension.c_str());
     dialog->SetFileName(request.defaultName.c_str());
-    dialog->SetTitle(request.title.c_str());
     return ShowItemDialog(dialog, owner, chosen);
 }
 

@@ -38,9 +38,8 @@ void PopupMenu::Track(HWND owner, POINT screen) const {
 POINT KeyboardMenuPoint(HWND listBox) {
     RECT area{};
     const LRESULT caret = ::SendMessageW(listBox, LB_GETCARETINDEX, 0, 0);
-    if (caret == LB_ERR ||
-        ::SendMessageW(listBox, LB_GETITEMRECT, static_cast<WPARAM>(caret),
-                       reinterpret_cast<LPARAM>(&area)) == LB_ERR) {
+    if (caret == LB_ERR || ::SendMessageW(listBox, LB_GETITEMRECT, static_cast<WPARAM>(caret),
+                                          reinterpret_cast<LPARAM>(&area)) == LB_ERR) {
         area = {};
     }
     RECT client{};

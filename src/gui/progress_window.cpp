@@ -48,8 +48,8 @@ void ProgressWindow::Create(HWND owner, const std::wstring& caption) {
     ::GetWindowRect(owner, &ownerRect);
     const int x = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
     const int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
-    if (!CreateWindowObject(L"VoiceProgress", 0, ::GetSysColorBrush(COLOR_BTNFACE), exStyle,
-                            style, caption.c_str(), x, y, width, height, owner, 0))
+    if (!CreateWindowObject(L"VoiceProgress", 0, ::GetSysColorBrush(COLOR_BTNFACE), exStyle, style,
+                            caption.c_str(), x, y, width, height, owner, 0))
         throw AppError(L"Cannot create the progress window");
 
     auto at = [dpi](int v) { return Scale(v, dpi); };

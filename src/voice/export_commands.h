@@ -1,10 +1,8 @@
 #pragma once
-// The export commands of the recordings list, as one table: the context menu shows the
-// rows in order (a separator before "Копировать"), the window's shortcuts are their keys.
+// The command ids of the recordings list's export commands: what a context-menu item
+// and a keyboard shortcut send the window (WM_COMMAND).
 
-#include "gui/shortcuts.h"
-
-#include <span>
+#include <windows.h>
 
 namespace voice {
 
@@ -14,18 +12,5 @@ enum ExportCommandId : UINT {
     kSaveListCommand,
     kCopySelectedCommand,
 };
-
-// What a command needs before it can run (its menu item is grey otherwise).
-enum class CommandNeeds { SelectedLine, AnyLine };
-
-struct ExportCommand {
-    ExportCommandId id;
-    const wchar_t* text;
-    gui::Shortcut shortcut;
-    CommandNeeds needs;
-    bool separatorBefore;
-};
-
-std::span<const ExportCommand> ExportCommands();
 
 } // namespace voice

@@ -21,11 +21,23 @@ namespace {
 namespace fs = std::filesystem;
 using exporting::ExportOutcome;
 
+// What a command needs before it can run (its menu item is grey otherwise).
+enum class CommandNeeds { SelectedLine, AnyLine };
+
+struct ExportCommand {
+    ExportCommandId id;
+    const wchar_t* text;
+    gui::Shortcut shortcut;
+    CommandNeeds needs;
+    bool separatorBefore;
+};
+
 constexpr gui::Shortcut Ctrl(UINT key, ExportCommandId command,
                              gui::ShortcutScope scope = gui::ShortcutScope::Anywhere) {
     return {key, true, false, command, scope};
 }
 
+// The context menu shows the rows in order; the window's shortcuts are their keys.
 // clang-format off
 constexpr ExportCommand kCommands[] = {
     // id                      menu text                                 shortcut                                   needs                       separator before
@@ -85,10 +97,6 @@ std::wstring Counts(const wchar_t* doneLabel, const ExportOutcome& outcome) {
 }
 
 } // namespace
-
-std::span<const ExportCommand> ExportCommands() {
-    return kCommands;
-}
 
 void TFrmVoice::SetUpExportCommands() {
     std::vector<gui::Shortcut> shortcuts;
@@ -236,8 +244,7 @@ void TFrmVoice::ExportSelectedClick() {
             std::wstring text = outcome->cancelled ? L"Экспорт отменён.\n" : L"";
             text += Counts(L"Экспортировано", *outcome) + L"\nПапка: " + folder.wstring() +
                     ErrorLines(*outcome);
-            gui::ShowMessageBox(Handle(), text, L"Экспорт записей",
-                                MB_OK | OutcomeIcon(*outcome));
+            gui::ShowMessageBox(Handle(), text, L"Экспорт записей", MB_OK | OutcomeIcon(*outcome));
         });
 }
 
@@ -245,8 +252,8 @@ void TFrmVoice::MergeSelectedClick() {
     std::vector<std::wstring> lines = SelectedLines();
     std::vector<fs::path> bases = ArchiveBases(lines);
     const std::optional<fs::path> target =
-        ChooseSaveFile(Handle(), {L"Объединить выбранные в один файл", L"Звук WAV (*.wav)",
-                                  L"wav", L"merge_" + Stamp(Now()) + L".wav"});
+        ChooseSaveFile(Handle(), {L"Объединить выбранные в один файл", L"Звук WAV (*.wav)", L"wav",
+                                  L"merge_" + Stamp(Now()) + L".wav"});
     if (!target)
         return;
     auto outcome = std::make_shared<ExportOutcome>();

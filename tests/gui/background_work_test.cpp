@@ -51,7 +51,9 @@ protected:
         };
         return request;
     }
-    bool Ended() { return testing::PumpUntil([&] { return !work.Running(); }, 30s); }
+    bool Ended() {
+        return testing::PumpUntil([&] { return !work.Running(); }, 30s);
+    }
 
     testing::HostWindow host;
     HWND enabledButton = nullptr;
@@ -75,9 +77,8 @@ TEST_F(BackgroundWorkTest, ProgressShowsWhileControlsAreLockedAndEverythingComes
     EXPECT_FALSE(::IsWindowEnabled(disabledButton));
 
     const ProgressWindow& progress = work.Progress();
-    ASSERT_TRUE(testing::PumpUntil([&] {
-        return progress.CountText() == L"2 из 3" && ::IsWindowVisible(progress.Handle());
-    }));
+    ASSERT_TRUE(testing::PumpUntil(
+        [&] { return progress.CountText() == L"2 из 3" && ::IsWindowVisible(progress.Handle()); }));
     EXPECT_EQ(progress.ItemText(), L"C:\\архив\\A3F0000.1");
     EXPECT_EQ(::GetWindow(progress.Handle(), GW_OWNER), host.Handle());
     EXPECT_EQ(finishedCalls, 0);

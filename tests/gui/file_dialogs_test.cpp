@@ -80,8 +80,8 @@ TEST(FileDialogTest, FolderAndSaveDialogsReturnWhatTheUserConfirmed) {
         // The extension is added to a name typed without one.
         {L"Сохранить список", (temp / L"список").wstring(),
          [&] {
-             return ChooseSaveFile(host.Handle(), {L"Сохранить список", L"Список CSV (*.csv)",
-                                                   L"csv", L"list.csv"});
+             return ChooseSaveFile(
+                 host.Handle(), {L"Сохранить список", L"Список CSV (*.csv)", L"csv", L"list.csv"});
          },
          temp / L"список.csv"},
     };

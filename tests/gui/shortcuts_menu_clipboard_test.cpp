@@ -24,8 +24,8 @@ TEST(ShortcutTest, KeyWithItsModifiersFindsTheCommandExceptWhereATextFieldKeepsI
     testing::HostWindow host;
     HWND list = ::CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD, 0, 0, 50, 50, host.Handle(),
                                   nullptr, nullptr, nullptr);
-    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 60, 50, 20, host.Handle(),
-                                  nullptr, nullptr, nullptr);
+    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 60, 50, 20, host.Handle(), nullptr,
+                                  nullptr, nullptr);
     const Shortcut shortcuts[] = {
         {'E', true, false, 1, ShortcutScope::Anywhere},
         {'C', true, false, 2, ShortcutScope::OutsideTextFields},
@@ -66,8 +66,8 @@ public:
         CreateForm(L"form", 0, 0, 200, 150);
         OnCommand = [this](UINT command) { commands.push_back(command); };
         SetShortcuts({{'E', true, false, 7}});
-        child = ::CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50,
-                                  Handle(), nullptr, nullptr, nullptr);
+        child = ::CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, Handle(),
+                                  nullptr, nullptr, nullptr);
     }
     ~CommandForm() override { DestroyForm(); }
     std::vector<UINT> commands;
@@ -103,9 +103,10 @@ TEST(PopupMenuTest, ItemsCarryTextShortcutAndState) {
         const wchar_t* text;
         bool grey;
     };
-    const Expected expected[] = {
-        {11, L"Экспорт…\tCtrl+E", false}, {0, L"", false},
-        {12, L"Копировать\tCtrl+C", true}, {13, L"Без клавиши", false}};
+    const Expected expected[] = {{11, L"Экспорт…\tCtrl+E", false},
+                                 {0, L"", false},
+                                 {12, L"Копировать\tCtrl+C", true},
+                                 {13, L"Без клавиши", false}};
     ASSERT_EQ(::GetMenuItemCount(menu.Handle()), 4);
     for (UINT i = 0; i < 4; ++i) {
         wchar_t text[128] = {};

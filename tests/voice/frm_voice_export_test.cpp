@@ -63,12 +63,13 @@ std::vector<std::wstring> FileNames(const std::wstring& dir) {
 }
 
 bool EndsWith(const std::wstring& text, const std::wstring& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 std::size_t CountEnding(const std::vector<std::wstring>& names, const std::wstring& tail) {
-    return static_cast<std::size_t>(
-        std::count_if(names.begin(), names.end(), [&](const auto& n) { return EndsWith(n, tail); }));
+    return static_cast<std::size_t>(std::count_if(
+        names.begin(), names.end(), [&](const auto& n) { return EndsWith(n, tail); }));
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -221,15 +222,18 @@ TEST_F(ExportWindowTest, ContextMenuOpensByMouseAndKeysWithItemsGreyAsTheListAll
         std::function<void()> open;
     };
     const Case ways[] = {
-        {"right button", [&] {
+        {"right button",
+         [&] {
              ::SendMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
              ::SendMessageW(list, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
          }},
-        {"Menu key", [&] {
+        {"Menu key",
+         [&] {
              ::SendMessageW(list, WM_KEYDOWN, VK_APPS, 0);
              ::SendMessageW(list, WM_KEYUP, VK_APPS, 0xC0000001);
          }},
-        {"Shift+F10", [&] {
+        {"Shift+F10",
+         [&] {
              HeldKeys held({VK_SHIFT});
              ::SendMessageW(list, WM_SYSKEYDOWN, VK_F10, 0);
              ::SendMessageW(list, WM_SYSKEYUP, VK_F10, 0xC0000001);
@@ -429,8 +433,8 @@ protected:
         EXPECT_EQ(window->ListLines().size(), static_cast<size_t>(kCount));
         ::SendMessageW(window->Control(L"LBListFiles"), LB_SELITEMRANGEEX, 0, kCount - 1);
         folderAnswer = out / L"to";
-        ::SendMessageW(window->Form().Handle(), WM_COMMAND,
-                       MAKEWPARAM(kExportSelectedCommand, 0), 0);
+        ::SendMessageW(window->Form().Handle(), WM_COMMAND, MAKEWPARAM(kExportSelectedCommand, 0),
+                       0);
         return window;
     }
     static constexpr int kCount = 60;
