@@ -63,9 +63,28 @@ BackgroundWork::~BackgroundWork() {
 bool BackgroundWork::Start(WorkRequest request) {
     if (Running())
         return false;
+    // What can fail comes before anything is locked.
+    progress_.Create(request.owner, request.caption);
+    progress_.OnCancel = [this] { RequestCancel(); };
     request_ = std::move(request);
     shared_ = std::make_shared<Shared>();
     ++serial_;
+    try {
+        worker_ = std::thread(
+            [shared = shared_, window = Handle(), serial = serial_, work = request_.work] {
+                Reporter reporter(shared, window);
+                try {
+                    work(reporter);
+                } catch (...) {
+                    shared->error = std::current_exception();
+                }
+                ::PostMessageW(window, kDoneMessage, serial, 0);
+            });
+    } catch (...) {
+        progress_.Destroy();
+        request_ = {};
+        throw;
+    }
 
     focusBefore_ = ::GetFocus();
     lockedControls_.clear();
@@ -73,20 +92,7 @@ bool BackgroundWork::Start(WorkRequest request) {
         lockedControls_.emplace_back(control, ::IsWindowEnabled(control) != FALSE);
         ::EnableWindow(control, FALSE);
     }
-    progress_.Create(request_.owner, request_.caption);
-    progress_.OnCancel = [this] { RequestCancel(); };
     ::SetTimer(Handle(), kShowTimer, static_cast<UINT>(showDelay_.count()), nullptr);
-
-    worker_ =
-        std::thread([shared = shared_, window = Handle(), serial = serial_, work = request_.work] {
-            Reporter reporter(shared, window);
-            try {
-                work(reporter);
-            } catch (...) {
-                shared->error = std::current_exception();
-            }
-            ::PostMessageW(window, kDoneMessage, serial, 0);
-        });
     return true;
 }
 
@@ -101,6 +107,7 @@ void BackgroundWork::CancelAndWait() {
         return;
     shared_->cancel = true;
     Finish();
+    request_ = {};
 }
 
 std::exception_ptr BackgroundWork::Finish() {
