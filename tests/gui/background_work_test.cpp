@@ -93,32 +93,23 @@ TEST_F(BackgroundWorkTest, ProgressShowsWhileControlsAreLockedAndEverythingComes
     EXPECT_EQ(progress.Handle(), nullptr);
 }
 
-TEST_F(BackgroundWorkTest, CancelButtonReachesTheWorkWhichEndsNormally) {
-    std::atomic<bool> sawCancel{false};
-    ASSERT_TRUE(work.Start(Request([&](WorkProgress& progress) {
-        progress.Report(0, 2, L"first");
-        sawCancel = WaitFor([&] { return progress.CancelRequested(); });
-    })));
-    HWND cancel = work.Progress().CancelButton();
-    ASSERT_TRUE(testing::PumpUntil([&] { return work.Progress().CountText() == L"1 из 2"; }));
-    ::SendMessageW(cancel, BM_CLICK, 0, 0);
-    EXPECT_FALSE(::IsWindowEnabled(cancel)); // pressed once
-    ASSERT_TRUE(Ended());
-    EXPECT_TRUE(sawCancel);
-    EXPECT_EQ(finishedCalls, 1);
-}
-
-TEST_F(BackgroundWorkTest, EscapeAndTheCloseBoxCancelToo) {
-    for (UINT msg : {UINT{WM_CLOSE}, UINT{WM_COMMAND}}) {
+// "Отмена", Escape (IDCANCEL from the dialog manager) and the close box.
+TEST_F(BackgroundWorkTest, EveryWayOfCancellingReachesTheWorkWhichEndsNormally) {
+    const std::pair<UINT, WPARAM> ways[] = {{BM_CLICK, 0}, {WM_COMMAND, IDCANCEL}, {WM_CLOSE, 0}};
+    for (auto [msg, wp] : ways) {
         std::atomic<bool> sawCancel{false};
         ASSERT_TRUE(work.Start(Request([&](WorkProgress& progress) {
+            progress.Report(0, 2, L"first");
             sawCancel = WaitFor([&] { return progress.CancelRequested(); });
         })));
-        // Escape reaches the window through the dialog manager as IDCANCEL.
-        ::SendMessageW(work.Progress().Handle(), msg, msg == WM_COMMAND ? IDCANCEL : 0, 0);
+        HWND cancel = work.Progress().CancelButton();
+        ASSERT_TRUE(testing::PumpUntil([&] { return work.Progress().CountText() == L"1 из 2"; }));
+        ::SendMessageW(msg == BM_CLICK ? cancel : work.Progress().Handle(), msg, wp, 0);
+        EXPECT_FALSE(::IsWindowEnabled(cancel)) << msg; // pressed once
         ASSERT_TRUE(Ended());
         EXPECT_TRUE(sawCancel) << msg;
     }
+    EXPECT_EQ(finishedCalls, 3);
 }
 
 TEST_F(BackgroundWorkTest, AnErrorOfTheWorkArrivesOnTheWindowsThread) {
