@@ -58,8 +58,9 @@ void ProgressWindow::Create(HWND owner, const std::wstring& caption) {
     ::SendMessageW(bar_, PBM_SETRANGE32, 0, kBarRange);
     count_ = CreateChildWindow(L"STATIC", SS_LEFT | SS_NOPREFIX, 0, L"", self, 2, at(12), at(36),
                                at(396), at(16));
-    item_ = CreateChildWindow(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, 0, L"", self, 3,
-                              at(12), at(54), at(396), at(16));
+    // Until the work reports its first item.
+    item_ = CreateChildWindow(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, 0, L"Подготовка…",
+                              self, 3, at(12), at(54), at(396), at(16));
     cancel_ = CreateChildWindow(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, L"Отмена", self,
                                 IDCANCEL, at(170), at(82), at(80), at(26));
     font_ = MessageFont(dpi);
