@@ -94,6 +94,15 @@ std::filesystem::path PathFromWide(std::wstring_view text) {
 #ifdef _WIN32
     return std::filesystem::path(std::wstring(text));
 #else
+    // The program's own form of a Unix path, as Wine shows it: drive Z: is the root.
+    if (text.size() >= 3 && (text[0] == L'Z' || text[0] == L'z') && text[1] == L':' &&
+        (text[2] == L'\\' || text[2] == L'/')) {
+        std::wstring unix(text.substr(2));
+        for (wchar_t& c : unix)
+            if (c == L'\\')
+                c = L'/';
+        return std::filesystem::path(ToUtf8(unix));
+    }
     return std::filesystem::path(ToUtf8(text));
 #endif
 }

@@ -72,7 +72,8 @@ private:
 };
 
 // Paths from and to wide text whatever the process's locale: Windows paths are wide,
-// POSIX paths are taken as UTF-8.
+// POSIX paths are taken as UTF-8, and a path on drive Z: (the Unix root as the window
+// sees it under Wine, and as voice-export lists it on Linux) is the Unix path.
 std::filesystem::path PathFromWide(std::wstring_view text);
 std::wstring WideFromPath(const std::filesystem::path& path);
 // path with ".part" appended to its last component.

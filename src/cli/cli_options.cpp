@@ -1,0 +1,194 @@
+#include "cli/cli_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include "catalogue/date_time.h"
+#include "export/utf8.h"
+#include "platform/app_error.h"
+
+namespace voice::cli {
+namespace {
+
+using exporting::FromUtf8;
+
+constexpr int kExitBadArguments = 2;
+
+class BadArgument {
+public:
+    explicit BadArgument(std::wstring text) : text(std::move(text)) {}
+    std::wstring text;
+};
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+std::array<bool, 8> ParseChannels(const std::string& text) {
+    std::array<bool, 8> ticked{};
+    if (text == "all") {
+        ticked.fill(true);
+        return ticked;
+    }
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::string item = text.substr(at, comma - at);
+        if (item.size() != 1 || item[0] < '1' || item[0] > '8')
+            throw BadArgument(L"--channels: ожидаются номера каналов от 1 до 8 через запятую "
+                              L"или all, а не «" +
+                              FromUtf8(text) + L"»");
+        ticked[static_cast<std::size_t>(item[0] - '1')] = true;
+        at = comma + 1;
+    }
+    return ticked;
+}
+
+// YYYY-MM-DD. An impossible calendar date fails as the window's date conversion does.
+CalendarDate ParseDate(const std::string& option, const std::string& text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !AllDigits(text.substr(0, 4)) ||
+        !AllDigits(text.substr(5, 2)) || !AllDigits(text.substr(8, 2)))
+        throw BadArgument(FromUtf8(option) + L": ожидается дата ГГГГ-ММ-ДД, а не «" +
+                          FromUtf8(text) + L"»");
+    const CalendarDate date{std::stoi(text.substr(0, 4)), std::stoi(text.substr(5, 2)),
+                            std::stoi(text.substr(8, 2))};
+    EncodeDate(date.year, date.month, date.day); // throws DateEncodeError
+    return date;
+}
+
+TimeBound ParseTime(const std::string& option, const std::string& text, wchar_t separator) {
+    const bool shaped = text.size() == 8 && text[2] == ':' && text[5] == ':' &&
+                        AllDigits(text.substr(0, 2)) && AllDigits(text.substr(3, 2)) &&
+                        AllDigits(text.substr(6, 2));
+    if (!shaped || std::stoi(text.substr(0, 2)) > 23 || std::stoi(text.substr(3, 2)) > 59 ||
+        std::stoi(text.substr(6, 2)) > 59)
+        throw BadArgument(FromUtf8(option) + L": ожидается время ЧЧ:ММ:СС, а не «" +
+                          FromUtf8(text) + L"»");
+    std::wstring field = FromUtf8(text);
+    field[2] = field[5] = separator;
+    return {true, field};
+}
+
+std::pair<int, std::wstring> ParseDir(const std::string& text) {
+    const std::size_t equals = text.find('=');
+    if (equals != 1 || text[0] < '1' || text[0] > '8' || equals + 1 == text.size())
+        throw BadArgument(L"--dir: ожидается N=ПАПКА с номером канала от 1 до 8, а не «" +
+                          FromUtf8(text) + L"»");
+    return {text[0] - '0', FromUtf8(text.substr(equals + 1))};
+}
+
+// CLI11's own texts are English: the kind of error in Russian, its detail as given.
+std::wstring Russian(const CLI::ParseError& error) {
+    const std::string name = error.get_name();
+    std::wstring kind = L"Неверные аргументы";
+    if (name == "RequiredError")
+        kind = L"Не указан обязательный параметр или указано не одно действие";
+    else if (name == "ArgumentMismatch")
+        kind = L"Неверное число значений";
+    else if (name == "ConversionError" || name == "ValidationError")
+        kind = L"Неверное значение";
+    else if (name == "ExcludesError")
+        kind = L"Параметры исключают друг друга";
+    return kind + L" (" + FromUtf8(error.what()) + L").\nСправка: voice-export --help";
+}
+
+// Written out rather than generated: the parser's own help is English and lines up
+// columns by bytes, which Cyrillic text breaks.
+constexpr wchar_t kHelp[] =
+    L"voice-export: выгрузка записей из архива регистратора.\n"
+    L"Отбирает записи, как кнопка «Сформировать список» в окне, и выводит список,\n"
+    L"сохраняет его в CSV, выгружает записи в файлы WAV с указателем CSV или\n"
+    L"объединяет их в один файл WAV. Архив не изменяется.\n"
+    L"\n"
+    L"Вызов:\n"
+    L"  voice-export --channels 1,3|all --from ГГГГ-ММ-ДД --to ГГГГ-ММ-ДД\n"
+    L"               [--time-from ЧЧ:ММ:СС] [--time-to ЧЧ:ММ:СС]\n"
+    L"               [--order start|end|channel|size] [--settings ФАЙЛ] [--dir N=ПАПКА]...\n"
+    L"               (--list | --csv ФАЙЛ | --out ПАПКА | --merge ФАЙЛ.wav) [--quiet]\n"
+    L"\n"
+    L"Отбор:\n"
+    L"  --channels 1,3|all    каналы (1-8 через запятую или all)\n"
+    L"  --from, --to          даты начала записей, включительно\n"
+    L"  --time-from, --time-to  время суток начала, в каждый день диапазона\n"
+    L"  --order               сортировка: start - по началу (по умолчанию), end - по\n"
+    L"                        окончанию, channel - по каналу, size - по размеру\n"
+    L"  --settings ФАЙЛ       таблица каталогов каналов (по умолчанию BegDir.Ini\n"
+    L"                        в текущей папке)\n"
+    L"  --dir N=ПАПКА         каталог канала N вместо указанного в таблице\n"
+    L"\n"
+    L"Действие (ровно одно):\n"
+    L"  --list                строки списка, как в окне, с путём к файлу (UTF-8)\n"
+    L"  --csv ФАЙЛ            список в CSV (UTF-8, разделитель ;)\n"
+    L"  --out ПАПКА           каждая запись - файл WAV K<канал>_<дата>_<время>.wav,\n"
+    L"                        рядом указатель export_<дата>_<время>.csv с SHA-256\n"
+    L"  --merge ФАЙЛ.wav      все записи в одном WAV с метками начала каждой\n"
+    L"\n"
+    L"  --quiet               не показывать ход работы и итог\n"
+    L"  -h, --help            эта справка\n"
+    L"\n"
+    L"Код завершения: 0 - всё сделано, 1 - часть записей не выгружена (они названы),\n"
+    L"2 - неверные аргументы, нечитаемые настройки или запрещённое место записи.";
+
+} // namespace
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args) {
+    CLI::App app{"voice-export", "voice-export"};
+    app.set_help_flag("-h,--help");
+    std::string channels, from, to, timeFrom, timeTo, order = "start", settings, csv, out, merge;
+    std::vector<std::string> dirs;
+    bool list = false, quiet = false;
+    app.add_option("--channels", channels)->required();
+    app.add_option("--from", from)->required();
+    app.add_option("--to", to)->required();
+    app.add_option("--time-from", timeFrom);
+    app.add_option("--time-to", timeTo);
+    app.add_option("--order", order)->check(CLI::IsMember({"start", "end", "channel", "size"}));
+    app.add_option("--settings", settings);
+    app.add_option("--dir", dirs);
+    auto* commands = app.add_option_group("action");
+    commands->add_flag("--list", list);
+    commands->add_option("--csv", csv);
+    commands->add_option("--out", out);
+    commands->add_option("--merge", merge);
+    commands->require_option(1);
+    app.add_flag("--quiet", quiet);
+
+    ParsedArguments parsed;
+    try {
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        app.parse(reversed);
+        CliOptions options;
+        options.criteria.channelTicked = ParseChannels(channels);
+        options.criteria.from = ParseDate("--from", from);
+        options.criteria.to = ParseDate("--to", to);
+        if (!timeFrom.empty())
+            options.criteria.fromTime = ParseTime("--time-from", timeFrom, L':');
+        if (!timeTo.empty())
+            options.criteria.toTime = ParseTime("--time-to", timeTo, L':');
+        options.ordering = order == "start" ? 0 : order == "end" ? 1 : order == "channel" ? 2 : 3;
+        if (!settings.empty())
+            options.settings = FromUtf8(settings);
+        for (const std::string& dir : dirs)
+            options.dirs.push_back(ParseDir(dir));
+        options.command = list           ? CliCommand::List
+                          : !csv.empty() ? CliCommand::Csv
+                          : !out.empty() ? CliCommand::Out
+                                         : CliCommand::Merge;
+        options.target = FromUtf8(list ? "" : !csv.empty() ? csv : !out.empty() ? out : merge);
+        options.quiet = quiet;
+        parsed.options = std::move(options);
+    } catch (const CLI::CallForHelp&) {
+        parsed.text = kHelp;
+    } catch (const CLI::ParseError& error) {
+        parsed.exitCode = kExitBadArguments;
+        parsed.text = Russian(error);
+    } catch (const BadArgument& bad) {
+        parsed.exitCode = kExitBadArguments;
+        parsed.text = bad.text;
+    } catch (const DateEncodeError& error) {
+        parsed.exitCode = kExitBadArguments;
+        parsed.text = error.Text() + L".";
+    }
+    return parsed;
+}
+
+} // namespace voice::cli

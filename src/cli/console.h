@@ -1,0 +1,25 @@
+#pragma once
+// Where voice-export writes: lines to stdout and stderr, and a progress line on stderr
+// that overwrites itself. Portable interface; console_posix.cpp and console_win32.cpp.
+
+#include <memory>
+#include <string_view>
+
+namespace voice::cli {
+
+class Console {
+public:
+    virtual ~Console() = default;
+    virtual void Out(std::wstring_view line) = 0; // a newline is added
+    virtual void Err(std::wstring_view line) = 0;
+    // Whether stderr is a terminal a progress line may be drawn on.
+    virtual bool ErrIsTerminal() const = 0;
+    // Replaces the progress line with text (cut to the terminal's width).
+    virtual void Progress(std::wstring_view text) = 0;
+    // Clears the progress line, if one is shown.
+    virtual void EndProgress() = 0;
+};
+
+std::unique_ptr<Console> MakeSystemConsole();
+
+} // namespace voice::cli

@@ -1,0 +1,38 @@
+#include <unistd.h>
+
+#include <ctime>
+#include <vector>
+
+#include "cli/posix_directory_enumerator.h"
+#include "cli/system_platform.h"
+#include "export/utf8.h"
+
+namespace voice::cli {
+namespace {
+
+class PosixPlatform final : public CliPlatform {
+public:
+    DirectoryEnumerator& Enumerator() override { return enumerator_; }
+    bool StoreChannelDir(ChannelDirTable& table, int k, const std::wstring& path) override {
+        return table.SetChannelDirBytes(k, exporting::ToUtf8(path));
+    }
+    std::wstring CurrentDirectory() override { return WindowsFormOfCurrentDirectory(); }
+    wchar_t TimeSeparator() override { return L':'; }
+    exporting::LocalMoment Now() override {
+        const std::time_t now = std::time(nullptr);
+        std::tm t{};
+        ::localtime_r(&now, &t);
+        return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+    }
+
+private:
+    PosixDirectoryEnumerator enumerator_;
+};
+
+} // namespace
+
+std::unique_ptr<CliPlatform> MakeSystemPlatform() {
+    return std::make_unique<PosixPlatform>();
+}
+
+} // namespace voice::cli

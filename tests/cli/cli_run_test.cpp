@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include "catalogue/channel_dir_table.h"
+#include "catalogue/recording_search.h"
+#include "cli_test_support.h"
+#include "export/export_file.h"
+#include "export/utf8.h"
+#include "export_fixture.h"
+#include "recording_encoder.h"
+
+#ifdef _WIN32
+#include "catalogue/win32_directory_enumerator.h"
+#else
+#include "cli/posix_directory_enumerator.h"
+#endif
+
+namespace voice::cli::test {
+namespace {
+
+using exporting::ToUtf8;
+using exporting::WideFromPath;
+using exporting::test::AddRecording;
+using exporting::test::Bytes;
+using exporting::test::FileNames;
+using exporting::test::TempFolder;
+namespace fs = std::filesystem;
+
+// The search exactly as the window runs it on this platform.
+std::vector<std::wstring> WindowSearch(const SearchCriteria& criteria, const ChannelDirTable& table,
+                                       int ordering) {
+    TSortStr lineList([ordering] { return ordering; });
+    const fs::path current = fs::current_path();
+#ifdef _WIN32
+    RunRecordingSearch(criteria, table, lineList, current.wstring(), [] {});
+#else
+    PosixDirectoryEnumerator enumerator;
+    RunRecordingSearch(
+        criteria, table, lineList, WindowsFormOfCurrentDirectory(), [] {}, enumerator);
+#endif
+    return lineList.Lines();
+}
+
+std::string Native(const fs::path& path) {
+    return ToUtf8(WideFromPath(path));
+}
+
+// Channels 1 and 3 over 5 to 7 December 2026, every stored form among them.
+class CliRunTest : public testing::Test {
+protected:
+    CliRunTest() {
+        const RecordingKind kinds[] = {RecordingKind::Wav,         RecordingKind::HeaderlessPcm,
+                                       RecordingKind::Inverted,    RecordingKind::InvertedRuns,
+                                       RecordingKind::SwappedRuns, RecordingKind::PlainRuns};
+        int n = 0;
+        for (int channel : {1, 3})
+            for (int day = 5; day <= 7; ++day)
+                for (int hour : {8, 12, 17}) {
+                    const DateTimeParts start{2026, 12, day, hour, 7 * n % 60, 0};
+                    Add(channel, start,
+                        EncodeRecording(kinds[n % 6],
+                                        exporting::test::SoundWithRuns(1000 + 97 * n, n)));
+                    ++n;
+                }
+    }
+    fs::path Base(int channel) const { return archive_.Path() / ("ch" + std::to_string(channel)); }
+    void Add(int channel, const DateTimeParts& start, const Bytes& content) {
+        const std::wstring name = exporting::test::RecordingName(start, channel);
+        AddRecording(Base(channel) / name.substr(0, 3), channel, start, content);
+    }
+    std::vector<std::string> Args(std::vector<std::string> extra) const {
+        std::vector<std::string> args = {"--channels", "1,3",
+                                         "--from",     "2026-12-05",
+                                         "--to",       "2026-12-07",
+                                         "--dir",      "1=" + Native(Base(1)),
+                                         "--dir",      "3=" + Native(Base(3))};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return args;
+    }
+    ChannelDirTable Table() const {
+        ChannelDirTable table;
+        table.SetChannelDirBytes(0, Native(Base(1)));
+        table.SetChannelDirBytes(2, Native(Base(3)));
+        return table;
+    }
+
+    TempFolder archive_, out_;
+};
+
+TEST_F(CliRunTest, ListIsTheWindowsListForEveryOrdering) {
+    SearchCriteria criteria;
+    criteria.channelTicked = {true, false, true};
+    criteria.from = {2026, 12, 5};
+    criteria.to = {2026, 12, 7};
+    const char* orderings[] = {"start", "end", "channel", "size"};
+    for (int k = 0; k < 4; ++k) {
+        const CliRun run = RunVoiceExport(Args({"--order", orderings[k], "--list"}));
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out.size(), 18u);
+        EXPECT_EQ(run.out, WindowSearch(criteria, Table(), k)) << orderings[k];
+    }
+    // The time window as the window's two time fields.
+    criteria.fromTime = {true, L"09:00:00"};
+    criteria.toTime = {true, L"17:00:00"};
+    const CliRun run = RunVoiceExport(
+        Args({"--order", "size", "--time-from", "09:00:00", "--time-to", "17:00:00", "--list"}));
+    EXPECT_EQ(run.out.size(), 6u);
+    EXPECT_EQ(run.out, WindowSearch(criteria, Table(), 3));
+}
+
+TEST_F(CliRunTest, SettingsFileAndDirOverride) {
+    ChannelDirTable table;
+    table.SetChannelDirBytes(0, Native(Base(1)));
+    table.SetChannelDirBytes(2, "/nowhere");
+    const fs::path settings = out_.Path() / "BegDir.Ini";
+    exporting::test::WriteFile(settings, Bytes(table.Data().begin(), table.Data().end()));
+    const std::vector<std::string> common = {"--channels", "1,3",           "--from",
+                                             "2026-12-05", "--to",          "2026-12-07",
+                                             "--settings", Native(settings)};
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = common;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return args;
+    };
+    EXPECT_EQ(RunVoiceExport(with({"--list"})).out.size(), 9u); // channel 3 is elsewhere
+    EXPECT_EQ(RunVoiceExport(with({"--dir", "3=" + Native(Base(3)), "--list"})).out.size(), 18u);
+}
+
+TEST_F(CliRunTest, FailuresRefusalsAndBadSettingsGiveTheirExitCodes) {
+    Add(3, {2026, 12, 6, 20, 0, 0}, EncodeRecording(RecordingKind::Undecodable, Bytes(50, 1)));
+    const fs::path outDir = out_.Path() / "out";
+    const fs::path shortIni = out_.Path() / "short.ini";
+    exporting::test::WriteFile(shortIni, Bytes(2047, 0));
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const wchar_t* says; // in the last line on stderr
+    } cases[] = {
+        {Args({"--out", Native(outDir), "--quiet"}), 1, L"декодер отсутствует"},
+        {Args({"--merge", Native(out_.Path() / "all.wav"), "--quiet"}), 1, L"декодер отсутствует"},
+        {Args({"--csv", Native(out_.Path() / "list.csv")}), 0, L"строк 19"},
+        {Args({"--out", Native(Base(3) / "export")}), 2, L"Запись в архив запрещена"},
+        {Args({"--settings", Native(out_.Path() / "missing.ini"), "--list"}), 2, L"missing.ini"},
+        {Args({"--settings", Native(shortIni), "--list"}), 2, L"2048"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunVoiceExport(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args[c.args.size() - 2];
+        ASSERT_FALSE(run.err.empty());
+        EXPECT_NE(run.err.back().find(c.says), std::wstring::npos) << ToUtf8(run.err.back());
+    }
+    EXPECT_FALSE(fs::exists(Base(3) / "export"));
+    EXPECT_EQ(FileNames(outDir).size(), 19u); // 18 recordings and the index
+    EXPECT_EQ(FileNames(out_.Path()),
+              (std::vector<std::wstring>{L"all.wav", L"list.csv", L"out", L"short.ini"}));
+}
+
+TEST_F(CliRunTest, AnImpossibleDateInANameFailsAsInTheWindow) {
+    // "Q2U" is 30 February 2026.
+    exporting::test::WriteFile(Base(1) / "Q2U" / "Q2UA0000.1", Bytes(10, 0x80));
+    const CliRun run = RunVoiceExport(Args({"--list"}));
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, std::vector<std::wstring>{L"Invalid argument to date encode."});
+    EXPECT_TRUE(run.out.empty());
+}
+
+} // namespace
+} // namespace voice::cli::test
