@@ -84,6 +84,13 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (main_)
             ::PostQuitMessage(0);
         return 0;
+    case WM_COMMAND:
+        // Menus and shortcuts; controls' notifications were reflected above.
+        if (lp == 0 && HIWORD(wp) <= 1 && OnCommand) {
+            OnCommand(LOWORD(wp));
+            return 0;
+        }
+        return DefaultHandling(msg, wp, lp);
     case WM_DPICHANGED: {
         dpi_ = HIWORD(wp);
         if (OnDpiChanged)
@@ -110,9 +117,33 @@ void Form::MoveFocus(WPARAM wp, LPARAM lp) {
         ::SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
-void HandleLoopMessage(const Form& mainForm, MSG& msg) {
+bool Form::TranslateShortcut(const MSG& msg) const {
+    HWND form = Handle();
+    if (!form || (msg.hwnd != form && !::IsChild(form, msg.hwnd)))
+        return false;
+    const Shortcut* shortcut = FindShortcut(shortcuts_, msg);
+    if (!shortcut)
+        return false;
+    ::SendMessageW(form, WM_COMMAND, MAKEWPARAM(shortcut->command, 1), 0);
+    return true;
+}
+
+bool PreTranslateMessage(const Form& mainForm, MSG& msg) {
+    if (!msg.hwnd)
+        return false;
+    if (mainForm.TranslateShortcut(msg))
+        return true;
+    // The main form and the windows it owns (a progress window); never the hidden
+    // windows of timers and devices.
     HWND main = mainForm.Handle();
-    if (main && ::IsDialogMessageW(main, &msg))
+    HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    if (!main || !root || (root != main && ::GetWindow(root, GW_OWNER) != main))
+        return false;
+    return ::IsDialogMessageW(root, &msg) != FALSE;
+}
+
+void HandleLoopMessage(const Form& mainForm, MSG& msg) {
+    if (PreTranslateMessage(mainForm, msg))
         return;
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);

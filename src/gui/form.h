@@ -3,9 +3,11 @@
 // to the screen, painted on the button face, reflecting its children's notifications,
 // with a close event that decides what closing does.
 
+#include "gui/shortcuts.h"
 #include "gui/window.h"
 
 #include <functional>
+#include <vector>
 
 namespace voice::gui {
 
@@ -28,6 +30,15 @@ public:
     std::function<void(CloseAction&)> OnClose;
     // The window moved to a screen of another density: lay everything out for it.
     std::function<void(UINT dpi)> OnDpiChanged;
+    // A command chosen from a menu of the window or by one of its shortcuts.
+    std::function<void(UINT command)> OnCommand;
+
+    // Shortcuts that work wherever the focus is in the window.
+    void SetShortcuts(std::vector<Shortcut> shortcuts) { shortcuts_ = std::move(shortcuts); }
+    const std::vector<Shortcut>& Shortcuts() const noexcept { return shortcuts_; }
+    // A key message for this window or one of its controls that is one of its shortcuts:
+    // sends the command (WM_COMMAND, as an accelerator does) and returns true.
+    bool TranslateShortcut(const MSG& msg) const;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -44,10 +55,16 @@ private:
     UINT dpi_ = 96;
     bool main_ = false;
     HWND lastFocus_ = nullptr; // given back when the window is activated again
+    std::vector<Shortcut> shortcuts_;
 };
 
-// One message as the loop handles it: keys first to the dialog manager's keyboard
-// navigation (Tab, arrows, space) inside the main form, everything else dispatched.
+// What the message loop does with a message before dispatching it: the main form's
+// shortcuts, then the dialog manager's keyboard navigation (Tab, arrows, space, Escape)
+// in the main form and the windows it owns. True when the message was used.
+bool PreTranslateMessage(const Form& mainForm, MSG& msg);
+
+// One message as the loop handles it: PreTranslateMessage first, everything else
+// dispatched.
 void HandleLoopMessage(const Form& mainForm, MSG& msg);
 
 // Shows nothing by itself: handles messages until the main form is gone.

@@ -1,6 +1,9 @@
 #include "gui/list_box.h"
 
 #include "gui/child_window.h"
+#include "gui/popup_menu.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -128,6 +131,19 @@ bool ChangesSelection(UINT msg) {
 } // namespace
 
 LRESULT ListBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CONTEXTMENU && OnContextMenu) {
+        // From the keyboard the position is -1, -1.
+        const POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        OnContextMenu(at.x == -1 && at.y == -1 ? KeyboardMenuPoint(Handle()) : at);
+        return 0;
+    }
+    // Not every system turns the Menu key into WM_CONTEXTMENU: the key opens the menu
+    // itself, once, on its way down.
+    if ((msg == WM_KEYDOWN || msg == WM_KEYUP) && wp == VK_APPS && OnContextMenu) {
+        if (msg == WM_KEYDOWN)
+            OnContextMenu(KeyboardMenuPoint(Handle()));
+        return 0;
+    }
     struct Nesting {
         int& depth;
         explicit Nesting(int& d) : depth(d) { ++depth; }

@@ -31,6 +31,8 @@ public:
 
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
+    // Right button, Shift+F10 or the Menu key: where the menu goes, in screen pixels.
+    std::function<void(POINT screen)> OnContextMenu;
 
     bool OnReflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 

@@ -51,6 +51,8 @@ void TFrmVoice::FormCreate() {
 
 void TFrmVoice::FormClose(gui::CloseAction& action) {
     action = gui::CloseAction::Free;
+    // An export still running stops after its current file; the window waits for it.
+    ExportWork.CancelAndWait();
     SequenceActive = false;
     MediaPlayer1.Close();
     MediaPlayer1.SetNotify(false);

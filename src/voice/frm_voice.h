@@ -7,17 +7,20 @@
 //   frm_voice_time.cpp      the time-of-day fields' switches and arrows
 //   frm_voice_chooser.cpp   the channel path chooser
 //   frm_voice_playback.cpp  playback sequencing and the conversion into the playback file
+//   frm_voice_export.cpp    the list's export commands: context menu, shortcuts, clipboard
 
 #include "catalogue/channel_dir_file.h"
 #include "catalogue/recording_search.h"
 #include "catalogue/sort_str.h"
 #include "conversion/file_handle_field.h"
+#include "gui/background_work.h"
 #include "gui/bit_btn.h"
 #include "gui/button.h"
 #include "gui/check_box.h"
 #include "gui/date_picker.h"
 #include "gui/directory_list_box.h"
 #include "gui/drive_combo_box.h"
+#include "gui/file_dialogs.h"
 #include "gui/form.h"
 #include "gui/group_box.h"
 #include "gui/label.h"
@@ -31,11 +34,15 @@
 #include "gui/up_down.h"
 #include "platform/unique_handle.h"
 #include "playback/media_player.h"
+#include "voice/export_commands.h"
 #include "voice/time_fields.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -151,6 +158,23 @@ public:
     void DirectoryListBox1Change();
     void BitBtn1Click();
 
+    // --- Export commands of the list (frm_voice_export.cpp) ---------------------------
+    // Where the commands ask for a folder or a file name: the system's dialogs (a test
+    // answers in their place).
+    std::function<std::optional<std::filesystem::path>(HWND owner)> ChooseExportFolder;
+    std::function<std::optional<std::filesystem::path>(HWND owner, const gui::SaveFileRequest&)>
+        ChooseSaveFile;
+    gui::BackgroundWork ExportWork; // the command in progress, on its worker thread
+
+    void LBListFilesContextMenu(POINT screen);
+    // A menu item or a shortcut; does nothing when the command cannot run now.
+    void RunExportCommand(UINT command);
+    bool ExportCommandAvailable(UINT command) const;
+    void ExportSelectedClick();
+    void MergeSelectedClick();
+    void SaveListClick();
+    void CopySelectedClick();
+
 protected:
     // The timer ticks from the window's creation until its destruction.
     void OnDestroying() override { Timer1.Stop(); }
@@ -164,6 +188,16 @@ private:
     void ApplyLayout(UINT dpi);
     // What the search reads from the window.
     SearchCriteria GatherSearchCriteria() const;
+    // Menu, shortcuts and dialogs of the export commands.
+    void SetUpExportCommands();
+    std::vector<std::wstring> SelectedLines() const;
+    std::vector<std::wstring> AllLines() const;
+    // The channels' base directories, which no command writes below.
+    std::vector<std::filesystem::path> ArchiveBases(const std::vector<std::wstring>& lines) const;
+    // Stops playback, locks the list, "Start" and the player, and runs work on the
+    // worker thread; succeeded runs after it, a refusal or an error is shown instead.
+    void RunExportWork(const wchar_t* caption, std::function<void(gui::WorkProgress&)> work,
+                       std::function<void()> succeeded);
 
     std::map<std::wstring, HWND, std::less<>> controlsByName_;
     std::vector<std::wstring> creationOrder_;

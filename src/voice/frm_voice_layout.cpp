@@ -402,6 +402,7 @@ TFrmVoice::TFrmVoice(std::unique_ptr<MciPort> port) : MediaPlayer1(std::move(por
                kWindowPosition.height);
     CreateControls();
     BindEvents();
+    SetUpExportCommands();
     OnDpiChanged = [this](UINT dpi) { ApplyLayout(dpi); };
     if (OnCreate)
         OnCreate();
@@ -409,6 +410,7 @@ TFrmVoice::TFrmVoice(std::unique_ptr<MciPort> port) : MediaPlayer1(std::move(por
 
 TFrmVoice::~TFrmVoice() {
     Timer1.Stop();
+    ExportWork.CancelAndWait();
     DestroyForm();
 }
 

@@ -1,0 +1,301 @@
+// The export commands of the recordings list: the context menu, the shortcuts, the
+// dialogs, the work on a worker thread behind a progress window, and the clipboard.
+//
+// Export, merge and the saved list stop playback first, as "Сформировать список" does:
+// the player is disabled while they run and must not go on playing out of reach.
+
+#include "export/export_job.h"
+#include "gui/clipboard.h"
+#include "gui/error_box.h"
+#include "gui/message_box.h"
+#include "gui/popup_menu.h"
+#include "voice/frm_voice.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <memory>
+
+namespace voice {
+namespace {
+
+namespace fs = std::filesystem;
+using exporting::ExportOutcome;
+
+// What a command needs before it can run (its menu item is grey otherwise).
+enum class CommandNeeds { SelectedLine, AnyLine };
+
+struct ExportCommand {
+    ExportCommandId id;
+    const wchar_t* text;
+    gui::Shortcut shortcut;
+    CommandNeeds needs;
+    bool separatorBefore;
+};
+
+constexpr gui::Shortcut Ctrl(UINT key, ExportCommandId command,
+                             gui::ShortcutScope scope = gui::ShortcutScope::Anywhere) {
+    return {key, true, false, command, scope};
+}
+
+// The context menu shows the rows in order; the window's shortcuts are their keys.
+// clang-format off
+constexpr ExportCommand kCommands[] = {
+    // id                      menu text                                 shortcut                                   needs                       separator before
+    {kExportSelectedCommand,   L"Экспорт выбранных записей…",            Ctrl('E', kExportSelectedCommand),         CommandNeeds::SelectedLine, false},
+    {kMergeSelectedCommand,    L"Объединить выбранные в один файл…",     Ctrl('M', kMergeSelectedCommand),          CommandNeeds::SelectedLine, false},
+    {kSaveListCommand,         L"Сохранить список…",                     Ctrl('S', kSaveListCommand),               CommandNeeds::AnyLine,      false},
+    // A text field keeps its own Ctrl+C.
+    {kCopySelectedCommand,     L"Копировать",                            Ctrl('C', kCopySelectedCommand,
+                                                                              gui::ShortcutScope::OutsideTextFields), CommandNeeds::SelectedLine, true},
+};
+// clang-format on
+
+// Reports the worker's progress to the window's thread.
+class ProgressBridge : public exporting::ExportProgress {
+public:
+    explicit ProgressBridge(gui::WorkProgress& progress) : progress_(progress) {}
+    void OnItem(std::size_t index, std::size_t total, const std::wstring& source) override {
+        progress_.Report(index, total, source);
+    }
+    bool CancelRequested() const override { return progress_.CancelRequested(); }
+
+private:
+    gui::WorkProgress& progress_;
+};
+
+exporting::LocalMoment Now() {
+    SYSTEMTIME st{};
+    ::GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+std::wstring Stamp(const exporting::LocalMoment& m) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04d-%02d-%02d_%02d-%02d-%02d", m.year, m.month, m.day, m.hour,
+                  m.minute, m.second);
+    return text;
+}
+
+// The recordings that failed, at most a screenful of them.
+std::wstring ErrorLines(const ExportOutcome& outcome) {
+    constexpr std::size_t kShown = 10;
+    std::wstring text;
+    for (std::size_t i = 0; i < outcome.errors.size() && i < kShown; ++i)
+        text += L"\n" + outcome.errors[i];
+    if (outcome.errors.size() > kShown)
+        text += L"\n…";
+    return text.empty() ? text : L"\n" + text;
+}
+
+UINT OutcomeIcon(const ExportOutcome& outcome) {
+    return outcome.failed > 0 || outcome.cancelled ? MB_ICONWARNING : MB_ICONINFORMATION;
+}
+
+std::wstring Counts(const wchar_t* doneLabel, const ExportOutcome& outcome) {
+    return std::wstring(doneLabel) + L": " + std::to_wstring(outcome.done) + L", ошибок: " +
+           std::to_wstring(outcome.failed);
+}
+
+} // namespace
+
+void TFrmVoice::SetUpExportCommands() {
+    std::vector<gui::Shortcut> shortcuts;
+    for (const ExportCommand& command : kCommands)
+        shortcuts.push_back(command.shortcut);
+    SetShortcuts(std::move(shortcuts));
+    OnCommand = [this](UINT command) { RunExportCommand(command); };
+    LBListFiles.OnContextMenu = [this](POINT screen) { LBListFilesContextMenu(screen); };
+    ChooseExportFolder = [](HWND owner) {
+        return gui::ChooseFolder(owner, L"Папка для экспорта записей");
+    };
+    ChooseSaveFile = [](HWND owner, const gui::SaveFileRequest& request) {
+        return gui::ChooseSaveFile(owner, request);
+    };
+}
+
+bool TFrmVoice::ExportCommandAvailable(UINT command) const {
+    if (ExportWork.Running())
+        return false;
+    for (const ExportCommand& row : kCommands) {
+        if (row.id != command)
+            continue;
+        if (row.needs == CommandNeeds::AnyLine)
+            return LBListFiles.Count() > 0;
+        return ::SendMessageW(LBListFiles.Handle(), LB_GETSELCOUNT, 0, 0) > 0;
+    }
+    return false;
+}
+
+void TFrmVoice::LBListFilesContextMenu(POINT screen) {
+    gui::PopupMenu menu;
+    for (const ExportCommand& row : kCommands) {
+        if (row.separatorBefore)
+            menu.AddSeparator();
+        menu.AddItem(row.id, row.text, gui::ShortcutText(row.shortcut),
+                     ExportCommandAvailable(row.id));
+    }
+    menu.Track(Handle(), screen);
+}
+
+void TFrmVoice::RunExportCommand(UINT command) {
+    // A shortcut for a command that cannot run now does nothing, as its grey item would.
+    if (!ExportCommandAvailable(command))
+        return;
+    switch (command) {
+    case kExportSelectedCommand:
+        ExportSelectedClick();
+        break;
+    case kMergeSelectedCommand:
+        MergeSelectedClick();
+        break;
+    case kSaveListCommand:
+        SaveListClick();
+        break;
+    case kCopySelectedCommand:
+        CopySelectedClick();
+        break;
+    default:
+        break;
+    }
+}
+
+std::vector<std::wstring> TFrmVoice::SelectedLines() const {
+    // In list order: the list box gives its selected indices ascending.
+    HWND list = LBListFiles.Handle();
+    const LRESULT count = ::SendMessageW(list, LB_GETSELCOUNT, 0, 0);
+    std::vector<int> indices(count > 0 ? static_cast<std::size_t>(count) : 0);
+    if (!indices.empty())
+        ::SendMessageW(list, LB_GETSELITEMS, indices.size(),
+                       reinterpret_cast<LPARAM>(indices.data()));
+    std::vector<std::wstring> lines;
+    lines.reserve(indices.size());
+    for (int index : indices)
+        lines.push_back(LBListFiles.Line(index));
+    return lines;
+}
+
+std::vector<std::wstring> TFrmVoice::AllLines() const {
+    std::vector<std::wstring> lines;
+    const int count = LBListFiles.Count();
+    lines.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        lines.push_back(LBListFiles.Line(i));
+    return lines;
+}
+
+std::vector<fs::path> TFrmVoice::ArchiveBases(const std::vector<std::wstring>& lines) const {
+    // A channel never set up keeps the table's default "c:\": taken as an archive, it
+    // would refuse every target on drive C. It counts only when the lines come from it.
+    const std::wstring unset = GetChannelDir(::voice::ChannelDirTable{}, 0);
+    std::vector<fs::path> bases;
+    for (int k = 0; k < ChannelDirTable::kEntryCount; ++k) {
+        const std::wstring base = GetChannelDir(ChannelDirTable, k);
+        const wchar_t channel = static_cast<wchar_t>(L'1' + k);
+        const bool used = std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
+            return !line.empty() && line.front() == channel;
+        });
+        if (used || _wcsicmp(base.c_str(), unset.c_str()) != 0)
+            bases.emplace_back(base);
+    }
+    return bases;
+}
+
+void TFrmVoice::RunExportWork(const wchar_t* caption, std::function<void(gui::WorkProgress&)> work,
+                              std::function<void()> succeeded) {
+    SequenceActive = false;
+    MediaPlayer1.Close();
+    gui::WorkRequest request;
+    request.owner = Handle();
+    request.caption = caption;
+    request.controlsToLock = {LBListFiles.Handle(), BitBtnStart.Handle(), MediaPlayer1.Handle()};
+    request.work = std::move(work);
+    request.finished = [this, succeeded = std::move(succeeded)](std::exception_ptr error) {
+        if (!error) {
+            succeeded();
+            return;
+        }
+        try {
+            std::rethrow_exception(error);
+        } catch (const exporting::ExportRefused& refused) {
+            gui::ShowMessageBox(Handle(), refused.Text(), L"Предупреждение",
+                                MB_OK | MB_ICONWARNING);
+        } catch (...) {
+            gui::ShowCurrentException(Handle());
+        }
+    };
+    ExportWork.Start(std::move(request));
+}
+
+void TFrmVoice::ExportSelectedClick() {
+    std::vector<std::wstring> lines = SelectedLines();
+    std::vector<fs::path> bases = ArchiveBases(lines);
+    const std::optional<fs::path> folder = ChooseExportFolder(Handle());
+    if (!folder)
+        return;
+    auto outcome = std::make_shared<ExportOutcome>();
+    RunExportWork(
+        L"Экспорт записей",
+        [outcome, lines = std::move(lines), folder = *folder, bases = std::move(bases),
+         now = Now()](gui::WorkProgress& progress) {
+            ProgressBridge bridge(progress);
+            *outcome = exporting::ExportRecordings(lines, folder, bases, now, bridge);
+        },
+        [this, outcome, folder = *folder] {
+            std::wstring text = outcome->cancelled ? L"Экспорт отменён.\n" : L"";
+            text += Counts(L"Экспортировано", *outcome) + L"\nПапка: " + folder.wstring() +
+                    ErrorLines(*outcome);
+            gui::ShowMessageBox(Handle(), text, L"Экспорт записей", MB_OK | OutcomeIcon(*outcome));
+        });
+}
+
+void TFrmVoice::MergeSelectedClick() {
+    std::vector<std::wstring> lines = SelectedLines();
+    std::vector<fs::path> bases = ArchiveBases(lines);
+    const std::optional<fs::path> target =
+        ChooseSaveFile(Handle(), {L"Объединить выбранные в один файл", L"Звук WAV (*.wav)", L"wav",
+                                  L"merge_" + Stamp(Now()) + L".wav"});
+    if (!target)
+        return;
+    auto outcome = std::make_shared<ExportOutcome>();
+    RunExportWork(
+        L"Объединение записей",
+        [outcome, lines = std::move(lines), target = *target,
+         bases = std::move(bases)](gui::WorkProgress& progress) {
+            ProgressBridge bridge(progress);
+            *outcome = exporting::MergeRecordings(lines, target, bases, bridge);
+        },
+        [this, outcome, target = *target] {
+            std::wstring text =
+                outcome->cancelled
+                    ? std::wstring(L"Объединение отменено, файл не записан.")
+                    : Counts(L"Объединено", *outcome) + L"\nФайл: " + target.wstring();
+            gui::ShowMessageBox(Handle(), text + ErrorLines(*outcome), L"Объединение записей",
+                                MB_OK | OutcomeIcon(*outcome));
+        });
+}
+
+void TFrmVoice::SaveListClick() {
+    std::vector<std::wstring> lines = AllLines();
+    std::vector<fs::path> bases = ArchiveBases(lines);
+    const std::optional<fs::path> target =
+        ChooseSaveFile(Handle(), {L"Сохранить список", L"Список CSV (*.csv)", L"csv",
+                                  L"list_" + Stamp(Now()) + L".csv"});
+    if (!target)
+        return;
+    // Nothing to report when it worked: the file is where the user put it.
+    RunExportWork(
+        L"Сохранение списка",
+        [lines = std::move(lines), target = *target,
+         bases = std::move(bases)](gui::WorkProgress& progress) {
+            progress.Report(0, 1, target.wstring());
+            exporting::SaveListCsv(lines, target, bases);
+        },
+        [] {});
+}
+
+void TFrmVoice::CopySelectedClick() {
+    if (!gui::SetClipboardText(Handle(), exporting::DisplayText(SelectedLines())))
+        gui::ShowErrorBox(Handle(), L"Буфер обмена занят другой программой");
+}
+
+} // namespace voice
