@@ -5,7 +5,8 @@
 VOICE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VOICE_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-    xvfb xauth x11-utils xdotool imagemagick pulseaudio locales espeak-ng sox)
+    xvfb xauth x11-utils xdotool imagemagick pulseaudio locales espeak-ng sox
+    fonts-wine fonts-liberation2 zip unzip)
 VOICE_STARTED_PIDS=()
 # Build trees live below this root (build/native, build/windows); override to keep
 # several work trees apart.
@@ -66,6 +67,27 @@ voice_wine_env() {
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+    voice_wine_fonts
+}
+
+# The window asks for "MS Sans Serif", "MS Serif", "Times New Roman", "Courier New" and
+# "Arial", and Wine draws caption buttons with Marlett; a bare prefix has none of them and
+# falls back to a wider face that cuts captions off. Wine's own fonts go into the prefix,
+# and the Liberation faces (metric-compatible) stand in for the rest. Done once per prefix.
+voice_wine_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" reg
+    grep -q '"MS Serif"="Liberation Serif"' "$WINEPREFIX/user.reg" 2>/dev/null &&
+        [ -e "$fonts/marlett.ttf" ] && return
+    voice_log "installing the designed fonts into the Wine prefix"
+    mkdir -p "$fonts"
+    ln -sf /usr/share/wine/fonts/* "$fonts/"
+    reg=$(mktemp --suffix=.reg)
+    printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+        '"Times New Roman"="Liberation Serif"' '"Courier New"="Liberation Mono"' \
+        '"Arial"="Liberation Sans"' '"MS Serif"="Liberation Serif"' >"$reg"
+    wine regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1 || true
+    wineserver -w
+    rm -f "$reg"
 }
 
 voice_start_display() {
