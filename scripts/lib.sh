@@ -144,3 +144,17 @@ voice_stop_services() {
     done
     VOICE_STARTED_PIDS=()
 }
+
+# Makes the ZIP for Windows users, unpacks it into an empty directory and starts and
+# closes the program from there: it must need nothing but what the ZIP holds.
+voice_check_package() {
+    local dir="$VOICE_BUILD_ROOT/windows" unpacked status=0
+    cmake --build "$dir" --target package >/dev/null || return 1
+    unpacked=$(mktemp -d)
+    (cd "$unpacked" && cmake -E tar xf "$dir"/package/Voice-*-win64.zip) || status=1
+    local root=("$unpacked"/Voice-*-win64)
+    ((status)) || voice_log "unpacked:" $(ls "$root")
+    ((status)) || wine "$dir/tests/package/package_smoke.exe" "Z:${root//\//\\}" || status=1
+    rm -rf "$unpacked"
+    return $status
+}
