@@ -6,7 +6,7 @@ VOICE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VOICE_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
     xvfb xauth x11-utils xdotool imagemagick pulseaudio locales espeak-ng sox
-    fonts-wine fonts-liberation2 zip unzip)
+    fonts-wine fonts-liberation2)
 VOICE_STARTED_PIDS=()
 # Build trees live below this root (build/native, build/windows); override to keep
 # several work trees apart.
