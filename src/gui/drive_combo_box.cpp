@@ -10,6 +10,7 @@ namespace {
 
 constexpr int kGlyphLeft = 2;
 constexpr int kTextGap = 6;
+constexpr int kGlyphHeight = 11; // every drive glyph is 16 x 11
 constexpr int kDroppedLines = 8;
 constexpr int kFieldFrame = 6; // the closed box's frame around its selection field
 
@@ -28,9 +29,6 @@ wchar_t CurrentDrive() {
 DriveComboBox::DriveComboBox() = default;
 
 void DriveComboBox::Create(HWND parent, UINT id, int x, int y, int width, int height) {
-    for (DriveKind kind : {DriveKind::Removable, DriveKind::Fixed, DriveKind::Network,
-                           DriveKind::CdRom, DriveKind::Ram})
-        glyphs_[static_cast<size_t>(kind)] = ListGlyph(DriveGlyphName(kind));
     closedHeight_ = height;
     HWND hwnd = ::CreateWindowExW(0, L"COMBOBOX", L"",
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
@@ -129,7 +127,10 @@ int DriveComboBox::SelectedIndex() const {
 }
 
 const ListGlyph& DriveComboBox::GlyphOf(DriveKind kind) const {
-    return glyphs_[static_cast<size_t>(kind)];
+    ListGlyph& glyph = glyphs_[static_cast<size_t>(kind)];
+    if (!glyph) // loaded when first drawn: most kinds are never shown
+        glyph = ListGlyph(DriveGlyphName(kind));
+    return glyph;
 }
 
 void DriveComboBox::UpdateItemHeights() {
@@ -140,7 +141,7 @@ void DriveComboBox::UpdateItemHeights() {
         DcSelection select(dc.Get(), font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
         ::GetTextMetricsW(dc.Get(), &metrics);
     }
-    const int glyphHeight = GlyphOf(DriveKind::Fixed).Height();
+    const int glyphHeight = kGlyphHeight;
     const int height = std::max<int>(metrics.tmHeight, glyphHeight);
     ::SendMessageW(Handle(), CB_SETITEMHEIGHT, 0, height);
     ::SendMessageW(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),

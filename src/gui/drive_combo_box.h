@@ -62,7 +62,7 @@ private:
     void DrawItem(const DRAWITEMSTRUCT& item) const;
     const ListGlyph& GlyphOf(DriveKind kind) const;
 
-    std::array<ListGlyph, 5> glyphs_; // indexed by DriveKind
+    mutable std::array<ListGlyph, 5> glyphs_; // indexed by DriveKind; loaded on first use
     wchar_t drive_ = 0;
     int closedHeight_ = 0;
     // The list's window is filled lazily, also from const queries.
