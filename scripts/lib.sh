@@ -6,7 +6,7 @@ VOICE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VOICE_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
     xvfb xauth x11-utils xdotool imagemagick pulseaudio locales espeak-ng sox
-    libssl-dev libcli11-dev)
+    libssl-dev libcli11-dev fonts-wine fonts-liberation2)
 VOICE_STARTED_PIDS=()
 # Build trees live below this root (build/native, build/windows); override to keep
 # several work trees apart.
@@ -67,6 +67,27 @@ voice_wine_env() {
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+    voice_wine_fonts
+}
+
+# The window asks for "MS Sans Serif", "MS Serif", "Times New Roman", "Courier New" and
+# "Arial", and Wine draws caption buttons with Marlett; a bare prefix has none of them and
+# falls back to a wider face that cuts captions off. Wine's own fonts go into the prefix,
+# and the Liberation faces (metric-compatible) stand in for the rest. Done once per prefix.
+voice_wine_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" reg
+    grep -q '"MS Serif"="Liberation Serif"' "$WINEPREFIX/user.reg" 2>/dev/null &&
+        [ -e "$fonts/marlett.ttf" ] && return
+    voice_log "installing the designed fonts into the Wine prefix"
+    mkdir -p "$fonts"
+    ln -sf /usr/share/wine/fonts/* "$fonts/"
+    reg=$(mktemp --suffix=.reg)
+    printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+        '"Times New Roman"="Liberation Serif"' '"Courier New"="Liberation Mono"' \
+        '"Arial"="Liberation Sans"' '"MS Serif"="Liberation Serif"' >"$reg"
+    wine regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1 || true
+    wineserver -w
+    rm -f "$reg"
 }
 
 voice_start_display() {
@@ -122,4 +143,18 @@ voice_stop_services() {
         kill "$pid" 2>/dev/null || true
     done
     VOICE_STARTED_PIDS=()
+}
+
+# Makes the ZIP for Windows users, unpacks it into an empty directory and starts and
+# closes the program from there: it must need nothing but what the ZIP holds.
+voice_check_package() {
+    local dir="$VOICE_BUILD_ROOT/windows" unpacked status=0
+    cmake --build "$dir" --target package >/dev/null || return 1
+    unpacked=$(mktemp -d)
+    (cd "$unpacked" && cmake -E tar xf "$dir"/package/Voice-*-win64.zip) || status=1
+    local root=("$unpacked"/Voice-*-win64)
+    ((status)) || voice_log "unpacked:" $(ls "$root")
+    ((status)) || wine "$dir/tests/package/package_smoke.exe" "Z:${root//\//\\}" || status=1
+    rm -rf "$unpacked"
+    return $status
 }

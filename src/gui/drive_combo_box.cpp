@@ -10,6 +10,7 @@ namespace {
 
 constexpr int kGlyphLeft = 2;
 constexpr int kTextGap = 6;
+constexpr int kGlyphHeight = 11; // every drive glyph is 16 x 11
 constexpr int kDroppedLines = 8;
 constexpr int kFieldFrame = 6; // the closed box's frame around its selection field
 
@@ -28,9 +29,6 @@ wchar_t CurrentDrive() {
 DriveComboBox::DriveComboBox() = default;
 
 void DriveComboBox::Create(HWND parent, UINT id, int x, int y, int width, int height) {
-    for (DriveKind kind : {DriveKind::Removable, DriveKind::Fixed, DriveKind::Network,
-                           DriveKind::CdRom, DriveKind::Ram})
-        glyphs_[static_cast<size_t>(kind)] = ListGlyph(DriveGlyphName(kind));
     closedHeight_ = height;
     HWND hwnd = ::CreateWindowExW(0, L"COMBOBOX", L"",
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
@@ -42,13 +40,45 @@ void DriveComboBox::Create(HWND parent, UINT id, int x, int y, int width, int he
         throw AppError(L"Cannot create the drive box");
     Attach(hwnd);
     UpdateItemHeights();
-    for (const DriveItem& drive : ListDrives()) {
+    complete_ = false;
+    // What the closed box shows at first: the current drive alone.
+    DriveItem current;
+    if (DescribeDrive(CurrentDrive(), current))
+        AddItems({current});
+    else
+        CompleteList(); // a share or an unlisted drive: nothing to show but the list
+    SetDrive(CurrentDrive());
+}
+
+void DriveComboBox::AddItems(const std::vector<DriveItem>& drives) const {
+    for (const DriveItem& drive : drives) {
         const LRESULT index =
-            ::SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.text.c_str()));
-        ::SendMessageW(hwnd, CB_SETITEMDATA, static_cast<WPARAM>(index),
+            ::SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.text.c_str()));
+        ::SendMessageW(Handle(), CB_SETITEMDATA, static_cast<WPARAM>(index),
                        static_cast<LPARAM>(drive.kind));
     }
-    SetDrive(CurrentDrive());
+}
+
+void DriveComboBox::CompleteList() const {
+    if (complete_ || !Handle())
+        return;
+    complete_ = true;
+    const std::vector<DriveItem> drives = ListDrives();
+    const bool selected = SelectedIndex() >= 0;
+    ::SendMessageW(Handle(), CB_RESETCONTENT, 0, 0);
+    AddItems(drives);
+    if (selected)
+        ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(FindDrive(drive_)), 0);
+}
+
+int DriveComboBox::FindDrive(wchar_t letter) const {
+    const int count = static_cast<int>(::SendMessageW(Handle(), CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const std::wstring text = RawItemText(i);
+        if (text.size() >= 2 && LowerLetter(text[0]) == letter && text[1] == L':')
+            return i;
+    }
+    return -1;
 }
 
 void DriveComboBox::SetDrive(wchar_t letter) {
@@ -59,23 +89,29 @@ void DriveComboBox::SetDrive(wchar_t letter) {
         ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     } else {
         drive_ = LowerLetter(letter);
-        for (int i = 0, count = ItemCount(); i < count; ++i) {
-            const std::wstring text = ItemText(i);
-            if (text.size() >= 2 && LowerLetter(text[0]) == drive_ && text[1] == L':') {
-                ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-                break;
-            }
+        int index = FindDrive(drive_);
+        if (index < 0 && !complete_) {
+            CompleteList();
+            index = FindDrive(drive_);
         }
+        if (index >= 0)
+            ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
     if (OnChange)
         OnChange();
 }
 
 int DriveComboBox::ItemCount() const {
+    CompleteList();
     return Handle() ? static_cast<int>(::SendMessageW(Handle(), CB_GETCOUNT, 0, 0)) : 0;
 }
 
 std::wstring DriveComboBox::ItemText(int index) const {
+    CompleteList();
+    return RawItemText(index);
+}
+
+std::wstring DriveComboBox::RawItemText(int index) const {
     const LRESULT length = ::SendMessageW(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR)
         return {};
@@ -91,7 +127,10 @@ int DriveComboBox::SelectedIndex() const {
 }
 
 const ListGlyph& DriveComboBox::GlyphOf(DriveKind kind) const {
-    return glyphs_[static_cast<size_t>(kind)];
+    ListGlyph& glyph = glyphs_[static_cast<size_t>(kind)];
+    if (!glyph) // loaded when first drawn: most kinds are never shown
+        glyph = ListGlyph(DriveGlyphName(kind));
+    return glyph;
 }
 
 void DriveComboBox::UpdateItemHeights() {
@@ -102,7 +141,7 @@ void DriveComboBox::UpdateItemHeights() {
         DcSelection select(dc.Get(), font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
         ::GetTextMetricsW(dc.Get(), &metrics);
     }
-    const int glyphHeight = GlyphOf(DriveKind::Fixed).Height();
+    const int glyphHeight = kGlyphHeight;
     const int height = std::max<int>(metrics.tmHeight, glyphHeight);
     ::SendMessageW(Handle(), CB_SETITEMHEIGHT, 0, height);
     ::SendMessageW(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
@@ -121,7 +160,8 @@ void DriveComboBox::DrawItem(const DRAWITEMSTRUCT& item) const {
         return;
     }
     DrawGlyphLine(item, &GlyphOf(static_cast<DriveKind>(item.itemData)),
-                  item.rcItem.left + kGlyphLeft, kTextGap, ItemText(static_cast<int>(item.itemID)));
+                  item.rcItem.left + kGlyphLeft, kTextGap,
+                  RawItemText(static_cast<int>(item.itemID)));
 }
 
 bool DriveComboBox::OnReflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -130,11 +170,16 @@ bool DriveComboBox::OnReflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         result = TRUE;
         return true;
     }
+    if (msg == WM_COMMAND && HIWORD(wp) == CBN_DROPDOWN) {
+        CompleteList();
+        result = 0;
+        return true;
+    }
     if (msg == WM_COMMAND && HIWORD(wp) == CBN_SELCHANGE) {
         result = 0;
         const int index = SelectedIndex();
         if (index >= 0) {
-            const std::wstring text = ItemText(index);
+            const std::wstring text = RawItemText(index);
             if (!text.empty())
                 SetDrive(text[0]);
         }
@@ -144,6 +189,8 @@ bool DriveComboBox::OnReflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 }
 
 LRESULT DriveComboBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SETFOCUS)
+        CompleteList(); // the arrow keys move through the whole list
     if (msg == WM_SETFONT) {
         LRESULT result = CallDefault(msg, wp, lp);
         UpdateItemHeights();

@@ -85,18 +85,25 @@ std::wstring DriveItemText(wchar_t letter, DriveKind kind) {
     return text + L" " + Lower(name);
 }
 
-std::vector<DriveItem> ListDrives() {
+bool DescribeDrive(wchar_t letter, DriveItem& item) {
     CriticalErrorPromptsOff quiet;
+    letter = static_cast<wchar_t>(::towlower(letter));
+    if (letter < L'a' || letter > L'z')
+        return false;
+    DriveKind kind;
+    if (!KindOf(::GetDriveTypeW(RootOf(letter).c_str()), kind))
+        return false;
+    item = {letter, kind, DriveItemText(letter, kind)};
+    return true;
+}
+
+std::vector<DriveItem> ListDrives() {
     std::vector<DriveItem> drives;
     const DWORD present = ::GetLogicalDrives();
     for (int i = 0; i < 26; ++i) {
-        if (!(present & (1u << i)))
-            continue;
-        const wchar_t letter = static_cast<wchar_t>(L'a' + i);
-        DriveKind kind;
-        if (!KindOf(::GetDriveTypeW(RootOf(letter).c_str()), kind))
-            continue;
-        drives.push_back({letter, kind, DriveItemText(letter, kind)});
+        DriveItem item;
+        if ((present & (1u << i)) && DescribeDrive(static_cast<wchar_t>(L'a' + i), item))
+            drives.push_back(std::move(item));
     }
     return drives;
 }

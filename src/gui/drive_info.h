@@ -23,6 +23,9 @@ struct DriveItem {
 // prompts for missing media suppressed.
 std::vector<DriveItem> ListDrives();
 
+// One drive described as ListDrives does; false when it would be left out.
+bool DescribeDrive(wchar_t letter, DriveItem& item);
+
 // The item text of a drive of the given kind: the letter and ":", then for every kind but
 // removable a blank and the volume label in square brackets, or a network drive's remote
 // name; label and remote name in lower case.

@@ -5,6 +5,30 @@
 #include "platform/app_error.h"
 
 namespace voice::gui {
+namespace {
+
+constexpr wchar_t kIconName[] = L"VOICE";
+
+// The executable's icon, when it has one, on the window's class (big and small) and on
+// its caption. Shared icons: the system frees them with the module.
+void ShowProgramIcon(HWND hwnd) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const struct {
+        int sizeX, sizeY, classIndex;
+        WPARAM caption;
+    } kinds[] = {{SM_CXICON, SM_CYICON, GCLP_HICON, ICON_BIG},
+                 {SM_CXSMICON, SM_CYSMICON, GCLP_HICONSM, ICON_SMALL}};
+    for (const auto& kind : kinds) {
+        HANDLE icon = ::LoadImageW(instance, kIconName, IMAGE_ICON, ::GetSystemMetrics(kind.sizeX),
+                                   ::GetSystemMetrics(kind.sizeY), LR_SHARED);
+        if (!icon)
+            return;
+        ::SetClassLongPtrW(hwnd, kind.classIndex, reinterpret_cast<LONG_PTR>(icon));
+        ::SendMessageW(hwnd, WM_SETICON, kind.caption, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
+} // namespace
 
 void Form::CreateForm(const wchar_t* caption, int left, int top, int width, int height) {
     dpi_ = SystemDpi();
@@ -14,6 +38,7 @@ void Form::CreateForm(const wchar_t* caption, int left, int top, int width, int 
         Scale(top, dpi_), Scale(width, dpi_), Scale(height, dpi_), nullptr, 0);
     if (!hwnd)
         throw AppError(L"Cannot create the main window");
+    ShowProgramIcon(hwnd);
     // Per-monitor awareness may put the window on a screen of its own density.
     UINT actual = DpiOfWindow(hwnd);
     if (actual != dpi_) {

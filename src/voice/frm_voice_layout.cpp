@@ -361,11 +361,9 @@ void TFrmVoice::ApplyLayout(UINT dpi) {
                     if (reposition)
                         ::SetWindowPos(control.Handle(), nullptr, at.left, at.top, at.width,
                                        at.height, SWP_NOZORDER | SWP_NOACTIVATE);
-                    if constexpr (requires { control.SetFont(hfont); })
-                        control.SetFont(hfont);
-                    else
-                        ::SendMessageW(control.Handle(), WM_SETFONT,
-                                       reinterpret_cast<WPARAM>(hfont), TRUE);
+                    // Still hidden at creation: the first paint draws everything anyway.
+                    ::SendMessageW(control.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(hfont),
+                                   reposition);
                     if constexpr (requires { control.SetTextColour(font.colour); })
                         control.SetTextColour(font.colour);
                     if constexpr (requires { control.SetDpi(dpi); })

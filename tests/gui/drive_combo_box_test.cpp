@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace voice::gui {
 namespace {
@@ -141,6 +142,41 @@ TEST_F(DriveComboBoxTest, DrawsTheGlyphTwoPixelsInAndCentredOverTheBackground) {
         EXPECT_EQ(drawn.Pixel(2, 3 + 10), background);
         EXPECT_EQ(drawn.Pixel(1, 3 + 4), background);
         EXPECT_EQ(drawn.Pixel(2, 2), background);
+    }
+}
+
+// Other drives may take seconds to answer: the box asks only the current one until the
+// list is wanted, and then shows the same items the complete list holds.
+TEST_F(DriveComboBoxTest, ReadsOtherDrivesOnlyWhenTheListIsWanted) {
+    const struct {
+        const char* trigger;
+        std::function<void(DriveComboBox&)> want;
+    } cases[] = {
+        {"dropped down",
+         [](DriveComboBox& box) { ::SendMessageW(box.Handle(), CB_SHOWDROPDOWN, TRUE, 0); }},
+        {"focused", [](DriveComboBox& box) { ::SetFocus(box.Handle()); }},
+        {"another drive set", [](DriveComboBox& box) { box.SetDrive(L'z'); }},
+        {"items read", [](DriveComboBox& box) { box.ItemCount(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trigger);
+        DriveComboBox box;
+        box.Create(parent_.Handle(), kBoxId, 0, 0, 161, 22);
+        ASSERT_FALSE(box.Complete());
+        ASSERT_EQ(::SendMessageW(box.Handle(), CB_GETCOUNT, 0, 0), 1);
+        wchar_t shown[MAX_PATH] = {};
+        ::SendMessageW(box.Handle(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(shown));
+        const wchar_t drive = box.Drive();
+
+        c.want(box);
+        ::SendMessageW(box.Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+        EXPECT_TRUE(box.Complete());
+        EXPECT_EQ(box.ItemCount(), static_cast<int>(ListDrives().size()));
+        EXPECT_GE(box.ItemCount(), 2);
+        if (box.Drive() == drive) // the selection survives the refill
+            EXPECT_EQ(box.ItemText(box.SelectedIndex()), shown);
+        else
+            EXPECT_EQ(box.ItemText(box.SelectedIndex())[0], box.Drive());
     }
 }
 

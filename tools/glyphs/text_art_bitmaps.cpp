@@ -1,5 +1,5 @@
-// Turns readable glyph text art into 16-colour (4 bits per pixel) BMP files. Runs on the
-// build machine; standard C++ only.
+// Turns readable glyph text art into 16-colour (4 bits per pixel) BMP and ICO files. Runs
+// on the build machine; standard C++ only.
 //
 //   text_art_bitmaps OUTPUT_DIR ART_FILE...
 //
@@ -14,6 +14,10 @@
 //                              times: EN_KIND.bmp (black ink), CL_KIND.bmp (the named INK
 //                              colour) and DI_KIND.bmp (grey ink with a white relief one
 //                              pixel down and right)
+//
+//   icon NAME WIDTH HEIGHT     then HEIGHT rows of WIDTH characters in the file's colours,
+//                              "." being transparent; every image of one NAME goes, in
+//                              the file's order, into OUTPUT_DIR/name.ico
 
 #include <cctype>
 #include <cstdint>
@@ -48,27 +52,11 @@ void Put32(std::string& out, std::uint32_t value) {
     Put16(out, value >> 16);
 }
 
-std::string Bitmap(const Palette& palette, const Pixels& pixels) {
-    const int height = static_cast<int>(pixels.size());
-    const int width = static_cast<int>(pixels[0].size());
-    const int stride = (width * 4 + 31) / 32 * 4;
-    const std::uint32_t pixelOffset = 14 + 40 + 16 * 4;
-    const std::uint32_t pixelBytes = static_cast<std::uint32_t>(stride * height);
-    std::string out = "BM";
-    Put32(out, pixelOffset + pixelBytes);
-    Put32(out, 0);
-    Put32(out, pixelOffset);
-    Put32(out, 40); // BITMAPINFOHEADER
-    Put32(out, static_cast<std::uint32_t>(width));
-    Put32(out, static_cast<std::uint32_t>(height)); // positive: rows stored bottom-up
-    Put16(out, 1);
-    Put16(out, 4);
-    Put32(out, 0); // BI_RGB
-    Put32(out, pixelBytes);
-    Put32(out, 2835); // 72 dpi
-    Put32(out, 2835);
-    Put32(out, 16);
-    Put32(out, 0);
+int Stride(int width, int bitsPerPixel) {
+    return (width * bitsPerPixel + 31) / 32 * 4;
+}
+
+void PutPalette(std::string& out, const Palette& palette) {
     for (size_t i = 0; i < 16; ++i) {
         const std::uint32_t rgb = i < palette.size() ? palette[i] : 0;
         out.push_back(static_cast<char>(rgb & 0xFF));         // blue
@@ -76,14 +64,97 @@ std::string Bitmap(const Palette& palette, const Pixels& pixels) {
         out.push_back(static_cast<char>((rgb >> 16) & 0xFF)); // red
         out.push_back(0);
     }
+}
+
+// Rows bottom-up, two pixels a byte, each row padded to four bytes.
+void PutPixels(std::string& out, const Pixels& pixels) {
+    const int height = static_cast<int>(pixels.size());
+    const int width = static_cast<int>(pixels[0].size());
     for (int y = height - 1; y >= 0; --y) {
-        std::string line(static_cast<size_t>(stride), '\0');
+        std::string line(static_cast<size_t>(Stride(width, 4)), '\0');
         for (int x = 0; x < width; ++x) {
             const int colour = pixels[static_cast<size_t>(y)][static_cast<size_t>(x)];
             line[static_cast<size_t>(x / 2)] |= static_cast<char>(x % 2 ? colour : colour << 4);
         }
         out += line;
     }
+}
+
+void PutInfoHeader(std::string& out, int width, int height, std::uint32_t imageBytes) {
+    Put32(out, 40); // BITMAPINFOHEADER
+    Put32(out, static_cast<std::uint32_t>(width));
+    Put32(out, static_cast<std::uint32_t>(height)); // positive: rows stored bottom-up
+    Put16(out, 1);
+    Put16(out, 4);
+    Put32(out, 0); // BI_RGB
+    Put32(out, imageBytes);
+    Put32(out, 2835); // 72 dpi
+    Put32(out, 2835);
+    Put32(out, 16);
+    Put32(out, 0);
+}
+
+// One icon image: its pixels (transparent ones black) and where it is transparent.
+struct IconImage {
+    Pixels pixels;
+    std::vector<std::vector<bool>> transparent;
+};
+
+// An icon resource file: a directory of images, each a 16-colour DIB of twice its
+// height, the colour rows followed by the 1-bit mask (1: transparent).
+std::string Icon(const Palette& palette, const std::vector<IconImage>& images) {
+    std::vector<std::string> bodies;
+    for (const IconImage& image : images) {
+        const int height = static_cast<int>(image.pixels.size());
+        const int width = static_cast<int>(image.pixels[0].size());
+        std::string body;
+        const int maskStride = Stride(width, 1);
+        PutInfoHeader(body, width, height * 2,
+                      static_cast<std::uint32_t>((Stride(width, 4) + maskStride) * height));
+        PutPalette(body, palette);
+        PutPixels(body, image.pixels);
+        for (int y = height - 1; y >= 0; --y) {
+            std::string line(static_cast<size_t>(maskStride), '\0');
+            for (int x = 0; x < width; ++x)
+                if (image.transparent[static_cast<size_t>(y)][static_cast<size_t>(x)])
+                    line[static_cast<size_t>(x / 8)] |= static_cast<char>(0x80 >> (x % 8));
+            body += line;
+        }
+        bodies.push_back(std::move(body));
+    }
+    std::string out;
+    Put16(out, 0);
+    Put16(out, 1); // icon
+    Put16(out, static_cast<unsigned>(images.size()));
+    std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        out.push_back(static_cast<char>(images[i].pixels[0].size() & 0xFF)); // 256 is 0
+        out.push_back(static_cast<char>(images[i].pixels.size() & 0xFF));
+        out.push_back(16); // colours
+        out.push_back(0);
+        Put16(out, 1); // planes
+        Put16(out, 4); // bits per pixel
+        Put32(out, static_cast<std::uint32_t>(bodies[i].size()));
+        Put32(out, offset);
+        offset += static_cast<std::uint32_t>(bodies[i].size());
+    }
+    for (const std::string& body : bodies)
+        out += body;
+    return out;
+}
+
+std::string Bitmap(const Palette& palette, const Pixels& pixels) {
+    const int height = static_cast<int>(pixels.size());
+    const int width = static_cast<int>(pixels[0].size());
+    const std::uint32_t pixelOffset = 14 + 40 + 16 * 4;
+    const std::uint32_t pixelBytes = static_cast<std::uint32_t>(Stride(width, 4) * height);
+    std::string out = "BM";
+    Put32(out, pixelOffset + pixelBytes);
+    Put32(out, 0);
+    Put32(out, pixelOffset);
+    PutInfoHeader(out, width, height, pixelBytes);
+    PutPalette(out, palette);
+    PutPixels(out, pixels);
     return out;
 }
 
@@ -134,9 +205,13 @@ public:
                 Glyph(words);
             else if (keyword == "button")
                 Button(words);
+            else if (keyword == "icon")
+                IconArt(words);
             else
                 Fail("unknown line");
         }
+        for (const auto& [name, images] : icons_)
+            WriteFile(name + ".ico", Icon(palette_, images));
     }
 
 private:
@@ -154,9 +229,13 @@ private:
     }
 
     void Write(const std::string& name, const Palette& palette, const Pixels& pixels) const {
-        const std::string path = outputDir_ + "/" + name + ".bmp";
+        WriteFile(name + ".bmp", Bitmap(palette, pixels));
+    }
+
+    void WriteFile(const std::string& name, const std::string& bytes) const {
+        const std::string path = outputDir_ + "/" + name;
         std::ofstream out(path, std::ios::binary);
-        out << Bitmap(palette, pixels);
+        out << bytes;
         if (!out)
             throw std::runtime_error("cannot write " + path);
     }
@@ -172,28 +251,65 @@ private:
         palette_.push_back(static_cast<std::uint32_t>(std::stoul(rgb, nullptr, 16)));
     }
 
+    // HEIGHT rows of WIDTH characters.
+    std::vector<std::string> ReadRows(const std::string& name, int width, int height) {
+        std::vector<std::string> rows;
+        std::string line;
+        while (static_cast<int>(rows.size()) < height && NextLine(line)) {
+            if (static_cast<int>(line.size()) != width)
+                Fail("row is not " + std::to_string(width) + " characters wide");
+            rows.push_back(line);
+        }
+        if (static_cast<int>(rows.size()) != height)
+            Fail(name + " ends early");
+        return rows;
+    }
+
+    int ColourOf(char c) const {
+        auto found = index_.find(c);
+        if (found == index_.end())
+            Fail(std::string("no colour for '") + c + "'");
+        return found->second;
+    }
+
     void Glyph(std::istringstream& words) {
         std::string name;
         int width = 0, height = 0;
         if (!(words >> name >> width >> height) || width <= 0 || height <= 0)
             Fail("expected: glyph NAME WIDTH HEIGHT");
         Pixels pixels;
-        std::string line;
-        while (static_cast<int>(pixels.size()) < height && NextLine(line)) {
-            if (static_cast<int>(line.size()) != width)
-                Fail("row is not " + std::to_string(width) + " characters wide");
-            std::vector<int> row;
-            for (char c : line) {
-                auto found = index_.find(c);
-                if (found == index_.end())
-                    Fail(std::string("no colour for '") + c + "'");
-                row.push_back(found->second);
-            }
-            pixels.push_back(std::move(row));
+        for (const std::string& row : ReadRows(name, width, height)) {
+            pixels.emplace_back();
+            for (char c : row)
+                pixels.back().push_back(ColourOf(c));
         }
-        if (static_cast<int>(pixels.size()) != height)
-            Fail("glyph " + name + " ends early");
         Write(Lower(name), palette_, pixels);
+    }
+
+    void IconArt(std::istringstream& words) {
+        std::string name;
+        int width = 0, height = 0;
+        if (!(words >> name >> width >> height) || width <= 0 || height <= 0 || width > 256 ||
+            height > 256)
+            Fail("expected: icon NAME WIDTH HEIGHT (at most 256)");
+        IconImage image;
+        for (const std::string& row : ReadRows(name, width, height)) {
+            image.pixels.emplace_back();
+            image.transparent.emplace_back();
+            for (char c : row) {
+                // A transparent pixel's colour is black: the mask shows the screen there.
+                image.pixels.back().push_back(c == '.' ? BlackIndex() : ColourOf(c));
+                image.transparent.back().push_back(c == '.');
+            }
+        }
+        icons_[Lower(name)].push_back(std::move(image));
+    }
+
+    int BlackIndex() {
+        for (size_t i = 0; i < palette_.size(); ++i)
+            if (palette_[i] == 0)
+                return static_cast<int>(i);
+        Fail("an icon's palette needs black for its transparent pixels");
     }
 
     void Button(std::istringstream& words) {
@@ -223,6 +339,7 @@ private:
     int number_ = 0;
     Palette palette_;
     std::map<char, int> index_;
+    std::map<std::string, std::vector<IconImage>> icons_;
 };
 
 } // namespace
