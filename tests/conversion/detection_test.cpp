@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "recording_encoder.h"
+#include "riff_files.h"
 
 namespace voice {
 namespace {
@@ -42,6 +44,7 @@ struct DetectionCase {
 TEST(DetectRecordingKind, TellsTheStoredFormsApart) {
     Bytes lowerCaseRiff = WithTags(44);
     lowerCaseRiff[0] = 'r';
+    // "data" elsewhere, but the format chunk's size (55 55 55 55) leads past the end.
     Bytes dataElsewhere = WithTags(60);
     std::memcpy(&dataElsewhere[36], "LIST", 4);
     std::memcpy(&dataElsewhere[50], "data", 4);
@@ -58,7 +61,7 @@ TEST(DetectRecordingKind, TellsTheStoredFormsApart) {
         {"40 bytes with four tags", WithTags(40), RecordingKind::Wav},
         {"44-byte header", WithTags(44), RecordingKind::Wav},
         {"tags are case-sensitive", lowerCaseRiff, RecordingKind::HeaderlessPcm},
-        {"data tag not at 36", dataElsewhere, RecordingKind::HeaderlessPcm},
+        {"chunk walk runs past the end", dataElsewhere, RecordingKind::HeaderlessPcm},
         {"16-bit stereo WAV", EncodeWav(tinySamples, wide), RecordingKind::Wav},
         {"signature 3 alone", EncodeRecording(RecordingKind::Inverted, {}),
          RecordingKind::Inverted},
@@ -76,6 +79,76 @@ TEST(DetectRecordingKind, TellsTheStoredFormsApart) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(DetectRecordingKind(c.bytes), c.expected) << c.name;
+}
+
+// Counts what detection asks for; reads past the end return what is there, as a file does.
+class CountingBytes final : public RecordingBytes {
+public:
+    explicit CountingBytes(const Bytes& bytes) : bytes_(bytes) {}
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
+        ++reads;
+        largestRead = std::max(largestRead, into.size());
+        if (offset >= bytes_.size())
+            return 0;
+        const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
+        std::memcpy(into.data(), bytes_.data() + offset, n);
+        return n;
+    }
+    int reads = 0;
+    std::size_t largestRead = 0;
+
+private:
+    const Bytes& bytes_;
+};
+
+TEST(DetectRecordingKind, WavFilesFromOtherToolsAreCopiedNotPlayedAsSamples) {
+    for (const test::WavShape& shape : test::WavShapes()) {
+        const RecordingKind expected =
+            shape.isWav ? RecordingKind::Wav : RecordingKind::HeaderlessPcm;
+        EXPECT_EQ(DetectRecordingKind(shape.bytes), expected) << shape.name;
+        // A few small reads, whatever the file holds.
+        CountingBytes counting(shape.bytes);
+        EXPECT_EQ(DetectRecordingKind(counting), expected) << shape.name;
+        EXPECT_LE(counting.reads, kMaxChunksWalked + 2) << shape.name;
+        EXPECT_LE(counting.largestRead, kDetectionSize) << shape.name;
+    }
+}
+
+TEST(DetectRecordingKind, SignaturesAreTheRecordersBytes) {
+    // The recorder's bytes, written out here so that a wrong table in the program shows.
+    struct Case {
+        RecordingKind kind;
+        Bytes signature;
+    };
+    const Case cases[] = {
+        {RecordingKind::Inverted, {0x73, 0x45, 0x41, 0x29, 0x38, 0x46, 0x88, 0x61, 0x34, 0x02,
+                                   0x70, 0x73, 0x66, 0xE0, 0x23, 0x25}},
+        {RecordingKind::InvertedRuns, {0x61, 0x54, 0x35, 0x26, 0x11, 0x17, 0x33, 0x48, 0x45,
+                                       0x42, 0x89, 0xA2, 0xC0, 0x70, 0x6A, 0x8D}},
+        {RecordingKind::SwappedRuns, {0x61, 0x54, 0x35, 0x26, 0x11, 0x17, 0x33, 0x48, 0x45,
+                                      0x42, 0x89, 0xA2, 0xC8, 0x78, 0x6A, 0x8D}},
+        {RecordingKind::PlainRuns, {0x61, 0x54, 0x35, 0x26, 0x11, 0x17, 0x33, 0x48, 0x45, 0x42,
+                                    0x89, 0xA2, 0xCA, 0x7A, 0x6A, 0x8D}},
+        {RecordingKind::Undecodable, {0xE1, 0xC8, 0xA6, 0x44, 0x7E, 0x8D, 0xE3, 0x76, 0x85,
+                                      0x45, 0x32, 0x53, 0xD2, 0x2F, 0x77, 0xF0}},
+    };
+    for (const Case& c : cases) {
+        const int kind = static_cast<int>(c.kind);
+        Bytes file = c.signature;
+        file.insert(file.end(), 30, 0x80);
+        EXPECT_EQ(DetectRecordingKind(file), c.kind) << kind;
+        EXPECT_EQ(DetectRecordingKind(c.signature), c.kind) << kind << ", signature alone";
+        // Our encoder writes the same bytes in front of the samples.
+        const Bytes encoded = EncodeRecording(c.kind, Bytes(5, 0x80));
+        EXPECT_TRUE(std::equal(c.signature.begin(), c.signature.end(), encoded.begin())) << kind;
+        // Every byte counts.
+        for (std::size_t at = 0; at < c.signature.size(); ++at) {
+            Bytes changed = file;
+            changed[at] ^= 0x01;
+            EXPECT_EQ(DetectRecordingKind(changed), RecordingKind::HeaderlessPcm)
+                << kind << ", byte " << at;
+        }
+    }
 }
 
 } // namespace
