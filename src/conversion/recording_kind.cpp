@@ -82,6 +82,24 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
+// True when "RIFF", "WAVE", "fmt " and "data" stand at offsets 0, 8, 12 and 36.
+bool HasWavTags(std::span<const std::uint8_t> firstBytes) noexcept {
+    return TagAt(firstBytes, 0, "RIFF") && TagAt(firstBytes, 8, "WAVE") &&
+           TagAt(firstBytes, 12, "fmt ") && TagAt(firstBytes, 36, "data");
+}
+
+// The kind whose signature equals the first 16 bytes, tried in the order 3 to 7;
+// HeaderlessPcm when none does.
+RecordingKind MatchSignature(std::span<const std::uint8_t> firstBytes) noexcept {
+    for (auto kind :
+         {RecordingKind::Inverted, RecordingKind::InvertedRuns, RecordingKind::SwappedRuns,
+          RecordingKind::PlainRuns, RecordingKind::Undecodable}) {
+        if (BytesAt(firstBytes, 0, *SignatureOf(kind)))
+            return kind;
+    }
+    return RecordingKind::HeaderlessPcm;
+}
+
 } // namespace
 
 const Signature* SignatureOf(RecordingKind kind) noexcept {
@@ -99,21 +117,6 @@ const Signature* SignatureOf(RecordingKind kind) noexcept {
     default:
         return nullptr;
     }
-}
-
-bool HasWavTags(std::span<const std::uint8_t> firstBytes) noexcept {
-    return TagAt(firstBytes, 0, "RIFF") && TagAt(firstBytes, 8, "WAVE") &&
-           TagAt(firstBytes, 12, "fmt ") && TagAt(firstBytes, 36, "data");
-}
-
-RecordingKind MatchSignature(std::span<const std::uint8_t> firstBytes) noexcept {
-    for (auto kind :
-         {RecordingKind::Inverted, RecordingKind::InvertedRuns, RecordingKind::SwappedRuns,
-          RecordingKind::PlainRuns, RecordingKind::Undecodable}) {
-        if (BytesAt(firstBytes, 0, *SignatureOf(kind)))
-            return kind;
-    }
-    return RecordingKind::HeaderlessPcm;
 }
 
 RecordingKind DetectRecordingKind(RecordingBytes& recording) {

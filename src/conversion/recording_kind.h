@@ -43,13 +43,6 @@ public:
 // The signature that starts a recording of kinds 3 to 7; nullptr for kinds 1 and 2.
 const Signature* SignatureOf(RecordingKind kind) noexcept;
 
-// True when "RIFF", "WAVE", "fmt " and "data" stand at offsets 0, 8, 12 and 36.
-bool HasWavTags(std::span<const std::uint8_t> firstBytes) noexcept;
-
-// The kind whose signature equals the first 16 bytes, tried in the order 3 to 7;
-// HeaderlessPcm when none does.
-RecordingKind MatchSignature(std::span<const std::uint8_t> firstBytes) noexcept;
-
 // The kind of a recording. A WAV file is one of at least 40 bytes with "RIFF", "WAVE"
 // and "fmt " at offsets 0, 8 and 12 and either "data" at 36 or a "data" chunk whose
 // 8-byte header lies inside the file, reached by walking the chunks from offset 12
