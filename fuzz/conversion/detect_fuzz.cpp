@@ -26,13 +26,15 @@ RecordingKind Reference(const std::uint8_t* data, std::size_t size) {
             if (TagAt(data, size, offset, "data"))
                 return RecordingKind::Wav;
             const std::uint8_t* s = data + offset + 4;
-            const std::uint64_t chunkSize = s[0] | s[1] << 8 | s[2] << 16 | std::uint64_t(s[3]) << 24;
+            const std::uint64_t chunkSize =
+                s[0] | s[1] << 8 | s[2] << 16 | std::uint64_t(s[3]) << 24;
             offset += 8 + chunkSize + chunkSize % 2;
         }
     }
     for (int kind = 3; kind <= 7; ++kind) {
         const voice::Signature* signature = voice::SignatureOf(static_cast<RecordingKind>(kind));
-        if (size >= signature->size() && std::memcmp(data, signature->data(), signature->size()) == 0)
+        if (size >= signature->size() &&
+            std::memcmp(data, signature->data(), signature->size()) == 0)
             return static_cast<RecordingKind>(kind);
     }
     return RecordingKind::HeaderlessPcm;

@@ -53,8 +53,8 @@ bool ReachesDataChunk(RecordingBytes& recording, std::span<const std::uint8_t> f
     for (int walked = 0; walked < kMaxChunksWalked; ++walked) {
         std::uint8_t header[kChunkHeaderSize] = {};
         if (offset + kChunkHeaderSize <= firstBytes.size()) {
-            std::copy_n(firstBytes.begin() + static_cast<std::ptrdiff_t>(offset),
-                        kChunkHeaderSize, header);
+            std::copy_n(firstBytes.begin() + static_cast<std::ptrdiff_t>(offset), kChunkHeaderSize,
+                        header);
         } else if (recording.ReadAt(offset, header) != kChunkHeaderSize) {
             return false; // the header crosses the end of the file
         }

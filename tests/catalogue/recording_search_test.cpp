@@ -156,10 +156,10 @@ TEST_F(RecordingSearchTest, DotDotIsNeverADayDirectoryAndOnlyFourCharacterPathsE
     const Case cases[] = {
         {1, "D:\\A3F\\REC1", L"D:\\A3F\\REC1\\A3F", true},
         {1, "D:\\A3F\\REC1", L"D:\\A3F", false}, // "..": its date is in range
-        {2, "E:\\5\\REC2", L"E:\\5", false},      // "..": a 4-character path
-        {3, "F:\\", L"F:\\", false},              // ".": 3 characters, dated 1900
-        {4, "G:\\7", L"G:\\7", true},             // ".": 4 characters, dated 1900
-        {5, "H:\\77", L"H:\\77", false},          // ".": 5 characters, dated 1900
+        {2, "E:\\5\\REC2", L"E:\\5", false},     // "..": a 4-character path
+        {3, "F:\\", L"F:\\", false},             // ".": 3 characters, dated 1900
+        {4, "G:\\7", L"G:\\7", true},            // ".": 4 characters, dated 1900
+        {5, "H:\\77", L"H:\\77", false},         // ".": 5 characters, dated 1900
         {5, "H:\\77", L"H:\\77\\A3F", true},
     };
     const auto name = [](int channel) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "recording_encoder.h"
@@ -118,31 +119,31 @@ TEST(DetectRecordingKind, SignaturesAreTheRecordersBytes) {
     // The recorder's bytes, written out here so that a wrong table in the program shows.
     struct Case {
         RecordingKind kind;
-        Bytes signature;
+        const char* hex;
     };
     const Case cases[] = {
-        {RecordingKind::Inverted, {0x73, 0x45, 0x41, 0x29, 0x38, 0x46, 0x88, 0x61, 0x34, 0x02,
-                                   0x70, 0x73, 0x66, 0xE0, 0x23, 0x25}},
-        {RecordingKind::InvertedRuns, {0x61, 0x54, 0x35, 0x26, 0x11, 0x17, 0x33, 0x48, 0x45,
-                                       0x42, 0x89, 0xA2, 0xC0, 0x70, 0x6A, 0x8D}},
-        {RecordingKind::SwappedRuns, {0x61, 0x54, 0x35, 0x26, 0x11, 0x17, 0x33, 0x48, 0x45,
-                                      0x42, 0x89, 0xA2, 0xC8, 0x78, 0x6A, 0x8D}},
-        {RecordingKind::PlainRuns, {0x61, 0x54, 0x35, 0x26, 0x11, 0x17, 0x33, 0x48, 0x45, 0x42,
-                                    0x89, 0xA2, 0xCA, 0x7A, 0x6A, 0x8D}},
-        {RecordingKind::Undecodable, {0xE1, 0xC8, 0xA6, 0x44, 0x7E, 0x8D, 0xE3, 0x76, 0x85,
-                                      0x45, 0x32, 0x53, 0xD2, 0x2F, 0x77, 0xF0}},
+        {RecordingKind::Inverted, "73 45 41 29 38 46 88 61 34 02 70 73 66 E0 23 25"},
+        {RecordingKind::InvertedRuns, "61 54 35 26 11 17 33 48 45 42 89 A2 C0 70 6A 8D"},
+        {RecordingKind::SwappedRuns, "61 54 35 26 11 17 33 48 45 42 89 A2 C8 78 6A 8D"},
+        {RecordingKind::PlainRuns, "61 54 35 26 11 17 33 48 45 42 89 A2 CA 7A 6A 8D"},
+        {RecordingKind::Undecodable, "E1 C8 A6 44 7E 8D E3 76 85 45 32 53 D2 2F 77 F0"},
     };
     for (const Case& c : cases) {
         const int kind = static_cast<int>(c.kind);
-        Bytes file = c.signature;
+        Bytes signature;
+        for (const char* at = c.hex; *at != '\0'; at += at[2] == ' ' ? 3 : 2)
+            signature.push_back(
+                static_cast<std::uint8_t>(std::stoul(std::string(at, 2), nullptr, 16)));
+        ASSERT_EQ(signature.size(), kSignatureSize) << kind;
+        Bytes file = signature;
         file.insert(file.end(), 30, 0x80);
         EXPECT_EQ(DetectRecordingKind(file), c.kind) << kind;
-        EXPECT_EQ(DetectRecordingKind(c.signature), c.kind) << kind << ", signature alone";
+        EXPECT_EQ(DetectRecordingKind(signature), c.kind) << kind << ", signature alone";
         // Our encoder writes the same bytes in front of the samples.
         const Bytes encoded = EncodeRecording(c.kind, Bytes(5, 0x80));
-        EXPECT_TRUE(std::equal(c.signature.begin(), c.signature.end(), encoded.begin())) << kind;
+        EXPECT_TRUE(std::equal(signature.begin(), signature.end(), encoded.begin())) << kind;
         // Every byte counts.
-        for (std::size_t at = 0; at < c.signature.size(); ++at) {
+        for (std::size_t at = 0; at < signature.size(); ++at) {
             Bytes changed = file;
             changed[at] ^= 0x01;
             EXPECT_EQ(DetectRecordingKind(changed), RecordingKind::HeaderlessPcm)

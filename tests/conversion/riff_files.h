@@ -27,7 +27,8 @@ inline RiffBytes WaveFile(const std::vector<RiffChunk>& chunks) {
     RiffBytes file = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
     for (const RiffChunk& chunk : chunks) {
         file.insert(file.end(), chunk.tag.begin(), chunk.tag.end());
-        PutLittleEndian(file, chunk.declaredSize.value_or(static_cast<std::uint32_t>(chunk.body.size())), 4);
+        PutLittleEndian(
+            file, chunk.declaredSize.value_or(static_cast<std::uint32_t>(chunk.body.size())), 4);
         file.insert(file.end(), chunk.body.begin(), chunk.body.end());
         if (chunk.body.size() % 2 != 0)
             file.push_back(0);
@@ -111,7 +112,8 @@ inline std::vector<WavShape> WavShapes() {
 
     return {
         {"8-bit mono with LIST", WaveFile({PcmFormat(1, 8000, 8), info, DataChunk(100)}), true},
-        {"16-bit stereo with LIST", WaveFile({PcmFormat(2, 44100, 16), info, DataChunk(400)}), true},
+        {"16-bit stereo with LIST", WaveFile({PcmFormat(2, 44100, 16), info, DataChunk(400)}),
+         true},
         {"24-bit with LIST", WaveFile({PcmFormat(2, 48000, 24), info, DataChunk(600)}), true},
         {"32-bit with LIST", WaveFile({PcmFormat(1, 96000, 32), info, DataChunk(800)}), true},
         {"24-bit extensible",
@@ -132,8 +134,8 @@ inline std::vector<WavShape> WavShapes() {
         {"38 bytes, data at 20", WaveFile({{"fmt ", {}}, DataChunk(10)}), false},
         {"data tag in upper case", WaveFile({PcmFormat(1, 8000, 8), info, {"DATA", RiffBytes(9)}}),
          false},
-        {"JUNK before fmt", WaveFile({{"JUNK", RiffBytes(28)}, PcmFormat(1, 8000, 8), DataChunk(9)}),
-         false},
+        {"JUNK before fmt",
+         WaveFile({{"JUNK", RiffBytes(28)}, PcmFormat(1, 8000, 8), DataChunk(9)}), false},
     };
 }
 
