@@ -1,6 +1,5 @@
 #include "conversion/recording_file.h"
 
-#include <array>
 #include <cstdint>
 
 #include "conversion/wav_header.h"
@@ -14,24 +13,30 @@ void SeekTo(HANDLE file, LONGLONG offset, DWORD from) noexcept {
     ::SetFilePointerEx(file, distance, nullptr, from);
 }
 
-// Reads up to buffer.size() bytes from the start of the file; unread bytes stay zero.
-template <std::size_t N> void ReadFromStart(HANDLE file, std::array<std::uint8_t, N>& buffer) {
-    buffer.fill(0);
-    SeekTo(file, 0, FILE_BEGIN);
-    DWORD read = 0;
-    ::ReadFile(file, buffer.data(), static_cast<DWORD>(N), &read, nullptr);
-}
+// The recording as detection reads it: each read seeks first, so the file is left just
+// after the last bytes read.
+class FileBytes final : public RecordingBytes {
+public:
+    explicit FileBytes(HANDLE file) noexcept : file_(file) {}
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset); // the walk stays far below 2^63
+        DWORD read = 0;
+        if (!::SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
+            !::ReadFile(file_, into.data(), static_cast<DWORD>(into.size()), &read, nullptr))
+            return 0;
+        return read;
+    }
+
+private:
+    HANDLE file_;
+};
 
 } // namespace
 
-RecordingKind DetectRecordingKind(HANDLE recording) noexcept {
-    std::array<std::uint8_t, kDetectionSize> head;
-    ReadFromStart(recording, head);
-    if (HasWavTags(head))
-        return RecordingKind::Wav;
-    std::array<std::uint8_t, kSignatureSize> signature;
-    ReadFromStart(recording, signature);
-    return MatchSignature(signature);
+RecordingKind DetectRecordingKind(HANDLE recording) {
+    FileBytes bytes(recording);
+    return DetectRecordingKind(bytes);
 }
 
 void WriteWavHeader(HANDLE source, HANDLE destination) noexcept {

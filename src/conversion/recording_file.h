@@ -8,10 +8,12 @@
 
 namespace voice {
 
-// Reads at most the first 44 bytes. Leaves the file after the last bytes read: offset 44
-// after a WAV result (or the end of a shorter file), otherwise offset 16 (or the end of a
-// shorter file). Callers reposition the file before they read samples.
-RecordingKind DetectRecordingKind(HANDLE recording) noexcept;
+// DetectRecordingKind (recording_kind.h) on an open file: a few small reads, whatever
+// its length. Leaves the file after the last bytes read: offset 44 after a canonical WAV
+// header ("data" at 36; the end of a shorter file), just past the last chunk header read
+// after another WAV file, otherwise offset 16 (or the end of a shorter file). Callers
+// reposition the file before they read samples.
+RecordingKind DetectRecordingKind(HANDLE recording);
 
 // Writes the 44-byte playback header at the start of destination. With two different
 // handles the sizes describe all of source's bytes following the header (from-source

@@ -36,6 +36,70 @@ bool TagAt(std::span<const std::uint8_t> bytes, std::size_t offset, const char (
     return BytesAt(bytes, offset, expected);
 }
 
+std::uint32_t LittleEndian32(const std::uint8_t* at) noexcept {
+    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+constexpr std::uint64_t kFirstChunk = 12;
+constexpr std::size_t kChunkHeaderSize = 8;
+
+// Walks the chunks from "fmt " at offset 12 to a "data" chunk whose header lies inside
+// the file. Headers within the first bytes already read are taken from them. Each step
+// moves forward by at least 8 bytes, and 16 steps of at most 2^32 + 8 bytes each cannot
+// overflow 64 bits, so the walk always ends.
+bool ReachesDataChunk(RecordingBytes& recording, std::span<const std::uint8_t> firstBytes) {
+    std::uint64_t offset = kFirstChunk;
+    for (int walked = 0; walked < kMaxChunksWalked; ++walked) {
+        std::uint8_t header[kChunkHeaderSize] = {};
+        if (offset + kChunkHeaderSize <= firstBytes.size()) {
+            std::copy_n(firstBytes.begin() + static_cast<std::ptrdiff_t>(offset), kChunkHeaderSize,
+                        header);
+        } else if (recording.ReadAt(offset, header) != kChunkHeaderSize) {
+            return false; // the header crosses the end of the file
+        }
+        if (TagAt(header, 0, "data"))
+            return true;
+        const std::uint32_t size = LittleEndian32(header + 4);
+        offset += kChunkHeaderSize + size + (size & 1);
+    }
+    return false;
+}
+
+// A whole recording in memory.
+class MemoryBytes final : public RecordingBytes {
+public:
+    explicit MemoryBytes(std::span<const std::uint8_t> bytes) noexcept : bytes_(bytes) {}
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
+        if (offset >= bytes_.size())
+            return 0;
+        const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
+        std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), n, into.begin());
+        return n;
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+};
+
+// True when "RIFF", "WAVE", "fmt " and "data" stand at offsets 0, 8, 12 and 36.
+bool HasWavTags(std::span<const std::uint8_t> firstBytes) noexcept {
+    return TagAt(firstBytes, 0, "RIFF") && TagAt(firstBytes, 8, "WAVE") &&
+           TagAt(firstBytes, 12, "fmt ") && TagAt(firstBytes, 36, "data");
+}
+
+// The kind whose signature equals the first 16 bytes, tried in the order 3 to 7;
+// HeaderlessPcm when none does.
+RecordingKind MatchSignature(std::span<const std::uint8_t> firstBytes) noexcept {
+    for (auto kind :
+         {RecordingKind::Inverted, RecordingKind::InvertedRuns, RecordingKind::SwappedRuns,
+          RecordingKind::PlainRuns, RecordingKind::Undecodable}) {
+        if (BytesAt(firstBytes, 0, *SignatureOf(kind)))
+            return kind;
+    }
+    return RecordingKind::HeaderlessPcm;
+}
+
 } // namespace
 
 const Signature* SignatureOf(RecordingKind kind) noexcept {
@@ -55,23 +119,24 @@ const Signature* SignatureOf(RecordingKind kind) noexcept {
     }
 }
 
-bool HasWavTags(std::span<const std::uint8_t> firstBytes) noexcept {
-    return TagAt(firstBytes, 0, "RIFF") && TagAt(firstBytes, 8, "WAVE") &&
-           TagAt(firstBytes, 12, "fmt ") && TagAt(firstBytes, 36, "data");
+RecordingKind DetectRecordingKind(RecordingBytes& recording) {
+    // Unread bytes stay zero, and no tag or signature holds a zero byte.
+    std::array<std::uint8_t, kDetectionSize> head{};
+    const std::size_t got = recording.ReadAt(0, head);
+    if (HasWavTags(head))
+        return RecordingKind::Wav;
+    if (got >= kMinWavSize && TagAt(head, 0, "RIFF") && TagAt(head, 8, "WAVE") &&
+        TagAt(head, 12, "fmt ") &&
+        ReachesDataChunk(recording, std::span(head).first(std::min(got, head.size()))))
+        return RecordingKind::Wav;
+    std::array<std::uint8_t, kSignatureSize> signature{};
+    recording.ReadAt(0, signature);
+    return MatchSignature(signature);
 }
 
-RecordingKind MatchSignature(std::span<const std::uint8_t> firstBytes) noexcept {
-    for (auto kind :
-         {RecordingKind::Inverted, RecordingKind::InvertedRuns, RecordingKind::SwappedRuns,
-          RecordingKind::PlainRuns, RecordingKind::Undecodable}) {
-        if (BytesAt(firstBytes, 0, *SignatureOf(kind)))
-            return kind;
-    }
-    return RecordingKind::HeaderlessPcm;
-}
-
-RecordingKind DetectRecordingKind(std::span<const std::uint8_t> firstBytes) noexcept {
-    return HasWavTags(firstBytes) ? RecordingKind::Wav : MatchSignature(firstBytes);
+RecordingKind DetectRecordingKind(std::span<const std::uint8_t> recording) {
+    MemoryBytes bytes(recording);
+    return DetectRecordingKind(bytes);
 }
 
 } // namespace voice

@@ -1,6 +1,6 @@
 #pragma once
 // The seven stored forms of a recording and how they are told apart by the first bytes
-// of the file. Portable: no <windows.h>.
+// of the file (and a WAV file's chunk headers). Portable: no <windows.h>.
 
 #include <array>
 #include <cstddef>
@@ -20,23 +20,38 @@ enum class RecordingKind : std::uint8_t {
 };
 
 inline constexpr std::size_t kSignatureSize = 16;
-// Detection never looks further than the end of a canonical WAV header.
+// The first read covers a canonical WAV header, "data" at offset 36.
 inline constexpr std::size_t kDetectionSize = 44;
+// A WAV file shorter than this is never taken for one.
+inline constexpr std::size_t kMinWavSize = 40;
+// WAV files from other tools put chunks ("LIST", "fact", a longer "fmt ") before "data".
+// The walk from "fmt " stops after this many chunk headers, so detection costs a few
+// small reads whatever the file holds.
+inline constexpr int kMaxChunksWalked = 16;
 
 using Signature = std::array<std::uint8_t, kSignatureSize>;
+
+// Random access to a recording's bytes for detection.
+class RecordingBytes {
+public:
+    virtual ~RecordingBytes() = default;
+    // Reads up to into.size() bytes at offset and returns how many were read: fewer at
+    // the end of the file, 0 past it or when the read fails.
+    virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) = 0;
+};
 
 // The signature that starts a recording of kinds 3 to 7; nullptr for kinds 1 and 2.
 const Signature* SignatureOf(RecordingKind kind) noexcept;
 
-// True when "RIFF", "WAVE", "fmt " and "data" stand at offsets 0, 8, 12 and 36.
-bool HasWavTags(std::span<const std::uint8_t> firstBytes) noexcept;
+// The kind of a recording. A WAV file is one of at least 40 bytes with "RIFF", "WAVE"
+// and "fmt " at offsets 0, 8 and 12 and either "data" at 36 or a "data" chunk whose
+// 8-byte header lies inside the file, reached by walking the chunks from offset 12
+// (tag, little-endian size, body padded to an even length; at most kMaxChunksWalked).
+// Reads the first 44 bytes, then at most one 8-byte header per chunk walked past them,
+// then, unless the result is Wav, the first 16 bytes again.
+RecordingKind DetectRecordingKind(RecordingBytes& recording);
 
-// The kind whose signature equals the first 16 bytes, tried in the order 3 to 7;
-// HeaderlessPcm when none does.
-RecordingKind MatchSignature(std::span<const std::uint8_t> firstBytes) noexcept;
-
-// The kind of a recording whose first bytes are given. Bytes past the end of the span
-// count as zero, as they do for a file shorter than the bytes detection reads.
-RecordingKind DetectRecordingKind(std::span<const std::uint8_t> firstBytes) noexcept;
+// The same for a whole recording held in memory.
+RecordingKind DetectRecordingKind(std::span<const std::uint8_t> recording);
 
 } // namespace voice

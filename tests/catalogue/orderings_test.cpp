@@ -157,6 +157,78 @@ TEST(TieOrderTest, SortingBatchByBatchMatchesTheComparatorsEveryTime) {
     }
 }
 
+// The list's sort written out plainly, step by step as the program has always run it:
+// pivot index (L + R) div 2, which follows its entry when exchanged, recursion into the
+// left part and a loop on the right.
+void ReferenceSort(TSortStr& list, LineCompare compare, int left, int right) {
+    for (;;) {
+        int i = left;
+        int j = right;
+        int p = (left + right) / 2;
+        do {
+            while (compare(list, i, p) < 0)
+                ++i;
+            while (compare(list, j, p) > 0)
+                --j;
+            if (i <= j) {
+                list.Exchange(i, j);
+                if (p == i)
+                    p = j;
+                else if (p == j)
+                    p = i;
+                ++i;
+                --j;
+            }
+        } while (i <= j);
+        if (left < j)
+            ReferenceSort(list, compare, left, j);
+        left = i;
+        if (i >= right)
+            return;
+    }
+}
+
+std::vector<std::wstring> ReferenceOrder(const std::vector<std::wstring>& lines, int ordering) {
+    TSortStr list = ListOf(lines, ordering);
+    if (list.Count() > 1)
+        ReferenceSort(list, OrderingComparator(ordering), 0, list.Count() - 1);
+    return list.Lines();
+}
+
+TEST(TieOrderTest, ListsFullOfTiesComeOutExactlyAsTheReferenceSortLeavesThem) {
+    // Few distinct keys, so nearly every comparison is a tie and every exchange shows.
+    std::mt19937 random(5);
+    const DateTimeParts times[] = {kT0, kT1, {2011, 1, 1, 0, 0, 0}};
+    for (int round = 0; round < 300; ++round) {
+        const int ordering = round % 4;
+        std::vector<std::wstring> lines;
+        const int count = 2 + static_cast<int>(random() % 40);
+        for (int k = 0; k < count; ++k)
+            lines.push_back(Line(1 + static_cast<int>(random() % 2), times[random() % 3],
+                                 times[random() % 3], 10 + random() % 3, std::to_wstring(k)));
+        // As the search runs it: one channel's lines sorted, then more appended and the
+        // whole list sorted again.
+        const std::size_t firstBatch = lines.size() / 2;
+        TSortStr keyed([ordering] { return ordering; });
+        TSortStr compared;
+        std::vector<std::wstring> expected;
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            keyed.Add(lines[k]);
+            compared.Add(lines[k]);
+            expected.push_back(lines[k]);
+            if (k + 1 != firstBatch && k + 1 != lines.size())
+                continue;
+            expected = ReferenceOrder(expected, ordering);
+            keyed.SetSorted(true);
+            compared.CustomSort(OrderingComparator(ordering));
+            ASSERT_EQ(Tags(keyed), Tags(ListOf(expected, ordering)))
+                << "round " << round << ", " << k + 1 << " lines";
+            ASSERT_EQ(compared.Lines(), expected) << "round " << round << ", " << k + 1 << " lines";
+            keyed.SetSorted(false);
+        }
+    }
+}
+
 TEST(SortStrTest, SortsOnlyWhenTheSortedStateTurnsOnAndOnlyByTheFourOrderings) {
     int ordering = 0;
     int reads = 0;

@@ -63,7 +63,13 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{L"A3F9$AX9.1", {2010, 3, 15, 9, 10, 9}},
                     NameCase{L"A3F9-560.1", {2010, 3, 15, 9, 0, 0}},
                     NameCase{L"A3F90x7A.1", {2010, 3, 15, 9, 0, 7}},
-                    NameCase{L"A3F9+5$f.1", {2010, 3, 15, 9, 5, 15}}));
+                    NameCase{L"A3F9+5$f.1", {2010, 3, 15, 9, 5, 15}},
+                    // 1 to 59 are kept in both places; 60 and above give 0.
+                    NameCase{L"A3F96059.1", {2010, 3, 15, 9, 0, 59}},
+                    NameCase{L"A3F95960.1", {2010, 3, 15, 9, 59, 0}},
+                    NameCase{L"A3F99901.1", {2010, 3, 15, 9, 0, 1}},
+                    NameCase{L"A3F9$F$F.1", {2010, 3, 15, 9, 15, 15}},
+                    NameCase{L"A3F90160.1", {2010, 3, 15, 9, 1, 0}}));
 
 TEST(NameAlphabetTest, FirstCharacterGivesYearsInAlphabetOrderWithJBeforeI) {
     const std::wstring alphabet = L"0123456789ABCDEFGHJIKLMNOPQRSTUVWXYZ_$";

@@ -144,6 +144,44 @@ TEST_F(RecordingSearchTest, DayDirectoryDatesLimitTheScanExceptForFourCharacterP
     EXPECT_EQ(NameSet().count(L"A3F00002.1"), 1u); // the base directory takes part as "."
 }
 
+TEST_F(RecordingSearchTest, DotDotIsNeverADayDirectoryAndOnlyFourCharacterPathsEscapeTheRange) {
+    // Every file below starts on 15.03.2010, inside the range; where it is listed
+    // depends only on the directory it lies in.
+    struct Case {
+        int channel;
+        const char* base;
+        const wchar_t* dir;
+        bool listed;
+    };
+    const Case cases[] = {
+        {1, "D:\\A3F\\REC1", L"D:\\A3F\\REC1\\A3F", true},
+        {1, "D:\\A3F\\REC1", L"D:\\A3F", false}, // "..": its date is in range
+        {2, "E:\\5\\REC2", L"E:\\5", false},     // "..": a 4-character path
+        {3, "F:\\", L"F:\\", false},             // ".": 3 characters, dated 1900
+        {4, "G:\\7", L"G:\\7", true},            // ".": 4 characters, dated 1900
+        {5, "H:\\77", L"H:\\77", false},         // ".": 5 characters, dated 1900
+        {5, "H:\\77", L"H:\\77\\A3F", true},
+    };
+    const auto name = [](int channel) {
+        return L"A3F" + std::to_wstring(channel) + L"0000." + std::to_wstring(channel);
+    };
+    for (const Case& c : cases) {
+        SetChannelDir(c.channel, c.base);
+        AddRecording(c.dir, name(c.channel));
+    }
+    Search();
+    std::multiset<std::wstring> listed;
+    for (const std::wstring& line : lineList.Lines())
+        listed.emplace(ListLinePath(line));
+    for (const Case& c : cases) {
+        std::wstring path = c.dir;
+        if (path.back() != L'\\')
+            path.push_back(L'\\');
+        path += name(c.channel);
+        EXPECT_EQ(listed.count(path), c.listed ? 1u : 0u) << std::string(path.begin(), path.end());
+    }
+}
+
 TEST_F(RecordingSearchTest, TimeWindowAppliesToEveryDayOfTheRange) {
     SetChannelDir(1, "D:\\REC1");
     criteria.from = {2010, 3, 14};
