@@ -18,18 +18,25 @@ bool UsesRunDecoder(RecordingKind kind) noexcept {
 }
 
 // Reads up to N bytes from the start; unread bytes stay zero, as detection expects.
-template <std::size_t N> std::array<std::uint8_t, N> ReadFromStart(RecordingReader& recording) {
-    std::array<std::uint8_t, N> buffer{};
-    recording.Seek(0);
-    std::size_t filled = 0;
-    while (filled < N) {
-        const std::size_t n = recording.Read(std::span(buffer).subspan(filled));
-        if (n == 0)
-            break;
-        filled += n;
+// Detection reads a few small pieces at offsets of its choosing.
+class ReaderBytes final : public RecordingBytes {
+public:
+    explicit ReaderBytes(RecordingReader& recording) noexcept : recording_(recording) {}
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
+        recording_.Seek(offset);
+        std::size_t filled = 0;
+        while (filled < into.size()) {
+            const std::size_t n = recording_.Read(into.subspan(filled));
+            if (n == 0)
+                break;
+            filled += n;
+        }
+        return filled;
     }
-    return buffer;
-}
+
+private:
+    RecordingReader& recording_;
+};
 
 class CountingSink final : public SampleSink {
 public:
@@ -69,11 +76,19 @@ void WriteSamples(RecordingKind kind, RecordingReader& recording, SampleSink& si
 
 } // namespace
 
+RecordingKind DetectKind(RecordingReader& recording) {
+    ReaderBytes bytes(recording);
+    return DetectRecordingKind(bytes);
+}
+
+std::optional<WavDataChunk> FindWavData(RecordingReader& recording) {
+    ReaderBytes bytes(recording);
+    return FindWavDataChunk(bytes);
+}
+
 ConversionResult ConvertRecording(RecordingReader& recording, ConvertedWriter& out) {
     ConversionResult result;
-    const auto head = ReadFromStart<kDetectionSize>(recording);
-    result.kind = HasWavTags(head) ? RecordingKind::Wav
-                                   : MatchSignature(std::span(head).first(kSignatureSize));
+    result.kind = DetectKind(recording);
     // Kind 7 has no decoder: its playback file stays empty.
     if (result.kind == RecordingKind::Undecodable)
         return result;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "conversion/recording_kind.h"
@@ -38,6 +39,14 @@ struct ConversionResult {
     RecordingKind kind = RecordingKind::HeaderlessPcm;
     std::uint64_t bytesWritten = 0; // the whole playback file, header included
 };
+
+// The recording's kind, as the playback file's writer sees it; the position afterwards
+// is undefined.
+RecordingKind DetectKind(RecordingReader& recording);
+
+// Where a WAV recording's samples are (FindWavDataChunk); the position afterwards is
+// undefined.
+std::optional<WavDataChunk> FindWavData(RecordingReader& recording);
 
 // Detects the kind and writes the playback file: kind 1 copied as it stands, kind 2 a
 // header and the bytes unchanged, kinds 3 to 6 a header and the decoded samples (the

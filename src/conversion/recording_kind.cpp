@@ -48,7 +48,8 @@ constexpr std::size_t kChunkHeaderSize = 8;
 // the file. Headers within the first bytes already read are taken from them. Each step
 // moves forward by at least 8 bytes, and 16 steps of at most 2^32 + 8 bytes each cannot
 // overflow 64 bits, so the walk always ends.
-bool ReachesDataChunk(RecordingBytes& recording, std::span<const std::uint8_t> firstBytes) {
+std::optional<WavDataChunk> WalkToDataChunk(RecordingBytes& recording,
+                                            std::span<const std::uint8_t> firstBytes) {
     std::uint64_t offset = kFirstChunk;
     for (int walked = 0; walked < kMaxChunksWalked; ++walked) {
         std::uint8_t header[kChunkHeaderSize] = {};
@@ -56,14 +57,14 @@ bool ReachesDataChunk(RecordingBytes& recording, std::span<const std::uint8_t> f
             std::copy_n(firstBytes.begin() + static_cast<std::ptrdiff_t>(offset), kChunkHeaderSize,
                         header);
         } else if (recording.ReadAt(offset, header) != kChunkHeaderSize) {
-            return false; // the header crosses the end of the file
+            return std::nullopt; // the header crosses the end of the file
         }
-        if (TagAt(header, 0, "data"))
-            return true;
         const std::uint32_t size = LittleEndian32(header + 4);
+        if (TagAt(header, 0, "data"))
+            return WavDataChunk{offset + kChunkHeaderSize, size};
         offset += kChunkHeaderSize + size + (size & 1);
     }
-    return false;
+    return std::nullopt;
 }
 
 // A whole recording in memory.
@@ -127,11 +128,20 @@ RecordingKind DetectRecordingKind(RecordingBytes& recording) {
         return RecordingKind::Wav;
     if (got >= kMinWavSize && TagAt(head, 0, "RIFF") && TagAt(head, 8, "WAVE") &&
         TagAt(head, 12, "fmt ") &&
-        ReachesDataChunk(recording, std::span(head).first(std::min(got, head.size()))))
+        WalkToDataChunk(recording, std::span(head).first(std::min(got, head.size()))))
         return RecordingKind::Wav;
     std::array<std::uint8_t, kSignatureSize> signature{};
     recording.ReadAt(0, signature);
     return MatchSignature(signature);
+}
+
+std::optional<WavDataChunk> FindWavDataChunk(RecordingBytes& recording) {
+    std::array<std::uint8_t, kDetectionSize> head{};
+    const std::size_t got = recording.ReadAt(0, head);
+    if (got < kMinWavSize || !TagAt(head, 0, "RIFF") || !TagAt(head, 8, "WAVE") ||
+        !TagAt(head, 12, "fmt "))
+        return std::nullopt;
+    return WalkToDataChunk(recording, std::span(head).first(got));
 }
 
 RecordingKind DetectRecordingKind(std::span<const std::uint8_t> recording) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace voice {
@@ -50,6 +51,14 @@ const Signature* SignatureOf(RecordingKind kind) noexcept;
 // Reads the first 44 bytes, then at most one 8-byte header per chunk walked past them,
 // then, unless the result is Wav, the first 16 bytes again.
 RecordingKind DetectRecordingKind(RecordingBytes& recording);
+
+// Where a WAV file's samples are: the body of the "data" chunk the detection's walk
+// reaches (its size as the chunk header states it); nullopt for anything else.
+struct WavDataChunk {
+    std::uint64_t offset;
+    std::uint32_t size;
+};
+std::optional<WavDataChunk> FindWavDataChunk(RecordingBytes& recording);
 
 // The same for a whole recording held in memory.
 RecordingKind DetectRecordingKind(std::span<const std::uint8_t> recording);

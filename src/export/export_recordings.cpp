@@ -103,14 +103,17 @@ std::uint32_t Load32(const std::uint8_t* at) noexcept {
     return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
 }
 
-// A WAV recording's length from its own header: data bytes over bytes per second.
-std::wstring WavDuration(const std::array<std::uint8_t, 44>& head, std::uint64_t fileLength) {
-    const std::uint32_t bytesPerSecond = Load32(&head[28]);
-    if (bytesPerSecond == 0)
+// A WAV recording's length from its own header: the data chunk's bytes (as far as the
+// file holds them) over bytes per second.
+std::wstring WavDuration(SourceRecording& source) {
+    const std::uint32_t bytesPerSecond = Load32(&source.Head()[28]);
+    const std::optional<WavDataChunk> data = FindWavData(source);
+    if (bytesPerSecond == 0 || !data)
         return {};
-    const std::uint64_t present = fileLength > kWavHeaderSize ? fileLength - kWavHeaderSize : 0;
-    const std::uint64_t data = std::min<std::uint64_t>(Load32(&head[40]), present);
-    return FormatSeconds(static_cast<double>(data) / bytesPerSecond);
+    const std::uint64_t length = source.Length();
+    const std::uint64_t present = length > data->offset ? length - data->offset : 0;
+    const std::uint64_t bytes = std::min<std::uint64_t>(data->size, present);
+    return FormatSeconds(static_cast<double>(bytes) / bytesPerSecond);
 }
 
 Sha256Digest HashFile(ExportFile& file) {
@@ -233,7 +236,7 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
     if (source.Failed())
         return kCannotRead;
     row[3] = converted.kind == RecordingKind::Wav
-                 ? WavDuration(source.Head(), source.Length())
+                 ? WavDuration(source)
                  : FormatSeconds(static_cast<double>(converted.bytesWritten - kWavHeaderSize) /
                                  kPlaybackSampleRate);
     // A recording that changed its length meanwhile is hashed from the finished file.

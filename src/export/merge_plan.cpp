@@ -1,5 +1,7 @@
 #include "export/merge_plan.h"
 
+#include <optional>
+
 #include "conversion/recording_converter.h"
 #include "conversion/wav_header.h"
 #include "export/riff_chunks.h"
@@ -55,23 +57,26 @@ MergePlan PlanMerge(const std::vector<std::wstring>& lines, ExportProgress& prog
             failures.Fail(item.columns.source, kCannotOpen);
             continue;
         }
-        std::array<std::uint8_t, kDetectionSize> head{};
-        source.Read(head);
+        const std::array<std::uint8_t, kDetectionSize>& head = source.Head();
         const std::uint64_t length = source.Length();
-        const RecordingKind kind =
-            HasWavTags(head) ? RecordingKind::Wav : MatchSignature(std::span(head).first(16));
+        const RecordingKind kind = DetectKind(source);
         switch (kind) {
         case RecordingKind::Undecodable:
             failures.Fail(item.columns.source, kNoDecoder);
             continue;
-        case RecordingKind::Wav:
-            if (!IsMergedFormat(source.Head())) {
+        case RecordingKind::Wav: {
+            // Other tools put chunks before "data": the samples start where the walk
+            // finds them.
+            const std::optional<WavDataChunk> data = FindWavData(source);
+            if (!IsMergedFormat(head) || !data) {
                 failures.Fail(item.columns.source, kOtherWavFormat);
                 continue;
             }
-            item.samples =
-                std::min<std::uint64_t>(Load32(&head[40]), length > 44 ? length - 44 : 0);
+            item.skip = data->offset;
+            item.samples = std::min<std::uint64_t>(
+                data->size, length > data->offset ? length - data->offset : 0);
             break;
+        }
         case RecordingKind::HeaderlessPcm:
             item.samples = length;
             break;

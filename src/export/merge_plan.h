@@ -20,6 +20,7 @@ struct MergeItem {
     std::size_t index = 0; // the line's place in the list
     LineColumns columns;
     std::uint64_t samples = 0;
+    std::uint64_t skip = 44; // bytes of its playback file before the samples
 };
 
 struct MergePlan {

@@ -18,14 +18,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Passes on the samples of a playback file: its 44-byte header is dropped, and so is
-// whatever a WAV recording holds after its data chunk.
+// Passes on the samples of a playback file: its header is dropped (44 bytes, or a WAV
+// recording's chunks up to its data), and so is whatever a WAV recording holds after its
+// data chunk.
 class SampleWriter final : public ConvertedWriter {
 public:
-    SampleWriter(ExportFile& file, std::uint64_t limit) noexcept : file_(file), limit_(limit) {}
+    SampleWriter(ExportFile& file, std::uint64_t skip, std::uint64_t limit) noexcept
+        : file_(file), limit_(limit), skip_(skip) {}
     void Append(std::span<const std::uint8_t> bytes) override {
         if (skip_ > 0) {
-            const std::size_t n = std::min<std::size_t>(skip_, bytes.size());
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(skip_, bytes.size()));
             bytes = bytes.subspan(n);
             skip_ -= n;
         }
@@ -40,7 +42,7 @@ public:
 private:
     ExportFile& file_;
     std::uint64_t limit_;
-    std::size_t skip_ = kWavHeaderSize;
+    std::uint64_t skip_;
     std::uint64_t written_ = 0;
 };
 
@@ -100,7 +102,7 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
         }
         cues.push_back({static_cast<std::uint32_t>(cues.size() + 1),
                         static_cast<std::uint32_t>(samples), item.columns.display});
-        SampleWriter writer(file, item.samples);
+        SampleWriter writer(file, item.skip, item.samples);
         ConvertRecording(source, writer);
         samples += writer.Written();
         if (source.Failed() || writer.Written() != item.samples)

@@ -9,6 +9,7 @@
 #include "export/utf8.h"
 #include "export_fixture.h"
 #include "recording_encoder.h"
+#include "riff_files.h"
 
 namespace voice::exporting::test {
 namespace {
@@ -173,6 +174,27 @@ INSTANTIATE_TEST_SUITE_P(
                     KindCase{RecordingKind::InvertedRuns, 200000, {}, "25.445"},
                     KindCase{RecordingKind::SwappedRuns, 70001, {}, "8.906"},
                     KindCase{RecordingKind::PlainRuns, 1, {}, "0.000"}));
+
+// A WAV as other tools write it, a LIST chunk before "data": exported unchanged but for
+// the RIFF size, its duration taken from its data chunk.
+TEST_F(ExportRecordingsTest, AWavWithChunksBeforeItsDataKeepsItsSamples) {
+    const Bytes samples = SoundWithRuns(7860 * 2, 5);
+    const Bytes recording = voice::test::WaveFile(
+        {voice::test::PcmFormat(1, 7860, 8), voice::test::InfoList({{"ISFT", "editor"}}),
+         {"data", samples}});
+    const ExportOutcome outcome = Export({AddRecording(Archive(), 3, kStart, recording)});
+    ASSERT_EQ(outcome.done, 1u);
+
+    const Bytes file = ReadFile(Out() / L"K3_2026-12-07_10-00-00.wav");
+    ASSERT_GT(file.size(), recording.size());
+    EXPECT_TRUE(std::equal(recording.begin() + 8, recording.end(), file.begin() + 8));
+    const auto riff = ParseRiff(file);
+    ASSERT_TRUE(riff.has_value());
+    EXPECT_EQ(riff->Find("data")->data, samples);
+    const auto rows = Index(outcome);
+    EXPECT_EQ(rows.at(1).at(3), "2.000");
+    EXPECT_EQ(rows.at(1).at(5), "1");
+}
 
 TEST_F(ExportRecordingsTest, FailedRecordingsAreNamedInTheIndexAndTheRestGoOn) {
     const std::wstring undecodable = AddRecording(

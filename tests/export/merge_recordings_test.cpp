@@ -5,6 +5,7 @@
 #include "export/export_job.h"
 #include "export_fixture.h"
 #include "recording_encoder.h"
+#include "riff_files.h"
 
 namespace voice::exporting::test {
 namespace {
@@ -96,6 +97,25 @@ TEST_F(MergeRecordingsTest, JoinsTheSamplesWithCuePointsAndLabels) {
                   std::string(display.begin(), display.end()));
     }
     EXPECT_EQ(FileNames(out_.Path()), std::vector<std::wstring>{L"all.wav"});
+}
+
+// Other tools' WAV files (a LIST chunk before "data") give their samples, not their
+// chunks.
+TEST_F(MergeRecordingsTest, AWavWithChunksBeforeItsDataGivesItsSamples) {
+    const Bytes a = SoundWithRuns(3001, 4), b = SoundWithRuns(2000, 6);
+    const Bytes tooled = voice::test::WaveFile(
+        {voice::test::PcmFormat(1, 7860, 8), voice::test::InfoList({{"ISFT", "editor"}}),
+         {"data", a}});
+    const ExportOutcome outcome =
+        Merge({Add(0, tooled), Add(1, EncodeRecording(RecordingKind::HeaderlessPcm, b))});
+    EXPECT_EQ(outcome.done, 2u);
+    EXPECT_EQ(outcome.failed, 0u);
+    const auto riff = ParseRiff(ReadFile(Target()));
+    ASSERT_TRUE(riff.has_value());
+    Bytes expected = a;
+    expected.insert(expected.end(), 3930, 0x80);
+    expected.insert(expected.end(), b.begin(), b.end());
+    EXPECT_EQ(riff->Find("data")->data, expected);
 }
 
 TEST_F(MergeRecordingsTest, AResultPastFourGigabytesIsRefusedBeforeAnythingIsWritten) {
