@@ -13,7 +13,7 @@ BackgroundSha256::BackgroundSha256() {
 
 BackgroundSha256::~BackgroundSha256() {
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard<LightMutex> lock(mutex_);
         stop_ = true;
     }
     queued_.notify_one();
@@ -21,7 +21,7 @@ BackgroundSha256::~BackgroundSha256() {
 }
 
 void BackgroundSha256::Run() {
-    std::unique_lock lock(mutex_);
+    std::unique_lock<LightMutex> lock(mutex_);
     for (;;) {
         queued_.wait(lock, [this] { return stop_ || count_ > 0; });
         if (stop_)
@@ -39,7 +39,7 @@ void BackgroundSha256::Run() {
 void BackgroundSha256::Update(std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
         if (filling_ == kBlocks) {
-            std::unique_lock lock(mutex_);
+            std::unique_lock<LightMutex> lock(mutex_);
             released_.wait(lock, [this] { return count_ < kBlocks; });
             filling_ = (first_ + count_) % kBlocks;
             blocks_[filling_].size = 0;
@@ -58,7 +58,7 @@ void BackgroundSha256::Submit() {
     if (filling_ == kBlocks)
         return;
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard<LightMutex> lock(mutex_);
         ++count_;
     }
     filling_ = kBlocks;
@@ -66,7 +66,7 @@ void BackgroundSha256::Submit() {
 }
 
 void BackgroundSha256::WaitIdle() {
-    std::unique_lock lock(mutex_);
+    std::unique_lock<LightMutex> lock(mutex_);
     released_.wait(lock, [this] { return count_ == 0; });
 }
 

@@ -5,14 +5,13 @@
 // Portable: no <windows.h>.
 
 #include <array>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <span>
 #include <thread>
 #include <vector>
 
+#include "export/light_sync.h"
 #include "export/sha256.h"
 
 namespace voice::exporting {
@@ -50,9 +49,9 @@ private:
 
     Sha256 hash_; // touched by the worker only while blocks are queued
     std::array<Block, kBlocks> blocks_;
-    std::mutex mutex_;
-    std::condition_variable queued_;   // to the worker: a block or the stop
-    std::condition_variable released_; // to the caller: a block hashed
+    LightMutex mutex_;
+    LightCondition queued_;   // to the worker: a block or the stop
+    LightCondition released_; // to the caller: a block hashed
     std::size_t first_ = 0;            // the oldest queued block
     std::size_t count_ = 0;            // blocks queued, including one being hashed
     std::size_t filling_ = kBlocks;    // the block the caller fills; kBlocks: none
