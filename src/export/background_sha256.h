@@ -18,8 +18,8 @@ namespace voice::exporting {
 
 class BackgroundSha256 {
 public:
-    // Large blocks: under Wine every hand-over between the threads costs a few server
-    // calls. Three of them let the caller fill one while the hash works on another.
+    // Large blocks: few hand-overs between the threads, and BCrypt takes large updates
+    // best. Three of them let the caller fill one while the hash works on another.
     static constexpr std::size_t kBlockSize = 262144;
     static constexpr std::size_t kBlocks = 3;
 
