@@ -246,8 +246,8 @@ int main(int argc, char** argv) {
                 bytes / 1048576.0 / hashing);
     // The export hashes on two threads beside its own: processor time over elapsed time
     // near 1 means the machine had no second core free for it (the floor needs only one).
-    std::printf("export's processor time: %.0f ms, %.2f cores on average\n",
-                exportProcessor * 1000, exportProcessor / timeExport);
+    std::printf("export's processor time: %.0f ms, %.2f cores on average\n", exportProcessor * 1000,
+                exportProcessor / timeExport);
     std::fflush(stdout);
     RunChild(10, dir);
     RunChild(kRecordings, dir);

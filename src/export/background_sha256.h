@@ -50,11 +50,11 @@ private:
     Sha256 hash_; // touched by the worker only while blocks are queued
     std::array<Block, kBlocks> blocks_;
     LightMutex mutex_;
-    LightCondition queued_;   // to the worker: a block or the stop
-    LightCondition released_; // to the caller: a block hashed
-    std::size_t first_ = 0;            // the oldest queued block
-    std::size_t count_ = 0;            // blocks queued, including one being hashed
-    std::size_t filling_ = kBlocks;    // the block the caller fills; kBlocks: none
+    LightCondition queued_;         // to the worker: a block or the stop
+    LightCondition released_;       // to the caller: a block hashed
+    std::size_t first_ = 0;         // the oldest queued block
+    std::size_t count_ = 0;         // blocks queued, including one being hashed
+    std::size_t filling_ = kBlocks; // the block the caller fills; kBlocks: none
     bool stop_ = false;
     std::thread worker_; // last: starts once everything above exists
 };

@@ -32,8 +32,7 @@ public:
     LightCondition() noexcept = default;
     LightCondition(const LightCondition&) = delete;
     LightCondition& operator=(const LightCondition&) = delete;
-    template <typename Predicate>
-    void wait(std::unique_lock<LightMutex>& lock, Predicate ready) {
+    template <typename Predicate> void wait(std::unique_lock<LightMutex>& lock, Predicate ready) {
         while (!ready())
             Wait(*lock.mutex());
     }

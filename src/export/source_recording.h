@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "conversion/recording_converter.h"
-#include "export/export_file.h"
 #include "export/background_sha256.h"
+#include "export/export_file.h"
 
 namespace voice::exporting {
 

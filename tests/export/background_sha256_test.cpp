@@ -32,7 +32,7 @@ void Feed(BackgroundSha256& hash, const Bytes& bytes, std::size_t piece) {
 // Lengths and pieces around the block edges, and more blocks than the hash holds at a
 // time: the digest is the system's digest of the same bytes, whatever the hand-over.
 TEST(BackgroundSha256Test, DigestEqualsTheDirectHashWhateverThePieces) {
-    const std::size_t lengths[] = {0,          1,          kBlock - 1, kBlock,
+    const std::size_t lengths[] = {0,          1,          kBlock - 1,     kBlock,
                                    kBlock + 1, 2 * kBlock, 7 * kBlock + 13};
     const std::size_t pieces[] = {7, 4096, kBlock - 3, kBlock, 3 * kBlock + 1};
     BackgroundSha256 hash; // one for all: every Finish starts afresh

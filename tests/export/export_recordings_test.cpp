@@ -219,8 +219,8 @@ TEST_F(ExportRecordingsTest, EveryRowHashesItsOwnFilesWithinOneExport) {
     for (std::size_t i = 0; i < std::size(forms); ++i) {
         recordings.push_back(
             EncodeRecording(forms[i].first, SoundWithRuns(forms[i].second, unsigned(i))));
-        lines.push_back(AddRecording(Archive(), 3, {2026, 12, 7, 10 + int(i), 0, 0},
-                                     recordings.back()));
+        lines.push_back(
+            AddRecording(Archive(), 3, {2026, 12, 7, 10 + int(i), 0, 0}, recordings.back()));
     }
     const ExportOutcome outcome = Export(lines);
     EXPECT_EQ(outcome.done, std::size(forms) - 1);
