@@ -5,10 +5,13 @@
 #include <optional>
 #include <set>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "conversion/run_decoders.h"
 #include "conversion/wav_header.h"
 #include "export/archive_guard.h"
+#include "export/background_sha256.h"
 #include "export/csv_writer.h"
 #include "export/export_job.h"
 #include "export/export_names.h"
@@ -31,18 +34,21 @@ const std::vector<std::wstring> kIndexHeader = {
 // the provisional header; otherwise it is read back once complete.
 class PartWriter final : public ConvertedWriter {
 public:
-    PartWriter(ExportFile& file, const std::optional<WavHeader>& finalHead) : file_(file) {
-        if (finalHead) {
-            hash_.emplace();
-            hash_->Update(*finalHead);
-        }
+    PartWriter(ExportFile& file, BackgroundSha256& hash, const std::optional<WavHeader>& finalHead)
+        : file_(file), hash_(hash), hashing_(finalHead.has_value()) {
+        if (hashing_)
+            hash_.Update(*finalHead);
     }
+    ~PartWriter() { StopHashing(); }
+    PartWriter(const PartWriter&) = delete;
+    PartWriter& operator=(const PartWriter&) = delete;
+
     void Append(std::span<const std::uint8_t> bytes) override {
         file_.Write(bytes);
-        if (hash_ && written_ + bytes.size() > kWavHeaderSize) {
+        if (hashing_ && written_ + bytes.size() > kWavHeaderSize) {
             const std::size_t skip =
                 written_ < kWavHeaderSize ? static_cast<std::size_t>(kWavHeaderSize - written_) : 0;
-            hash_->Update(bytes.subspan(skip));
+            hash_.Update(bytes.subspan(skip));
         }
         written_ += bytes.size();
     }
@@ -51,14 +57,26 @@ public:
         file_.Write(header);
         file_.SeekToEnd();
     }
-    bool Hashing() const noexcept { return hash_.has_value(); }
-    void StopHashing() noexcept { hash_.reset(); }
-    Sha256Digest Finish() { return hash_->Finish(); }
+    void StopHashing() noexcept {
+        if (std::exchange(hashing_, false))
+            hash_.Reset();
+    }
+    // The complete file's digest: hashed as written, or else read back now.
+    Sha256Digest Finish() {
+        if (!std::exchange(hashing_, false)) {
+            std::vector<std::uint8_t> block(kConversionBlockSize);
+            file_.Seek(0);
+            while (const std::size_t n = file_.Read(block))
+                hash_.Update(std::span(block.data(), n));
+        }
+        return hash_.Finish();
+    }
 
 private:
     ExportFile& file_;
+    BackgroundSha256& hash_;
     std::uint64_t written_ = 0;
-    std::optional<Sha256> hash_;
+    bool hashing_;
 };
 
 // The first 44 bytes the exported file will end with, for the forms whose playback
@@ -116,15 +134,6 @@ std::wstring WavDuration(SourceRecording& source) {
     return FormatSeconds(static_cast<double>(bytes) / bytesPerSecond);
 }
 
-Sha256Digest HashFile(ExportFile& file) {
-    Sha256 hash;
-    std::vector<std::uint8_t> block(kConversionBlockSize);
-    file.Seek(0);
-    while (const std::size_t n = file.Read(block))
-        hash.Update(std::span(block.data(), n));
-    return hash.Finish();
-}
-
 // The names in the export's folder, read once: under Wine every look-up of a name that
 // does not exist scans the whole folder, which made a large export quadratic. Names
 // given meanwhile by another program are still never overwritten: the final rename
@@ -179,6 +188,10 @@ private:
 
     fs::path folder_;
     FolderNames& names_;
+    // The source and the exported file are hashed each on a thread of its own, while this
+    // one reads, converts and writes.
+    BackgroundSha256 sourceHash_;
+    BackgroundSha256 exportedHash_;
 };
 
 std::vector<std::wstring> RecordingExporter::Export(const std::wstring& line,
@@ -195,7 +208,7 @@ std::vector<std::wstring> RecordingExporter::Export(const std::wstring& line,
                                      L"",
                                      L"",
                                      L""};
-    SourceRecording source{PathFromWide(columns.source)};
+    SourceRecording source{PathFromWide(columns.source), sourceHash_};
     if (!source.IsOpen()) {
         row[10] = result.Fail(columns.source, kCannotOpen);
         return row;
@@ -228,7 +241,8 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
     std::array<std::uint8_t, kDetectionSize> head{};
     source.Read(head);
     std::uint64_t predictedLength = 0;
-    PartWriter writer(file, FinalHead(head, source.Length(), info.size(), predictedLength));
+    PartWriter writer(file, exportedHash_,
+                      FinalHead(head, source.Length(), info.size(), predictedLength));
     const ConversionResult converted = ConvertRecording(source, writer);
     row[5] = std::to_wstring(static_cast<int>(converted.kind));
     if (converted.kind == RecordingKind::Undecodable)
@@ -257,7 +271,7 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
     StoreLittleEndian32(riffSize, static_cast<std::uint32_t>(length - 8));
     file.Seek(4);
     file.Write(riffSize);
-    const Sha256Digest digest = writer.Hashing() ? writer.Finish() : HashFile(file);
+    const Sha256Digest digest = writer.Finish();
     if (file.Failed())
         return kCannotWrite;
 

@@ -52,7 +52,7 @@ MergePlan PlanMerge(const std::vector<std::wstring>& lines, ExportProgress& prog
             return plan;
         }
         MergeItem item{i, ReadLineColumns(lines[i]), 0};
-        SourceRecording source{PathFromWide(item.columns.source), SourceRecording::Hashing::Off};
+        SourceRecording source{PathFromWide(item.columns.source)};
         if (!source.IsOpen()) {
             failures.Fail(item.columns.source, kCannotOpen);
             continue;

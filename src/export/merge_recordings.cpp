@@ -91,7 +91,7 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
             return result.ToOutcome(); // the part file goes with it
         }
         progress.OnItem(item.index, lines.size(), item.columns.source);
-        SourceRecording source{PathFromWide(item.columns.source), SourceRecording::Hashing::Off};
+        SourceRecording source{PathFromWide(item.columns.source)};
         if (!source.IsOpen()) {
             result.Fail(item.columns.source, kCannotOpen);
             continue;

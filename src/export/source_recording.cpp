@@ -2,18 +2,27 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "conversion/run_decoders.h"
 
 namespace voice::exporting {
 
-SourceRecording::SourceRecording(const std::filesystem::path& path, Hashing hashing)
+SourceRecording::SourceRecording(const std::filesystem::path& path)
     : file_(path, ExportFile::Mode::Read) {
     if (file_.IsOpen())
         length_ = file_.Length();
-    if (hashing == Hashing::On)
-        hash_.emplace();
+}
+
+SourceRecording::SourceRecording(const std::filesystem::path& path, BackgroundSha256& hash)
+    : SourceRecording(path) {
+    hash_ = &hash;
+}
+
+SourceRecording::~SourceRecording() {
+    if (hash_)
+        hash_->Reset();
 }
 
 std::size_t SourceRecording::Read(std::span<std::uint8_t> into) {
@@ -47,7 +56,8 @@ Sha256Digest SourceRecording::FinishHash() {
         while (hashed_ < length_ && Read(block) > 0) {
         }
     }
-    return hash_->Finish();
+    BackgroundSha256* hash = std::exchange(hash_, nullptr);
+    return hash->Finish();
 }
 
 } // namespace voice::exporting

@@ -1,22 +1,28 @@
 #pragma once
 // A recording opened for the export, read through the conversion's reader interface.
 // Every byte of the file is hashed exactly once and in order, whatever detection and
-// the decoders read, so the source's hash costs no second pass. Portable.
+// the decoders read, so the source's hash costs no second pass; the hash runs on a
+// thread of its own meanwhile. Portable.
 
 #include <array>
 #include <filesystem>
-#include <optional>
 
 #include "conversion/recording_converter.h"
+#include "export/background_sha256.h"
 #include "export/export_file.h"
-#include "export/sha256.h"
 
 namespace voice::exporting {
 
 class SourceRecording final : public RecordingReader {
 public:
-    enum class Hashing { On, Off };
-    explicit SourceRecording(const std::filesystem::path& path, Hashing hashing = Hashing::On);
+    // Not hashed.
+    explicit SourceRecording(const std::filesystem::path& path);
+    // Hashed into hash, which must be idle (finished or reset) and outlive this.
+    SourceRecording(const std::filesystem::path& path, BackgroundSha256& hash);
+    // A hash left unfinished is dropped.
+    ~SourceRecording();
+    SourceRecording(const SourceRecording&) = delete;
+    SourceRecording& operator=(const SourceRecording&) = delete;
 
     bool IsOpen() const noexcept { return file_.IsOpen(); }
     bool Failed() const noexcept { return file_.Failed(); }
@@ -28,7 +34,7 @@ public:
     // The first 44 bytes (zeros past a shorter file): the WAV header of a kind-1 file.
     const std::array<std::uint8_t, 44>& Head() const noexcept { return head_; }
 
-    // Reads whatever has not been hashed yet and returns the file's digest (hashing on).
+    // Reads whatever has not been hashed yet and returns the file's digest (hashed only).
     Sha256Digest FinishHash();
 
 private:
@@ -37,7 +43,7 @@ private:
     std::uint64_t position_ = 0;
     std::uint64_t hashed_ = 0; // bytes 0..hashed_ are in the hash
     std::array<std::uint8_t, 44> head_{};
-    std::optional<Sha256> hash_;
+    BackgroundSha256* hash_ = nullptr; // null once finished
 };
 
 } // namespace voice::exporting

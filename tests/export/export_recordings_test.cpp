@@ -228,6 +228,39 @@ TEST_F(ExportRecordingsTest, FailedRecordingsAreNamedInTheIndexAndTheRestGoOn) {
     EXPECT_EQ(progress_.items[1].total, 3u);
 }
 
+// The hashes run beside the conversion and serve every recording in turn: after a
+// recording that failed or was read back, the next digests are still those of its files.
+TEST_F(ExportRecordingsTest, EveryRowHashesItsOwnFilesWithinOneExport) {
+    const std::pair<RecordingKind, std::size_t> forms[] = {
+        {RecordingKind::InvertedRuns, 700000}, {RecordingKind::Undecodable, 300},
+        {RecordingKind::Wav, 600000},          {RecordingKind::PlainRuns, 20},
+        {RecordingKind::HeaderlessPcm, 1},     {RecordingKind::SwappedRuns, 300000},
+        {RecordingKind::Inverted, 530001}};
+    std::vector<std::wstring> lines;
+    std::vector<Bytes> recordings;
+    for (std::size_t i = 0; i < std::size(forms); ++i) {
+        recordings.push_back(
+            EncodeRecording(forms[i].first, SoundWithRuns(forms[i].second, unsigned(i))));
+        lines.push_back(
+            AddRecording(Archive(), 3, {2026, 12, 7, 10 + int(i), 0, 0}, recordings.back()));
+    }
+    const ExportOutcome outcome = Export(lines);
+    EXPECT_EQ(outcome.done, std::size(forms) - 1);
+    const auto rows = Index(outcome);
+    ASSERT_EQ(rows.size(), std::size(forms) + 1);
+    for (std::size_t i = 0; i < std::size(forms); ++i) {
+        const auto& row = rows[i + 1];
+        EXPECT_EQ(row[8], ToUtf8(Hash(recordings[i]))) << "row " << i;
+        if (forms[i].first == RecordingKind::Undecodable) {
+            EXPECT_EQ(row[9], "");
+            continue;
+        }
+        ASSERT_EQ(row[10], "ok") << "row " << i;
+        EXPECT_EQ(row[9], ToUtf8(Hash(ReadFile(Out() / PathFromWide(FromUtf8(row[7]))))))
+            << "row " << i;
+    }
+}
+
 TEST_F(ExportRecordingsTest, NamesNeverOverwrite) {
     const std::wstring first = AddRecording(Archive(), 3, kStart, Bytes(10, 0x80));
     // The same start in another day directory, and files already in the folder (one
