@@ -58,7 +58,7 @@ protected:
                     const DateTimeParts start{2026, 12, day, hour, 7 * n % 60, 0};
                     Add(channel, start,
                         EncodeRecording(kinds[n % 6],
-                                        exporting::test::SoundWithRuns(1000 + 97 * n, n)));
+                                        SoundWithRuns(1000 + 97 * n, n)));
                     ++n;
                 }
     }

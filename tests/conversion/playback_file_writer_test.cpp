@@ -22,17 +22,6 @@ Bytes WithHeader(const WavHeader& header, const Bytes& samples) {
     return file;
 }
 
-Bytes SoundWithRuns(std::size_t length, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bytes samples;
-    while (samples.size() < length) {
-        const std::size_t run = rng() % 3 == 0 ? rng() % 500 : 1;
-        samples.insert(samples.end(), std::min(run, length - samples.size()),
-                       static_cast<std::uint8_t>(rng()));
-    }
-    return samples;
-}
-
 // Holds a file open without sharing, as another program would.
 class HeldFile {
 public:

@@ -49,17 +49,6 @@ std::vector<std::wstring> FileNames(const fs::path& folder) {
     return names;
 }
 
-Bytes SoundWithRuns(std::size_t length, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bytes samples;
-    while (samples.size() < length) {
-        const std::size_t run = rng() % 3 == 0 ? rng() % 500 : 1;
-        samples.insert(samples.end(), std::min(run, length - samples.size()),
-                       static_cast<std::uint8_t>(rng()));
-    }
-    return samples;
-}
-
 std::wstring RecordingName(const DateTimeParts& s, int channel) {
     auto two = [](int v) {
         return std::wstring{static_cast<wchar_t>(L'0' + v / 10),

@@ -35,8 +35,6 @@ std::string ReadText(const fs::path& path);
 // Every file name in the folder, sorted.
 std::vector<std::wstring> FileNames(const fs::path& folder);
 
-// Samples with runs, as speech recorded at 8 bits gives them.
-Bytes SoundWithRuns(std::size_t length, unsigned seed);
 
 // "QC7A0000.1" style: the recorder's name of a start (years 2000..2037).
 std::wstring RecordingName(const DateTimeParts& start, int channel);

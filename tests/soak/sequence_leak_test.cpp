@@ -125,7 +125,7 @@ void Print(const char* when, int recording, const Usage& u) {
 
 // Recording i of the archive: every stored form in turn, some empty, some deleted after
 // the search.
-RecordingSpec SpecOf(int i) {
+ArchiveRecording RecordingOf(int i) {
     if (i % 25 == 12)
         return {RecordingKind::HeaderlessPcm, 0.0};
     return {static_cast<RecordingKind>(i % 7 + 1), 0.1};
@@ -134,7 +134,7 @@ bool Vanishes(int i) {
     return i % 40 == 33;
 }
 bool Plays(int i) {
-    return SpecOf(i).seconds > 0 && SpecOf(i).kind != RecordingKind::Undecodable && !Vanishes(i);
+    return RecordingOf(i).seconds > 0 && RecordingOf(i).kind != RecordingKind::Undecodable && !Vanishes(i);
 }
 
 // The first recording at or after i that loads: both measurements are taken with a
@@ -195,10 +195,10 @@ TEST(SequenceLeak, ALongSequenceKeepsHandlesWindowsAndMemoryFlat) {
         fs::temp_directory_path() / (L"voice_leak_" + std::to_wstring(::GetCurrentProcessId()));
     fs::remove_all(work);
     fs::create_directories(work / L"start");
-    std::vector<RecordingSpec> specs;
+    std::vector<ArchiveRecording> planned;
     for (int i = 0; i < count; ++i)
-        specs.push_back(SpecOf(i));
-    const std::vector<fs::path> paths = MakeArchive(work / L"archive", specs);
+        planned.push_back(RecordingOf(i));
+    const std::vector<fs::path> paths = MakeArchive(work / L"archive", planned);
     WriteChannelTable(work / L"start", work / L"archive");
     const fs::path previousDir = fs::current_path();
     fs::current_path(work / L"start");

@@ -26,7 +26,7 @@ void WriteFile(const fs::path& path, const Bytes& bytes) {
 
 } // namespace
 
-std::vector<fs::path> MakeArchive(const fs::path& base, const std::vector<RecordingSpec>& recordings) {
+std::vector<fs::path> MakeArchive(const fs::path& base, const std::vector<ArchiveRecording>& recordings) {
     SYSTEMTIME today{};
     ::GetLocalTime(&today);
     const std::wstring day{Letter(today.wYear - 2000), Letter(today.wMonth), Letter(today.wDay)};
@@ -39,11 +39,11 @@ std::vector<fs::path> MakeArchive(const fs::path& base, const std::vector<Record
         wchar_t tail[16];
         swprintf(tail, 16, L"%02d%02d.1", start / 60 % 60, start % 60);
         const fs::path path = dir / (day + Letter(start / 3600) + tail);
-        const RecordingSpec& spec = recordings[i];
-        std::vector<std::uint8_t> tone(static_cast<size_t>(7860 * spec.seconds));
+        const ArchiveRecording& planned = recordings[i];
+        std::vector<std::uint8_t> tone(static_cast<size_t>(7860 * planned.seconds));
         for (size_t s = 0; s < tone.size(); ++s)
             tone[s] = s % 20 < 10 ? 100 : 156;
-        WriteFile(path, tone.empty() ? Bytes{} : EncodeRecording(spec.kind, tone));
+        WriteFile(path, tone.empty() ? Bytes{} : EncodeRecording(planned.kind, tone));
         paths.push_back(path);
     }
     return paths;

@@ -10,7 +10,7 @@
 
 namespace voice::soak {
 
-struct RecordingSpec {
+struct ArchiveRecording {
     RecordingKind kind = RecordingKind::Wav;
     double seconds = 0.2; // 0: a zero-length file
 };
@@ -18,7 +18,7 @@ struct RecordingSpec {
 // Writes the recordings into base\<today's day directory>, seven seconds apart in start
 // order, so list line i (ordered by start) is recording i. Returns their paths in order.
 std::vector<std::filesystem::path> MakeArchive(const std::filesystem::path& base,
-                                               const std::vector<RecordingSpec>& recordings);
+                                               const std::vector<ArchiveRecording>& recordings);
 
 // BegDir.Ini in startDir: all eight channels at base (only channel 1 has recordings).
 void WriteChannelTable(const std::filesystem::path& startDir, const std::filesystem::path& base);

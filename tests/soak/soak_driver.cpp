@@ -42,19 +42,19 @@ constexpr int kTwoSecondsB = 2;
 constexpr int kFirstShort = 3;
 constexpr int kLastShort = 14;
 
-std::vector<RecordingSpec> Recordings() {
-    std::vector<RecordingSpec> specs{
+std::vector<ArchiveRecording> Recordings() {
+    std::vector<ArchiveRecording> planned{
         {RecordingKind::Inverted, 240.0}, // about 1.9 MB: a conversion that takes a while
         {RecordingKind::Wav, 2.0},
         {RecordingKind::SwappedRuns, 2.0},
     };
     for (int i = 0; i < 8; ++i)
-        specs.push_back({static_cast<RecordingKind>(i % 6 + 1), 0.2});
-    specs.push_back({RecordingKind::Undecodable, 0.2}); // the sequence stops on it
-    specs.push_back({RecordingKind::HeaderlessPcm, 0.0});
-    specs.push_back({RecordingKind::PlainRuns, 0.2});
-    specs.push_back({RecordingKind::InvertedRuns, 0.2});
-    return specs;
+        planned.push_back({static_cast<RecordingKind>(i % 6 + 1), 0.2});
+    planned.push_back({RecordingKind::Undecodable, 0.2}); // the sequence stops on it
+    planned.push_back({RecordingKind::HeaderlessPcm, 0.0});
+    planned.push_back({RecordingKind::PlainRuns, 0.2});
+    planned.push_back({RecordingKind::InvertedRuns, 0.2});
+    return planned;
 }
 
 enum class Moment { Converting, Playing, Paused, Stopped, AfterAdvance };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <random>
 
 #include "conversion/byte_transforms.h"
 #include "conversion/run_decoders.h"
@@ -192,6 +193,17 @@ std::optional<WavContents> ParseWav(std::span<const std::uint8_t> file) {
         at += 8 + size + (size & 1);
     }
     return std::nullopt;
+}
+
+Bytes SoundWithRuns(std::size_t length, unsigned seed) {
+    std::mt19937 rng(seed);
+    Bytes samples;
+    while (samples.size() < length) {
+        const std::size_t run = rng() % 3 == 0 ? rng() % 500 : 1;
+        samples.insert(samples.end(), std::min(run, length - samples.size()),
+                       static_cast<std::uint8_t>(rng()));
+    }
+    return samples;
 }
 
 } // namespace voice

@@ -39,6 +39,10 @@ Bytes EncodeRecording(RecordingKind kind, std::span<const std::uint8_t> samples,
 Bytes DecodeSamples(RecordingKind kind, std::span<const std::uint8_t> encoded,
                     std::size_t blockSize = 0);
 
+// Samples with runs of equal values, as speech recorded at 8 bits gives them; the same
+// for the same seed.
+Bytes SoundWithRuns(std::size_t length, unsigned seed);
+
 struct WavContents {
     WavFormat format;
     Bytes data; // the data chunk, cut short at the end of the file
