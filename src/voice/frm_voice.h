@@ -33,6 +33,7 @@
 #include "gui/track_bar.h"
 #include "gui/up_down.h"
 #include "platform/unique_handle.h"
+#include "platform/user_files.h"
 #include "playback/media_player.h"
 #include "voice/export_commands.h"
 #include "voice/time_fields.h"
@@ -119,6 +120,9 @@ public:
     std::int32_t CurrentIndex = -1; // list index of the loaded line, -1 none
     bool PlayPending = false;       // the next tick presses Play
     bool SequenceActive = false;    // a playback sequence is running
+    // The program's own per-user settings (window places, zoom, playback options); every
+    // feature reads and changes this one copy and saves it, so none undoes another's.
+    UserSettingsFile OwnSettings;
 
     // --- Start-up and shutdown (frm_voice.cpp) --------------------------------------
     void FormCreate();
