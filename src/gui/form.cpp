@@ -116,6 +116,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         return DefaultHandling(msg, wp, lp);
+    case WM_APPCOMMAND:
+        if (OnAppCommand && OnAppCommand(GET_APPCOMMAND_LPARAM(lp)))
+            return TRUE;
+        return DefaultHandling(msg, wp, lp);
     case WM_DPICHANGED: {
         dpi_ = HIWORD(wp);
         if (OnDpiChanged)

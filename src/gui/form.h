@@ -32,6 +32,9 @@ public:
     std::function<void(UINT dpi)> OnDpiChanged;
     // A command chosen from a menu of the window or by one of its shortcuts.
     std::function<void(UINT command)> OnCommand;
+    // A WM_APPCOMMAND (a keyboard's media keys) for the window or one of its controls;
+    // true when it was used, otherwise the system's default handling follows.
+    std::function<bool(int appCommand)> OnAppCommand;
 
     // Shortcuts that work wherever the focus is in the window.
     void SetShortcuts(std::vector<Shortcut> shortcuts) { shortcuts_ = std::move(shortcuts); }

@@ -12,7 +12,8 @@ PopupMenu::PopupMenu() : menu_(::CreatePopupMenu()) {
 }
 
 PopupMenu::~PopupMenu() {
-    ::DestroyMenu(menu_);
+    if (menu_)
+        ::DestroyMenu(menu_);
 }
 
 void PopupMenu::AddItem(UINT command, const std::wstring& text, const std::wstring& shortcut,
@@ -20,6 +21,24 @@ void PopupMenu::AddItem(UINT command, const std::wstring& text, const std::wstri
     // The tab puts the shortcut into the menu's right-aligned column.
     const std::wstring label = shortcut.empty() ? text : text + L"\t" + shortcut;
     ::AppendMenuW(menu_, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), command, label.c_str());
+}
+
+void PopupMenu::AddCheckItem(UINT command, const std::wstring& text, const std::wstring& shortcut,
+                             bool checked, bool radio) {
+    std::wstring label = shortcut.empty() ? text : text + L"\t" + shortcut;
+    MENUITEMINFOW item{sizeof(item)};
+    item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+    item.fType = MFT_STRING | (radio ? MFT_RADIOCHECK : 0);
+    item.fState = checked ? MFS_CHECKED : MFS_UNCHECKED;
+    item.wID = command;
+    item.dwTypeData = label.data();
+    ::InsertMenuItemW(menu_, static_cast<UINT>(::GetMenuItemCount(menu_)), TRUE, &item);
+}
+
+void PopupMenu::AddSubmenu(const std::wstring& text, PopupMenu&& submenu) {
+    if (::AppendMenuW(menu_, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.menu_),
+                      text.c_str()))
+        submenu.menu_ = nullptr; // destroyed with this menu now
 }
 
 void PopupMenu::AddSeparator() {

@@ -18,6 +18,11 @@ public:
 
     void AddItem(UINT command, const std::wstring& text, const std::wstring& shortcut,
                  bool enabled);
+    // A checked or unchecked item; a radio item shows a dot, one of a group.
+    void AddCheckItem(UINT command, const std::wstring& text, const std::wstring& shortcut,
+                      bool checked, bool radio);
+    // The submenu becomes part of this menu and goes with it.
+    void AddSubmenu(const std::wstring& text, PopupMenu&& submenu);
     void AddSeparator();
     HMENU Handle() const noexcept { return menu_; }
 

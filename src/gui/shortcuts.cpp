@@ -14,7 +14,22 @@ std::wstring KeyName(UINT key) {
         return std::wstring(1, static_cast<wchar_t>(key));
     if (key >= VK_F1 && key <= VK_F24)
         return L"F" + std::to_wstring(key - VK_F1 + 1);
-    return L"?";
+    switch (key) {
+    case VK_OEM_MINUS:
+        return L"-";
+    case VK_OEM_PLUS:
+        return L"=";
+    case VK_LEFT:
+        return L"Left";
+    case VK_RIGHT:
+        return L"Right";
+    case VK_PRIOR:
+        return L"PgUp";
+    case VK_NEXT:
+        return L"PgDn";
+    default:
+        return L"?";
+    }
 }
 
 } // namespace

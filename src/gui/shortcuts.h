@@ -16,7 +16,7 @@ enum class ShortcutScope {
 };
 
 struct Shortcut {
-    UINT key; // virtual key: 'A'..'Z', VK_F1..VK_F24
+    UINT key; // virtual key: 'A'..'Z', '0'..'9', VK_F1..VK_F24, arrows, media keys...
     bool ctrl = false;
     bool shift = false;
     UINT command = 0;

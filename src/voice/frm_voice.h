@@ -8,6 +8,7 @@
 //   frm_voice_chooser.cpp   the channel path chooser
 //   frm_voice_playback.cpp  playback sequencing and the conversion into the playback file
 //   frm_voice_export.cpp    the list's export commands: context menu, shortcuts, clipboard
+//   frm_voice_review.cpp    speed, shorter pauses, even loudness, and the player's keys
 
 #include "catalogue/channel_dir_file.h"
 #include "catalogue/recording_search.h"
@@ -27,6 +28,7 @@
 #include "gui/list_box.h"
 #include "gui/mask_edit.h"
 #include "gui/panel.h"
+#include "gui/popup_menu.h"
 #include "gui/radio_group.h"
 #include "gui/static_text.h"
 #include "gui/timer.h"
@@ -36,6 +38,7 @@
 #include "platform/user_files.h"
 #include "playback/media_player.h"
 #include "voice/export_commands.h"
+#include "voice/review_state.h"
 #include "voice/time_fields.h"
 
 #include <cstdint>
@@ -179,6 +182,22 @@ public:
     void SaveListClick();
     void CopySelectedClick();
 
+    // --- Listening aids and player keys (frm_voice_review.cpp) -------------------------
+    ReviewState Review;
+    // After FormCreate: the remembered choices and the caption, the player's keys and the
+    // media keys.
+    void SetUpReview();
+    void ShowReviewCaption();
+    // The list's context menu gains the "Воспроизведение" submenu.
+    void AppendPlaybackMenu(gui::PopupMenu& menu);
+    // A submenu item, a player key or a media key; false for a command of someone else.
+    bool RunReviewCommand(UINT command);
+    // Remembers the choices and, with a recording loaded, continues it from the same moment.
+    void ChangeReviewOptions(const review::ReviewOptions& options);
+    // ConvertToPlaybackFile's file step: the designed file, then processed when a choice
+    // differs from the default.
+    bool WriteReviewedPlaybackFile(int index);
+
 protected:
     // The timer ticks from the window's creation until its destruction.
     void OnDestroying() override { Timer1.Stop(); }
@@ -202,6 +221,18 @@ private:
     // worker thread; succeeded runs after it, a refusal or an error is shown instead.
     void RunExportWork(const wchar_t* caption, std::function<void(gui::WorkProgress&)> work,
                        std::function<void()> succeeded);
+
+    // Listening aids (frm_voice_review.cpp).
+    bool WriteReviewedSamples(double fromSourceSeconds);
+    double PlayedSourceSeconds();
+    std::int32_t PositionOfSource(double sourceSeconds) const;
+    void ReloadAt(double sourceSeconds, bool play);
+    bool OpenPlaybackFile();
+    void SeekQuietly(std::int32_t position);
+    void PressPlayerButton(TMPBtnType button);
+    void PlayPauseKey();
+    void SkipKey(double seconds);
+    void GoToRecording(int direction);
 
     std::map<std::wstring, HWND, std::less<>> controlsByName_;
     std::vector<std::wstring> creationOrder_;

@@ -134,6 +134,7 @@ void TFrmVoice::LBListFilesContextMenu(POINT screen) {
         menu.AddItem(row.id, row.text, gui::ShortcutText(row.shortcut),
                      ExportCommandAvailable(row.id));
     }
+    AppendPlaybackMenu(menu);
     menu.Track(Handle(), screen);
 }
 

@@ -404,6 +404,7 @@ TFrmVoice::TFrmVoice(std::unique_ptr<MciPort> port) : MediaPlayer1(std::move(por
     OnDpiChanged = [this](UINT dpi) { ApplyLayout(dpi); };
     if (OnCreate)
         OnCreate();
+    SetUpReview();
 }
 
 TFrmVoice::~TFrmVoice() {

@@ -53,7 +53,7 @@ void TFrmVoice::StartPlayback() {
 void TFrmVoice::ConvertToPlaybackFile(int index) {
     SequenceActive = false;
     MediaPlayer1.Close();
-    if (!WritePlaybackFile(LBListFiles.Line(index), StartDir, RecordingHandle, PlaybackHandle))
+    if (!WriteReviewedPlaybackFile(index))
         return;
     try {
         MediaPlayer1.SetFileName(PlaybackFilePath(StartDir));

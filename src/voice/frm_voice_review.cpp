@@ -1,0 +1,381 @@
+// Listening aids and player keys: the speed, shorter pauses and even loudness chosen in
+// the list's "Воспроизведение" submenu, remembered in the program's own settings and
+// named in the caption; the playback file processed accordingly; a change while a
+// recording plays continuing from the same moment; and the player's keys, media keys
+// included, anywhere in the window.
+//
+// At normal speed with both options off nothing here acts: the playback file, the
+// caption and every designed event stay as they are.
+
+#include "conversion/playback_file_writer.h"
+#include "conversion/reviewed_playback_file.h"
+#include "gui/popup_menu.h"
+#include "playback/bar_layout.h"
+#include "voice/frm_voice.h"
+#include "voice/review_choices.h"
+
+#include <cmath>
+#include <iterator>
+
+namespace voice {
+namespace {
+
+enum ReviewCommandId : UINT {
+    kPlayPauseCommand = 0x7E40,
+    kStopCommand,
+    kBackCommand,
+    kForwardCommand,
+    kPreviousCommand,
+    kNextCommand,
+    kSlowerCommand,
+    kFasterCommand,
+    kNormalSpeedCommand,
+    kShortenPausesCommand,
+    kEvenLoudnessCommand,
+    kFirstSpeedCommand = 0x7E60, // one per offered speed, slowest first
+};
+
+constexpr double kSkipSeconds = 5.0;
+// The display columns of a ListLine, as the sequence shows them.
+constexpr std::size_t kShownColumns = 52;
+
+constexpr gui::Shortcut Key(UINT key, bool ctrl, UINT command,
+                            gui::ShortcutScope scope = gui::ShortcutScope::Anywhere,
+                            bool shift = false) {
+    return {key, ctrl, shift, command, scope};
+}
+constexpr auto kOutsideText = gui::ShortcutScope::OutsideTextFields;
+
+// Every key is free in the designed window: the list, the buttons, the pickers, the bar and
+// the dialog manager use none of them, and Ctrl+E/M/S/C/T belong to the list's commands.
+// Letters rather than punctuation where we can: their keys stay where they are under the
+// Russian layout.
+// clang-format off
+constexpr gui::Shortcut kPlayerKeys[] = {
+    //  key                  Ctrl   command               where          Shift
+    Key('P',                 true,  kPlayPauseCommand),
+    Key('Q',                 true,  kStopCommand),
+    // A text field moves by words with Ctrl+arrows.
+    Key(VK_LEFT,             true,  kBackCommand,        kOutsideText),
+    Key(VK_RIGHT,            true,  kForwardCommand,     kOutsideText),
+    Key(VK_PRIOR,            true,  kPreviousCommand),
+    Key(VK_NEXT,             true,  kNextCommand),
+    Key(VK_OEM_MINUS,        true,  kSlowerCommand),
+    Key(VK_SUBTRACT,         true,  kSlowerCommand),
+    Key(VK_OEM_PLUS,         true,  kFasterCommand),
+    Key(VK_OEM_PLUS,         true,  kFasterCommand,      kOutsideText,  true), // Ctrl++
+    Key(VK_ADD,              true,  kFasterCommand),
+    Key('0',                 true,  kNormalSpeedCommand),
+    Key(VK_NUMPAD0,          true,  kNormalSpeedCommand),
+    Key(VK_MEDIA_PLAY_PAUSE, false, kPlayPauseCommand),
+    Key(VK_MEDIA_STOP,       false, kStopCommand),
+    Key(VK_MEDIA_PREV_TRACK, false, kPreviousCommand),
+    Key(VK_MEDIA_NEXT_TRACK, false, kNextCommand),
+};
+
+// The same media keys as a keyboard or remote reports them through the system.
+constexpr struct { int appCommand; UINT command; } kAppCommands[] = {
+    {APPCOMMAND_MEDIA_PLAY_PAUSE,    kPlayPauseCommand},
+    {APPCOMMAND_MEDIA_STOP,          kStopCommand},
+    {APPCOMMAND_MEDIA_PREVIOUSTRACK, kPreviousCommand},
+    {APPCOMMAND_MEDIA_NEXTTRACK,     kNextCommand},
+};
+// clang-format on
+
+const gui::Shortcut& KeyOf(UINT command) {
+    for (const gui::Shortcut& key : kPlayerKeys)
+        if (key.command == command)
+            return key;
+    return kPlayerKeys[0];
+}
+
+} // namespace
+
+void TFrmVoice::SetUpReview() {
+    Review.options = LoadReviewOptions(OwnSettings.Values());
+    wchar_t caption[256]{};
+    ::GetWindowTextW(Handle(), caption, 256);
+    Review.baseCaption = caption;
+    ShowReviewCaption();
+
+    std::vector<gui::Shortcut> shortcuts = Shortcuts();
+    shortcuts.insert(shortcuts.end(), std::begin(kPlayerKeys), std::end(kPlayerKeys));
+    SetShortcuts(std::move(shortcuts));
+    OnCommand = [this, others = std::move(OnCommand)](UINT command) {
+        if (!RunReviewCommand(command) && others)
+            others(command);
+    };
+    OnAppCommand = [this](int appCommand) {
+        for (const auto& row : kAppCommands)
+            if (row.appCommand == appCommand)
+                return RunReviewCommand(row.command);
+        return false;
+    };
+    // Both only add to the designed handlers, and only after a command of ours.
+    MediaPlayer1.OnNotify = [this, designed = std::move(MediaPlayer1.OnNotify)] {
+        const TMPNotifyResult result = MediaPlayer1.LastNotifyResult();
+        if (Review.staleNotifyExpected && (result == nrAborted || result == nrSuperseded)) {
+            Review.staleNotifyExpected = false;
+            MediaPlayer1.SetNotify(true);
+            return;
+        }
+        designed();
+    };
+    MediaPlayer1.OnClick = [this, designed = std::move(MediaPlayer1.OnClick)](TMPBtnType button,
+                                                                              bool& doDefault) {
+        Review.staleNotifyExpected = false;
+        designed(button, doDefault);
+    };
+}
+
+void TFrmVoice::ShowReviewCaption() {
+    ::SetWindowTextW(Handle(), ReviewCaption(Review.baseCaption, Review.options).c_str());
+}
+
+void TFrmVoice::AppendPlaybackMenu(gui::PopupMenu& menu) {
+    gui::PopupMenu playback;
+    const auto speeds = review::OfferedSpeeds();
+    for (std::size_t i = 0; i < speeds.size(); ++i)
+        playback.AddCheckItem(kFirstSpeedCommand + static_cast<UINT>(i), SpeedText(speeds[i]), L"",
+                              Review.options.speed == speeds[i], true);
+    playback.AddSeparator();
+    playback.AddItem(kSlowerCommand, L"Медленнее", gui::ShortcutText(KeyOf(kSlowerCommand)), true);
+    playback.AddItem(kFasterCommand, L"Быстрее", gui::ShortcutText(KeyOf(kFasterCommand)), true);
+    playback.AddItem(kNormalSpeedCommand, L"Обычная скорость",
+                     gui::ShortcutText(KeyOf(kNormalSpeedCommand)), true);
+    playback.AddSeparator();
+    playback.AddCheckItem(kShortenPausesCommand, L"Сокращать паузы", L"",
+                          Review.options.shortenPauses, false);
+    playback.AddCheckItem(kEvenLoudnessCommand, L"Выравнивать громкость", L"",
+                          Review.options.evenLoudness, false);
+    menu.AddSeparator();
+    menu.AddSubmenu(L"Воспроизведение", std::move(playback));
+}
+
+bool TFrmVoice::RunReviewCommand(UINT command) {
+    review::ReviewOptions options = Review.options;
+    const auto speeds = review::OfferedSpeeds();
+    if (command >= kFirstSpeedCommand && command < kFirstSpeedCommand + speeds.size()) {
+        options.speed = speeds[command - kFirstSpeedCommand];
+        ChangeReviewOptions(options);
+        return true;
+    }
+    switch (command) {
+    case kPlayPauseCommand:
+        PlayPauseKey();
+        return true;
+    case kStopCommand:
+        PressPlayerButton(btStop);
+        return true;
+    case kBackCommand:
+        SkipKey(-kSkipSeconds);
+        return true;
+    case kForwardCommand:
+        SkipKey(kSkipSeconds);
+        return true;
+    case kPreviousCommand:
+        GoToRecording(-1);
+        return true;
+    case kNextCommand:
+        GoToRecording(1);
+        return true;
+    case kSlowerCommand:
+    case kFasterCommand:
+        options.speed = StepSpeed(options.speed, command == kFasterCommand ? 1 : -1);
+        break;
+    case kNormalSpeedCommand:
+        options.speed = 1.0;
+        break;
+    case kShortenPausesCommand:
+        options.shortenPauses = !options.shortenPauses;
+        break;
+    case kEvenLoudnessCommand:
+        options.evenLoudness = !options.evenLoudness;
+        break;
+    default:
+        return false;
+    }
+    ChangeReviewOptions(options);
+    return true;
+}
+
+void TFrmVoice::ChangeReviewOptions(const review::ReviewOptions& options) {
+    if (options == Review.options)
+        return;
+    Review.options = options;
+    StoreReviewOptions(OwnSettings.Values(), options);
+    OwnSettings.Save();
+    ShowReviewCaption();
+    // Nothing loaded: the next recording is written with the new choices.
+    if (ExportWork.Running() || !MediaPlayer1.DeviceOpen() || CurrentIndex < 0)
+        return;
+    const bool playing = MediaPlayer1.Mode() == msPlaying;
+    ReloadAt(PlayedSourceSeconds(), playing);
+}
+
+bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
+    Review.source.reset();
+    Review.timeline.reset();
+    Review.origin = 0;
+    if (!WritePlaybackFile(LBListFiles.Line(index), StartDir, RecordingHandle, PlaybackHandle))
+        return false;
+    if (Review.options.IsDefault())
+        return true;
+    Review.source = ReadPlaybackFileSamples(PlaybackFilePath(StartDir));
+    // Nothing we can process (an undecodable recording's empty file, a compressed WAV):
+    // it plays as it stands.
+    if (!Review.source)
+        return true;
+    return WriteReviewedSamples(0.0);
+}
+
+bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds) {
+    review::ProcessedRecording processed = review::ProcessFrom(
+        Review.source->samples, Review.source->sampleRate, Review.options, fromSourceSeconds);
+    Review.timeline.reset();
+    if (!WriteMono16PlaybackFile(PlaybackFilePath(StartDir), Review.source->sampleRate,
+                                 processed.samples))
+        return false;
+    Review.timeline = std::move(processed.timeline);
+    Review.origin = fromSourceSeconds;
+    return true;
+}
+
+double TFrmVoice::PlayedSourceSeconds() {
+    const double output = MediaPlayer1.Position() / 1000.0;
+    return Review.timeline ? Review.timeline->SourceFromOutput(output) : output;
+}
+
+std::int32_t TFrmVoice::PositionOfSource(double sourceSeconds) const {
+    const double output =
+        Review.timeline ? Review.timeline->OutputFromSource(sourceSeconds) : sourceSeconds;
+    return static_cast<std::int32_t>(std::lround(std::max(0.0, output) * 1000.0));
+}
+
+void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
+    const bool sequence = SequenceActive;
+    const bool pending = PlayPending;
+    if (!Review.source) {
+        Review.source = ReadPlaybackFileSamples(PlaybackFilePath(StartDir));
+        if (!Review.source)
+            return; // nothing we can process: it plays on as it is
+    }
+    Review.staleNotifyExpected = true;
+    MediaPlayer1.Close();
+    // Playing, only the rest is processed, so the new speed sounds at once; stopped or
+    // paused, the whole recording, so the bar still reaches back to its start.
+    if (!WriteReviewedSamples(play ? sourceSeconds : 0.0) || !OpenPlaybackFile()) {
+        SequenceActive = false;
+        return;
+    }
+    SequenceActive = sequence;
+    PlayPending = pending;
+    if (play) {
+        PressPlayerButton(btPlay);
+        MediaPlayer1.SetNotify(true);
+    } else if (sourceSeconds > 0) {
+        SeekQuietly(PositionOfSource(sourceSeconds));
+    }
+}
+
+bool TFrmVoice::OpenPlaybackFile() {
+    try {
+        MediaPlayer1.SetFileName(PlaybackFilePath(StartDir));
+        MediaPlayer1.Open();
+        return true;
+    } catch (...) {
+        return false; // quietly, as a failed load in the sequence
+    }
+}
+
+void TFrmVoice::SeekQuietly(std::int32_t position) {
+    // Our seek reports nothing: its notification could look like a finished recording.
+    const bool armed = MediaPlayer1.NotifyArmed();
+    MediaPlayer1.SetNotify(false);
+    MediaPlayer1.SetPosition(position);
+    MediaPlayer1.SetNotify(armed);
+}
+
+void TFrmVoice::PressPlayerButton(TMPBtnType button) {
+    // As the user's click: only an enabled button acts, and the designed click handlers run.
+    if (ExportWork.Running() || !MediaPlayer1.DeviceOpen())
+        return;
+    const int width = MediaPlayer1.ButtonWidth();
+    const LPARAM point =
+        MAKELPARAM(ButtonLeft(button, MediaPlayer1.VisibleButtons(), width) + width / 2, 7);
+    MediaPlayer1.HandleLButtonDown(MK_LBUTTON, point);
+    MediaPlayer1.HandleLButtonUp(MK_LBUTTON, point);
+}
+
+void TFrmVoice::PlayPauseKey() {
+    if (ExportWork.Running())
+        return;
+    if (!MediaPlayer1.DeviceOpen()) {
+        StartPlayback(); // as "Start": the first selected line, or the designed warning
+        return;
+    }
+    switch (MediaPlayer1.Mode()) {
+    case msPlaying:
+    case msPaused: // the Pause button resumes a paused recording
+        PressPlayerButton(btPause);
+        break;
+    default:
+        PressPlayerButton(btPlay);
+        break;
+    }
+}
+
+void TFrmVoice::SkipKey(double seconds) {
+    if (ExportWork.Running() || !MediaPlayer1.DeviceOpen())
+        return;
+    const TMPState mode = MediaPlayer1.Mode();
+    const bool playing = mode == msPlaying;
+    const double target = std::max(0.0, PlayedSourceSeconds() + seconds);
+    // Back before the start of a file written from a moment on: written again from there.
+    if (Review.timeline && target < Review.origin - 1e-3) {
+        ReloadAt(target, playing);
+        return;
+    }
+    const std::int32_t length = MediaPlayer1.Length();
+    const std::int32_t position = PositionOfSource(target);
+    if (position >= length) {
+        GoToRecording(1); // past the end: the next recording, as the end of this one would
+        return;
+    }
+    if (playing)
+        Review.staleNotifyExpected = true;
+    SeekQuietly(position);
+    if (playing) {
+        MediaPlayer1.Play();
+        MediaPlayer1.SetNotify(true);
+    }
+}
+
+void TFrmVoice::GoToRecording(int direction) {
+    if (ExportWork.Running())
+        return;
+    const int count = LBListFiles.Count();
+    if (!MediaPlayer1.DeviceOpen() || CurrentIndex < 0 || CurrentIndex >= count) {
+        if (direction > 0)
+            StartPlayback();
+        return;
+    }
+    // The sequence's rule: selected lines only, in list order.
+    int next = CurrentIndex + direction;
+    while (next >= 0 && next < count && !LBListFiles.Selected(next))
+        next += direction;
+    if (next < 0 || next >= count) {
+        ::MessageBeep(MB_OK);
+        return;
+    }
+    const bool playing = MediaPlayer1.Mode() == msPlaying || PlayPending;
+    CurrentIndex = next;
+    StFileName.SetText(LBListFiles.Line(next).substr(0, kShownColumns));
+    ConvertToPlaybackFile(next);
+    // Playing goes on playing, as with "Автозапуск"; otherwise it waits for Play.
+    PlayPending = playing;
+    if (!playing)
+        SequenceActive = false;
+}
+
+} // namespace voice
