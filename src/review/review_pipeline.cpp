@@ -1,0 +1,137 @@
+#include "review/review_pipeline.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <stdexcept>
+
+#include "review/loudness.h"
+#include "review/pause_shortener.h"
+#include "review/time_stretch.h"
+
+namespace voice::review {
+namespace {
+
+constexpr std::array<double, 9> kOfferedSpeeds{0.5, 0.75, 1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
+
+// The cuts that fall after `from`, counted from there; a cut the moment falls in starts
+// at the moment.
+std::vector<PauseCut> CutsFrom(std::vector<PauseCut> cuts, std::size_t from) {
+    std::vector<PauseCut> kept;
+    for (PauseCut cut : cuts) {
+        if (cut.end <= from) {
+            continue;
+        }
+        cut.begin = std::max(cut.begin, from) - from;
+        cut.end -= from;
+        kept.push_back(cut);
+    }
+    return kept;
+}
+
+// Corners of the map from source seconds to output seconds: the start, both ends of each
+// cut (the same output moment), and the end; the speed divides every output moment.
+ProcessedTimeline TimelineOf(std::size_t from, std::size_t length, std::span<const PauseCut> cuts,
+                             int sampleRate, double speed) {
+    const double rate = sampleRate;
+    std::vector<ProcessedTimeline::Corner> corners;
+    corners.push_back({from / rate, 0.0});
+    std::size_t removed = 0;
+    for (const PauseCut& cut : cuts) {
+        const double output = static_cast<double>(cut.begin - removed) / rate / speed;
+        corners.push_back({(from + cut.begin) / rate, output});
+        corners.push_back({(from + cut.end) / rate, output});
+        removed += cut.end - cut.begin;
+    }
+    corners.push_back(
+        {(from + length) / rate, static_cast<double>(length - removed) / rate / speed});
+    return ProcessedTimeline(std::move(corners));
+}
+
+} // namespace
+
+std::span<const double> OfferedSpeeds() noexcept {
+    return kOfferedSpeeds;
+}
+
+ProcessedRecording ProcessFrom(std::span<const float> samples, int sampleRate,
+                               const ReviewOptions& options, double fromSourceSeconds) {
+    if (sampleRate <= 0) {
+        throw std::invalid_argument("sample rate must be positive");
+    }
+    const double speed = UsableSpeed(options.speed);
+    const double wanted = std::isnan(fromSourceSeconds) ? 0.0 : fromSourceSeconds * sampleRate;
+    const auto from = static_cast<std::size_t>(
+        std::clamp(std::round(wanted), 0.0, static_cast<double>(samples.size())));
+    const std::span<const float> rest = samples.subspan(from);
+
+    // Each stage works on what the one before left; only stages that are on make a copy.
+    std::vector<float> work;
+    std::span<const float> current = rest;
+    if (options.evenLoudness) {
+        // Judged on the whole recording, so a restart mid-way keeps the same level.
+        const LevelPlan plan = PlanLevel(samples, sampleRate);
+        work.resize(rest.size());
+        ApplyLevel(plan, rest, from, work);
+        current = work;
+    }
+    std::vector<PauseCut> cuts;
+    if (options.shortenPauses) {
+        // The detector judges levels against the recording's own floor, so the original
+        // finds the same pauses as the levelled samples would, and a restart finds them too.
+        cuts = CutsFrom(FindPauseCuts(samples, sampleRate), from);
+        if (!cuts.empty()) {
+            work = RemoveCuts(current, cuts, sampleRate);
+            current = work;
+        }
+    }
+    ProcessedRecording result;
+    if (speed != 1.0) {
+        result.samples = TimeStretch(current, sampleRate, speed);
+    } else if (current.data() == work.data() && !work.empty()) {
+        result.samples = std::move(work);
+    } else {
+        result.samples.assign(current.begin(), current.end());
+    }
+    result.timeline = TimelineOf(from, rest.size(), cuts, sampleRate, speed);
+    return result;
+}
+
+ProcessedRecording ProcessRecordingWithTimeline(std::span<const float> samples, int sampleRate,
+                                                const ReviewOptions& options) {
+    return ProcessFrom(samples, sampleRate, options, 0.0);
+}
+
+std::vector<float> ProcessRecording(std::span<const float> samples, int sampleRate,
+                                    const ReviewOptions& options) {
+    return ProcessFrom(samples, sampleRate, options, 0.0).samples;
+}
+
+std::vector<float> SamplesFromU8(std::span<const std::uint8_t> samples) {
+    std::vector<float> out(samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        out[i] = static_cast<float>(static_cast<int>(samples[i]) - 128) * (1.0f / 128.0f);
+    }
+    return out;
+}
+
+std::vector<float> SamplesFromS16(std::span<const std::int16_t> samples) {
+    std::vector<float> out(samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        out[i] = static_cast<float>(samples[i]) * (1.0f / 32768.0f);
+    }
+    return out;
+}
+
+std::vector<std::int16_t> ToS16(std::span<const float> samples) {
+    std::vector<std::int16_t> out(samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        // Clamped before the conversion, which is undefined out of range; NaN is silence.
+        const float scaled = samples[i] * 32768.0f;
+        const float clamped = scaled == scaled ? std::clamp(scaled, -32768.0f, 32767.0f) : 0.0f;
+        out[i] = static_cast<std::int16_t>(std::lrint(clamped));
+    }
+    return out;
+}
+
+} // namespace voice::review
