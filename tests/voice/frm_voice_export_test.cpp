@@ -210,7 +210,10 @@ const std::vector<ShownItem> MenuWith(bool selection, bool lines) {
             {L"Объединить выбранные в один файл…\tCtrl+M", !selection},
             {L"Сохранить список…\tCtrl+S", !lines},
             {L"-", false},
-            {L"Копировать\tCtrl+C", !selection}};
+            {L"Копировать\tCtrl+C", !selection},
+            // The listening aids' submenu, there whatever the list holds.
+            {L"-", false},
+            {L"Воспроизведение", false}};
 }
 
 TEST_F(ExportWindowTest, ContextMenuOpensByMouseAndKeysWithItemsGreyAsTheListAllows) {

@@ -1,0 +1,165 @@
+// From a speed key (Ctrl+=, Ctrl+0) pressed while a one-hour recording plays to the player
+// reporting play at the new speed, against a floor measured in the same run: opening a
+// 16-bit WAV of the same length on MCI and starting it. Three changes per run: the first
+// from the designed file (it is read back and decoded), one between two speeds (the
+// samples are kept) and back to normal speed. Bar: 150 ms.
+//
+//   speed_change_bench [seconds of recording, default 3600]
+
+#include "conversion/playback_samples.h"
+#include "gui/form.h"
+#include "recording_encoder.h"
+#include "voice/frm_voice.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using namespace voice;
+
+constexpr int kRuns = 3; // best of, against the noise of a shared machine
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+// Speech-like: a voiced tone in bursts with pauses, so every aid has work to do.
+Bytes Samples(std::size_t count) {
+    Bytes s(count, 128);
+    std::uint32_t state = 12345;
+    for (std::size_t i = 0; i < count; ++i) {
+        state = state * 1103515245u + 12345u;
+        const bool voiced = (i / 7860) % 4 != 3;
+        const int tone = voiced ? static_cast<int>(50 * ((i * 150 / 7860) % 2 ? 1 : -1)) : 0;
+        s[i] = static_cast<std::uint8_t>(128 + tone + static_cast<int>((state >> 16) % 5) - 2);
+    }
+    return s;
+}
+
+template <typename Done> bool PumpUntil(Done done) {
+    const auto end = Clock::now() + std::chrono::seconds(60);
+    while (!done()) {
+        if (Clock::now() > end)
+            return false;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
+        ::Sleep(1);
+    }
+    return true;
+}
+
+// The key handed to the message loop as the user's Ctrl+key, until the player plays the
+// new file.
+double KeyToPlaying(TFrmVoice& form, UINT key) {
+    BYTE saved[256];
+    ::GetKeyboardState(saved);
+    BYTE held[256];
+    std::copy(std::begin(saved), std::end(saved), held);
+    held[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(held);
+    MSG msg{form.ControlHandle(L"LBListFiles"), WM_KEYDOWN, key, 0, 0, {}};
+    const auto begin = Clock::now();
+    gui::PreTranslateMessage(form, msg);
+    PumpUntil([&] { return form.MediaPlayer1.Mode() == msPlaying; });
+    const double seconds = Seconds(Clock::now() - begin);
+    ::SetKeyboardState(saved);
+    return seconds;
+}
+
+// Opening a 16-bit WAV of the same length and starting it.
+double Floor(const fs::path& wav) {
+    const auto begin = Clock::now();
+    MCI_OPEN_PARMSW open{};
+    open.lpstrElementName = wav.c_str();
+    if (::mciSendCommandW(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_WAIT,
+                          reinterpret_cast<DWORD_PTR>(&open)) != 0)
+        return 1e9;
+    MCI_PLAY_PARMS play{};
+    ::mciSendCommandW(open.wDeviceID, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&play));
+    MCI_STATUS_PARMS status{};
+    status.dwItem = MCI_STATUS_MODE;
+    do
+        ::mciSendCommandW(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT,
+                          reinterpret_cast<DWORD_PTR>(&status));
+    while (status.dwReturn != MCI_MODE_PLAY && Seconds(Clock::now() - begin) < 10);
+    const double seconds = Seconds(Clock::now() - begin);
+    MCI_GENERIC_PARMS close{};
+    ::mciSendCommandW(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const long seconds = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 3600;
+    const fs::path dir = fs::temp_directory_path() /
+                         (L"voice_speed_bench_" + std::to_wstring(::GetCurrentProcessId()));
+    fs::create_directories(dir / L"appdata");
+    ::SetEnvironmentVariableW(L"APPDATA", (dir / L"appdata").c_str()); // the user's stay
+    wchar_t previous[MAX_PATH]{};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ::SetCurrentDirectoryW(dir.c_str());
+
+    const Bytes samples = Samples(static_cast<std::size_t>(7860 * seconds));
+    const fs::path recording = dir / L"R1.1";
+    WriteBytes(recording, EncodeRecording(RecordingKind::InvertedRuns, samples));
+    const fs::path wav = dir / L"floor.wav";
+    {
+        auto bytes = Mono16WavHeader(7860, static_cast<std::uint32_t>(samples.size() * 2));
+        bytes.resize(bytes.size() + samples.size() * 2);
+        WriteBytes(wav, bytes);
+    }
+    std::wstring line =
+        L"1  07.12.26 10:00:00  07.12.26 11:00:00  " + std::to_wstring(fs::file_size(recording));
+    line.resize(80, L' ');
+    line += recording.wstring();
+
+    const char* names[] = {"1x -> 1.25x (from the designed file)", "1.25x -> 1.5x", "1.5x -> 1x"};
+    const UINT keys[] = {VK_OEM_PLUS, VK_OEM_PLUS, '0'};
+    double best[3] = {1e9, 1e9, 1e9};
+    double floor = 1e9;
+    {
+        TFrmVoice form;
+        form.LBListFiles.SetLines(std::span(&line, 1));
+        for (int run = 0; run < kRuns; ++run) {
+            form.LBListFiles.SetSelected(0, true);
+            ::SendMessageW(form.ControlHandle(L"BitBtnStart"), BM_CLICK, 0, 0);
+            if (!PumpUntil([&] {
+                    return form.MediaPlayer1.Mode() == msPlaying &&
+                           form.MediaPlayer1.Position() >= 1000;
+                })) {
+                std::fprintf(stderr, "the recording did not play\n");
+                return 1;
+            }
+            for (int k = 0; k < 3; ++k)
+                best[k] = std::min(best[k], KeyToPlaying(form, keys[k]));
+            floor = std::min(floor, Floor(wav));
+            form.LBListFilesClick(); // stops and closes
+        }
+    }
+    std::printf("speed change to sounding for %ld s of recording (best of %d); floor: MCI open "
+                "+ play of a 16-bit WAV as long: %.3f s\n",
+                seconds, kRuns, floor);
+    for (int k = 0; k < 3; ++k)
+        std::printf("%-38s %7.3f s, ratio %6.2f (bar 0.150 s)\n", names[k], best[k],
+                    best[k] / floor);
+    ::SetCurrentDirectoryW(previous);
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+    return 0;
+}

@@ -1,0 +1,425 @@
+// The listening aids in the real window on the real winmm and the sound sink: the
+// "Воспроизведение" submenu and the caption, the choices remembered across windows, the
+// processed playback file, a speed change while a recording plays, and the player's keys
+// and media keys. At the default everything stays exactly as designed.
+
+#include "conversion/playback_file_writer.h"
+#include "gui/form.h"
+#include "held_keys.h"
+#include "recording_encoder.h"
+#include "voice/frm_voice.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+
+namespace voice::test {
+namespace {
+
+namespace fs = std::filesystem;
+using gui::testing::HeldKeys;
+
+const std::wstring kCaption = L"Воспроизведение записей";
+
+template <typename Done> bool PumpUntil(Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+Bytes ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A voiced tone with pauses, so every aid has something to do.
+Bytes Speech(double seconds) {
+    Bytes s(static_cast<std::size_t>(7860 * seconds), 128);
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if ((i / 7860) % 3 != 2) // two seconds of tone, one of silence
+            s[i] = static_cast<std::uint8_t>(128 + 60 * std::sin(i * 2 * 3.14159 * 150 / 7860));
+    return s;
+}
+
+// 16-bit stereo at 16 kHz: a WAV recording of another layout.
+Bytes StereoWav(double seconds) {
+    Bytes data;
+    for (int i = 0; i < static_cast<int>(16000 * seconds); ++i)
+        for (int channel = 0; channel < 2; ++channel) {
+            const auto v =
+                static_cast<std::int16_t>(8000 * std::sin(i * 2 * 3.14159 * 200 / 16000));
+            data.push_back(static_cast<std::uint8_t>(v));
+            data.push_back(static_cast<std::uint8_t>(v >> 8));
+        }
+    return EncodeWav(data, {16000, 2, 16});
+}
+
+class ReviewWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               (L"voice_review_" + std::to_wstring(::GetCurrentProcessId()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / L"appdata");
+        wchar_t saved[MAX_PATH]{};
+        if (::GetEnvironmentVariableW(L"APPDATA", saved, MAX_PATH) > 0)
+            savedAppData_ = saved;
+        ::SetEnvironmentVariableW(L"APPDATA", (dir_ / L"appdata").c_str());
+        previousDir_ = fs::current_path();
+        fs::current_path(dir_);
+        OpenWindow();
+    }
+    void TearDown() override {
+        form.reset();
+        fs::current_path(previousDir_);
+        ::SetEnvironmentVariableW(L"APPDATA", savedAppData_ ? savedAppData_->c_str() : nullptr);
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    void OpenWindow() {
+        form.reset();
+        form = std::make_unique<TFrmVoice>();
+        form->Show();
+    }
+
+    void AddLine(const Bytes& recording) {
+        const int n = static_cast<int>(lines_.size()) + 1;
+        const fs::path path = dir_ / (L"R" + std::to_wstring(n) + L".1");
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(recording.data()),
+                   static_cast<std::streamsize>(recording.size()));
+        std::wstring line = L"1  07.12.26 10:0" + std::to_wstring(n) + L":00  07.12.26 10:0" +
+                            std::to_wstring(n) + L":09  " + std::to_wstring(recording.size());
+        line.resize(80, L' ');
+        lines_.push_back(line + path.wstring());
+        form->LBListFiles.SetLines(lines_);
+    }
+    void Select(std::initializer_list<int> lineNumbers) {
+        for (int n : lineNumbers)
+            form->LBListFiles.SetSelected(n - 1, true);
+    }
+    std::wstring Shown(int lineNumber) const { return lines_[lineNumber - 1].substr(0, 52); }
+    std::wstring Text(HWND window) const {
+        wchar_t text[256]{};
+        ::GetWindowTextW(window, text, 256);
+        return text;
+    }
+    std::wstring Caption() const { return Text(form->Handle()); }
+    std::wstring ShownFileName() const { return Text(form->ControlHandle(L"StFileName")); }
+
+    // The submenu as the list's context menu holds it: item texts without their keys, and
+    // the checked ones.
+    struct Submenu {
+        std::map<std::wstring, UINT> ids;
+        std::set<std::wstring> checked;
+    };
+    Submenu PlaybackSubmenu() const {
+        gui::PopupMenu menu;
+        form->AppendPlaybackMenu(menu);
+        Submenu result;
+        HMENU sub = nullptr;
+        for (int i = 0; i < ::GetMenuItemCount(menu.Handle()); ++i) {
+            wchar_t text[64]{};
+            ::GetMenuStringW(menu.Handle(), i, text, 64, MF_BYPOSITION);
+            if (std::wstring(text) == L"Воспроизведение")
+                sub = ::GetSubMenu(menu.Handle(), i);
+        }
+        EXPECT_NE(sub, nullptr);
+        for (int i = 0; sub && i < ::GetMenuItemCount(sub); ++i) {
+            wchar_t text[64]{};
+            ::GetMenuStringW(sub, i, text, 64, MF_BYPOSITION);
+            std::wstring name = text;
+            name = name.substr(0, name.find(L'\t'));
+            if (name.empty())
+                continue;
+            result.ids[name] = ::GetMenuItemID(sub, i);
+            if (::GetMenuState(sub, i, MF_BYPOSITION) & MF_CHECKED)
+                result.checked.insert(name);
+        }
+        return result;
+    }
+    // The item chosen, as the menu reports it to the window.
+    void Choose(const std::wstring& item) {
+        const UINT id = PlaybackSubmenu().ids.at(item);
+        ::SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    }
+    // A key typed in a control, handed to the message loop's translation.
+    bool PressKey(const wchar_t* focus, UINT key, std::initializer_list<int> held = {VK_CONTROL}) {
+        HeldKeys keys(held);
+        MSG msg{form->ControlHandle(focus), WM_KEYDOWN, key, 0, 0, {}};
+        if (gui::PreTranslateMessage(*form, msg))
+            return true;
+        ::DispatchMessageW(&msg);
+        return false;
+    }
+    bool Mode(TMPState mode) {
+        return form->MediaPlayer1.DeviceOpen() && form->MediaPlayer1.Mode() == mode;
+    }
+    bool Playing() { return Mode(msPlaying); }
+    fs::path PlaybackFile() const { return dir_ / L"$$$.Wav"; }
+    void LetTicksPass(int n = 5) {
+        int ticks = 0;
+        auto tick = form->Timer1.OnTimer;
+        form->Timer1.OnTimer = [&] { ++ticks, tick(); };
+        PumpUntil([&] { return ticks >= n; });
+        form->Timer1.OnTimer = tick;
+    }
+
+    fs::path dir_, previousDir_;
+    std::optional<std::wstring> savedAppData_;
+    std::vector<std::wstring> lines_;
+    std::unique_ptr<TFrmVoice> form;
+};
+
+TEST_F(ReviewWindowTest, AtTheDefaultTheCaptionAndEveryPlaybackFileAreAsDesigned) {
+    EXPECT_EQ(Caption(), kCaption);
+    for (int kind = 1; kind <= 7; ++kind)
+        AddLine(EncodeRecording(static_cast<RecordingKind>(kind), Speech(1)));
+    AddLine(StereoWav(1));
+    const fs::path designedDir = dir_ / L"designed";
+    fs::create_directories(designedDir);
+    for (int i = 0; i < static_cast<int>(lines_.size()); ++i) {
+        form->ConvertToPlaybackFile(i);
+        const Bytes shown = ReadAll(PlaybackFile());
+        FileHandleField recording, playback;
+        WritePlaybackFile(lines_[i], designedDir.wstring(), recording, playback);
+        EXPECT_EQ(shown, ReadAll(designedDir / L"$$$.Wav")) << "line " << i + 1;
+    }
+    form->MediaPlayer1.Close();
+}
+
+TEST_F(ReviewWindowTest, TheSubmenuChecksTheChoicesAndTheCaptionNamesThem) {
+    const struct {
+        const wchar_t* item;
+        std::wstring caption;
+        std::set<std::wstring> checked;
+    } steps[] = {
+        {L"1,5×", kCaption + L" — 1,5×", {L"1,5×"}},
+        {L"Сокращать паузы", kCaption + L" — 1,5×, паузы сокращены", {L"1,5×", L"Сокращать паузы"}},
+        {L"Быстрее", kCaption + L" — 1,75×, паузы сокращены", {L"1,75×", L"Сокращать паузы"}},
+        {L"Выравнивать громкость",
+         kCaption + L" — 1,75×, паузы сокращены, громкость выровнена",
+         {L"1,75×", L"Сокращать паузы", L"Выравнивать громкость"}},
+        {L"Обычная скорость",
+         kCaption + L" — паузы сокращены, громкость выровнена",
+         {L"1×", L"Сокращать паузы", L"Выравнивать громкость"}},
+        {L"Медленнее",
+         kCaption + L" — 0,75×, паузы сокращены, громкость выровнена",
+         {L"0,75×", L"Сокращать паузы", L"Выравнивать громкость"}},
+        {L"1×",
+         kCaption + L" — паузы сокращены, громкость выровнена",
+         {L"1×", L"Сокращать паузы", L"Выравнивать громкость"}},
+        {L"Сокращать паузы",
+         kCaption + L" — громкость выровнена",
+         {L"1×", L"Выравнивать громкость"}},
+        {L"Выравнивать громкость", kCaption, {L"1×"}},
+    };
+    EXPECT_EQ(PlaybackSubmenu().checked, std::set<std::wstring>{L"1×"});
+    EXPECT_EQ(PlaybackSubmenu().ids.size(), 9u + 3u + 2u);
+    for (const auto& step : steps) {
+        Choose(step.item);
+        EXPECT_EQ(Caption(), step.caption) << step.item;
+        EXPECT_EQ(PlaybackSubmenu().checked, step.checked) << step.item;
+    }
+}
+
+TEST_F(ReviewWindowTest, SpeedKeysWorkFromEveryKindOfControl) {
+    const struct {
+        const wchar_t* focus;
+        UINT key;
+        std::initializer_list<int> held;
+        const wchar_t* speed; // in the caption afterwards; empty for normal speed
+    } steps[] = {
+        {L"LBListFiles", VK_OEM_PLUS, {VK_CONTROL}, L"1,25×"},
+        {L"BitBtnStart", VK_OEM_PLUS, {VK_CONTROL, VK_SHIFT}, L"1,5×"},
+        {L"DTPicker0", VK_ADD, {VK_CONTROL}, L"1,75×"},
+        {L"TrackBar1", VK_OEM_MINUS, {VK_CONTROL}, L"1,5×"},
+        {L"RGSort", VK_SUBTRACT, {VK_CONTROL}, L"1,25×"},
+        {L"ChBxAutoStart", '0', {VK_CONTROL}, L""},
+        {L"LBListFiles", VK_OEM_MINUS, {VK_CONTROL}, L"0,75×"},
+        {L"LBListFiles", VK_OEM_MINUS, {VK_CONTROL}, L"0,5×"},
+        {L"LBListFiles", VK_OEM_MINUS, {VK_CONTROL}, L"0,5×"}, // the slowest stays
+        {L"DirectoryListBox1", VK_NUMPAD0, {VK_CONTROL}, L""},
+        {L"LBListFiles", VK_OEM_MINUS, {}, L""}, // without Ctrl the list keeps the key
+    };
+    for (const auto& step : steps) {
+        PressKey(step.focus, step.key, step.held);
+        const std::wstring speed = step.speed;
+        EXPECT_EQ(Caption(), speed.empty() ? kCaption : kCaption + L" — " + speed)
+            << step.focus << " " << step.key;
+    }
+}
+
+TEST_F(ReviewWindowTest, ChoicesAreRememberedForTheNextWindow) {
+    Choose(L"2,5×");
+    Choose(L"Сокращать паузы");
+    const Bytes stored = ReadAll(dir_ / L"appdata" / L"Voice" / L"Voice.ini");
+    const std::string ini(stored.begin(), stored.end());
+    EXPECT_NE(ini.find("playback.speed=2.5\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("playback.shortenPauses=1\r\n"), std::string::npos) << ini;
+    const Bytes table = ReadAll(dir_ / L"BegDir.Ini");
+    EXPECT_EQ(std::string(table.begin(), table.end()).find("playback"), std::string::npos);
+
+    OpenWindow();
+    EXPECT_EQ(Caption(), kCaption + L" — 2,5×, паузы сокращены");
+    EXPECT_EQ(PlaybackSubmenu().checked, (std::set<std::wstring>{L"2,5×", L"Сокращать паузы"}));
+    Choose(L"1×");
+    Choose(L"Сокращать паузы");
+    OpenWindow();
+    EXPECT_EQ(Caption(), kCaption);
+}
+
+TEST_F(ReviewWindowTest, EveryFormIsWrittenAt16BitsForTheSpeedChosen) {
+    const struct {
+        Bytes recording;
+        const wchar_t* speed;
+        double factor;
+        int rate;
+    } cases[] = {
+        {EncodeRecording(RecordingKind::HeaderlessPcm, Speech(4)), L"2×", 2, 7860},
+        {EncodeRecording(RecordingKind::SwappedRuns, Speech(4)), L"0,5×", 0.5, 7860},
+        {EncodeRecording(RecordingKind::Wav, Speech(4)), L"1,5×", 1.5, 7860},
+        {StereoWav(4), L"3×", 3, 16000},
+    };
+    for (const auto& c : cases)
+        AddLine(c.recording);
+    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+        Choose(cases[i].speed);
+        form->ConvertToPlaybackFile(i);
+        ASSERT_TRUE(form->MediaPlayer1.DeviceOpen()) << i;
+        EXPECT_NEAR(form->MediaPlayer1.Length(), 4000 / cases[i].factor,
+                    4000 / cases[i].factor * 0.01)
+            << i;
+        const Bytes file = ReadAll(PlaybackFile());
+        ASSERT_GE(file.size(), 44u);
+        EXPECT_EQ(file[22] | file[23] << 8, 1) << "mono, line " << i + 1;
+        EXPECT_EQ(file[34] | file[35] << 8, 16) << "16-bit, line " << i + 1;
+        EXPECT_EQ(file[24] | file[25] << 8 | file[26] << 16, cases[i].rate) << i;
+    }
+    form->MediaPlayer1.Close();
+}
+
+TEST_F(ReviewWindowTest, ASpeedChangeWhilePlayingContinuesFromTheSameMoment) {
+    AddLine(EncodeRecording(RecordingKind::InvertedRuns, Speech(9)));
+    AddLine(EncodeRecording(RecordingKind::HeaderlessPcm, Speech(3)));
+    Select({1, 2});
+    form->ChBxAutoStart.SetChecked(true);
+    ::SendMessageW(form->ControlHandle(L"BitBtnStart"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 2000; }));
+
+    const double before = form->MediaPlayer1.Position() / 1000.0;
+    EXPECT_TRUE(PressKey(L"LBListFiles", VK_OEM_PLUS)); // 1,25×
+    EXPECT_TRUE(Playing());
+    EXPECT_NEAR(form->Review.origin, before, 0.5);
+    EXPECT_NEAR(form->MediaPlayer1.Length(), (9 - form->Review.origin) / 1.25 * 1000, 100);
+    EXPECT_EQ(ShownFileName(), Shown(1));
+
+    ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 1000; }));
+    const double played = form->Review.origin + form->MediaPlayer1.Position() / 1000.0 * 1.25;
+    EXPECT_TRUE(PressKey(L"LBListFiles", VK_OEM_PLUS)); // 1,5×
+    EXPECT_TRUE(Playing());
+    EXPECT_NEAR(form->Review.origin, played, 0.5);
+    EXPECT_NEAR(form->MediaPlayer1.Length(), (9 - form->Review.origin) / 1.5 * 1000, 100);
+
+    // The sequence's advance: the next line plays, processed at the new speed from its start.
+    ASSERT_TRUE(PumpUntil([&] { return ShownFileName() == Shown(2) && Playing(); }));
+    EXPECT_EQ(form->Review.origin, 0);
+    EXPECT_NEAR(form->MediaPlayer1.Length(), 3000 / 1.5, 30);
+    ASSERT_TRUE(
+        PumpUntil([&] { return !form->SequenceActive && !form->MediaPlayer1.DeviceOpen(); }));
+    EXPECT_EQ(ShownFileName(), L"");
+}
+
+TEST_F(ReviewWindowTest, ASpeedChangeWhilePausedKeepsTheMomentAndTheWholeRecording) {
+    AddLine(EncodeRecording(RecordingKind::HeaderlessPcm, Speech(8)));
+    Select({1});
+    ::SendMessageW(form->ControlHandle(L"BitBtnStart"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 1500; }));
+    PressKey(L"LBListFiles", 'P'); // pause
+    ASSERT_TRUE(Mode(msPaused));
+    const std::int32_t moment = form->MediaPlayer1.Position();
+    Choose(L"2×");
+    EXPECT_NEAR(form->MediaPlayer1.Length(), 4000, 40); // the whole recording
+    EXPECT_NEAR(form->MediaPlayer1.Position(), moment / 2, 150);
+    PressKey(L"LBListFiles", 'P'); // on from there
+    EXPECT_TRUE(Playing());
+    EXPECT_GE(form->MediaPlayer1.Position(), moment / 2 - 150);
+    form->MediaPlayer1.Close();
+}
+
+TEST_F(ReviewWindowTest, PlayerKeysAndMediaKeysDriveTheSequence) {
+    for (int n = 1; n <= 4; ++n)
+        AddLine(EncodeRecording(RecordingKind::HeaderlessPcm, Speech(12)));
+    Select({1, 3, 4});
+    HWND list = form->ControlHandle(L"LBListFiles");
+    const auto appCommand = [&](int command) {
+        ::SendMessageW(list, WM_APPCOMMAND, reinterpret_cast<WPARAM>(list),
+                       MAKELPARAM(0, FAPPCOMMAND_KEY | command));
+    };
+    const auto positionNear = [&](int expected) {
+        return std::abs(form->MediaPlayer1.Position() - expected) <= 400;
+    };
+
+    EXPECT_TRUE(PressKey(L"LBListFiles", 'P')); // nothing loaded: starts as "Start" does
+    ASSERT_TRUE(PumpUntil([&] { return Playing(); }));
+    EXPECT_EQ(ShownFileName(), Shown(1));
+    appCommand(APPCOMMAND_MEDIA_PLAY_PAUSE);
+    EXPECT_TRUE(Mode(msPaused));
+    PressKey(L"BitBtnStart", VK_MEDIA_PLAY_PAUSE, {});
+    EXPECT_TRUE(Playing());
+
+    EXPECT_TRUE(PressKey(L"LBListFiles", VK_NEXT)); // Ctrl+PgDn: line 2 is not selected
+    ASSERT_TRUE(PumpUntil([&] { return Playing(); }));
+    EXPECT_EQ(ShownFileName(), Shown(3));
+    appCommand(APPCOMMAND_MEDIA_NEXTTRACK);
+    ASSERT_TRUE(PumpUntil([&] { return Playing(); }));
+    EXPECT_EQ(ShownFileName(), Shown(4));
+    PressKey(L"TrackBar1", VK_PRIOR);
+    ASSERT_TRUE(PumpUntil([&] { return Playing(); }));
+    EXPECT_EQ(ShownFileName(), Shown(3));
+    PressKey(L"LBListFiles", VK_MEDIA_PREV_TRACK, {});
+    ASSERT_TRUE(PumpUntil([&] { return Playing(); }));
+    EXPECT_EQ(ShownFileName(), Shown(1));
+    PressKey(L"LBListFiles", VK_PRIOR); // the first selected line has none before it
+    EXPECT_EQ(ShownFileName(), Shown(1));
+    EXPECT_TRUE(Playing());
+
+    PressKey(L"LBListFiles", 'Q'); // stop: stays loaded in the middle, does not advance
+    EXPECT_TRUE(Mode(msStopped));
+    const std::int32_t stopped = form->MediaPlayer1.Position();
+    PressKey(L"LBListFiles", VK_RIGHT);
+    EXPECT_TRUE(positionNear(stopped + 5000));
+    PressKey(L"MEDTime0", VK_LEFT); // a text field keeps its word move
+    EXPECT_TRUE(positionNear(stopped + 5000));
+    PressKey(L"ChBxAutoStart", VK_LEFT);
+    EXPECT_TRUE(positionNear(stopped));
+    PressKey(L"LBListFiles", VK_LEFT);
+    EXPECT_EQ(form->MediaPlayer1.Position(), 0);
+    PressKey(L"LBListFiles", VK_MEDIA_PLAY_PAUSE, {});
+    ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 500; }));
+    PressKey(L"LBListFiles", VK_RIGHT); // while playing it plays on from the new place
+    EXPECT_TRUE(Playing());
+    EXPECT_GE(form->MediaPlayer1.Position(), 5000);
+    appCommand(APPCOMMAND_MEDIA_STOP);
+    EXPECT_TRUE(Mode(msStopped));
+    EXPECT_EQ(ShownFileName(), Shown(1));
+    LetTicksPass();
+    EXPECT_EQ(ShownFileName(), Shown(1));
+    form->MediaPlayer1.Close();
+}
+
+} // namespace
+} // namespace voice::test
