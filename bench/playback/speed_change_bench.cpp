@@ -7,6 +7,7 @@
 //   speed_change_bench [seconds of recording, default 3600]
 
 #include "conversion/playback_samples.h"
+#include "conversion/reviewed_playback_file.h"
 #include "gui/form.h"
 #include "recording_encoder.h"
 #include "voice/frm_voice.h"
@@ -151,6 +152,17 @@ int main(int argc, char** argv) {
             floor = std::min(floor, Floor(wav));
             form.LBListFilesClick(); // stops and closes
         }
+    }
+    // Where the time goes: the processing of the rest and the writing of the file.
+    {
+        std::vector<float> source = review::SamplesFromU8(samples);
+        auto begin = Clock::now();
+        auto processed = review::ProcessFrom(source, 7860, {1.25, false, false}, 1.0);
+        const double process = Seconds(Clock::now() - begin);
+        begin = Clock::now();
+        WriteMono16PlaybackFile((dir / L"parts.wav").wstring(), 7860, processed.samples);
+        const double write = Seconds(Clock::now() - begin);
+        std::printf("parts at 1.25x: processing %.3f s, 16-bit file %.3f s\n", process, write);
     }
     std::printf("speed change to sounding for %ld s of recording (best of %d); floor: MCI open "
                 "+ play of a 16-bit WAV as long: %.3f s\n",

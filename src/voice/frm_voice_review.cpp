@@ -261,6 +261,12 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
             return; // nothing we can process: it plays on as it is
     }
     Review.staleNotifyExpected = true;
+    if (play) {
+        // A playing device takes the wave driver almost a second to close; a paused one
+        // closes at once. Quietly: the pause must not look like the end of the recording.
+        MediaPlayer1.SetNotify(false);
+        MediaPlayer1.PauseDevice();
+    }
     MediaPlayer1.Close();
     // Playing, only the rest is processed, so the new speed sounds at once; stopped or
     // paused, the whole recording, so the bar still reaches back to its start.
