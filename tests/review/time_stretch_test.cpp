@@ -116,5 +116,36 @@ TEST(TimeStretchSmoothness, NoStepLargerThanTheSourcesOwn) {
     }
 }
 
+// The playback file's writer feeds the recording in pieces as it is decoded: whatever
+// the pieces, the output is the whole pass's, sample for sample.
+TEST(StretchStream, PiecesOfAnySizeGiveTheWholePassesOutput) {
+    std::vector<std::uint8_t> bytes;
+    for (const float s : test::Voiced(170, 4.0, 0.2)) {
+        bytes.push_back(static_cast<std::uint8_t>(128 + std::lround(s * 100)));
+    }
+    const std::vector<float> samples = SamplesFromU8(bytes);
+    struct Collect final : StretchSink {
+        void Take(std::span<const float> piece) override { test::Append(out, piece); }
+        std::vector<float> out;
+    };
+    const std::size_t pieces[] = {1, 7, 116, 5000, 40000};
+    for (const double speed : {0.5, 1.25, 3.0}) {
+        const std::vector<float> whole = TimeStretch(samples, kRate, speed);
+        for (const std::size_t piece : pieces) {
+            Collect collect, collectU8;
+            StretchStream stream(kRate, speed), streamU8(kRate, speed);
+            for (std::size_t at = 0; at < samples.size(); at += piece) {
+                const std::size_t count = std::min(piece, samples.size() - at);
+                stream.Push(std::span(samples).subspan(at, count), collect);
+                streamU8.PushU8(std::span(bytes).subspan(at, count), collectU8);
+            }
+            stream.Finish(collect);
+            streamU8.Finish(collectU8);
+            EXPECT_EQ(collect.out, whole) << speed << " in pieces of " << piece;
+            EXPECT_EQ(collectU8.out, whole) << speed << " in 8-bit pieces of " << piece;
+        }
+    }
+}
+
 } // namespace
 } // namespace voice::review
