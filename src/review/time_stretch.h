@@ -57,25 +57,39 @@ public:
 private:
     using Index = std::ptrdiff_t;
 
+    // One level of the similarity search: the source decimated by step (sums of step
+    // samples on a grid of whole steps from the start), from base_ on.
+    struct Level {
+        Index step = 1;
+        std::vector<float> decimated; // unused at step 1: the window itself
+        std::vector<float> target;    // the continuation, decimated alike
+    };
+
     void Append(std::span<const float> samples, StretchSink& sink);
+    void Received(std::size_t count, StretchSink& sink); // the window's last count are new
     void RunBlocks(bool final, StretchSink& sink);
     Index Nominal(Index block) const;
     const float* Piece(Index start, float* edge) const;
     Index BestStart(Index continuation, Index nominal);
+    const float* LevelSource(const Level& level, Index position) const;
     void Compact();
     void Flush(StretchSink& sink);
 
     double speed_;
-    Index hop_, reach_, step_;
-    std::vector<float> fadeIn_, target_, candidates_, edgeA_, edgeB_;
+    Index hop_;                 // one output block; each piece of the source spans two
+    Index reach_;               // how far a piece may move from its nominal place
+    Index match_;               // how much of the overlap the search compares...
+    Index offset_;              // ...starting this far into it
+    std::vector<Level> levels_; // coarsest first; the last at step 1
+    std::vector<float> fadeIn_, scores_, edgeA_, edgeB_;
     std::vector<float> window_; // the source from base_ on
-    Index base_ = 0;
+    Index base_ = 0;            // a whole number of the coarsest step
     Index received_ = 0;
-    Index block_ = 0;    // the next output block
-    Index previous_ = 0; // where the piece faded in by the last block starts
-    Index length_ = 0;   // the output's length, once the source's is known
-    std::vector<float> out_;
-    std::vector<float> converted_;
+    Index block_ = 0;        // the next output block
+    Index previous_ = 0;     // where the piece faded in by the last block starts
+    Index length_ = 0;       // the output's length, once the source's is known
+    std::vector<float> out_; // kPiece + hop_ samples, out_filled_ of them made
+    std::size_t out_filled_ = 0;
 };
 
 } // namespace voice::review

@@ -31,6 +31,7 @@ TEST(SampleConversion, EightAndSixteenBitRoundTrips) {
         const std::vector<float> f = SamplesFromU8(in);
         EXPECT_EQ(f[0], c.value) << int{c.u8};
         EXPECT_EQ(ToS16(f)[0], c.s16) << int{c.u8};
+        EXPECT_EQ(ToU8(f)[0], c.u8);
     }
     std::vector<std::int16_t> every;
     for (int v = -32768; v <= 32767; ++v) {
@@ -49,6 +50,15 @@ TEST(SampleConversion, ToS16RoundsAndClamps) {
     for (const auto& c : cases) {
         const float in[] = {c.in};
         EXPECT_EQ(ToS16(in)[0], c.out) << c.in;
+    }
+    const struct {
+        float in;
+        std::uint8_t out;
+    } eightBit[] = {{1.0f, 255},       {-1.0f, 0},         {2.0f, 255}, {-2.0f, 0},
+                    {0.6f / 128, 129}, {-0.6f / 128, 127}, {NAN, 128}};
+    for (const auto& c : eightBit) {
+        const float in[] = {c.in};
+        EXPECT_EQ(ToU8(in)[0], c.out) << c.in;
     }
 }
 
