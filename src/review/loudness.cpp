@@ -14,6 +14,9 @@ constexpr double kBlockSeconds = 0.005;
 constexpr float kAboveFloorDb = 9.0f;
 // ...and within this of its loudest frames (the speech's own weak parts still count).
 constexpr float kUnderLoudDb = 30.0f;
+constexpr float kOverTypicalDb = 12.0f;
+// Speech lasts at least a syllable: 100 ms.
+constexpr std::size_t kFewestActiveFrames = 10;
 // The limiter lets go at 40 dB a second: no pumping between syllables.
 constexpr double kReleaseDbPerSecond = 40.0;
 
@@ -50,8 +53,14 @@ std::optional<double> ActiveSpeechLevelDb(std::span<const float> samples, int sa
             active.push_back(level);
         }
     }
-    if (active.empty()) {
-        return std::nullopt;
+    if (active.size() < kFewestActiveFrames) {
+        return std::nullopt; // a knock or a click is not speech
+    }
+    // A knock or a click is no part of the speech's level: no frame counts for more than
+    // a little above the typical active frame.
+    const float cap = PercentileDb(active, 0.5) + kOverTypicalDb;
+    for (float& level : active) {
+        level = std::min(level, cap);
     }
     return MeanLevelDb(active);
 }

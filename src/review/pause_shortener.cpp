@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <numbers>
 
 #include "review/frame_levels.h"
@@ -10,29 +11,32 @@ namespace voice::review {
 namespace {
 
 constexpr double kFrameSeconds = 0.01;
-// The floor falls at once to a quieter frame and rises slowly (2 dB a second): a new,
-// louder background is followed within seconds, a long word never becomes the floor.
-constexpr double kFloorRiseDbPerSecond = 2.0;
+// The floor under a frame is the quietest frame within 3 s either side: every pause
+// between words reaches it, and a background that gets louder is followed within seconds.
+constexpr std::size_t kFloorReachFrames = 300;
 // Quiet means within this of the floor...
 constexpr float kAboveFloorDb = 10.0f;
 // ...and well under the recording's loud parts, so steady sound or noise alone, with
 // nothing louder in it, is never taken for a pause.
 constexpr float kUnderLoudDb = 12.0f;
 
-// The noise floor under each frame: the lower of a follower run forwards and one run
-// backwards, so a recording that starts with speech has its floor from the first pause.
+// Sliding minimum over [i - reach, i + reach], in one pass with a queue of candidates.
 std::vector<float> NoiseFloor(std::span<const float> levels) {
-    const auto rise = static_cast<float>(kFloorRiseDbPerSecond * kFrameSeconds);
-    std::vector<float> floor(levels.size());
-    float follower = levels.empty() ? kSilenceDb : levels.front();
-    for (std::size_t i = 0; i < levels.size(); ++i) {
-        follower = std::min(levels[i], follower + rise);
-        floor[i] = follower;
-    }
-    follower = levels.empty() ? kSilenceDb : levels.back();
-    for (std::size_t i = levels.size(); i-- > 0;) {
-        follower = std::min(levels[i], follower + rise);
-        floor[i] = std::min(floor[i], follower);
+    const std::size_t n = levels.size();
+    std::vector<float> floor(n);
+    std::deque<std::size_t> candidates; // indices, their levels rising
+    std::size_t next = 0;               // the next frame to enter the window
+    for (std::size_t i = 0; i < n; ++i) {
+        for (; next < n && next <= i + kFloorReachFrames; ++next) {
+            while (!candidates.empty() && levels[candidates.back()] >= levels[next]) {
+                candidates.pop_back();
+            }
+            candidates.push_back(next);
+        }
+        while (candidates.front() + kFloorReachFrames < i) {
+            candidates.pop_front();
+        }
+        floor[i] = levels[candidates.front()];
     }
     return floor;
 }

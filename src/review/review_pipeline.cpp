@@ -123,14 +123,34 @@ std::vector<float> SamplesFromS16(std::span<const std::int16_t> samples) {
     return out;
 }
 
+// Clamped before the conversion, which is undefined out of range; NaN is silence. Adding
+// the offset and a half makes the value positive, so truncation rounds it, without a
+// library call per sample.
+void ToS16(std::span<const float> in, std::span<std::int16_t> out) {
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const float scaled = in[i] * 32768.0f;
+        const float clamped = scaled == scaled ? std::clamp(scaled, -32768.0f, 32767.0f) : 0.0f;
+        out[i] = static_cast<std::int16_t>(static_cast<int>(clamped + 32768.5f) - 32768);
+    }
+}
+
+void ToU8(std::span<const float> in, std::span<std::uint8_t> out) {
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const float scaled = in[i] * 128.0f;
+        const float clamped = scaled == scaled ? std::clamp(scaled, -128.0f, 127.0f) : 0.0f;
+        out[i] = static_cast<std::uint8_t>(static_cast<int>(clamped + 128.5f));
+    }
+}
+
 std::vector<std::int16_t> ToS16(std::span<const float> samples) {
     std::vector<std::int16_t> out(samples.size());
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        // Clamped before the conversion, which is undefined out of range; NaN is silence.
-        const float scaled = samples[i] * 32768.0f;
-        const float clamped = scaled == scaled ? std::clamp(scaled, -32768.0f, 32767.0f) : 0.0f;
-        out[i] = static_cast<std::int16_t>(std::lrint(clamped));
-    }
+    ToS16(samples, out);
+    return out;
+}
+
+std::vector<std::uint8_t> ToU8(std::span<const float> samples) {
+    std::vector<std::uint8_t> out(samples.size());
+    ToU8(samples, out);
     return out;
 }
 

@@ -51,5 +51,10 @@ ProcessedRecording ProcessFrom(std::span<const float> samples, int sampleRate,
 std::vector<float> SamplesFromU8(std::span<const std::uint8_t> samples);
 std::vector<float> SamplesFromS16(std::span<const std::int16_t> samples);
 std::vector<std::int16_t> ToS16(std::span<const float> samples);
+// The same into a buffer of the caller's (out.size() >= in.size()), and to 8-bit unsigned:
+// for writing a stream's pieces without allocating.
+void ToS16(std::span<const float> in, std::span<std::int16_t> out);
+void ToU8(std::span<const float> in, std::span<std::uint8_t> out);
+std::vector<std::uint8_t> ToU8(std::span<const float> samples);
 
 } // namespace voice::review

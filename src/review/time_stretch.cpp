@@ -10,175 +10,97 @@ namespace {
 
 using Index = std::ptrdiff_t;
 
-// Lengths in samples at one sample rate.
-struct Geometry {
-    Index hop;   // one output block (15 ms); each piece of the source spans two blocks
-    Index reach; // how far a piece may move from its nominal place: over half the period
-                 // of the lowest voice (90 Hz), so an in-phase place is always in reach
-    Index step;  // decimation of the coarse search: about 2000 samples per second keep
-                 // the voice's fundamental and first harmonics, a quarter of the work at 7860 Hz
-};
+// The source is taken in pieces of this many samples, and the output handed on in pieces
+// of about this many: both stay in the processor's cache.
+constexpr Index kPiece = 8192;
 
-Geometry GeometryFor(int sampleRate) {
-    Geometry g{};
-    g.step = std::clamp<Index>(std::lround(sampleRate / 2000.0), 1, 32);
-    // Whole multiples of the decimation step, so the coarse grid lands on samples.
-    const auto inSteps = [&](double seconds, Index minimum) {
-        return std::max<Index>(minimum, std::lround(seconds * sampleRate / g.step)) * g.step;
-    };
-    g.hop = inSteps(0.015, 4);
-    g.reach = inSteps(0.0065, 1);
-    return g;
+// The search's coarsest step: about 1000 sums per second keep the fundamental of every
+// voice (up to 300 Hz) for finding the period; a power of two, so each finer level
+// (a quarter of the step) lands on the coarser one's grid.
+Index CoarsestStep(int sampleRate) {
+    Index step = 1;
+    while (step < 64 && step * 2 * 1000 <= sampleRate * 3 / 2) {
+        step *= 2;
+    }
+    return step;
 }
 
-// Four partial sums: independent chains the compiler can keep in vector registers.
 float Dot(const float* a, const float* b, Index n) {
-    float s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-    Index i = 0;
-    for (; i + 4 <= n; i += 4) {
-        s0 += a[i] * b[i];
-        s1 += a[i + 1] * b[i + 1];
-        s2 += a[i + 2] * b[i + 2];
-        s3 += a[i + 3] * b[i + 3];
+    float sum = 0;
+#pragma omp simd reduction(+ : sum)
+    for (Index i = 0; i < n; ++i) {
+        sum += a[i] * b[i];
     }
-    for (; i < n; ++i) {
-        s0 += a[i] * b[i];
-    }
-    return (s0 + s1) + (s2 + s3);
+    return sum;
 }
 
-void Decimate(const float* from, Index count, Index step, float* into) {
-    for (Index i = 0; i < count; ++i, from += step) {
+// Sums of step samples each. The usual steps get loops of their own that the compiler
+// unrolls and vectorises.
+template <Index kStep> void DecimateBy(const float* from, Index count, float* into) {
+    for (Index i = 0; i < count; ++i, from += kStep) {
         float sum = 0;
-        for (Index q = 0; q < step; ++q) {
+        for (Index q = 0; q < kStep; ++q) {
             sum += from[q];
         }
         into[i] = sum;
     }
 }
 
-// One stretch of one recording. Every buffer is sized once here: nothing is allocated
-// per block.
-class Stretcher {
-public:
-    Stretcher(std::span<const float> source, int sampleRate, double speed)
-        : x_(source.data()), n_(static_cast<Index>(source.size())), g_(GeometryFor(sampleRate)),
-          speed_(speed), fadeIn_(g_.hop), target_(g_.hop / g_.step),
-          candidates_((2 * g_.reach + g_.hop) / g_.step + 1), edgeA_(g_.hop), edgeB_(g_.hop) {
-        // Raised-cosine fade: fade-in and fade-out sum to one at every sample, so a steady
-        // sound keeps its level through every crossfade.
-        for (Index i = 0; i < g_.hop; ++i) {
-            const double s = std::sin(std::numbers::pi * (i + 0.5) / (2.0 * g_.hop));
-            fadeIn_[i] = static_cast<float>(s * s);
+void Decimate(const float* from, Index count, Index step, float* into) {
+    switch (step) {
+    case 1:
+        std::copy_n(from, count, into);
+        return;
+    case 2:
+        return DecimateBy<2>(from, count, into);
+    case 4:
+        return DecimateBy<4>(from, count, into);
+    case 8:
+        return DecimateBy<8>(from, count, into);
+    default:
+        for (Index i = 0; i < count; ++i, from += step) {
+            float sum = 0;
+            for (Index q = 0; q < step; ++q) {
+                sum += from[q];
+            }
+            into[i] = sum;
         }
     }
+}
 
-    void Run(std::span<float> out) {
-        const Index m = static_cast<Index>(out.size());
-        const Index hop = g_.hop;
-        const float* first = Piece(0, edgeA_.data());
-        std::copy_n(first, std::min(hop, m), out.data());
-        Index previous = 0;
-        for (Index k = 1; k * hop < m; ++k) {
-            const Index nominal = std::llround(static_cast<double>(k * hop) * speed_);
-            const Index continuation = previous + hop;
-            const Index next = BestStart(continuation, nominal);
-            const float* a = Piece(continuation, edgeA_.data());
-            const float* b = Piece(next, edgeB_.data());
-            float* o = out.data() + k * hop;
-            const Index count = std::min(hop, m - k * hop);
-            const float* w = fadeIn_.data();
-            for (Index i = 0; i < count; ++i) {
-                o[i] = a[i] + w[i] * (b[i] - a[i]);
-            }
-            previous = next;
+// Correlations of target with c at starts 0 .. lags - 1: many starts side by side in
+// vector registers, or a few one after another.
+void Correlate(const float* target, const float* c, Index length, Index lags, float* into) {
+    if (lags < 8) {
+        for (Index g = 0; g < lags; ++g) {
+            into[g] = Dot(target, c + g, length);
+        }
+        return;
+    }
+    std::fill_n(into, lags, 0.0f);
+    for (Index j = 0; j < length; ++j) {
+        const float tj = target[j];
+        const float* cj = c + j;
+#pragma omp simd
+        for (Index g = 0; g < lags; ++g) {
+            into[g] += tj * cj[g];
         }
     }
+}
 
-private:
-    // hop samples from start on; beyond either end of the recording they are silence.
-    const float* Piece(Index start, float* edge) const {
-        if (start >= 0 && start + g_.hop <= n_) {
-            return x_ + start;
-        }
-        for (Index i = 0; i < g_.hop; ++i) {
-            const Index at = start + i;
-            edge[i] = at >= 0 && at < n_ ? x_[at] : 0.0f;
-        }
-        return edge;
+// Whether correlation c against energy e beats the best so far on c / sqrt(e), compared
+// without the root or a division.
+struct BestMatch {
+    float correlation = -1.0f;
+    float energy = 1.0f;
+    bool Beaten(float c, float e) const {
+        return c * std::fabs(c) * energy > correlation * std::fabs(correlation) * (e + 1e-12f);
     }
-
-    // Where the next piece starts: near its nominal place, where its beginning best
-    // matches the continuation of the piece being faded out.
-    Index BestStart(Index continuation, Index nominal) {
-        const Index hop = g_.hop, step = g_.step;
-        const Index last = n_ - hop; // the last start of a whole piece
-        if (last < 0) {
-            return nominal;
-        }
-        const Index lo = std::clamp<Index>(nominal - g_.reach, 0, last);
-        const Index hi = std::clamp<Index>(nominal + g_.reach, 0, last);
-        const Index home = std::clamp<Index>(nominal, lo, hi);
-        if (continuation > last || hi - lo < step) {
-            return home;
-        }
-        // Coarse: normalised correlation on the decimated signal, every step-th start.
-        const Index length = hop / step;
-        const Index lags = (hi - lo) / step + 1;
-        Decimate(x_ + continuation, length, step, target_.data());
-        if (Dot(target_.data(), target_.data(), length) <= 1e-12f) {
-            return home; // nothing to match: silence stays where it belongs
-        }
-        Decimate(x_ + lo, lags - 1 + length, step, candidates_.data());
-        const float* c = candidates_.data();
-        float energy = Dot(c, c, length);
-        Index coarse = 0;
-        float best = -2.0f;
-        for (Index lag = 0; lag < lags; ++lag) {
-            const float score =
-                Dot(target_.data(), c + lag, length) / std::sqrt(std::max(energy, 0.0f) + 1e-12f);
-            if (score > best) {
-                best = score;
-                coarse = lag;
-            }
-            if (lag + 1 < lags) {
-                energy += c[lag + length] * c[lag + length] - c[lag] * c[lag];
-            }
-        }
-        const Index around = lo + coarse * step;
-        if (step == 1) {
-            return around;
-        }
-        // Fine: the same measure at the full rate, within half a coarse step.
-        const Index from = std::max(lo, around - step / 2);
-        const Index to = std::min(hi, around + step / 2);
-        const float* t = x_ + continuation;
-        float fineEnergy = Dot(x_ + from, x_ + from, hop);
-        Index fine = from;
-        best = -2.0f;
-        for (Index p = from; p <= to; ++p) {
-            const float score =
-                Dot(t, x_ + p, hop) / std::sqrt(std::max(fineEnergy, 0.0f) + 1e-12f);
-            if (score > best) {
-                best = score;
-                fine = p;
-            }
-            if (p < to) {
-                fineEnergy += x_[p + hop] * x_[p + hop] - x_[p] * x_[p];
-            }
-        }
-        return fine;
-    }
-
-    const float* x_;
-    Index n_;
-    Geometry g_;
-    double speed_;
-    std::vector<float> fadeIn_;
-    std::vector<float> target_;
-    std::vector<float> candidates_;
-    std::vector<float> edgeA_, edgeB_;
 };
+
+Index RoundDown(Index value, Index step) {
+    return (value >= 0 ? value : value - step + 1) / step * step;
+}
 
 } // namespace
 
@@ -199,11 +121,242 @@ std::vector<float> TimeStretch(std::span<const float> samples, int sampleRate, d
     if (speed == 1.0) {
         return {samples.begin(), samples.end()};
     }
-    std::vector<float> out(StretchedLength(samples.size(), speed));
-    if (!out.empty()) {
-        Stretcher(samples, sampleRate, speed).Run(out);
+    struct Collect final : StretchSink {
+        void Take(std::span<const float> piece) override {
+            out.insert(out.end(), piece.begin(), piece.end());
+        }
+        std::vector<float> out;
+    } collect;
+    collect.out.reserve(StretchedLength(samples.size(), speed));
+    StretchStream stream(sampleRate, speed);
+    stream.Push(samples, collect);
+    stream.Finish(collect);
+    return std::move(collect.out);
+}
+
+StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(speed)) {
+    const Index coarsest = CoarsestStep(sampleRate);
+    const auto inSteps = [&](double seconds) {
+        return std::max<Index>(1, std::lround(seconds * sampleRate / coarsest)) * coarsest;
+    };
+    // 20 ms blocks (pieces of 40 ms); pieces move up to 6 ms, over half the period of the
+    // lowest voice (90 Hz), so an in-phase place is always in reach; the search compares
+    // 12 ms in the middle of the overlap, a whole period of that voice.
+    hop_ = std::max<Index>(inSteps(0.020), 4);
+    reach_ = inSteps(0.006);
+    match_ = std::min(hop_, inSteps(0.012));
+    offset_ = RoundDown((hop_ - match_) / 2, coarsest);
+    for (Index step = coarsest;; step = std::max<Index>(1, step / 4)) {
+        Level level;
+        level.step = step;
+        level.target.resize(static_cast<std::size_t>(match_ / step));
+        levels_.push_back(std::move(level));
+        if (step == 1) {
+            break;
+        }
     }
-    return out;
+    // Raised-cosine fade: fade-in and fade-out sum to one at every sample, so a steady
+    // sound keeps its level through every crossfade.
+    fadeIn_.resize(static_cast<std::size_t>(hop_));
+    for (Index i = 0; i < hop_; ++i) {
+        const double s = std::sin(std::numbers::pi * (static_cast<double>(i) + 0.5) / (2.0 * hop_));
+        fadeIn_[i] = static_cast<float>(s * s);
+    }
+    scores_.resize(static_cast<std::size_t>(2 * reach_ + 1));
+    edgeA_.resize(static_cast<std::size_t>(hop_));
+    edgeB_.resize(static_cast<std::size_t>(hop_));
+    window_.reserve(static_cast<std::size_t>(2 * kPiece + 8 * (hop_ + reach_)));
+    out_.resize(static_cast<std::size_t>(kPiece + hop_));
+}
+
+void StretchStream::Push(std::span<const float> samples, StretchSink& sink) {
+    while (!samples.empty()) {
+        const auto count = std::min(samples.size(), static_cast<std::size_t>(kPiece));
+        Append(samples.first(count), sink);
+        samples = samples.subspan(count);
+    }
+    Flush(sink);
+}
+
+void StretchStream::PushU8(std::span<const std::uint8_t> samples, StretchSink& sink) {
+    while (!samples.empty()) {
+        const auto count = std::min(samples.size(), static_cast<std::size_t>(kPiece));
+        // Converted straight into the window: no second pass over the samples.
+        const std::size_t at = window_.size();
+        window_.resize(at + count);
+        float* into = window_.data() + at;
+        for (std::size_t i = 0; i < count; ++i) {
+            into[i] = static_cast<float>(static_cast<int>(samples[i]) - 128) * (1.0f / 128.0f);
+        }
+        Received(count, sink);
+        samples = samples.subspan(count);
+    }
+    Flush(sink);
+}
+
+void StretchStream::Finish(StretchSink& sink) {
+    length_ = static_cast<Index>(StretchedLength(static_cast<std::size_t>(received_), speed_));
+    RunBlocks(true, sink);
+    Flush(sink);
+}
+
+void StretchStream::Append(std::span<const float> samples, StretchSink& sink) {
+    window_.insert(window_.end(), samples.begin(), samples.end());
+    Received(samples.size(), sink);
+}
+
+void StretchStream::Received(std::size_t count, StretchSink& sink) {
+    received_ += static_cast<Index>(count);
+    // Each level's decimated copy grows with the window: every sample is summed once.
+    for (Level& level : levels_) {
+        if (level.step > 1) {
+            const auto done = static_cast<Index>(level.decimated.size());
+            const auto whole = static_cast<Index>(window_.size()) / level.step;
+            level.decimated.resize(static_cast<std::size_t>(whole));
+            Decimate(window_.data() + done * level.step, whole - done, level.step,
+                     level.decimated.data() + done);
+        }
+    }
+    RunBlocks(false, sink);
+    Compact();
+}
+
+StretchStream::Index StretchStream::Nominal(Index block) const {
+    return std::llround(static_cast<double>(block * hop_) * speed_);
+}
+
+// Each block is a crossfade from the continuation of the piece before to a new piece
+// found near the block's nominal place. Before the source's end is known, a block is made
+// only when everything it may look at has arrived, so the result is the same however
+// the source is cut into pieces.
+void StretchStream::RunBlocks(bool final, StretchSink& sink) {
+    for (;;) {
+        if (final ? block_ * hop_ >= length_
+                  : Nominal(block_ + 1) + reach_ + 2 * hop_ > received_) {
+            return;
+        }
+        const Index count = final ? std::min(hop_, length_ - block_ * hop_) : hop_;
+        float* o = out_.data() + out_filled_;
+        out_filled_ += static_cast<std::size_t>(count);
+        if (block_ == 0) {
+            std::copy_n(Piece(0, edgeA_.data()), count, o);
+        } else {
+            const Index continuation = previous_ + hop_;
+            const Index next = BestStart(continuation, Nominal(block_));
+            const float* a = Piece(continuation, edgeA_.data());
+            const float* b = Piece(next, edgeB_.data());
+            const float* w = fadeIn_.data();
+            for (Index i = 0; i < count; ++i) {
+                o[i] = a[i] + w[i] * (b[i] - a[i]);
+            }
+            previous_ = next;
+        }
+        ++block_;
+        if (out_filled_ >= static_cast<std::size_t>(kPiece)) {
+            Flush(sink);
+        }
+    }
+}
+
+void StretchStream::Flush(StretchSink& sink) {
+    if (out_filled_ > 0) {
+        sink.Take(std::span(out_).first(out_filled_));
+        out_filled_ = 0;
+    }
+}
+
+// Drops the source no later block can reach: before both the next continuation and the
+// next block's search.
+void StretchStream::Compact() {
+    const Index keepFrom = std::max<Index>(
+        0, std::min({previous_ + hop_, Nominal(block_) - reach_, received_ - 4 * (hop_ + reach_)}));
+    const Index drop = RoundDown(keepFrom - base_, levels_.front().step);
+    if (drop < kPiece) {
+        return;
+    }
+    window_.erase(window_.begin(), window_.begin() + drop);
+    for (Level& level : levels_) {
+        if (level.step > 1) {
+            level.decimated.erase(level.decimated.begin(),
+                                  level.decimated.begin() + drop / level.step);
+        }
+    }
+    base_ += drop;
+}
+
+// hop samples from start on; beyond either end of the source they are silence.
+const float* StretchStream::Piece(Index start, float* edge) const {
+    if (start >= base_ && start + hop_ <= received_) {
+        return window_.data() + (start - base_);
+    }
+    for (Index i = 0; i < hop_; ++i) {
+        const Index at = start + i;
+        edge[i] =
+            at >= base_ && at < received_ ? window_[static_cast<std::size_t>(at - base_)] : 0.0f;
+    }
+    return edge;
+}
+
+// A level's signal from a source position on its grid.
+const float* StretchStream::LevelSource(const Level& level, Index position) const {
+    if (level.step == 1) {
+        return window_.data() + (position - base_);
+    }
+    return level.decimated.data() + (position - base_) / level.step;
+}
+
+// Where the next piece starts: near its nominal place, where it best matches the
+// continuation of the piece being faded out (normalised correlation over the middle of the
+// overlap). Coarse to fine: every start within reach on the coarsest grid, then each finer
+// level around the best of the one before.
+StretchStream::Index StretchStream::BestStart(Index continuation, Index nominal) {
+    const Index last = received_ - hop_; // the last start of a whole piece
+    if (last < base_) {
+        return nominal;
+    }
+    const Index lo = std::clamp<Index>(nominal - reach_, base_, last);
+    const Index hi = std::clamp<Index>(nominal + reach_, base_, last);
+    Index best = std::clamp<Index>(nominal, lo, hi);
+    if (continuation > last || continuation < base_ || hi == lo) {
+        return best;
+    }
+    const float* wanted = window_.data() + (continuation + offset_ - base_);
+    Index around = reach_; // how far from the best so far this level looks
+    for (Level& level : levels_) {
+        const Index step = level.step;
+        const Index length = match_ / step;
+        const float* target = wanted;
+        if (step > 1) {
+            Decimate(wanted, length, step, level.target.data());
+            target = level.target.data();
+        }
+        if (step == levels_.front().step && Dot(target, target, length) <= 1e-12f) {
+            return best; // nothing to match: silence stays where it belongs
+        }
+        const Index centre = RoundDown(best + step / 2, step);
+        const Index first =
+            std::max(centre - RoundDown(around, step), RoundDown(lo + step - 1, step));
+        const Index end = std::min(centre + RoundDown(around, step), RoundDown(hi, step));
+        around = step / 2;
+        if (first > end) {
+            continue;
+        }
+        const Index lags = (end - first) / step + 1;
+        const float* c = LevelSource(level, first + offset_);
+        Correlate(target, c, length, lags, scores_.data());
+        float energy = Dot(c, c, length);
+        BestMatch match;
+        for (Index g = 0; g < lags; ++g) {
+            if (match.Beaten(scores_[g], energy)) {
+                match = {scores_[g], energy + 1e-12f};
+                best = first + g * step;
+            }
+            if (g + 1 < lags) {
+                energy += c[g + length] * c[g + length] - c[g] * c[g];
+            }
+        }
+    }
+    return best;
 }
 
 } // namespace voice::review

@@ -12,6 +12,7 @@
 // Portable: no <windows.h>.
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -30,5 +31,65 @@ std::size_t StretchedLength(std::size_t inputLength, double speed) noexcept;
 // The samples played at the given speed with their pitch kept. At speed 1 a copy.
 // The output moment t corresponds to the source moment t * speed.
 std::vector<float> TimeStretch(std::span<const float> samples, int sampleRate, double speed);
+
+// Where a stream's output goes, a piece at a time (the span is valid during the call).
+class StretchSink {
+public:
+    virtual void Take(std::span<const float> samples) = 0;
+
+protected:
+    ~StretchSink() = default;
+};
+
+// The same stretch over a recording fed in pieces of any size, for the playback file's
+// writer: memory stays a few thousand samples whatever the recording's length, so a
+// one-hour recording costs no more than reading and writing it. After Finish the sink has
+// had exactly StretchedLength(all samples pushed) samples, the same as TimeStretch gives.
+class StretchStream {
+public:
+    StretchStream(int sampleRate, double speed);
+
+    void Push(std::span<const float> samples, StretchSink& sink);
+    // 8-bit unsigned samples, as SamplesFromU8 reads them.
+    void PushU8(std::span<const std::uint8_t> samples, StretchSink& sink);
+    void Finish(StretchSink& sink);
+
+private:
+    using Index = std::ptrdiff_t;
+
+    // One level of the similarity search: the source decimated by step (sums of step
+    // samples on a grid of whole steps from the start), from base_ on.
+    struct Level {
+        Index step = 1;
+        std::vector<float> decimated; // unused at step 1: the window itself
+        std::vector<float> target;    // the continuation, decimated alike
+    };
+
+    void Append(std::span<const float> samples, StretchSink& sink);
+    void Received(std::size_t count, StretchSink& sink); // the window's last count are new
+    void RunBlocks(bool final, StretchSink& sink);
+    Index Nominal(Index block) const;
+    const float* Piece(Index start, float* edge) const;
+    Index BestStart(Index continuation, Index nominal);
+    const float* LevelSource(const Level& level, Index position) const;
+    void Compact();
+    void Flush(StretchSink& sink);
+
+    double speed_;
+    Index hop_;                 // one output block; each piece of the source spans two
+    Index reach_;               // how far a piece may move from its nominal place
+    Index match_;               // how much of the overlap the search compares...
+    Index offset_;              // ...starting this far into it
+    std::vector<Level> levels_; // coarsest first; the last at step 1
+    std::vector<float> fadeIn_, scores_, edgeA_, edgeB_;
+    std::vector<float> window_; // the source from base_ on
+    Index base_ = 0;            // a whole number of the coarsest step
+    Index received_ = 0;
+    Index block_ = 0;        // the next output block
+    Index previous_ = 0;     // where the piece faded in by the last block starts
+    Index length_ = 0;       // the output's length, once the source's is known
+    std::vector<float> out_; // kPiece + hop_ samples, out_filled_ of them made
+    std::size_t out_filled_ = 0;
+};
 
 } // namespace voice::review

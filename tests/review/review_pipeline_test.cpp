@@ -1,0 +1,209 @@
+// The whole chain as the playback file's writer uses it: sample conversions, the default
+// left alone, where each moment went, restarting mid-way, and sox's tempo as a reference.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "review/pause_shortener.h"
+#include "review/review_pipeline.h"
+#include "review/time_stretch.h"
+#include "review_signals.h"
+
+namespace voice::review {
+namespace {
+
+using test::kRate;
+
+TEST(SampleConversion, EightAndSixteenBitRoundTrips) {
+    const struct {
+        std::uint8_t u8;
+        float value;
+        std::int16_t s16;
+    } cases[] = {{0, -1.0f, -32768}, {1, -127 / 128.0f, -32512}, {127, -1 / 128.0f, -256},
+                 {128, 0.0f, 0},     {129, 1 / 128.0f, 256},     {255, 127 / 128.0f, 32512}};
+    for (const auto& c : cases) {
+        const std::uint8_t in[] = {c.u8};
+        const std::vector<float> f = SamplesFromU8(in);
+        EXPECT_EQ(f[0], c.value) << int{c.u8};
+        EXPECT_EQ(ToS16(f)[0], c.s16) << int{c.u8};
+        EXPECT_EQ(ToU8(f)[0], c.u8);
+    }
+    std::vector<std::int16_t> every;
+    for (int v = -32768; v <= 32767; ++v) {
+        every.push_back(static_cast<std::int16_t>(v));
+    }
+    EXPECT_EQ(ToS16(SamplesFromS16(every)), every);
+}
+
+TEST(SampleConversion, ToS16RoundsAndClamps) {
+    const struct {
+        float in;
+        std::int16_t out;
+    } cases[] = {{1.0f, 32767},     {1.7f, 32767},       {-1.0f, -32768},   {-3.0f, -32768},
+                 {0.6f / 32768, 1}, {-0.6f / 32768, -1}, {0.4f / 32768, 0}, {NAN, 0},
+                 {INFINITY, 32767}, {-INFINITY, -32768}};
+    for (const auto& c : cases) {
+        const float in[] = {c.in};
+        EXPECT_EQ(ToS16(in)[0], c.out) << c.in;
+    }
+    const struct {
+        float in;
+        std::uint8_t out;
+    } eightBit[] = {{1.0f, 255},       {-1.0f, 0},         {2.0f, 255}, {-2.0f, 0},
+                    {0.6f / 128, 129}, {-0.6f / 128, 127}, {NAN, 128}};
+    for (const auto& c : eightBit) {
+        const float in[] = {c.in};
+        EXPECT_EQ(ToU8(in)[0], c.out) << c.in;
+    }
+}
+
+// A recording of words and long pauses on a hissing line.
+std::vector<float> WordsAndPauses() {
+    std::vector<float> samples;
+    unsigned seed = 40;
+    for (const double f0 : {100.0, 210.0, 150.0}) {
+        test::Append(samples, test::Noise(1.5, 0.002, ++seed));
+        std::vector<float> word = test::Voiced(f0, 1.0, 0.05);
+        const std::vector<float> hiss = test::Noise(1.0, 0.002, ++seed);
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            word[i] += hiss[i];
+        }
+        test::Append(samples, word);
+    }
+    return samples;
+}
+
+TEST(ReviewPipeline, DefaultOptionsLeaveTheSamplesAsTheyAre) {
+    const std::vector<float> samples = WordsAndPauses();
+    const ProcessedRecording out = ProcessRecordingWithTimeline(samples, kRate, ReviewOptions{});
+    EXPECT_EQ(out.samples, samples);
+    EXPECT_DOUBLE_EQ(out.timeline.OutputFromSource(3.7), 3.7);
+}
+
+const ReviewOptions kCombinations[] = {{1.5, false, false}, {0.5, true, false},
+                                       {1.0, true, true},   {2.0, true, true},
+                                       {3.0, false, true},  {1.25, true, false}};
+
+// The timeline says where each word went: the word is there in the output, and the
+// moment maps back to where it came from.
+TEST(ReviewPipeline, TheTimelineFindsEachWordInTheOutput) {
+    const std::vector<float> samples = WordsAndPauses();
+    for (const ReviewOptions& options : kCombinations) {
+        const ProcessedRecording out = ProcessRecordingWithTimeline(samples, kRate, options);
+        const double seconds = static_cast<double>(out.samples.size()) / kRate;
+        EXPECT_NEAR(out.timeline.OutputFromSource(static_cast<double>(samples.size()) / kRate),
+                    seconds, 1.0 / kRate);
+        for (const double wordStart : {1.5, 4.0, 6.5}) {
+            const double at = out.timeline.OutputFromSource(wordStart + 0.1);
+            EXPECT_NEAR(out.timeline.SourceFromOutput(at), wordStart + 0.1, 1e-9);
+            // 100 ms into the word there is voice; 100 ms before it, only the line's hiss.
+            const auto window = [&](double t) {
+                return std::span(out.samples)
+                    .subspan(static_cast<std::size_t>(t * kRate),
+                             static_cast<std::size_t>(0.05 * kRate));
+            };
+            const double before = out.timeline.OutputFromSource(wordStart - 0.1);
+            EXPECT_GT(test::RmsDb(window(at)), test::RmsDb(window(before - 0.05)) + 20)
+                << options.speed << " word at " << wordStart;
+        }
+        if (options.shortenPauses) {
+            // Each 1.5 s pause became 0.25 s.
+            EXPECT_NEAR(out.timeline.OutputFromSource(4.0) - out.timeline.OutputFromSource(2.5),
+                        0.25 / options.speed, 0.02 / options.speed);
+        }
+    }
+}
+
+// A speed change mid-way restarts from the same moment: the rest comes out as long as the
+// whole pass's rest, and at speed 1 sample for sample the same.
+TEST(ReviewPipeline, ProcessingFromAMomentContinuesTheWholePass) {
+    const std::vector<float> samples = WordsAndPauses();
+    for (const ReviewOptions& options : kCombinations) {
+        const ProcessedRecording whole = ProcessRecordingWithTimeline(samples, kRate, options);
+        for (const double from : {0.0, 2.0, 4.3}) {
+            const ProcessedRecording rest = ProcessFrom(samples, kRate, options, from);
+            EXPECT_DOUBLE_EQ(rest.timeline.OutputFromSource(from), 0.0);
+            const double restSeconds = static_cast<double>(rest.samples.size()) / kRate;
+            const double expected = static_cast<double>(whole.samples.size()) / kRate -
+                                    whole.timeline.OutputFromSource(from);
+            EXPECT_NEAR(restSeconds, expected, 0.01) << options.speed << " from " << from;
+            EXPECT_NEAR(
+                rest.timeline.OutputFromSource(6.0),
+                whole.timeline.OutputFromSource(6.0) - whole.timeline.OutputFromSource(from), 0.01);
+            if (options.speed == 1.0 && from == 4.3) { // inside a word, away from any fade
+                const auto skip = static_cast<std::size_t>(
+                    std::lround(whole.timeline.OutputFromSource(from) * kRate));
+                ASSERT_EQ(skip + rest.samples.size(), whole.samples.size());
+                EXPECT_TRUE(std::equal(rest.samples.begin(), rest.samples.end(),
+                                       whole.samples.begin() + static_cast<long>(skip)));
+            }
+        }
+    }
+}
+
+#ifndef _WIN32
+// sox's tempo effect as a reference for the stretched length and the kept pitch.
+void WriteWav16(const std::filesystem::path& path, std::span<const float> samples) {
+    const std::vector<std::int16_t> pcm = ToS16(samples);
+    const auto bytes = static_cast<std::uint32_t>(pcm.size() * 2);
+    auto u32 = [](std::ofstream& o, std::uint32_t v) { o.write(reinterpret_cast<char*>(&v), 4); };
+    auto u16 = [](std::ofstream& o, std::uint16_t v) { o.write(reinterpret_cast<char*>(&v), 2); };
+    std::ofstream out(path, std::ios::binary);
+    out.write("RIFF", 4);
+    u32(out, 36 + bytes);
+    out.write("WAVEfmt ", 8);
+    u32(out, 16);
+    u16(out, 1);
+    u16(out, 1);
+    u32(out, kRate);
+    u32(out, kRate * 2);
+    u16(out, 2);
+    u16(out, 16);
+    out.write("data", 4);
+    u32(out, bytes);
+    out.write(reinterpret_cast<const char*>(pcm.data()), bytes);
+}
+
+std::vector<float> ReadRaw16(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::int16_t> pcm;
+    std::int16_t v;
+    while (in.read(reinterpret_cast<char*>(&v), 2)) {
+        pcm.push_back(v);
+    }
+    return SamplesFromS16(pcm);
+}
+
+TEST(ReviewPipeline, LengthAndPitchAgreeWithSoxTempo) {
+    if (std::system("sox --version >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "sox is not installed";
+    }
+    const auto dir =
+        std::filesystem::temp_directory_path() /
+        ("voice_review_sox_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "_" + std::to_string(std::rand()));
+    std::filesystem::create_directories(dir);
+    const std::vector<float> source = test::Voiced(130, 3.0, 0.1);
+    WriteWav16(dir / "in.wav", source);
+    for (const double speed : {0.75, 1.5, 2.5}) {
+        const std::string command = "sox \"" + (dir / "in.wav").string() +
+                                    "\" -t raw -e signed -b 16 \"" + (dir / "out.raw").string() +
+                                    "\" tempo -s " + std::to_string(speed);
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const std::vector<float> reference = ReadRaw16(dir / "out.raw");
+        const std::vector<float> ours = ProcessRecording(source, kRate, {speed, false, false});
+        ASSERT_FALSE(reference.empty());
+        EXPECT_NEAR(static_cast<double>(ours.size()) / reference.size(), 1.0, 0.005) << speed;
+        EXPECT_NEAR(test::FundamentalHz(ours) / test::FundamentalHz(reference), 1.0, 0.01) << speed;
+    }
+    std::filesystem::remove_all(dir);
+}
+#endif
+
+} // namespace
+} // namespace voice::review
