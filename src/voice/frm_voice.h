@@ -223,7 +223,7 @@ private:
                        std::function<void()> succeeded);
 
     // Listening aids (frm_voice_review.cpp).
-    bool WriteReviewedSamples(double fromSourceSeconds);
+    bool WriteReviewedSamples(double fromSourceSeconds, double toSourceSeconds = 0);
     double PlayedSourceSeconds();
     std::int32_t PositionOfSource(double sourceSeconds) const;
     void ReloadAt(double sourceSeconds, bool play);

@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <iterator>
+#include <span>
 
 namespace voice {
 namespace {
@@ -36,6 +37,11 @@ enum ReviewCommandId : UINT {
 };
 
 constexpr double kSkipSeconds = 5.0;
+// A part written while playing: about this much of the source, ending in its quietest
+// moment of the last kPartSearchSeconds, where the handover to the next part is not heard.
+constexpr double kPartSeconds = 300.0;
+constexpr double kPartSearchSeconds = 60.0;
+constexpr double kQuietWindowSeconds = 0.1;
 // The display columns of a ListLine, as the sequence shows them.
 constexpr std::size_t kShownColumns = 52;
 
@@ -89,6 +95,30 @@ const gui::Shortcut& KeyOf(UINT command) {
     return kPlayerKeys[0];
 }
 
+// Where a part from `from` on ends: 0 when the rest is short enough to write whole,
+// otherwise the middle of the quietest short window before the part's length is reached.
+double PartEnd(const PlaybackSamples& source, double from) {
+    const double rate = source.sampleRate;
+    const double duration = static_cast<double>(source.samples.size()) / rate;
+    if (duration - from <= kPartSeconds + kPartSearchSeconds)
+        return 0;
+    const auto window = static_cast<std::size_t>(kQuietWindowSeconds * rate);
+    const auto first = static_cast<std::size_t>((from + kPartSeconds - kPartSearchSeconds) * rate);
+    const auto last = static_cast<std::size_t>((from + kPartSeconds) * rate);
+    std::size_t best = last;
+    double bestEnergy = INFINITY;
+    for (std::size_t at = first; at + window <= last; at += window) {
+        double energy = 0;
+        for (std::size_t i = at; i < at + window; ++i)
+            energy += std::abs(source.samples[i]);
+        if (energy < bestEnergy) {
+            bestEnergy = energy;
+            best = at + window / 2;
+        }
+    }
+    return static_cast<double>(best) / rate;
+}
+
 } // namespace
 
 void TFrmVoice::SetUpReview() {
@@ -116,6 +146,14 @@ void TFrmVoice::SetUpReview() {
         const TMPNotifyResult result = MediaPlayer1.LastNotifyResult();
         if (Review.staleNotifyExpected && (result == nrAborted || result == nrSuperseded)) {
             Review.staleNotifyExpected = false;
+            MediaPlayer1.SetNotify(true);
+            return;
+        }
+        // The end of a part is not the end of the recording: the next part plays on.
+        if (Review.partEnd > 0 && result == nrSuccessful && SequenceActive && !PlayPending &&
+            MediaPlayer1.DeviceOpen() && MediaPlayer1.Mode() == msStopped &&
+            MediaPlayer1.Position() == MediaPlayer1.Length()) {
+            ReloadAt(Review.partEnd, true);
             MediaPlayer1.SetNotify(true);
             return;
         }
@@ -217,6 +255,7 @@ bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
     Review.source.reset();
     Review.timeline.reset();
     Review.origin = 0;
+    Review.partEnd = 0;
     if (!WritePlaybackFile(LBListFiles.Line(index), StartDir, RecordingHandle, PlaybackHandle))
         return false;
     if (Review.options.IsDefault())
@@ -229,15 +268,21 @@ bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
     return WriteReviewedSamples(0.0);
 }
 
-bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds) {
-    review::ProcessedRecording processed = review::ProcessFrom(
-        Review.source->samples, Review.source->sampleRate, Review.options, fromSourceSeconds);
+bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, double toSourceSeconds) {
+    std::span<const float> samples = Review.source->samples;
+    if (toSourceSeconds > 0)
+        samples = samples.first(std::min(
+            samples.size(), static_cast<std::size_t>(toSourceSeconds * Review.source->sampleRate)));
+    review::ProcessedRecording processed =
+        review::ProcessFrom(samples, Review.source->sampleRate, Review.options, fromSourceSeconds);
     Review.timeline.reset();
+    Review.partEnd = 0;
     if (!WriteMono16PlaybackFile(PlaybackFilePath(StartDir), Review.source->sampleRate,
                                  processed.samples))
         return false;
     Review.timeline = std::move(processed.timeline);
     Review.origin = fromSourceSeconds;
+    Review.partEnd = toSourceSeconds;
     return true;
 }
 
@@ -268,9 +313,13 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
         MediaPlayer1.PauseDevice();
     }
     MediaPlayer1.Close();
-    // Playing, only the rest is processed, so the new speed sounds at once; stopped or
-    // paused, the whole recording, so the bar still reaches back to its start.
-    if (!WriteReviewedSamples(play ? sourceSeconds : 0.0) || !OpenPlaybackFile()) {
+    // Playing, only the rest is processed (a part of it when long), so the new speed
+    // sounds at once; stopped or paused, the whole recording, so the bar still reaches
+    // back to its start.
+    const bool written =
+        play ? WriteReviewedSamples(sourceSeconds, PartEnd(*Review.source, sourceSeconds))
+             : WriteReviewedSamples(0.0);
+    if (!written || !OpenPlaybackFile()) {
         SequenceActive = false;
         return;
     }
@@ -337,8 +386,9 @@ void TFrmVoice::SkipKey(double seconds) {
     const TMPState mode = MediaPlayer1.Mode();
     const bool playing = mode == msPlaying;
     const double target = std::max(0.0, PlayedSourceSeconds() + seconds);
-    // Back before the start of a file written from a moment on: written again from there.
-    if (Review.timeline && target < Review.origin - 1e-3) {
+    // Outside the part the file holds: written again from there.
+    if (Review.timeline &&
+        (target < Review.origin - 1e-3 || (Review.partEnd > 0 && target >= Review.partEnd))) {
         ReloadAt(target, playing);
         return;
     }

@@ -20,6 +20,9 @@ struct ReviewState {
     // file, one to one. The file begins at source second origin.
     std::optional<review::ProcessedTimeline> timeline;
     double origin = 0;
+    // A file written while playing holds only a part, so the new speed sounds at once;
+    // the source second it ends at (0: the recording's end). The next part follows there.
+    double partEnd = 0;
     // A command of ours interrupted a play the user did not end: its late "aborted"
     // notification must not count as the recording having finished.
     bool staleNotifyExpected = false;
