@@ -61,12 +61,17 @@ private:
     // samples on a grid of whole steps from the start), from base_ on.
     struct Level {
         Index step = 1;
+        int shift = 0;                // step == 1 << shift
         std::vector<float> decimated; // unused at step 1: the window itself
+        Index size = 0;               // sums made so far
+        Index offset = 0;             // what it compares: this far into the overlap...
+        Index length = 0;             // ...this many samples (whole steps)
         std::vector<float> target;    // the continuation, decimated alike
     };
 
     void Append(std::span<const float> samples, StretchSink& sink);
-    void Received(std::size_t count, StretchSink& sink); // the window's last count are new
+    float* Reserve(std::size_t count); // room at the window's end for count more samples
+    void Received(std::size_t count, StretchSink& sink); // count more samples in the window
     void RunBlocks(bool final, StretchSink& sink);
     Index Nominal(Index block) const;
     const float* Piece(Index start, float* edge) const;
@@ -78,12 +83,11 @@ private:
     double speed_;
     Index hop_;                 // one output block; each piece of the source spans two
     Index reach_;               // how far a piece may move from its nominal place
-    Index match_;               // how much of the overlap the search compares...
-    Index offset_;              // ...starting this far into it
     std::vector<Level> levels_; // coarsest first; the last at step 1
     std::vector<float> fadeIn_, scores_, edgeA_, edgeB_;
-    std::vector<float> window_; // the source from base_ on
-    Index base_ = 0;            // a whole number of the coarsest step
+    std::vector<float> window_; // the source from base_ on; allocated once
+    Index windowSize_ = 0;
+    Index base_ = 0; // a whole number of the coarsest step
     Index received_ = 0;
     Index block_ = 0;        // the next output block
     Index previous_ = 0;     // where the piece faded in by the last block starts
