@@ -6,9 +6,11 @@
 // noise, unvoiced sounds and silence pass through as they are. Each output block is a
 // crossfade between the natural continuation of the previous piece and a new piece of the
 // source near its nominal place, shifted to where the two waveforms agree best, so the
-// periods of the voice are kept whole and the pitch with them. Its cost is one short
-// correlation search per block, done on a decimated copy with a short refinement at the
-// full rate, so a one-hour recording stretches in about the time it takes to convert it.
+// periods of the voice are kept whole and the pitch with them. Blocks are 25 ms (pieces of
+// 50 ms); a piece moves up to 6 ms, over half the period of the lowest voice. The search
+// costs little per sample: 12 ms of the overlap compared on sums of 8 samples (about 1000
+// per second, enough for any fundamental), then refined on sums of 2 and at the full rate
+// around the best, on running decimated copies, with no allocation per block.
 // Portable: no <windows.h>.
 
 #include <cstddef>
@@ -43,8 +45,9 @@ protected:
 
 // The same stretch over a recording fed in pieces of any size, for the playback file's
 // writer: memory stays a few thousand samples whatever the recording's length, so a
-// one-hour recording costs no more than reading and writing it. After Finish the sink has
-// had exactly StretchedLength(all samples pushed) samples, the same as TimeStretch gives.
+// one-hour recording is stretched as it is decoded. After Finish the sink has had exactly
+// StretchedLength(all samples pushed) samples, the same as TimeStretch gives; at speed 1
+// the samples pass through unchanged.
 class StretchStream {
 public:
     StretchStream(int sampleRate, double speed);
