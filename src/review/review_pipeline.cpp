@@ -124,21 +124,28 @@ std::vector<float> SamplesFromS16(std::span<const std::int16_t> samples) {
 }
 
 // Clamped before the conversion, which is undefined out of range; NaN is silence. Adding
-// the offset and a half makes the value positive, so truncation rounds it, without a
-// library call per sample.
+// the offset and a half makes the value positive, so truncation rounds it. Written as
+// selects (vectorised, with -fno-trapping-math): the playback file's writer converts every
+// sample of a long recording here.
 void ToS16(std::span<const float> in, std::span<std::int16_t> out) {
+    const float* from = in.data();
+    std::int16_t* into = out.data();
     for (std::size_t i = 0; i < in.size(); ++i) {
-        const float scaled = in[i] * 32768.0f;
-        const float clamped = scaled == scaled ? std::clamp(scaled, -32768.0f, 32767.0f) : 0.0f;
-        out[i] = static_cast<std::int16_t>(static_cast<int>(clamped + 32768.5f) - 32768);
+        float v = from[i] == from[i] ? from[i] * 32768.0f + 32768.5f : 32768.5f;
+        v = v > 0.0f ? v : 0.0f;
+        v = v < 65535.0f ? v : 65535.0f;
+        into[i] = static_cast<std::int16_t>(static_cast<std::int32_t>(v) - 32768);
     }
 }
 
 void ToU8(std::span<const float> in, std::span<std::uint8_t> out) {
+    const float* from = in.data();
+    std::uint8_t* into = out.data();
     for (std::size_t i = 0; i < in.size(); ++i) {
-        const float scaled = in[i] * 128.0f;
-        const float clamped = scaled == scaled ? std::clamp(scaled, -128.0f, 127.0f) : 0.0f;
-        out[i] = static_cast<std::uint8_t>(static_cast<int>(clamped + 128.5f));
+        float v = from[i] == from[i] ? from[i] * 128.0f + 128.5f : 128.5f;
+        v = v > 0.0f ? v : 0.0f;
+        v = v < 255.0f ? v : 255.0f;
+        into[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(v));
     }
 }
 

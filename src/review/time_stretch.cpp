@@ -142,14 +142,23 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
     // 20 ms blocks (pieces of 40 ms); pieces move up to 6 ms, over half the period of the
     // lowest voice (90 Hz), so an in-phase place is always in reach; the search compares
     // 12 ms in the middle of the overlap, a whole period of that voice.
-    hop_ = std::max<Index>(inSteps(0.020), 4);
+    hop_ = std::max<Index>(inSteps(0.025), 4);
     reach_ = inSteps(0.006);
-    match_ = std::min(hop_, inSteps(0.012));
-    offset_ = RoundDown((hop_ - match_) / 2, coarsest);
+    const Index match = std::min(hop_, inSteps(0.012));
+    const Index middle = RoundDown((hop_ - match) / 2, coarsest);
     for (Index step = coarsest;; step = std::max<Index>(1, step / 4)) {
         Level level;
         level.step = step;
-        level.target.resize(static_cast<std::size_t>(match_ / step));
+        while ((Index{1} << level.shift) < step) {
+            ++level.shift;
+        }
+        // The coarsest level finds the period within a whole 12 ms; the finer ones only
+        // refine the phase, which the middle half of it shows as well.
+        const Index half = std::max(coarsest, RoundDown(match / 2, coarsest));
+        const bool coarsestLevel = levels_.empty();
+        level.length = coarsestLevel ? match : half;
+        level.offset = middle + (coarsestLevel ? 0 : RoundDown((match - half) / 2, coarsest));
+        level.target.resize(static_cast<std::size_t>(level.length / step));
         levels_.push_back(std::move(level));
         if (step == 1) {
             break;
@@ -165,11 +174,24 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
     scores_.resize(static_cast<std::size_t>(2 * reach_ + 1));
     edgeA_.resize(static_cast<std::size_t>(hop_));
     edgeB_.resize(static_cast<std::size_t>(hop_));
-    window_.reserve(static_cast<std::size_t>(2 * kPiece + 8 * (hop_ + reach_)));
+    // The window never holds more than a piece, what the next blocks may reach, and the
+    // piece being added; Reserve grows it all the same if that ever changes.
+    window_.resize(static_cast<std::size_t>(2 * kPiece + 8 * (hop_ + reach_)));
+    for (Level& level : levels_) {
+        if (level.step > 1) {
+            level.decimated.resize(window_.size() / static_cast<std::size_t>(level.step) + 1);
+        }
+    }
     out_.resize(static_cast<std::size_t>(kPiece + hop_));
 }
 
 void StretchStream::Push(std::span<const float> samples, StretchSink& sink) {
+    if (speed_ == 1.0) {
+        if (!samples.empty()) {
+            sink.Take(samples); // at 1x the samples are the output
+        }
+        return;
+    }
     while (!samples.empty()) {
         const auto count = std::min(samples.size(), static_cast<std::size_t>(kPiece));
         Append(samples.first(count), sink);
@@ -182,40 +204,61 @@ void StretchStream::PushU8(std::span<const std::uint8_t> samples, StretchSink& s
     while (!samples.empty()) {
         const auto count = std::min(samples.size(), static_cast<std::size_t>(kPiece));
         // Converted straight into the window: no second pass over the samples.
-        const std::size_t at = window_.size();
-        window_.resize(at + count);
-        float* into = window_.data() + at;
+        float* into = Reserve(count);
         for (std::size_t i = 0; i < count; ++i) {
             into[i] = static_cast<float>(static_cast<int>(samples[i]) - 128) * (1.0f / 128.0f);
         }
-        Received(count, sink);
+        if (speed_ == 1.0) {
+            sink.Take({into, count});
+        } else {
+            Received(count, sink);
+        }
         samples = samples.subspan(count);
     }
     Flush(sink);
 }
 
 void StretchStream::Finish(StretchSink& sink) {
+    if (speed_ == 1.0) {
+        return;
+    }
     length_ = static_cast<Index>(StretchedLength(static_cast<std::size_t>(received_), speed_));
     RunBlocks(true, sink);
     Flush(sink);
 }
 
 void StretchStream::Append(std::span<const float> samples, StretchSink& sink) {
-    window_.insert(window_.end(), samples.begin(), samples.end());
+    std::copy(samples.begin(), samples.end(), Reserve(samples.size()));
     Received(samples.size(), sink);
+}
+
+float* StretchStream::Reserve(std::size_t count) {
+    const auto needed = static_cast<std::size_t>(windowSize_) + count;
+    if (needed > window_.size()) {
+        window_.resize(needed);
+        for (Level& level : levels_) {
+            if (level.step > 1) {
+                level.decimated.resize(needed / static_cast<std::size_t>(level.step) + 1);
+            }
+        }
+    }
+    return window_.data() + windowSize_;
 }
 
 void StretchStream::Received(std::size_t count, StretchSink& sink) {
     received_ += static_cast<Index>(count);
-    // Each level's decimated copy grows with the window: every sample is summed once.
-    for (Level& level : levels_) {
-        if (level.step > 1) {
-            const auto done = static_cast<Index>(level.decimated.size());
-            const auto whole = static_cast<Index>(window_.size()) / level.step;
-            level.decimated.resize(static_cast<std::size_t>(whole));
-            Decimate(window_.data() + done * level.step, whole - done, level.step,
-                     level.decimated.data() + done);
-        }
+    windowSize_ += static_cast<Index>(count);
+    // Each level's decimated copy grows with the window, finest first, each from the one
+    // finer than it: every sample is read once.
+    for (std::size_t i = levels_.size() - 1; i-- > 0;) {
+        Level& level = levels_[i];
+        const Level& finer = levels_[i + 1];
+        const float* from = finer.step == 1 ? window_.data() : finer.decimated.data();
+        const Index ratio = level.step / finer.step;
+        const Index whole = windowSize_ >> level.shift;
+        Decimate(from + level.size * ratio, whole - level.size, ratio,
+                 level.decimated.data() + level.size);
+        level.size = whole;
     }
     RunBlocks(false, sink);
     Compact();
@@ -274,11 +317,14 @@ void StretchStream::Compact() {
     if (drop < kPiece) {
         return;
     }
-    window_.erase(window_.begin(), window_.begin() + drop);
+    std::copy(window_.begin() + drop, window_.begin() + windowSize_, window_.begin());
+    windowSize_ -= drop;
     for (Level& level : levels_) {
         if (level.step > 1) {
-            level.decimated.erase(level.decimated.begin(),
-                                  level.decimated.begin() + drop / level.step);
+            const Index dropped = drop >> level.shift;
+            std::copy(level.decimated.begin() + dropped, level.decimated.begin() + level.size,
+                      level.decimated.begin());
+            level.size -= dropped;
         }
     }
     base_ += drop;
@@ -302,7 +348,7 @@ const float* StretchStream::LevelSource(const Level& level, Index position) cons
     if (level.step == 1) {
         return window_.data() + (position - base_);
     }
-    return level.decimated.data() + (position - base_) / level.step;
+    return level.decimated.data() + ((position - base_) >> level.shift);
 }
 
 // Where the next piece starts: near its nominal place, where it best matches the
@@ -320,29 +366,29 @@ StretchStream::Index StretchStream::BestStart(Index continuation, Index nominal)
     if (continuation > last || continuation < base_ || hi == lo) {
         return best;
     }
-    const float* wanted = window_.data() + (continuation + offset_ - base_);
     Index around = reach_; // how far from the best so far this level looks
     for (Level& level : levels_) {
         const Index step = level.step;
-        const Index length = match_ / step;
+        const Index mask = ~(step - 1); // rounds down to the level's grid
+        const Index length = level.length >> level.shift;
+        const float* wanted = window_.data() + (continuation + level.offset - base_);
         const float* target = wanted;
         if (step > 1) {
             Decimate(wanted, length, step, level.target.data());
             target = level.target.data();
         }
-        if (step == levels_.front().step && Dot(target, target, length) <= 1e-12f) {
+        if (&level == &levels_.front() && Dot(target, target, length) <= 1e-12f) {
             return best; // nothing to match: silence stays where it belongs
         }
-        const Index centre = RoundDown(best + step / 2, step);
-        const Index first =
-            std::max(centre - RoundDown(around, step), RoundDown(lo + step - 1, step));
-        const Index end = std::min(centre + RoundDown(around, step), RoundDown(hi, step));
+        const Index centre = (best + step / 2) & mask;
+        const Index first = std::max(centre - (around & mask), (lo + step - 1) & mask);
+        const Index end = std::min(centre + (around & mask), hi & mask);
         around = step / 2;
         if (first > end) {
             continue;
         }
-        const Index lags = (end - first) / step + 1;
-        const float* c = LevelSource(level, first + offset_);
+        const Index lags = ((end - first) >> level.shift) + 1;
+        const float* c = LevelSource(level, first + level.offset);
         Correlate(target, c, length, lags, scores_.data());
         float energy = Dot(c, c, length);
         BestMatch match;

@@ -147,26 +147,12 @@ TEST(ReviewPipeline, ProcessingFromAMomentContinuesTheWholePass) {
 }
 
 #ifndef _WIN32
-// sox's tempo effect as a reference for the stretched length and the kept pitch.
-void WriteWav16(const std::filesystem::path& path, std::span<const float> samples) {
+// sox's tempo effect as a reference for the stretched length and the kept pitch; the
+// samples go both ways as raw 16-bit.
+void WriteRaw16(const std::filesystem::path& path, std::span<const float> samples) {
     const std::vector<std::int16_t> pcm = ToS16(samples);
-    const auto bytes = static_cast<std::uint32_t>(pcm.size() * 2);
-    auto u32 = [](std::ofstream& o, std::uint32_t v) { o.write(reinterpret_cast<char*>(&v), 4); };
-    auto u16 = [](std::ofstream& o, std::uint16_t v) { o.write(reinterpret_cast<char*>(&v), 2); };
-    std::ofstream out(path, std::ios::binary);
-    out.write("RIFF", 4);
-    u32(out, 36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(out, 16);
-    u16(out, 1);
-    u16(out, 1);
-    u32(out, kRate);
-    u32(out, kRate * 2);
-    u16(out, 2);
-    u16(out, 16);
-    out.write("data", 4);
-    u32(out, bytes);
-    out.write(reinterpret_cast<const char*>(pcm.data()), bytes);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(pcm.data()), static_cast<long>(pcm.size() * 2));
 }
 
 std::vector<float> ReadRaw16(const std::filesystem::path& path) {
@@ -189,11 +175,12 @@ TEST(ReviewPipeline, LengthAndPitchAgreeWithSoxTempo) {
          "_" + std::to_string(std::rand()));
     std::filesystem::create_directories(dir);
     const std::vector<float> source = test::Voiced(130, 3.0, 0.1);
-    WriteWav16(dir / "in.wav", source);
+    WriteRaw16(dir / "in.raw", source);
     for (const double speed : {0.75, 1.5, 2.5}) {
-        const std::string command = "sox \"" + (dir / "in.wav").string() +
-                                    "\" -t raw -e signed -b 16 \"" + (dir / "out.raw").string() +
-                                    "\" tempo -s " + std::to_string(speed);
+        const std::string command = "sox -t raw -r 7860 -e signed -b 16 -c 1 \"" +
+                                    (dir / "in.raw").string() + "\" -t raw -e signed -b 16 \"" +
+                                    (dir / "out.raw").string() + "\" tempo -s " +
+                                    std::to_string(speed);
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         const std::vector<float> reference = ReadRaw16(dir / "out.raw");
         const std::vector<float> ours = ProcessRecording(source, kRate, {speed, false, false});
