@@ -177,10 +177,12 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
     // The window never holds more than a piece, what the next blocks may reach, and the
     // piece being added; Reserve grows it all the same if that ever changes.
     window_.resize(static_cast<std::size_t>(2 * kPiece + 8 * (hop_ + reach_)));
-    for (Level& level : levels_) {
-        if (level.step > 1) {
-            level.decimated.resize(window_.size() / static_cast<std::size_t>(level.step) + 1);
-        }
+    if (coarsest > 1) {
+        levels_.front().decimated.resize(window_.size() / static_cast<std::size_t>(coarsest) + 1);
+    }
+    for (std::size_t i = 1; i < levels_.size(); ++i) { // the finer levels look at a few starts
+        levels_[i].decimated.resize(
+            static_cast<std::size_t>(levels_[i].length / levels_[i].step + 8));
     }
     out_.resize(static_cast<std::size_t>(kPiece + hop_));
 }
@@ -236,10 +238,9 @@ float* StretchStream::Reserve(std::size_t count) {
     const auto needed = static_cast<std::size_t>(windowSize_) + count;
     if (needed > window_.size()) {
         window_.resize(needed);
-        for (Level& level : levels_) {
-            if (level.step > 1) {
-                level.decimated.resize(needed / static_cast<std::size_t>(level.step) + 1);
-            }
+        Level& coarsest = levels_.front();
+        if (coarsest.step > 1) {
+            coarsest.decimated.resize(needed / static_cast<std::size_t>(coarsest.step) + 1);
         }
     }
     return window_.data() + windowSize_;
@@ -248,17 +249,14 @@ float* StretchStream::Reserve(std::size_t count) {
 void StretchStream::Received(std::size_t count, StretchSink& sink) {
     received_ += static_cast<Index>(count);
     windowSize_ += static_cast<Index>(count);
-    // Each level's decimated copy grows with the window, finest first, each from the one
-    // finer than it: every sample is read once.
-    for (std::size_t i = levels_.size() - 1; i-- > 0;) {
-        Level& level = levels_[i];
-        const Level& finer = levels_[i + 1];
-        const float* from = finer.step == 1 ? window_.data() : finer.decimated.data();
-        const Index ratio = level.step / finer.step;
-        const Index whole = windowSize_ >> level.shift;
-        Decimate(from + level.size * ratio, whole - level.size, ratio,
-                 level.decimated.data() + level.size);
-        level.size = whole;
+    // The coarsest level's copy grows with the window: it searches every start within
+    // reach, so every sample is summed once here rather than for each block.
+    Level& coarsest = levels_.front();
+    if (coarsest.step > 1) {
+        const Index whole = windowSize_ >> coarsest.shift;
+        Decimate(window_.data() + (coarsest.size << coarsest.shift), whole - coarsest.size,
+                 coarsest.step, coarsest.decimated.data() + coarsest.size);
+        coarsest.size = whole;
     }
     RunBlocks(false, sink);
     Compact();
@@ -319,13 +317,12 @@ void StretchStream::Compact() {
     }
     std::copy(window_.begin() + drop, window_.begin() + windowSize_, window_.begin());
     windowSize_ -= drop;
-    for (Level& level : levels_) {
-        if (level.step > 1) {
-            const Index dropped = drop >> level.shift;
-            std::copy(level.decimated.begin() + dropped, level.decimated.begin() + level.size,
-                      level.decimated.begin());
-            level.size -= dropped;
-        }
+    Level& coarsest = levels_.front();
+    if (coarsest.step > 1) {
+        const Index dropped = drop >> coarsest.shift;
+        std::copy(coarsest.decimated.begin() + dropped, coarsest.decimated.begin() + coarsest.size,
+                  coarsest.decimated.begin());
+        coarsest.size -= dropped;
     }
     base_ += drop;
 }
@@ -343,12 +340,18 @@ const float* StretchStream::Piece(Index start, float* edge) const {
     return edge;
 }
 
-// A level's signal from a source position on its grid.
-const float* StretchStream::LevelSource(const Level& level, Index position) const {
+// A level's signal for count starts from a source position on its grid: the window
+// itself, the coarsest level's running copy, or the few sums a finer level needs.
+const float* StretchStream::LevelSource(Level& level, Index position, Index count) {
+    const float* x = window_.data() + (position - base_);
     if (level.step == 1) {
-        return window_.data() + (position - base_);
+        return x;
     }
-    return level.decimated.data() + ((position - base_) >> level.shift);
+    if (&level == &levels_.front()) {
+        return level.decimated.data() + ((position - base_) >> level.shift);
+    }
+    Decimate(x, count, level.step, level.decimated.data());
+    return level.decimated.data();
 }
 
 // Where the next piece starts: near its nominal place, where it best matches the
@@ -388,7 +391,7 @@ StretchStream::Index StretchStream::BestStart(Index continuation, Index nominal)
             continue;
         }
         const Index lags = ((end - first) >> level.shift) + 1;
-        const float* c = LevelSource(level, first + level.offset);
+        const float* c = LevelSource(level, first + level.offset, lags - 1 + length);
         Correlate(target, c, length, lags, scores_.data());
         float energy = Dot(c, c, length);
         BestMatch match;

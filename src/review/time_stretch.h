@@ -10,7 +10,7 @@
 // 50 ms); a piece moves up to 6 ms, over half the period of the lowest voice. The search
 // costs little per sample: 12 ms of the overlap compared on sums of 8 samples (about 1000
 // per second, enough for any fundamental), then refined on sums of 2 and at the full rate
-// around the best, on running decimated copies, with no allocation per block.
+// around the best, with no allocation per block.
 // Portable: no <windows.h>.
 
 #include <cstddef>
@@ -61,12 +61,12 @@ private:
     using Index = std::ptrdiff_t;
 
     // One level of the similarity search: the source decimated by step (sums of step
-    // samples on a grid of whole steps from the start), from base_ on.
+    // samples on a grid of whole steps from the start).
     struct Level {
         Index step = 1;
         int shift = 0;                // step == 1 << shift
-        std::vector<float> decimated; // unused at step 1: the window itself
-        Index size = 0;               // sums made so far
+        std::vector<float> decimated; // the coarsest's running copy, a finer one's few sums
+        Index size = 0;               // sums in the running copy
         Index offset = 0;             // what it compares: this far into the overlap...
         Index length = 0;             // ...this many samples (whole steps)
         std::vector<float> target;    // the continuation, decimated alike
@@ -79,7 +79,7 @@ private:
     Index Nominal(Index block) const;
     const float* Piece(Index start, float* edge) const;
     Index BestStart(Index continuation, Index nominal);
-    const float* LevelSource(const Level& level, Index position) const;
+    const float* LevelSource(Level& level, Index position, Index count);
     void Compact();
     void Flush(StretchSink& sink);
 
