@@ -181,6 +181,16 @@ int main(int argc, char** argv) {
         begin = Clock::now();
         WriteMono16PlaybackFile((dir / L"parts.wav").wstring(), 7860, processed.samples);
         const double write = Seconds(Clock::now() - begin);
+        // Half-way through with the level and the pauses on: judged from the start.
+        begin = Clock::now();
+        const std::vector<float> upTo = source.Read(0.0, 1800.0 + 361.0);
+        const double readUpTo = Seconds(Clock::now() - begin);
+        begin = Clock::now();
+        review::ProcessFrom(upTo, 7860, {1.25, true, true}, 1800.0);
+        const double processUpTo = Seconds(Clock::now() - begin);
+        std::printf("a part from 1800 s with the level and the pauses: reading from the start "
+                    "%.3f s, processing %.3f s\n",
+                    readUpTo, processUpTo);
         std::printf("a 361 s part at 1.25x: reading %.3f s, processing %.3f s, 16-bit file %.3f s; "
                     "reading all %.0f s: %.3f s\n",
                     read, process, write, whole / 7860, readWhole);

@@ -71,7 +71,8 @@ float SampleAt(const std::uint8_t* at, const PlaybackLayout& layout) {
     case 16:
         return static_cast<float>(static_cast<std::int16_t>(Le16(at))) / 32768.0f;
     case 24: {
-        const std::int32_t v = static_cast<std::int32_t>(Le32(at) << 8) >> 8; // 3 bytes
+        const auto bytes = static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16);
+        const std::int32_t v = static_cast<std::int32_t>(bytes << 8) >> 8;
         return static_cast<float>(v) / 8388608.0f;
     }
     default:
