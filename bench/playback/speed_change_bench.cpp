@@ -1,19 +1,22 @@
 // From a speed key (Ctrl+=, Ctrl+0) pressed while a one-hour recording plays to the player
 // reporting play at the new speed, against a floor measured in the same run: opening a
 // 16-bit WAV of the same length on MCI and starting it. Three changes per run: the first
-// from the designed file (it is read back and decoded), one between two speeds (the
-// samples are kept) and back to normal speed. Bar: 150 ms.
+// from the designed file (it is set aside, then read a part at a time), one between two
+// speeds and back to normal speed. Bar: 150 ms.
 //
 //   speed_change_bench [seconds of recording, default 3600]
 
 #include "conversion/playback_samples.h"
+#include "conversion/playback_source.h"
 #include "conversion/reviewed_playback_file.h"
+#include "conversion/wav_header.h"
 #include "gui/form.h"
 #include "recording_encoder.h"
 #include "voice/frm_voice.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -153,16 +156,44 @@ int main(int argc, char** argv) {
             form.LBListFilesClick(); // stops and closes
         }
     }
-    // Where the time goes: the processing of the rest and the writing of the file.
+    // Where the time goes: reading a part's stretch of the designed file (and, for the level
+    // and the pauses, everything before it too), processing the part, writing the file.
     {
-        std::vector<float> source = review::SamplesFromU8(samples);
+        const fs::path designed = dir / L"designed.wav";
+        {
+            const WavHeader header = WavHeaderForSource(samples.size());
+            std::vector<std::uint8_t> bytes(header.begin(), header.end());
+            bytes.insert(bytes.end(), samples.begin(), samples.end());
+            WriteBytes(designed, bytes);
+        }
+        PlaybackSource source;
+        source.Take(designed.wstring());
+        source.SetAside((dir / L"aside.wav").wstring());
         auto begin = Clock::now();
-        auto processed = review::ProcessFrom(source, 7860, {1.25, false, false}, 1.0);
+        const std::vector<float> part = source.Read(1.0, 361.0);
+        const double read = Seconds(Clock::now() - begin);
+        begin = Clock::now();
+        const double whole = static_cast<double>(source.Read(0.0, INFINITY).size());
+        const double readWhole = Seconds(Clock::now() - begin);
+        begin = Clock::now();
+        auto processed = review::ProcessFrom(part, 7860, {1.25, false, false}, 0.0);
         const double process = Seconds(Clock::now() - begin);
         begin = Clock::now();
         WriteMono16PlaybackFile((dir / L"parts.wav").wstring(), 7860, processed.samples);
         const double write = Seconds(Clock::now() - begin);
-        std::printf("parts at 1.25x: processing %.3f s, 16-bit file %.3f s\n", process, write);
+        // Half-way through with the level and the pauses on: judged from the start.
+        begin = Clock::now();
+        const std::vector<float> upTo = source.Read(0.0, 1800.0 + 361.0);
+        const double readUpTo = Seconds(Clock::now() - begin);
+        begin = Clock::now();
+        review::ProcessFrom(upTo, 7860, {1.25, true, true}, 1800.0);
+        const double processUpTo = Seconds(Clock::now() - begin);
+        std::printf("a part from 1800 s with the level and the pauses: reading from the start "
+                    "%.3f s, processing %.3f s\n",
+                    readUpTo, processUpTo);
+        std::printf("a 361 s part at 1.25x: reading %.3f s, processing %.3f s, 16-bit file %.3f s; "
+                    "reading all %.0f s: %.3f s\n",
+                    read, process, write, whole / 7860, readWhole);
     }
     std::printf("speed change to sounding for %ld s of recording (best of %d); floor: MCI open "
                 "+ play of a 16-bit WAV as long: %.3f s\n",

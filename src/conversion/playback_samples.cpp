@@ -2,7 +2,6 @@
 
 #include "conversion/recording_kind.h"
 #include "conversion/wav_header.h"
-#include "review/review_pipeline.h"
 
 #include <algorithm>
 #include <cstring>
@@ -39,37 +38,41 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
-struct Layout {
-    std::uint16_t format, channels, bits;
-    std::uint32_t rate;
-};
+// The "fmt " body as far as the extensible layout's format GUID.
+constexpr std::size_t kHeadSize = kFmtBody + 26;
+// Raw bytes decoded at a time: a long stretch of a wide layout never doubles in memory.
+constexpr std::size_t kPieceBytes = 1 << 20;
 
-std::optional<Layout> ReadLayout(std::span<const std::uint8_t> file) {
-    if (file.size() < kFmtBody + 16)
-        return std::nullopt;
-    const std::uint8_t* fmt = file.data() + kFmtBody;
-    Layout layout{Le16(fmt), Le16(fmt + 2), Le16(fmt + 14), Le32(fmt + 4)};
+bool ReadLayout(std::span<const std::uint8_t> head, PlaybackLayout& layout) {
+    if (head.size() < kFmtBody + 16)
+        return false;
+    const std::uint8_t* fmt = head.data() + kFmtBody;
+    layout.format = Le16(fmt);
+    layout.channels = Le16(fmt + 2);
+    layout.bits = Le16(fmt + 14);
+    const std::uint32_t rate = Le32(fmt + 4);
     // The extensible layout names its real format in the first two bytes of its GUID.
-    const std::uint32_t fmtSize = Le32(file.data() + 16);
-    if (layout.format == kExtensible && fmtSize >= 40 && file.size() >= kFmtBody + 26)
+    const std::uint32_t fmtSize = Le32(head.data() + 16);
+    if (layout.format == kExtensible && fmtSize >= 40 && head.size() >= kHeadSize)
         layout.format = Le16(fmt + 24);
     const bool integer = layout.format == kPcm && (layout.bits == 8 || layout.bits == 16 ||
                                                    layout.bits == 24 || layout.bits == 32);
     const bool floating = layout.format == kFloat && layout.bits == 32;
-    if ((!integer && !floating) || layout.channels == 0 || layout.rate == 0 ||
-        layout.rate > 1'000'000)
-        return std::nullopt;
-    return layout;
+    if ((!integer && !floating) || layout.channels == 0 || rate == 0 || rate > 1'000'000)
+        return false;
+    layout.sampleRate = static_cast<int>(rate);
+    return true;
 }
 
-float SampleAt(const std::uint8_t* at, const Layout& layout) {
+float SampleAt(const std::uint8_t* at, const PlaybackLayout& layout) {
     switch (layout.bits) {
     case 8:
         return (static_cast<float>(at[0]) - 128.0f) / 128.0f;
     case 16:
         return static_cast<float>(static_cast<std::int16_t>(Le16(at))) / 32768.0f;
     case 24: {
-        const std::int32_t v = static_cast<std::int32_t>(Le32(at) << 8) >> 8; // 3 bytes
+        const auto bytes = static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16);
+        const std::int32_t v = static_cast<std::int32_t>(bytes << 8) >> 8;
         return static_cast<float>(v) / 8388608.0f;
     }
     default:
@@ -82,39 +85,74 @@ float SampleAt(const std::uint8_t* at, const Layout& layout) {
     }
 }
 
+std::size_t FrameBytes(const PlaybackLayout& layout) {
+    return std::size_t{layout.bits / 8u} * layout.channels;
+}
+
+void DecodeFrames(std::span<const std::uint8_t> raw, const PlaybackLayout& layout, float* out) {
+    if (layout.channels == 1 && layout.bits == 8) {
+        for (std::size_t i = 0; i < raw.size(); ++i) // as SamplesFromU8, without a copy
+            out[i] = static_cast<float>(static_cast<int>(raw[i]) - 128) * (1.0f / 128.0f);
+        return;
+    }
+    const std::size_t width = layout.bits / 8u;
+    const std::size_t frame = FrameBytes(layout);
+    for (std::size_t f = 0; f < raw.size() / frame; ++f) {
+        const std::uint8_t* at = raw.data() + f * frame;
+        float sum = 0;
+        for (std::size_t c = 0; c < layout.channels; ++c)
+            sum += SampleAt(at + c * width, layout);
+        out[f] = sum / static_cast<float>(layout.channels);
+    }
+}
+
 } // namespace
+
+std::optional<PlaybackLayout> PlaybackLayoutOf(RecordingBytes& file, std::uint64_t fileSize) {
+    if (DetectRecordingKind(file) != RecordingKind::Wav)
+        return std::nullopt;
+    const auto data = FindWavDataChunk(file);
+    std::uint8_t head[kHeadSize];
+    const std::size_t got = file.ReadAt(0, head);
+    PlaybackLayout layout;
+    if (!data || !ReadLayout(std::span(head, got), layout))
+        return std::nullopt;
+    layout.dataOffset = std::min<std::uint64_t>(data->offset, fileSize);
+    const std::uint64_t size = std::min<std::uint64_t>(data->size, fileSize - layout.dataOffset);
+    layout.frames = size / FrameBytes(layout);
+    return layout;
+}
+
+std::vector<float> ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout& layout,
+                                      std::uint64_t first, std::uint64_t count) {
+    first = std::min(first, layout.frames);
+    count = std::min(count, layout.frames - first);
+    const std::size_t frame = FrameBytes(layout);
+    const std::size_t piece = std::max<std::size_t>(1, kPieceBytes / frame) * frame;
+    std::vector<float> samples(static_cast<std::size_t>(count));
+    std::vector<std::uint8_t> raw(std::min<std::uint64_t>(piece, count * frame));
+    std::uint64_t offset = layout.dataOffset + first * frame;
+    std::size_t done = 0;
+    while (done < samples.size()) {
+        const std::size_t want = std::min(raw.size(), (samples.size() - done) * frame);
+        const std::size_t got = file.ReadAt(offset, std::span(raw).first(want));
+        DecodeFrames(std::span(raw).first(got - got % frame), layout, samples.data() + done);
+        done += got / frame;
+        offset += got;
+        if (got < want)
+            break;
+    }
+    samples.resize(done);
+    return samples;
+}
 
 std::optional<PlaybackSamples> PlaybackSamplesOfWav(std::span<const std::uint8_t> file) {
     MemoryBytes bytes(file);
-    if (DetectRecordingKind(bytes) != RecordingKind::Wav)
+    const auto layout = PlaybackLayoutOf(bytes, file.size());
+    if (!layout)
         return std::nullopt;
-    const auto data = FindWavDataChunk(bytes);
-    const auto layout = ReadLayout(file);
-    if (!data || !layout)
-        return std::nullopt;
-    const std::size_t start =
-        static_cast<std::size_t>(std::min<std::uint64_t>(data->offset, file.size()));
-    const std::size_t size = std::min<std::size_t>(data->size, file.size() - start);
-    const std::span<const std::uint8_t> body = file.subspan(start, size);
-
-    PlaybackSamples result;
-    result.sampleRate = static_cast<int>(layout->rate);
-    if (layout->channels == 1 && layout->bits == 8) {
-        result.samples = review::SamplesFromU8(body);
-        return result;
-    }
-    const std::size_t width = layout->bits / 8u;
-    const std::size_t frame = width * layout->channels;
-    const std::size_t frames = body.size() / frame;
-    result.samples.resize(frames);
-    for (std::size_t f = 0; f < frames; ++f) {
-        const std::uint8_t* at = body.data() + f * frame;
-        float sum = 0;
-        for (std::size_t c = 0; c < layout->channels; ++c)
-            sum += SampleAt(at + c * width, *layout);
-        result.samples[f] = sum / static_cast<float>(layout->channels);
-    }
-    return result;
+    return PlaybackSamples{layout->sampleRate,
+                           ReadPlaybackFrames(bytes, *layout, 0, layout->frames)};
 }
 
 std::vector<std::uint8_t> Mono16WavHeader(int sampleRate, std::uint32_t dataBytes) {

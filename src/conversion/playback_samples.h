@@ -4,6 +4,8 @@
 // conversion writes and a WAV recording copied as it stands (8, 16, 24 or 32-bit integer
 // or 32-bit float PCM, any number of channels, mixed to mono). Portable: no <windows.h>.
 
+#include "conversion/recording_kind.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -20,6 +22,24 @@ struct PlaybackSamples {
 // can read (an empty file from an undecodable recording, a compressed WAV), which then
 // plays as it stands. A data chunk longer than the file ends with the file.
 std::optional<PlaybackSamples> PlaybackSamplesOfWav(std::span<const std::uint8_t> file);
+
+// Where a playback file's samples lie and how: enough to read any stretch of it without
+// the rest, so a change of speed mid-recording reads only the part it plays.
+struct PlaybackLayout {
+    int sampleRate = 0;
+    std::uint16_t format = 0, channels = 0, bits = 0;
+    std::uint64_t dataOffset = 0;
+    std::uint64_t frames = 0; // whole frames of the data chunk that the file holds
+};
+
+// The layout of the playback file of fileSize bytes; nullopt as for PlaybackSamplesOfWav.
+std::optional<PlaybackLayout> PlaybackLayoutOf(RecordingBytes& file, std::uint64_t fileSize);
+
+// The mono samples of frames first .. first + count (fewer at the end of the data), read
+// a piece at a time: the raw bytes never take more than a piece of memory. A failed read
+// ends the samples there.
+std::vector<float> ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout& layout,
+                                      std::uint64_t first, std::uint64_t count);
 
 // A 44-byte header for 16-bit mono PCM at sampleRate holding dataBytes of samples.
 std::vector<std::uint8_t> Mono16WavHeader(int sampleRate, std::uint32_t dataBytes);

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <vector>
 
 namespace voice {
 namespace {
@@ -28,23 +27,6 @@ bool WriteAll(HANDLE file, const void* bytes, std::size_t size) {
 }
 
 } // namespace
-
-std::optional<PlaybackSamples> ReadPlaybackFileSamples(const std::wstring& path) {
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return std::nullopt;
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0xFFFF'FFFFll)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size()))
-        return std::nullopt;
-    return PlaybackSamplesOfWav(bytes);
-}
 
 bool WriteMono16PlaybackFile(const std::wstring& path, int sampleRate,
                              std::span<const float> samples) {

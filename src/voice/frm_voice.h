@@ -223,7 +223,8 @@ private:
                        std::function<void()> succeeded);
 
     // Listening aids (frm_voice_review.cpp).
-    bool WriteReviewedSamples(double fromSourceSeconds, double toSourceSeconds = 0);
+    // From a moment of the source on: a part of it while playing, otherwise the rest.
+    bool WriteReviewedSamples(double fromSourceSeconds, bool part);
     double PlayedSourceSeconds();
     std::int32_t PositionOfSource(double sourceSeconds) const;
     void ReloadAt(double sourceSeconds, bool play);

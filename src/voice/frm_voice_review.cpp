@@ -8,12 +8,14 @@
 // caption and every designed event stay as they are.
 
 #include "conversion/playback_file_writer.h"
+#include "conversion/playback_source.h"
 #include "conversion/reviewed_playback_file.h"
 #include "gui/popup_menu.h"
 #include "playback/bar_layout.h"
 #include "voice/frm_voice.h"
 #include "voice/review_choices.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <span>
@@ -95,22 +97,21 @@ const gui::Shortcut& KeyOf(UINT command) {
     return kPlayerKeys[0];
 }
 
-// Where a part from `from` on ends: 0 when the rest is short enough to write whole,
-// otherwise the middle of the quietest short window before the part's length is reached.
-double PartEnd(const PlaybackSamples& source, double from) {
-    const double rate = source.sampleRate;
-    const double duration = static_cast<double>(source.samples.size()) / rate;
-    if (duration - from <= kPartSeconds + kPartSearchSeconds)
+// Where a part that starts at the beginning of `ahead` ends, in seconds from there: 0 when
+// ahead holds the rest of the recording and it is short enough to write whole, otherwise
+// the middle of the quietest short window before the part's length is reached.
+double PartLength(std::span<const float> ahead, int rate) {
+    if (static_cast<double>(ahead.size()) <= (kPartSeconds + kPartSearchSeconds) * rate)
         return 0;
     const auto window = static_cast<std::size_t>(kQuietWindowSeconds * rate);
-    const auto first = static_cast<std::size_t>((from + kPartSeconds - kPartSearchSeconds) * rate);
-    const auto last = static_cast<std::size_t>((from + kPartSeconds) * rate);
+    const auto first = static_cast<std::size_t>((kPartSeconds - kPartSearchSeconds) * rate);
+    const auto last = static_cast<std::size_t>(kPartSeconds * rate);
     std::size_t best = last;
     double bestEnergy = INFINITY;
     for (std::size_t at = first; at + window <= last; at += window) {
         double energy = 0;
         for (std::size_t i = at; i < at + window; ++i)
-            energy += std::abs(source.samples[i]);
+            energy += std::abs(ahead[i]);
         if (energy < bestEnergy) {
             bestEnergy = energy;
             best = at + window / 2;
@@ -252,59 +253,72 @@ void TFrmVoice::ChangeReviewOptions(const review::ReviewOptions& options) {
 }
 
 bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
-    Review.source.reset();
+    Review.source.Reset();
     Review.timeline.reset();
     Review.origin = 0;
+    Review.timelineStart = 0;
     Review.partEnd = 0;
     if (!WritePlaybackFile(LBListFiles.Line(index), StartDir, RecordingHandle, PlaybackHandle))
         return false;
     if (Review.options.IsDefault())
         return true;
-    Review.source = ReadPlaybackFileSamples(PlaybackFilePath(StartDir));
     // Nothing we can process (an undecodable recording's empty file, a compressed WAV):
     // it plays as it stands.
-    if (!Review.source)
+    if (!Review.source.Take(PlaybackFilePath(StartDir)))
         return true;
-    return WriteReviewedSamples(0.0);
+    return WriteReviewedSamples(0.0, false);
 }
 
-bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, double toSourceSeconds) {
-    std::span<const float> samples = Review.source->samples;
-    if (toSourceSeconds > 0)
-        samples = samples.first(std::min(
-            samples.size(), static_cast<std::size_t>(toSourceSeconds * Review.source->sampleRate)));
-    review::ProcessedRecording processed =
-        review::ProcessFrom(samples, Review.source->sampleRate, Review.options, fromSourceSeconds);
+bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
     Review.timeline.reset();
     Review.partEnd = 0;
-    if (!WriteMono16PlaybackFile(PlaybackFilePath(StartDir), Review.source->sampleRate,
-                                 processed.samples))
+    if (!Review.source.SetAside(PlaybackSourcePath(StartDir)))
+        return false;
+    const int rate = Review.source.SampleRate();
+    // The speed alone needs only what it plays; the level and the pauses are judged on the
+    // recording from its start.
+    const bool fromStart = Review.options.evenLoudness || Review.options.shortenPauses;
+    const double start = fromStart ? 0.0 : fromSourceSeconds;
+    // A second more than a whole part, so a rest that fits in one is told from one that
+    // does not.
+    const double ahead = part ? kPartSeconds + kPartSearchSeconds + 1.0 : INFINITY;
+    std::vector<float> samples = Review.source.Read(start, fromSourceSeconds - start + ahead);
+    const auto skipped = std::min(
+        samples.size(), static_cast<std::size_t>(std::lround((fromSourceSeconds - start) * rate)));
+    const double partLength = part ? PartLength(std::span(samples).subspan(skipped), rate) : 0;
+    if (partLength > 0)
+        samples.resize(skipped + static_cast<std::size_t>(std::lround(partLength * rate)));
+    review::ProcessedRecording processed =
+        review::ProcessFrom(samples, rate, Review.options, fromSourceSeconds - start);
+    samples = {}; // the source's copy goes before the file is written
+    if (!WriteMono16PlaybackFile(PlaybackFilePath(StartDir), rate, processed.samples))
         return false;
     Review.timeline = std::move(processed.timeline);
     Review.origin = fromSourceSeconds;
-    Review.partEnd = toSourceSeconds;
+    Review.timelineStart = start;
+    Review.partEnd = partLength > 0 ? fromSourceSeconds + partLength : 0;
     return true;
 }
 
 double TFrmVoice::PlayedSourceSeconds() {
     const double output = MediaPlayer1.Position() / 1000.0;
-    return Review.timeline ? Review.timeline->SourceFromOutput(output) : output;
+    return Review.timeline ? Review.timelineStart + Review.timeline->SourceFromOutput(output)
+                           : output;
 }
 
 std::int32_t TFrmVoice::PositionOfSource(double sourceSeconds) const {
     const double output =
-        Review.timeline ? Review.timeline->OutputFromSource(sourceSeconds) : sourceSeconds;
+        Review.timeline ? Review.timeline->OutputFromSource(sourceSeconds - Review.timelineStart)
+                        : sourceSeconds;
     return static_cast<std::int32_t>(std::lround(std::max(0.0, output) * 1000.0));
 }
 
 void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
     const bool sequence = SequenceActive;
     const bool pending = PlayPending;
-    if (!Review.source) {
-        Review.source = ReadPlaybackFileSamples(PlaybackFilePath(StartDir));
-        if (!Review.source)
-            return; // nothing we can process: it plays on as it is
-    }
+    // Nothing we can process: it plays on as it is.
+    if (!Review.source.Held() && !Review.source.Take(PlaybackFilePath(StartDir)))
+        return;
     Review.staleNotifyExpected = true;
     if (play) {
         // A playing device takes the wave driver almost a second to close; a paused one
@@ -313,13 +327,10 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
         MediaPlayer1.PauseDevice();
     }
     MediaPlayer1.Close();
-    // Playing, only the rest is processed (a part of it when long), so the new speed
-    // sounds at once; stopped or paused, the whole recording, so the bar still reaches
-    // back to its start.
-    const bool written =
-        play ? WriteReviewedSamples(sourceSeconds, PartEnd(*Review.source, sourceSeconds))
-             : WriteReviewedSamples(0.0);
-    if (!written || !OpenPlaybackFile()) {
+    // Playing, only a part from the moment on is processed, so the new speed sounds at
+    // once; stopped or paused, the whole recording, so the bar still reaches back to its
+    // start.
+    if (!WriteReviewedSamples(play ? sourceSeconds : 0.0, play) || !OpenPlaybackFile()) {
         SequenceActive = false;
         return;
     }

@@ -1,9 +1,9 @@
 #pragma once
 // What the main window keeps for the listening aids: the reviewer's choices, the loaded
-// recording's samples (so a change of speed costs only the processing) and where the
+// recording's designed playback file (set aside, read a part at a time) and where the
 // source went in the file the player has open.
 
-#include "conversion/playback_samples.h"
+#include "conversion/playback_source.h"
 #include "review/review_pipeline.h"
 
 #include <optional>
@@ -14,12 +14,14 @@ namespace voice {
 struct ReviewState {
     review::ReviewOptions options;
     std::wstring baseCaption; // the window's caption at the default choices
-    // The loaded recording as samples; empty while it plays as the designed file.
-    std::optional<PlaybackSamples> source;
+    // The loaded recording's designed file; not held while that plays as it stands.
+    PlaybackSource source;
     // Where each source moment is in the file the player has open; none: the designed
-    // file, one to one. The file begins at source second origin.
+    // file, one to one. The file begins at source second origin; the timeline counts its
+    // source seconds from timelineStart (what was read began there).
     std::optional<review::ProcessedTimeline> timeline;
     double origin = 0;
+    double timelineStart = 0;
     // A file written while playing holds only a part, so the new speed sounds at once;
     // the source second it ends at (0: the recording's end). The next part follows there.
     double partEnd = 0;

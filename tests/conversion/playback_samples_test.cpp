@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -179,6 +180,73 @@ TEST(PlaybackSamplesTest, TheWritten16BitFileReadsBackExactly) {
         EXPECT_EQ(read->sampleRate, rate);
         EXPECT_EQ(review::ToS16(read->samples), values) << rate;
     }
+}
+
+class MemoryBytes final : public RecordingBytes {
+public:
+    explicit MemoryBytes(const Bytes& bytes) : bytes_(bytes) {}
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
+        ++reads;
+        if (offset >= bytes_.size())
+            return 0;
+        const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
+        std::memcpy(into.data(), bytes_.data() + offset, n);
+        return n;
+    }
+    int reads = 0;
+
+private:
+    const Bytes& bytes_;
+};
+
+// Frames that differ from their neighbours, so a stretch read from the wrong place shows.
+Bytes Ramp(std::size_t bytes) {
+    Bytes b(bytes);
+    for (std::size_t i = 0; i < bytes; ++i)
+        b[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    return b;
+}
+
+TEST(PlaybackSamplesTest, AStretchReadsAsThatStretchOfTheWholeFile) {
+    // Over a megabyte of raw samples: the stretches cross the reader's pieces.
+    const struct {
+        const char* name;
+        Layout layout;
+        std::size_t dataBytes;
+        std::uint64_t first, count;
+    } cases[] = {
+        {"8-bit mono from the start", {1, 1, 8, 7860}, 3'000'000, 0, 100},
+        {"8-bit mono across pieces", {1, 1, 8, 7860}, 3'000'000, 1'000'000, 1'500'000},
+        {"16-bit stereo across pieces", {1, 2, 16, 16000}, 2'400'000, 200'001, 300'000},
+        {"24-bit mono after a LIST chunk", {1, 1, 24, 48000, false, true}, 1'500'000, 7, 400'000},
+        {"past the end: what there is", {1, 2, 16, 8000}, 40'000, 9'000, 5'000},
+        {"starting past the end: nothing", {1, 1, 8, 8000}, 1'000, 5'000, 10},
+    };
+    for (const auto& c : cases) {
+        const Bytes file = MakeWav(c.layout, Ramp(c.dataBytes));
+        const auto whole = PlaybackSamplesOfWav(file);
+        ASSERT_TRUE(whole) << c.name;
+        MemoryBytes bytes(file);
+        const auto layout = PlaybackLayoutOf(bytes, file.size());
+        ASSERT_TRUE(layout) << c.name;
+        EXPECT_EQ(layout->frames, whole->samples.size()) << c.name;
+        const auto stretch = ReadPlaybackFrames(bytes, *layout, c.first, c.count);
+        const std::size_t first = std::min<std::size_t>(c.first, whole->samples.size());
+        const std::size_t count = std::min<std::size_t>(c.count, whole->samples.size() - first);
+        const std::vector<float> expected(whole->samples.begin() + first,
+                                          whole->samples.begin() + first + count);
+        EXPECT_EQ(stretch, expected) << c.name;
+    }
+}
+
+TEST(PlaybackSamplesTest, AShortStretchReadsOnlyItsOwnBytes) {
+    const Bytes file = MakeWav({1, 1, 8, 7860}, Ramp(20'000'000));
+    MemoryBytes bytes(file);
+    const auto layout = PlaybackLayoutOf(bytes, file.size());
+    ASSERT_TRUE(layout);
+    bytes.reads = 0;
+    EXPECT_EQ(ReadPlaybackFrames(bytes, *layout, 10'000'000, 1000).size(), 1000u);
+    EXPECT_EQ(bytes.reads, 1); // not the twenty pieces of the whole
 }
 
 } // namespace

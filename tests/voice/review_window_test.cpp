@@ -343,6 +343,84 @@ TEST_F(ReviewWindowTest, ASpeedChangeWhilePlayingContinuesFromTheSameMoment) {
     EXPECT_EQ(ShownFileName(), L"");
 }
 
+// 16-bit stereo at 16 kHz, longer than a part: a tone whose level tells the second it was
+// recorded in, so the playback file shows which moment of the recording it starts at.
+constexpr int kLongRate = 16000;
+double LevelOfSecond(int second) {
+    return 0.05 + 0.08 * (second % 10);
+}
+Bytes LongStereoWav(int seconds) {
+    Bytes data;
+    data.reserve(static_cast<std::size_t>(seconds) * kLongRate * 4);
+    for (int i = 0; i < seconds * kLongRate; ++i) {
+        const auto v = static_cast<std::int16_t>(32767 * LevelOfSecond(i / kLongRate) *
+                                                 std::sin(i * 2 * 3.14159 * 200 / kLongRate));
+        for (int channel = 0; channel < 2; ++channel) {
+            data.push_back(static_cast<std::uint8_t>(v));
+            data.push_back(static_cast<std::uint8_t>(v >> 8));
+        }
+    }
+    return EncodeWav(data, {kLongRate, 2, 16});
+}
+
+// The tone's level in the 16-bit mono playback file around an output second.
+double LevelAt(const Bytes& file, double outputSeconds) {
+    const auto first = static_cast<std::size_t>((outputSeconds - 0.15) * kLongRate);
+    const auto last = static_cast<std::size_t>((outputSeconds + 0.15) * kLongRate);
+    double sum = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        const auto v = static_cast<std::int16_t>(file.at(44 + 2 * i) | file.at(45 + 2 * i) << 8);
+        sum += static_cast<double>(v) * v;
+    }
+    return std::sqrt(sum / static_cast<double>(last - first) * 2) / 32767;
+}
+
+TEST_F(ReviewWindowTest, SpeedChangesInALongRecordingPlayAPartFromTheSameMoment) {
+    AddLine(LongStereoWav(400));
+    Select({1});
+    ::SendMessageW(form->ControlHandle(L"BitBtnStart"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 500; }));
+    for (int i = 0; i < 6; ++i)
+        PressKey(L"LBListFiles", VK_RIGHT); // 30 s on: the part must not start at 0
+    ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 31000; }));
+    const struct {
+        UINT key;
+        double speed; // afterwards
+        double skip;  // source seconds the key moves the moment
+    } steps[] = {
+        {VK_OEM_PLUS, 1.25, 0},
+        {VK_OEM_PLUS, 1.5, 0},
+        {VK_LEFT, 1.5, -5}, // before the part's start: a part from there
+        {'0', 1, 0},
+    };
+    double speed = 1;
+    for (const auto& step : steps) {
+        ASSERT_TRUE(Playing()) << step.key;
+        const double moment =
+            form->Review.origin + form->MediaPlayer1.Position() / 1000.0 * speed + step.skip;
+        EXPECT_TRUE(PressKey(L"LBListFiles", step.key));
+        speed = step.speed;
+        ASSERT_TRUE(PumpUntil([&] { return Playing(); })) << step.key;
+        const double origin = form->Review.origin;
+        const double part = form->Review.partEnd - origin;
+        EXPECT_NEAR(origin, moment, 0.5) << step.key;
+        EXPECT_GT(origin, 25) << step.key;
+        EXPECT_GE(part, 240) << step.key;
+        EXPECT_LE(part, 300) << step.key;
+        EXPECT_NEAR(form->MediaPlayer1.Length(), part / speed * 1000, part / speed * 10)
+            << step.key;
+        // What sounds first is the recording from that moment, at that speed.
+        const Bytes file = ReadAll(PlaybackFile());
+        const int second = static_cast<int>(std::ceil(origin));
+        EXPECT_NEAR(LevelAt(file, (second + 0.5 - origin) / speed), LevelOfSecond(second), 0.03)
+            << step.key;
+        EXPECT_NEAR(LevelAt(file, (second + 1.5 - origin) / speed), LevelOfSecond(second + 1), 0.03)
+            << step.key;
+        ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 700; }));
+    }
+    form->MediaPlayer1.Close();
+}
+
 TEST_F(ReviewWindowTest, ASpeedChangeWhilePausedKeepsTheMomentAndTheWholeRecording) {
     AddLine(EncodeRecording(RecordingKind::HeaderlessPcm, Speech(8)));
     Select({1});
