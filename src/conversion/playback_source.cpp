@@ -1,7 +1,7 @@
 #include "conversion/playback_source.h"
 
-#include "platform/file_attributes.h"
 #include "platform/unique_handle.h"
+#include "platform/user_files.h"
 
 #include <windows.h>
 
@@ -65,8 +65,10 @@ std::uint64_t Frames(double seconds, int rate) {
 
 } // namespace
 
-std::wstring PlaybackSourcePath(const std::wstring& startDir) {
-    return startDir + L"\\$$$Source.Wav";
+std::wstring PlaybackSourcePath() {
+    return (UserRecordsFolder() /
+            (L"playback-" + std::to_wstring(::GetCurrentProcessId()) + L".wav"))
+        .wstring();
 }
 
 bool PlaybackSource::Take(const std::wstring& playbackPath) {
@@ -86,9 +88,8 @@ bool PlaybackSource::SetAside(const std::wstring& asidePath) {
         return false;
     if (aside_ || inMemory_)
         return true;
-    // A read-only file of that name is the user's, not ours to replace.
-    if (!IsReadOnlyFile(asidePath) &&
-        ::MoveFileExW(path_.c_str(), asidePath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    // The name is this process's own; whatever holds it already is left alone.
+    if (::MoveFileExW(path_.c_str(), asidePath.c_str(), 0)) {
         path_ = asidePath;
         aside_ = true;
         return true;

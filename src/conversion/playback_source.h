@@ -14,8 +14,11 @@
 
 namespace voice {
 
-// Where the designed file waits: beside "$$$.Wav" in StartDir, so the move is a rename.
-std::wstring PlaybackSourcePath(const std::wstring& startDir);
+// Where the designed file waits: a name of this process's own in the user's records
+// folder (%LOCALAPPDATA%\Voice), never the start directory, which holds only the
+// designed files. On the same volume the move is a rename; elsewhere the bytes are kept
+// in memory instead.
+std::wstring PlaybackSourcePath();
 
 class PlaybackSource {
 public:

@@ -272,7 +272,7 @@ bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
 bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
     Review.timeline.reset();
     Review.partEnd = 0;
-    if (!Review.source.SetAside(PlaybackSourcePath(StartDir)))
+    if (!Review.source.SetAside(PlaybackSourcePath()))
         return false;
     const int rate = Review.source.SampleRate();
     // The speed alone needs only what it plays; the level and the pauses are judged on the
