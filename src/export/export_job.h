@@ -33,12 +33,30 @@ public:
     virtual bool CancelRequested() const = 0;
 };
 
+// One recording of the list as a command handled it.
+struct RecordingResult {
+    std::size_t line = 0;       // its place in the lines given
+    std::wstring source;        // its path in the archive, as the line holds it
+    std::filesystem::path file; // the file that holds it now (empty: none was written)
+    std::wstring failure;       // why it was left out (empty: it went out whole)
+    std::wstring repair;        // what was mended in a damaged WAV (empty: nothing)
+};
+
 struct ExportOutcome {
-    std::size_t done = 0;               // recordings written
-    std::size_t failed = 0;             // recordings that could not be read or decoded
-    bool cancelled = false;
-    std::filesystem::path indexFile;    // the CSV index of an export (empty otherwise)
-    std::vector<std::wstring> errors;   // one "source: text" per failed recording
+    std::size_t done = 0;             // recordings written
+    std::size_t failed = 0;           // recordings that could not be read or decoded
+    bool cancelled = false;           // a cancelled merge has written nothing
+    std::filesystem::path indexFile;  // the CSV index of an export (empty otherwise)
+    std::vector<std::wstring> errors; // one "source: text" per failed recording
+    // Every recording handled, in list order, failed ones included (a cancel leaves the
+    // rest out); kept whatever became of the index or the merged file.
+    std::vector<RecordingResult> recordings;
+    // Every file completed, in the order written: the WAVs, then the index or the merged
+    // file. Nothing else was written.
+    std::vector<std::filesystem::path> written;
+    // The index (export) or the merged file (merge) could not be written: the message.
+    // The export's WAVs named in `written` are complete all the same.
+    std::wstring fileFailure;
 };
 
 // The moment a command runs, local time (names of the index file).

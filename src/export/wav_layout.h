@@ -1,0 +1,68 @@
+#pragma once
+// A WAV recording as the export takes it out: its format, its samples as far as the file
+// holds them, and the whole chunks after them. A recorder cut off mid-write, a tool that
+// never finalised its sizes (0xFFFFFFFF) or bytes left after the RIFF give sizes that
+// claim what is not there; the export writes what is there, with sizes that match it.
+// Portable.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "conversion/recording_converter.h"
+
+namespace voice::exporting {
+
+struct WavLayout {
+    std::uint16_t formatTag = 0; // an extensible format's is its sub-format's
+    std::uint16_t channels = 0;
+    std::uint32_t sampleRate = 0;
+    std::uint32_t bytesPerSecond = 0;
+    std::uint16_t bitsPerSample = 0;
+    std::uint64_t dataOffset = 0;   // of the first sample byte
+    std::uint32_t declaredData = 0; // the data chunk's size as stated
+    std::uint32_t data = 0;         // the sample bytes the file holds of it
+    std::uint64_t end = 0;          // the bytes kept: the data and the whole chunks after it
+    std::uint64_t length = 0;       // of the file
+
+    bool Repaired() const noexcept { return data != declaredData || end != length; }
+    // 8-bit mono 7860 Hz PCM: the playback file's own format.
+    bool IsPlaybackFormat() const noexcept;
+    // What was mended, for the index's status; empty when nothing was.
+    std::wstring RepairNote() const;
+    double Seconds() const noexcept {
+        return bytesPerSecond ? static_cast<double>(data) / bytesPerSecond : 0.0;
+    }
+};
+
+// nullopt unless the recording is a WAV file with a data chunk (as detection finds it);
+// the position afterwards is undefined.
+std::optional<WavLayout> ReadWavLayout(RecordingReader& recording);
+
+// A WAV recording copied as kept: its data chunk's size field says what it holds, and
+// nothing past the layout's end goes on. The conversion copies a WAV as it stands; this
+// stands between it and the file.
+class KeptWavWriter final : public ConvertedWriter {
+public:
+    KeptWavWriter(ConvertedWriter& out, const WavLayout& layout) noexcept
+        : out_(out), layout_(layout) {}
+    void Append(std::span<const std::uint8_t> bytes) override;
+    void RewriteHeader(std::span<const std::uint8_t> header) override {
+        out_.RewriteHeader(header);
+    }
+    // Bytes passed on.
+    std::uint64_t Written() const noexcept { return written_; }
+
+private:
+    ConvertedWriter& out_;
+    const WavLayout& layout_;
+    std::uint64_t position_ = 0; // in the recording
+    std::uint64_t written_ = 0;
+};
+
+// Bytes of a WAV recording found at position, as kept: the data chunk's size field
+// patched where it falls among them.
+void PatchDataSize(const WavLayout& layout, std::uint64_t position, std::span<std::uint8_t> bytes);
+
+} // namespace voice::exporting
