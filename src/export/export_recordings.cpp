@@ -215,7 +215,7 @@ std::vector<std::wstring> RecordingExporter::Export(std::size_t lineIndex, const
             row[8] = HexDigest(*digest);
         row[10] = result.Fail(lineIndex, columns.source, error);
     } else {
-        row[10] = written.repair.empty() ? L"ok" : L"ok; " + written.repair;
+        row[10] = written.repair.empty() ? L"ok" : L"ok, " + written.repair;
         result.Succeed(lineIndex, columns.source, folder_ / PathFromWide(written.name),
                        written.repair);
         result.written.push_back(folder_ / PathFromWide(written.name));

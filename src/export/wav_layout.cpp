@@ -92,7 +92,7 @@ bool WavLayout::IsPlaybackFormat() const noexcept {
 std::wstring WavLayout::RepairNote() const {
     std::wstring note;
     auto add = [&note](const std::wstring& text) {
-        note += (note.empty() ? L"исправлено: " : L"; ") + text;
+        note += (note.empty() ? L"исправлено: " : L", ") + text;
     };
     if (declaredData == kNeverFinalised)
         add(L"размер данных не был записан, взято " + std::to_wstring(data) + L" байт");

@@ -242,6 +242,8 @@ void TFrmVoice::ExportSelectedClick() {
         },
         [this, outcome, folder = *folder] {
             std::wstring text = outcome->cancelled ? L"Экспорт отменён.\n" : L"";
+            if (!outcome->fileFailure.empty())
+                text += outcome->fileFailure + L"\n";
             text += Counts(L"Экспортировано", *outcome) + L"\nПапка: " + folder.wstring() +
                     ErrorLines(*outcome);
             gui::ShowMessageBox(Handle(), text, L"Экспорт записей", MB_OK | OutcomeIcon(*outcome));
@@ -266,8 +268,9 @@ void TFrmVoice::MergeSelectedClick() {
         },
         [this, outcome, target = *target] {
             std::wstring text =
-                outcome->cancelled
-                    ? std::wstring(L"Объединение отменено, файл не записан.")
+                outcome->cancelled ? std::wstring(L"Объединение отменено, файл не записан.")
+                : !outcome->fileFailure.empty()
+                    ? outcome->fileFailure
                     : Counts(L"Объединено", *outcome) + L"\nФайл: " + target.wstring();
             gui::ShowMessageBox(Handle(), text + ErrorLines(*outcome), L"Объединение записей",
                                 MB_OK | OutcomeIcon(*outcome));
