@@ -187,10 +187,10 @@ TEST_F(FailedRecordingsTest, AFailedReadLeavesNoDigest) {
         ASSERT_EQ(outcome.recordings.size(), 3u);
         EXPECT_EQ(outcome.recordings[1].file, fs::path());
         EXPECT_EQ(outcome.recordings[1].failure, f.failure);
-        EXPECT_EQ(FileNames(folder),
-                  (std::vector<std::wstring>{L"K4_2026-12-07_09-00-00.wav",
-                                             L"K4_2026-12-07_09-02-00.wav",
-                                             L"export_2026-12-07_14-05-09.csv"}));
+        EXPECT_EQ(
+            FileNames(folder),
+            (std::vector<std::wstring>{L"K4_2026-12-07_09-00-00.wav", L"K4_2026-12-07_09-02-00.wav",
+                                       L"export_2026-12-07_14-05-09.csv"}));
         fs::remove_all(Base());
     }
 }
