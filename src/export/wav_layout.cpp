@@ -46,7 +46,7 @@ bool ReadFormat(RecordingReader& recording, WavLayout& layout) {
     std::array<std::uint8_t, 8 + kExtensibleFormatSize> chunk{};
     const std::size_t got = ReadAt(recording, kFormatBody - 8, chunk);
     const std::uint32_t size = Load32(&chunk[4]);
-    if (got < 8 + 16 || size < 16)
+    if (got < 8 + 16)
         return false;
     const std::uint8_t* body = &chunk[8];
     layout.formatTag = Load16(body);

@@ -271,7 +271,9 @@ void TFrmVoice::MergeSelectedClick() {
                 outcome->cancelled ? std::wstring(L"Объединение отменено, файл не записан.")
                 : !outcome->fileFailure.empty()
                     ? outcome->fileFailure
-                    : Counts(L"Объединено", *outcome) + L"\nФайл: " + target.wstring();
+                    : Counts(L"Объединено", *outcome) + (outcome->written.empty()
+                                                             ? L"\nФайл не записан."
+                                                             : L"\nФайл: " + target.wstring());
             gui::ShowMessageBox(Handle(), text + ErrorLines(*outcome), L"Объединение записей",
                                 MB_OK | OutcomeIcon(*outcome));
         });
