@@ -105,7 +105,7 @@ std::optional<WavHeader> FinalHead(RecordingKind kind, const std::optional<WavLa
     WavHeader head;
     if (kind == RecordingKind::Wav) {
         std::copy(sourceHead.begin(), sourceHead.end(), head.begin());
-        PatchDataSize(*layout, 0, head);
+        PatchSizes(*layout, 0, head);
         StoreLittleEndian32(&head[4], static_cast<std::uint32_t>(riffSize));
     } else {
         head = MakePlaybackWavHeader(static_cast<std::uint32_t>(riffSize),
@@ -250,6 +250,8 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
         kept.emplace(writer, *layout);
     const ConversionResult converted =
         ConvertRecording(source, kept ? static_cast<ConvertedWriter&>(*kept) : writer);
+    if (kept)
+        kept->Complete();
     row[5] = std::to_wstring(static_cast<int>(converted.kind));
     if (converted.kind == RecordingKind::Undecodable)
         return kNoDecoder;

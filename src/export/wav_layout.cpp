@@ -101,15 +101,25 @@ std::wstring WavLayout::RepairNote() const {
             std::to_wstring(declaredData));
     if (end < length)
         add(L"отброшено " + std::to_wstring(length - end) + L" байт в конце файла");
+    if (formatSizeFixed)
+        add(L"размер блока fmt исправлен");
+    if (length < dataOffset)
+        add(L"заголовок блока data дописан");
     return note;
 }
 
 std::optional<WavLayout> ReadWavLayout(RecordingReader& recording) {
-    const std::optional<WavDataChunk> chunk = FindWavData(recording);
-    if (!chunk)
-        return std::nullopt;
     WavLayout layout;
     layout.length = recording.Length();
+    std::optional<WavDataChunk> chunk = FindWavData(recording);
+    if (!chunk) {
+        // Detection takes "data" at 36 whatever the format chunk says, and whether or not
+        // the file holds the data chunk's size: it is a canonical header.
+        std::array<std::uint8_t, kWavHeaderSize> head{};
+        ReadAt(recording, 0, head);
+        chunk = WavDataChunk{kWavHeaderSize, Load32(&head[40])};
+        layout.formatSizeFixed = Load32(&head[16]) != 16;
+    }
     if (!ReadFormat(recording, layout))
         return std::nullopt;
     layout.dataOffset = chunk->offset;
@@ -124,13 +134,17 @@ std::optional<WavLayout> ReadWavLayout(RecordingReader& recording) {
     return layout;
 }
 
-void PatchDataSize(const WavLayout& layout, std::uint64_t position, std::span<std::uint8_t> bytes) {
-    std::uint8_t field[4];
-    StoreLittleEndian32(field, layout.data);
-    const std::uint64_t at = layout.dataOffset - 4;
-    for (std::uint64_t i = 0; i < 4; ++i)
-        if (at + i >= position && at + i < position + bytes.size())
-            bytes[static_cast<std::size_t>(at + i - position)] = field[i];
+void PatchSizes(const WavLayout& layout, std::uint64_t position, std::span<std::uint8_t> bytes) {
+    auto patch = [&](std::uint64_t at, std::uint32_t value) {
+        std::uint8_t field[4];
+        StoreLittleEndian32(field, value);
+        for (std::uint64_t i = 0; i < 4; ++i)
+            if (at + i >= position && at + i < position + bytes.size())
+                bytes[static_cast<std::size_t>(at + i - position)] = field[i];
+    };
+    patch(layout.dataOffset - 4, layout.data);
+    if (layout.formatSizeFixed)
+        patch(16, 16);
 }
 
 void KeptWavWriter::Append(std::span<const std::uint8_t> bytes) {
@@ -141,14 +155,24 @@ void KeptWavWriter::Append(std::span<const std::uint8_t> bytes) {
     bytes = bytes.first(
         static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), layout_.end - start)));
     written_ += bytes.size();
-    const std::uint64_t field = layout_.dataOffset - 4;
-    if (field + 4 <= start || field >= start + bytes.size()) {
+    // The size fields lie in the header, before the samples.
+    if (start >= layout_.dataOffset) {
         out_.Append(bytes);
         return;
     }
     std::vector<std::uint8_t> patched(bytes.begin(), bytes.end());
-    PatchDataSize(layout_, start, patched);
+    PatchSizes(layout_, start, patched);
     out_.Append(patched);
+}
+
+void KeptWavWriter::Complete() {
+    if (position_ < layout_.dataOffset) {
+        std::vector<std::uint8_t> rest(static_cast<std::size_t>(layout_.dataOffset - position_));
+        PatchSizes(layout_, position_, rest);
+        out_.Append(rest);
+        written_ += rest.size();
+        position_ = layout_.dataOffset;
+    }
 }
 
 } // namespace voice::exporting

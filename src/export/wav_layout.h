@@ -25,8 +25,9 @@ struct WavLayout {
     std::uint32_t data = 0;         // the sample bytes the file holds of it
     std::uint64_t end = 0;          // the bytes kept: the data and the whole chunks after it
     std::uint64_t length = 0;       // of the file
+    // "data" at 36 with a format chunk whose size says otherwise: set to 16.
+    bool formatSizeFixed = false;
 
-    bool Repaired() const noexcept { return data != declaredData || end != length; }
     // 8-bit mono 7860 Hz PCM: the playback file's own format.
     bool IsPlaybackFormat() const noexcept;
     // What was mended, for the index's status; empty when nothing was.
@@ -36,13 +37,13 @@ struct WavLayout {
     }
 };
 
-// nullopt unless the recording is a WAV file with a data chunk (as detection finds it);
-// the position afterwards is undefined.
+// The layout of a recording detection takes for a WAV file (every one has one); nullopt
+// for a file too short to hold a format. The position afterwards is undefined.
 std::optional<WavLayout> ReadWavLayout(RecordingReader& recording);
 
-// A WAV recording copied as kept: its data chunk's size field says what it holds, and
-// nothing past the layout's end goes on. The conversion copies a WAV as it stands; this
-// stands between it and the file.
+// A WAV recording copied as kept: its size fields say what it holds, and nothing past the
+// layout's end goes on. The conversion copies a WAV as it stands; this stands between it
+// and the file.
 class KeptWavWriter final : public ConvertedWriter {
 public:
     KeptWavWriter(ConvertedWriter& out, const WavLayout& layout) noexcept
@@ -51,6 +52,8 @@ public:
     void RewriteHeader(std::span<const std::uint8_t> header) override {
         out_.RewriteHeader(header);
     }
+    // After the conversion: the data chunk's header where the file ends inside it.
+    void Complete();
     // Bytes passed on.
     std::uint64_t Written() const noexcept { return written_; }
 
@@ -61,8 +64,8 @@ private:
     std::uint64_t written_ = 0;
 };
 
-// Bytes of a WAV recording found at position, as kept: the data chunk's size field
-// patched where it falls among them.
-void PatchDataSize(const WavLayout& layout, std::uint64_t position, std::span<std::uint8_t> bytes);
+// Bytes of a WAV recording found at position, as kept: the size fields patched where they
+// fall among them.
+void PatchSizes(const WavLayout& layout, std::uint64_t position, std::span<std::uint8_t> bytes);
 
 } // namespace voice::exporting

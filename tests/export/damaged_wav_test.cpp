@@ -49,6 +49,12 @@ struct DamageCase {
     const char* duration;
 };
 
+Bytes FormatSizeLies() {
+    voice::test::RiffChunk format = PcmFormat(1, 7860, 8);
+    format.declaredSize = 0xFFFFFFFF;
+    return WaveFile({format, {"data", kSamples}});
+}
+
 const DamageCase kDamage[] = {
     {"intact, LIST after data", kWithList, 7861, 1, "", "1.000"},
     {"cut short", Cut(kPlain, 44 + 3000), 3000, 0,
@@ -61,6 +67,10 @@ const DamageCase kDamage[] = {
      ", исправлено: отброшено 23 байт в конце файла", "1.000"},
     {"bytes after the RIFF and its LIST", Joined(kWithList, "LIST\x10"), 7861, 1,
      ", исправлено: отброшено 5 байт в конце файла", "1.000"},
+    {"data at 36 whatever the format chunk says", FormatSizeLies(), 7861, 0,
+     ", исправлено: размер блока fmt исправлен", "1.000"},
+    {"40 bytes, data header cut", Cut(WaveFile({PcmFormat(1, 7860, 8), {"data", {}}}), 40), 0, 0,
+     ", исправлено: заголовок блока data дописан", "0.000"},
     {"a LIST after data cut off", Cut(kWithList, kWithList.size() - 3), 7861, 0,
      ", исправлено: отброшено 25 байт в конце файла", "1.000"},
 };
