@@ -105,8 +105,9 @@ TEST_P(DamagedWavTest, GoesOutAsFarAsItHoldsWithSizesThatMatch) {
     EXPECT_EQ(riff->chunks[0].id, "fmt ");
     EXPECT_EQ(riff->chunks[1].id, "data");
     EXPECT_EQ(riff->chunks[1].data, expected);
-    if (c.chunksKept == 1)
+    if (c.chunksKept == 1) {
         EXPECT_EQ(ListEntries(riff->chunks[2]).at(0).id, "ISFT");
+    }
     const Chunk& info = riff->chunks.back();
     EXPECT_EQ(info.id, "LIST");
     EXPECT_EQ(std::string(info.data.begin(), info.data.begin() + 4), "INFO");
