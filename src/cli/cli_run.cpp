@@ -94,7 +94,7 @@ int Report(const exporting::ExportOutcome& outcome, const std::wstring& what, Co
         console.Err(L"Ошибка: " + error);
     if (!outcome.fileFailure.empty())
         console.Err(outcome.fileFailure);
-    const bool nothingWritten = outcome.written.empty();
+    const bool nothingWritten = exporting::WrittenFiles(outcome, {}).empty();
     if (outcome.cancelled)
         console.Err(nothingWritten ? std::wstring(L"Прервано, ничего не записано.")
                                    : L"Прервано: записано " + std::to_wstring(outcome.done) + L".");

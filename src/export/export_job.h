@@ -35,11 +35,11 @@ public:
 
 // One recording of the list as a command handled it.
 struct RecordingResult {
-    std::size_t line = 0;       // its place in the lines given
-    std::wstring source;        // its path in the archive, as the line holds it
-    std::filesystem::path file; // the file that holds it now (empty: none was written)
-    std::wstring failure;       // why it was left out (empty: it went out whole)
-    std::wstring repair;        // what was mended in a damaged WAV (empty: nothing)
+    std::size_t line = 0; // its place in the lines given (the line names its source)
+    std::wstring file;    // the name of the file that holds it now, in the export's folder
+                          // or the merged file's; empty: none was written
+    std::wstring failure; // why it was left out (empty: it went out whole)
+    std::wstring repair;  // what was mended in a damaged WAV (empty: nothing)
 };
 
 struct ExportOutcome {
@@ -49,15 +49,27 @@ struct ExportOutcome {
     std::filesystem::path indexFile;  // the CSV index of an export (empty otherwise)
     std::vector<std::wstring> errors; // one "source: text" per failed recording
     // Every recording handled, in list order, failed ones included (a cancel leaves the
-    // rest out); kept whatever became of the index or the merged file.
+    // rest out); kept whatever became of the index or the merged file. The files named
+    // here and the index are all the command wrote.
     std::vector<RecordingResult> recordings;
-    // Every file completed, in the order written: the WAVs, then the index or the merged
-    // file. Nothing else was written.
-    std::vector<std::filesystem::path> written;
     // The index (export) or the merged file (merge) could not be written: the message.
-    // The export's WAVs named in `written` are complete all the same.
+    // The export's recordings still name their complete files.
     std::wstring fileFailure;
 };
+
+// Every file the command completed, in the order written: the recordings' files in folder
+// (the export's folder, or the merged file's), then the index.
+inline std::vector<std::filesystem::path> WrittenFiles(const ExportOutcome& outcome,
+                                                       const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    std::wstring last;
+    for (const RecordingResult& recording : outcome.recordings)
+        if (!recording.file.empty() && recording.file != last)
+            files.push_back(folder / (last = recording.file));
+    if (!outcome.indexFile.empty())
+        files.push_back(outcome.indexFile);
+    return files;
+}
 
 // The moment a command runs, local time (names of the index file).
 struct LocalMoment {

@@ -216,9 +216,7 @@ std::vector<std::wstring> RecordingExporter::Export(std::size_t lineIndex, const
         row[10] = result.Fail(lineIndex, columns.source, error);
     } else {
         row[10] = written.repair.empty() ? L"ok" : L"ok, " + written.repair;
-        result.Succeed(lineIndex, columns.source, folder_ / PathFromWide(written.name),
-                       written.repair);
-        result.written.push_back(folder_ / PathFromWide(written.name));
+        result.Succeed(lineIndex, written.name, written.repair);
     }
     return row;
 }
@@ -338,12 +336,11 @@ ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines, const fs:
     // names every file written and every failure.
     if (CommitUnderFreeName(index, folder, indexStem, L".csv", indexName)) {
         result.indexFile = folder / PathFromWide(indexName);
-        result.written.push_back(result.indexFile);
     } else {
         result.fileFailure =
             L"Не удалось записать указатель в папку «" + WideFromPath(folder) + L"».";
     }
-    return result.ToOutcome();
+    return result.Take();
 }
 
 } // namespace voice::exporting

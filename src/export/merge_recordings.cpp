@@ -127,14 +127,14 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     const MergePlan plan = PlanMerge(lines, progress, result);
     if (plan.cancelled) {
         result.cancelled = true;
-        return result.ToOutcome();
+        return result.Take();
     }
     if (plan.fileSize - 8 > kLargestRiffSize)
         throw ExportRefused(L"Общий файл занял бы " + MegaBytes(plan.fileSize) +
                             L" МБ, а файл WAV не может быть больше 4 ГБ. Выберите меньше "
                             L"записей.");
     if (plan.items.empty())
-        return result.ToOutcome();
+        return result.Take();
 
     PartFile part(PartPathOf(target));
     if (!part.IsOpen())
@@ -148,7 +148,7 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
         if (progress.CancelRequested()) {
             result.NothingWritten();
             result.cancelled = true;
-            return result.ToOutcome(); // the part file goes with it
+            return result.Take(); // the part file goes with it
         }
         progress.OnItem(item.index, lines.size(), item.columns.source);
         const std::uint64_t before = data.Samples();
@@ -162,12 +162,10 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
         const std::uint64_t start = cues.empty() ? before : before + kMergeSilenceSamples;
         cues.push_back({static_cast<std::uint32_t>(cues.size() + 1),
                         static_cast<std::uint32_t>(start), item.columns.display});
-        result.Succeed(item.index, item.columns.source, target, {});
+        result.Succeed(item.index, WideFromPath(target.filename()), {});
     }
-    if (cues.empty()) {
-        result.NothingWritten();
-        return result.ToOutcome();
-    }
+    if (cues.empty())
+        return result.Take(); // every one failed: no file
 
     const std::uint64_t samples = data.Samples();
     if (samples % 2 != 0) {
@@ -188,10 +186,8 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     if (error || !part.Commit(target, true)) {
         result.NothingWritten();
         result.fileFailure = L"Не удалось записать файл «" + WideFromPath(target) + L"».";
-        return result.ToOutcome();
     }
-    result.written.push_back(target);
-    return result.ToOutcome();
+    return result.Take();
 }
 
 } // namespace voice::exporting

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "export/export_job.h"
@@ -19,39 +20,53 @@ inline constexpr wchar_t kHashFailed[] = L"не удалось вычислит�
 inline constexpr wchar_t kOtherWavFormat[] =
     L"WAV не в формате 8 бит, моно, 7860 Гц: в общий файл не включается";
 
-struct RecordingOutcome : ExportOutcome {
+// An outcome as a command builds it, recordings in any order.
+class RecordingOutcome {
+public:
+    bool cancelled = false;
+    std::filesystem::path indexFile;
+    std::wstring fileFailure;
+
     // Counts the failure of the recording of the given line and returns text (the
     // index's status).
     std::wstring Fail(std::size_t line, const std::wstring& source, const std::wstring& text) {
-        ++failed;
-        recordings.push_back({line, source, {}, text, {}});
+        ++outcome_.failed;
+        outcome_.recordings.push_back({line, {}, text, {}});
+        errors_.emplace_back(line, source + L": " + text);
         return text;
     }
-    // Counts a recording that went out whole into file.
-    void Succeed(std::size_t line, const std::wstring& source, const std::filesystem::path& file,
-                 const std::wstring& repair) {
-        ++done;
-        recordings.push_back({line, source, file, {}, repair});
+    // Counts a recording that went out whole into the file of that name.
+    void Succeed(std::size_t line, const std::wstring& file, const std::wstring& repair) {
+        ++outcome_.done;
+        outcome_.recordings.push_back({line, file, {}, repair});
     }
     // Nothing was written after all (a merge cancelled, or its file not written): only
     // the failures stay.
     void NothingWritten() {
-        done = 0;
-        written.clear();
-        std::erase_if(recordings, [](const RecordingResult& r) { return r.failure.empty(); });
+        outcome_.done = 0;
+        std::erase_if(outcome_.recordings,
+                      [](const RecordingResult& r) { return r.failure.empty(); });
     }
-    // The recordings in list order, and one "source: text" per failure in that order.
-    ExportOutcome ToOutcome() const {
-        ExportOutcome outcome = *this;
-        std::stable_sort(
-            outcome.recordings.begin(), outcome.recordings.end(),
-            [](const RecordingResult& a, const RecordingResult& b) { return a.line < b.line; });
-        outcome.errors.clear();
-        for (const RecordingResult& recording : outcome.recordings)
-            if (!recording.failure.empty())
-                outcome.errors.push_back(recording.source + L": " + recording.failure);
-        return outcome;
+    // The outcome, recordings and errors in list order; this is left empty.
+    ExportOutcome Take() {
+        auto byLine = [](const auto& a, const auto& b) { return Line(a) < Line(b); };
+        std::stable_sort(outcome_.recordings.begin(), outcome_.recordings.end(), byLine);
+        std::stable_sort(errors_.begin(), errors_.end(), byLine);
+        for (auto& [line, text] : errors_)
+            outcome_.errors.push_back(std::move(text));
+        errors_.clear();
+        outcome_.cancelled = cancelled;
+        outcome_.indexFile = std::move(indexFile);
+        outcome_.fileFailure = std::move(fileFailure);
+        return std::exchange(outcome_, {});
     }
+
+private:
+    static std::size_t Line(const RecordingResult& r) { return r.line; }
+    static std::size_t Line(const std::pair<std::size_t, std::wstring>& e) { return e.first; }
+
+    ExportOutcome outcome_;
+    std::vector<std::pair<std::size_t, std::wstring>> errors_;
 };
 
 } // namespace voice::exporting

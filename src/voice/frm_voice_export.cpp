@@ -267,13 +267,13 @@ void TFrmVoice::MergeSelectedClick() {
             *outcome = exporting::MergeRecordings(lines, target, bases, bridge);
         },
         [this, outcome, target = *target] {
+            const std::wstring file = exporting::WrittenFiles(*outcome, {}).empty()
+                                          ? L"\nФайл не записан."
+                                          : L"\nФайл: " + target.wstring();
             std::wstring text =
                 outcome->cancelled ? std::wstring(L"Объединение отменено, файл не записан.")
-                : !outcome->fileFailure.empty()
-                    ? outcome->fileFailure
-                    : Counts(L"Объединено", *outcome) + (outcome->written.empty()
-                                                             ? L"\nФайл не записан."
-                                                             : L"\nФайл: " + target.wstring());
+                : !outcome->fileFailure.empty() ? outcome->fileFailure
+                                                : Counts(L"Объединено", *outcome) + file;
             gui::ShowMessageBox(Handle(), text + ErrorLines(*outcome), L"Объединение записей",
                                 MB_OK | OutcomeIcon(*outcome));
         });

@@ -105,10 +105,10 @@ TEST_F(FailedRecordingsTest, AMergeTakesARecordingWholeOrNotAtAll) {
             for (std::size_t i = 0; i < 3; ++i) {
                 const RecordingResult& r = outcome.recordings[i];
                 EXPECT_EQ(r.line, i);
-                EXPECT_EQ(r.file, i == victimAt ? fs::path() : target);
+                EXPECT_EQ(r.file, i == victimAt ? L"" : L"all.wav");
                 EXPECT_EQ(r.failure, i == victimAt ? f.failure : L"");
             }
-            EXPECT_EQ(outcome.written, std::vector<fs::path>{target});
+            EXPECT_EQ(WrittenFiles(outcome, out_.Path()), std::vector<fs::path>{target});
 
             const Bytes file = ReadFile(target);
             const auto riff = ParseRiff(file);
@@ -183,9 +183,10 @@ TEST_F(FailedRecordingsTest, AFailedReadLeavesNoDigest) {
         }
         const fs::path first = folder / L"K4_2026-12-07_09-00-00.wav";
         const fs::path third = folder / L"K4_2026-12-07_09-02-00.wav";
-        EXPECT_EQ(outcome.written, (std::vector<fs::path>{first, third, outcome.indexFile}));
+        EXPECT_EQ(WrittenFiles(outcome, folder),
+                  (std::vector<fs::path>{first, third, outcome.indexFile}));
         ASSERT_EQ(outcome.recordings.size(), 3u);
-        EXPECT_EQ(outcome.recordings[1].file, fs::path());
+        EXPECT_EQ(outcome.recordings[1].file, L"");
         EXPECT_EQ(outcome.recordings[1].failure, f.failure);
         EXPECT_EQ(
             FileNames(folder),
@@ -213,7 +214,7 @@ TEST_F(FailedRecordingsTest, ACancelledMergeWritesNothingAndSaysSo) {
         const ExportOutcome outcome = MergeRecordings(lines, target, {Base()}, progress_);
         EXPECT_TRUE(outcome.cancelled);
         EXPECT_EQ(outcome.done, 0u);
-        EXPECT_TRUE(outcome.written.empty());
+        EXPECT_TRUE(WrittenFiles(outcome, out_.Path()).empty());
         for (const RecordingResult& r : outcome.recordings)
             EXPECT_EQ(r.failure, L"вид записи 7: декодер отсутствует");
         EXPECT_EQ(outcome.recordings.size(), outcome.failed);
