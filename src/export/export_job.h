@@ -45,7 +45,7 @@ struct RecordingResult {
 struct ExportOutcome {
     std::size_t done = 0;             // recordings written
     std::size_t failed = 0;           // recordings that could not be read or decoded
-    bool cancelled = false;           // a cancelled merge has written nothing
+    bool cancelled = false;           // stopped by the user (a merge then wrote nothing)
     std::filesystem::path indexFile;  // the CSV index of an export (empty otherwise)
     std::vector<std::wstring> errors; // one "source: text" per failed recording
     // Every recording handled, in list order, failed ones included (a cancel leaves the
@@ -59,17 +59,8 @@ struct ExportOutcome {
 
 // Every file the command completed, in the order written: the recordings' files in folder
 // (the export's folder, or the merged file's), then the index.
-inline std::vector<std::filesystem::path> WrittenFiles(const ExportOutcome& outcome,
-                                                       const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> files;
-    std::wstring last;
-    for (const RecordingResult& recording : outcome.recordings)
-        if (!recording.file.empty() && recording.file != last)
-            files.push_back(folder / (last = recording.file));
-    if (!outcome.indexFile.empty())
-        files.push_back(outcome.indexFile);
-    return files;
-}
+std::vector<std::filesystem::path> WrittenFiles(const ExportOutcome& outcome,
+                                                const std::filesystem::path& folder);
 
 // The moment a command runs, local time (names of the index file).
 struct LocalMoment {
