@@ -74,21 +74,22 @@ const MergeFailure kMergeFailures[] = {
     {"removed", RecordingKind::SwappedRuns, Remove, L"не удалось открыть запись"},
 };
 
-// A recording that fails once the merge has planned it, between two that go in or
-// after them (what it wrote then lies past the end): the merged file holds the others
+// A recording that fails once the merge has planned it, before, between or after two
+// that go in (last, what it wrote lies past the end): the merged file holds the others
 // only, with their silence, cues and labels, and nothing of it.
 TEST_F(FailedRecordingsTest, AMergeTakesARecordingWholeOrNotAtAll) {
     const Bytes a = SoundWithRuns(5001, 1), c = SoundWithRuns(7000, 2);
     const Bytes victim = SoundWithRuns(20000, 3);
     for (const MergeFailure& f : kMergeFailures) {
-        for (const bool last : {false, true}) {
-            SCOPED_TRACE(std::string(f.name) + (last ? ", last" : ", between"));
-            const Bytes other = EncodeRecording(RecordingKind::HeaderlessPcm, c);
-            const Bytes bad = EncodeRecording(f.kind, victim);
-            const std::vector<std::wstring> ordered = {
-                Add(0, EncodeRecording(RecordingKind::PlainRuns, a)), Add(1, last ? other : bad),
-                Add(2, last ? bad : other)};
-            const std::size_t victimAt = last ? 2 : 1;
+        for (const std::size_t victimAt : {0u, 1u, 2u}) {
+            SCOPED_TRACE(std::string(f.name) + " at " + std::to_string(victimAt));
+            std::vector<Bytes> recordings = {EncodeRecording(RecordingKind::PlainRuns, a),
+                                             EncodeRecording(RecordingKind::HeaderlessPcm, c)};
+            recordings.insert(recordings.begin() + static_cast<std::ptrdiff_t>(victimAt),
+                              EncodeRecording(f.kind, victim));
+            std::vector<std::wstring> ordered;
+            for (int i = 0; i < 3; ++i)
+                ordered.push_back(Add(i, recordings[static_cast<std::size_t>(i)]));
             const fs::path victimPath = Path(static_cast<int>(victimAt));
             progress_.beforeItem = [&](std::size_t index) {
                 if (index == victimAt)
