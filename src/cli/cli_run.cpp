@@ -92,9 +92,15 @@ int Report(const exporting::ExportOutcome& outcome, const std::wstring& what, Co
            bool quiet) {
     for (const std::wstring& error : outcome.errors)
         console.Err(L"Ошибка: " + error);
+    if (!outcome.fileFailure.empty())
+        console.Err(outcome.fileFailure);
+    const bool nothingWritten = exporting::WrittenFiles(outcome, {}).empty();
     if (outcome.cancelled)
-        console.Err(L"Прервано: записано " + std::to_wstring(outcome.done) + L".");
-    if (!quiet)
+        console.Err(nothingWritten ? std::wstring(L"Прервано, ничего не записано.")
+                                   : L"Прервано: записано " + std::to_wstring(outcome.done) + L".");
+    if (!outcome.fileFailure.empty())
+        return kExitRefused;
+    if (!quiet && !(outcome.cancelled && nothingWritten))
         console.Err(what + std::to_wstring(outcome.done) + L", с ошибками: " +
                     std::to_wstring(outcome.failed) +
                     (outcome.indexFile.empty()
