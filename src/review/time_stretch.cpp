@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <numbers>
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 namespace voice::review {
 namespace {
 
@@ -19,52 +23,112 @@ constexpr Index kPiece = 8192;
 // (a quarter of the step) lands on the coarser one's grid.
 Index CoarsestStep(int sampleRate) {
     Index step = 1;
-    while (step < 64 && step * 2 * 1000 <= sampleRate * 3 / 2) {
+    while (step < 64 && step * 1000 <= sampleRate * 3 / 2) {
         step *= 2;
     }
     return step;
 }
 
-float Dot(const float* a, const float* b, Index n) {
-    float sum = 0;
-#pragma omp simd reduction(+ : sum)
-    for (Index i = 0; i < n; ++i) {
+// Four running sums side by side (one vector register), combined in a fixed order: a sum
+// never depends on how the compiler or the pieces of the input happened to split it, so
+// the output is the same however the recording arrives. The plain loop adds in the same
+// order as the SSE2 one.
+inline float Dot(const float* a, const float* b, Index n) {
+    float lane[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    Index i = 0;
+#if defined(__SSE2__)
+    __m128 sums = _mm_setzero_ps();
+    for (; i + 4 <= n; i += 4) {
+        sums = _mm_add_ps(sums, _mm_mul_ps(_mm_loadu_ps(a + i), _mm_loadu_ps(b + i)));
+    }
+    _mm_storeu_ps(lane, sums);
+#else
+    for (; i + 4 <= n; i += 4) {
+        for (int k = 0; k < 4; ++k) {
+            lane[k] += a[i + k] * b[i + k];
+        }
+    }
+#endif
+    float sum = (lane[0] + lane[2]) + (lane[1] + lane[3]);
+    for (; i < n; ++i) {
         sum += a[i] * b[i];
     }
     return sum;
 }
 
-// Sums of step samples each. The usual steps get loops of their own that the compiler
-// unrolls and vectorises.
-template <Index kStep> void DecimateBy(const float* from, Index count, float* into) {
-    for (Index i = 0; i < count; ++i, from += kStep) {
-        float sum = 0;
-        for (Index q = 0; q < kStep; ++q) {
-            sum += from[q];
+// One sum of step samples (a multiple of 4): four lanes over the groups of four, then
+// the lanes in pairs. The SSE2 loop below adds in exactly this order.
+float SumOfQuads(const float* from, Index step) {
+    float lane[4] = {from[0], from[1], from[2], from[3]};
+    for (Index q = 4; q < step; q += 4) {
+        for (int k = 0; k < 4; ++k) {
+            lane[k] += from[q + k];
         }
-        into[i] = sum;
     }
+    return (lane[0] + lane[2]) + (lane[1] + lane[3]);
 }
 
+#if defined(__SSE2__)
+// Four sums of kStep samples each, side by side, as SumOfQuads makes them.
+template <Index kStep> void DecimateFour(const float* from, float* into) {
+    __m128 lane[4];
+    for (int g = 0; g < 4; ++g) {
+        const float* group = from + g * kStep;
+        lane[g] = _mm_loadu_ps(group);
+        for (Index q = 4; q < kStep; q += 4) {
+            lane[g] = _mm_add_ps(lane[g], _mm_loadu_ps(group + q));
+        }
+    }
+    // (l0 + l2) + (l1 + l3) of each group.
+    const __m128 ab = _mm_add_ps(_mm_shuffle_ps(lane[0], lane[1], _MM_SHUFFLE(1, 0, 1, 0)),
+                                 _mm_shuffle_ps(lane[0], lane[1], _MM_SHUFFLE(3, 2, 3, 2)));
+    const __m128 cd = _mm_add_ps(_mm_shuffle_ps(lane[2], lane[3], _MM_SHUFFLE(1, 0, 1, 0)),
+                                 _mm_shuffle_ps(lane[2], lane[3], _MM_SHUFFLE(3, 2, 3, 2)));
+    _mm_storeu_ps(into, _mm_add_ps(_mm_shuffle_ps(ab, cd, _MM_SHUFFLE(2, 0, 2, 0)),
+                                   _mm_shuffle_ps(ab, cd, _MM_SHUFFLE(3, 1, 3, 1))));
+}
+
+template <Index kStep> Index DecimateWide(const float* from, Index count, float* into) {
+    Index i = 0;
+    for (; i + 4 <= count; i += 4) {
+        DecimateFour<kStep>(from + i * kStep, into + i);
+    }
+    return i;
+}
+#endif
+
+// Sums of step samples each, count of them. The coarsest search level sums the whole
+// recording this way, so four sums are made at once where the processor allows.
 void Decimate(const float* from, Index count, Index step, float* into) {
-    switch (step) {
-    case 1:
+    if (step == 1) {
         std::copy_n(from, count, into);
         return;
-    case 2:
-        return DecimateBy<2>(from, count, into);
-    case 4:
-        return DecimateBy<4>(from, count, into);
-    case 8:
-        return DecimateBy<8>(from, count, into);
-    default:
-        for (Index i = 0; i < count; ++i, from += step) {
-            float sum = 0;
-            for (Index q = 0; q < step; ++q) {
-                sum += from[q];
-            }
-            into[i] = sum;
+    }
+    if (step == 2) {
+        for (Index i = 0; i < count; ++i) {
+            into[i] = from[2 * i] + from[2 * i + 1];
         }
+        return;
+    }
+    Index i = 0;
+#if defined(__SSE2__)
+    // The usual steps with loops of their own that the compiler unrolls.
+    switch (step) {
+    case 4:
+        i = DecimateWide<4>(from, count, into);
+        break;
+    case 8:
+        i = DecimateWide<8>(from, count, into);
+        break;
+    case 16:
+        i = DecimateWide<16>(from, count, into);
+        break;
+    default:
+        break;
+    }
+#endif
+    for (from += i * step; i < count; ++i, from += step) {
+        into[i] = SumOfQuads(from, step);
     }
 }
 
@@ -287,6 +351,7 @@ void StretchStream::RunBlocks(bool final, StretchSink& sink) {
             const float* a = Piece(continuation, edgeA_.data());
             const float* b = Piece(next, edgeB_.data());
             const float* w = fadeIn_.data();
+#pragma omp simd
             for (Index i = 0; i < count; ++i) {
                 o[i] = a[i] + w[i] * (b[i] - a[i]);
             }
