@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "review/review_pipeline.h"
+#include "review/sample_conversion.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -38,11 +39,32 @@ inline __m128i Offset4(const float* from, __m128 scale, __m128 offset, __m128 to
 
 } // namespace
 
+void FloatsFromU8(const std::uint8_t* from, std::size_t count, float* into) noexcept {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+    const __m128 scale = _mm_set1_ps(1.0f / 128.0f);
+    for (; i + 16 <= count; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+        const __m128i words[2] = {_mm_sub_epi16(_mm_unpacklo_epi8(bytes, zero), half),
+                                  _mm_sub_epi16(_mm_unpackhi_epi8(bytes, zero), half)};
+        for (int w = 0; w < 2; ++w) {
+            // Each word into the top half of a 32-bit lane, shifted down with its sign.
+            const __m128i low = _mm_srai_epi32(_mm_unpacklo_epi16(words[w], words[w]), 16);
+            const __m128i high = _mm_srai_epi32(_mm_unpackhi_epi16(words[w], words[w]), 16);
+            _mm_storeu_ps(into + i + 8 * w, _mm_mul_ps(_mm_cvtepi32_ps(low), scale));
+            _mm_storeu_ps(into + i + 8 * w + 4, _mm_mul_ps(_mm_cvtepi32_ps(high), scale));
+        }
+    }
+#endif
+    for (; i < count; ++i) {
+        into[i] = static_cast<float>(static_cast<int>(from[i]) - 128) * (1.0f / 128.0f);
+    }
+}
+
 std::vector<float> SamplesFromU8(std::span<const std::uint8_t> samples) {
     std::vector<float> out(samples.size());
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        out[i] = static_cast<float>(static_cast<int>(samples[i]) - 128) * (1.0f / 128.0f);
-    }
+    FloatsFromU8(samples.data(), samples.size(), out.data());
     return out;
 }
 

@@ -1,5 +1,7 @@
 #include "review/time_stretch.h"
 
+#include "review/sample_conversion.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -18,12 +20,13 @@ using Index = std::ptrdiff_t;
 // of about this many: both stay in the processor's cache.
 constexpr Index kPiece = 8192;
 
-// The search's coarsest step: about 1000 sums per second keep the fundamental of every
-// voice (up to 300 Hz) for finding the period; a power of two, so each finer level
-// (a quarter of the step) lands on the coarser one's grid.
+// The search's coarsest step: sums of at most 1/900 s (8 samples at 7860 Hz, about 1000
+// sums per second) keep the fundamental of every voice (up to 300 Hz) for finding the
+// period; a power of two, so each finer level (a quarter of the step) lands on the
+// coarser one's grid.
 Index CoarsestStep(int sampleRate) {
     Index step = 1;
-    while (step < 64 && step * 1000 <= sampleRate * 3 / 2) {
+    while (step < 64 && step * 2 * 900 <= sampleRate) {
         step *= 2;
     }
     return step;
@@ -104,13 +107,20 @@ void Decimate(const float* from, Index count, Index step, float* into) {
         std::copy_n(from, count, into);
         return;
     }
+    Index i = 0;
     if (step == 2) {
-        for (Index i = 0; i < count; ++i) {
+#if defined(__SSE2__)
+        for (; i + 4 <= count; i += 4) {
+            const __m128 a = _mm_loadu_ps(from + 2 * i), b = _mm_loadu_ps(from + 2 * i + 4);
+            _mm_storeu_ps(into + i, _mm_add_ps(_mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)),
+                                               _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1))));
+        }
+#endif
+        for (; i < count; ++i) {
             into[i] = from[2 * i] + from[2 * i + 1];
         }
         return;
     }
-    Index i = 0;
 #if defined(__SSE2__)
     // The usual steps with loops of their own that the compiler unrolls.
     switch (step) {
@@ -132,8 +142,20 @@ void Decimate(const float* from, Index count, Index step, float* into) {
     }
 }
 
-// Correlations of target with c at starts 0 .. lags - 1: many starts side by side in
-// vector registers, or a few one after another.
+// Correlation of target with c at one start, added in the order of the four starts side
+// by side below.
+float CorrelateOne(const float* target, const float* c, Index length) {
+    float sum = 0.0f;
+    for (Index j = 0; j < length; ++j) {
+        sum += target[j] * c[j];
+    }
+    return sum;
+}
+
+// Correlations of target with c at starts 0 .. lags - 1. The coarsest level's many starts
+// go four at a time, one vector register for the four; a finer level's few starts each
+// take a Dot. Which way a start is summed depends only on the number of starts, never on
+// the pieces the recording arrived in.
 void Correlate(const float* target, const float* c, Index length, Index lags, float* into) {
     if (lags < 8) {
         for (Index g = 0; g < lags; ++g) {
@@ -141,14 +163,18 @@ void Correlate(const float* target, const float* c, Index length, Index lags, fl
         }
         return;
     }
-    std::fill_n(into, lags, 0.0f);
-    for (Index j = 0; j < length; ++j) {
-        const float tj = target[j];
-        const float* cj = c + j;
-#pragma omp simd
-        for (Index g = 0; g < lags; ++g) {
-            into[g] += tj * cj[g];
+    Index g = 0;
+#if defined(__SSE2__)
+    for (; g + 4 <= lags; g += 4) {
+        __m128 sums = _mm_setzero_ps();
+        for (Index j = 0; j < length; ++j) {
+            sums = _mm_add_ps(sums, _mm_mul_ps(_mm_set1_ps(target[j]), _mm_loadu_ps(c + g + j)));
         }
+        _mm_storeu_ps(into + g, sums);
+    }
+#endif
+    for (; g < lags; ++g) {
+        into[g] = CorrelateOne(target, c + g, length);
     }
 }
 
@@ -203,7 +229,7 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
     const auto inSteps = [&](double seconds) {
         return std::max<Index>(1, std::lround(seconds * sampleRate / coarsest)) * coarsest;
     };
-    // 20 ms blocks (pieces of 40 ms); pieces move up to 6 ms, over half the period of the
+    // 25 ms blocks (pieces of 50 ms); pieces move up to 6 ms, over half the period of the
     // lowest voice (90 Hz), so an in-phase place is always in reach; the search compares
     // 12 ms in the middle of the overlap, a whole period of that voice.
     hop_ = std::max<Index>(inSteps(0.025), 4);
@@ -217,11 +243,13 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
             ++level.shift;
         }
         // The coarsest level finds the period within a whole 12 ms; the finer ones only
-        // refine the phase, which the middle half of it shows as well.
-        const Index half = std::max(coarsest, RoundDown(match / 2, coarsest));
+        // move the phase by a few samples, which the middle 3 ms (a period of the highest
+        // voice) show as well at a quarter of the cost.
+        const Index middleQuarter = std::max(coarsest, RoundDown(match / 4, coarsest));
         const bool coarsestLevel = levels_.empty();
-        level.length = coarsestLevel ? match : half;
-        level.offset = middle + (coarsestLevel ? 0 : RoundDown((match - half) / 2, coarsest));
+        level.length = coarsestLevel ? match : middleQuarter;
+        level.offset =
+            middle + (coarsestLevel ? 0 : RoundDown((match - middleQuarter) / 2, coarsest));
         level.target.resize(static_cast<std::size_t>(level.length / step));
         levels_.push_back(std::move(level));
         if (step == 1) {
@@ -271,9 +299,7 @@ void StretchStream::PushU8(std::span<const std::uint8_t> samples, StretchSink& s
         const auto count = std::min(samples.size(), static_cast<std::size_t>(kPiece));
         // Converted straight into the window: no second pass over the samples.
         float* into = Reserve(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            into[i] = static_cast<float>(static_cast<int>(samples[i]) - 128) * (1.0f / 128.0f);
-        }
+        FloatsFromU8(samples.data(), count, into);
         if (speed_ == 1.0) {
             sink.Take({into, count});
         } else {

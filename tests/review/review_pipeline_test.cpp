@@ -62,6 +62,23 @@ TEST(SampleConversion, ToS16RoundsAndClamps) {
     }
 }
 
+// The stretch converts every decoded byte through the wide path: each of the 256 values,
+// wherever it sits, is (value - 128) / 128 exactly.
+TEST(SampleConversion, EveryByteValueAtEveryPositionOfALongBuffer) {
+    for (const std::size_t shift : {0, 1, 7, 15}) {
+        std::vector<std::uint8_t> bytes(256 + 19);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = static_cast<std::uint8_t>((i + shift) % 256);
+        }
+        const std::vector<float> samples = SamplesFromU8(bytes);
+        ASSERT_EQ(samples.size(), bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            EXPECT_EQ(samples[i] * 128.0f, static_cast<float>(int{bytes[i]} - 128)) << i;
+        }
+        EXPECT_EQ(ToU8(samples), bytes);
+    }
+}
+
 // The writer converts long buffers, which go through the processors' wide path; every
 // sample there must come out as it does alone, wherever it sits in the buffer.
 TEST(SampleConversion, LongBuffersConvertEachSampleAsItWouldAlone) {
