@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numbers>
 
 #if defined(__SSE2__)
@@ -22,7 +23,7 @@ constexpr Index kPiece = 8192;
 
 // The search's coarsest step: sums of at most 1/900 s (8 samples at 7860 Hz, about 1000
 // sums per second) keep the fundamental of every voice (up to 300 Hz) for finding the
-// period; a power of two, so each finer level (a quarter of the step) lands on the
+// period; a power of two, so each finer level (an eighth of the step) lands on the
 // coarser one's grid.
 Index CoarsestStep(int sampleRate) {
     Index step = 1;
@@ -178,16 +179,6 @@ void Correlate(const float* target, const float* c, Index length, Index lags, fl
     }
 }
 
-// Whether correlation c against energy e beats the best so far on c / sqrt(e), compared
-// without the root or a division.
-struct BestMatch {
-    float correlation = -1.0f;
-    float energy = 1.0f;
-    bool Beaten(float c, float e) const {
-        return c * std::fabs(c) * energy > correlation * std::fabs(correlation) * (e + 1e-12f);
-    }
-};
-
 Index RoundDown(Index value, Index step) {
     return (value >= 0 ? value : value - step + 1) / step * step;
 }
@@ -236,7 +227,7 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
     reach_ = inSteps(0.006);
     const Index match = std::min(hop_, inSteps(0.012));
     const Index middle = RoundDown((hop_ - match) / 2, coarsest);
-    for (Index step = coarsest;; step = std::max<Index>(1, step / 4)) {
+    for (Index step = coarsest;; step = std::max<Index>(1, step / 8)) {
         Level level;
         level.step = step;
         while ((Index{1} << level.shift) < step) {
@@ -264,6 +255,7 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
         fadeIn_[i] = static_cast<float>(s * s);
     }
     scores_.resize(static_cast<std::size_t>(2 * reach_ + 1));
+    energies_.resize(scores_.size());
     edgeA_.resize(static_cast<std::size_t>(hop_));
     edgeB_.resize(static_cast<std::size_t>(hop_));
     // The window never holds more than a piece, what the next blocks may reach, and the
@@ -484,17 +476,24 @@ StretchStream::Index StretchStream::BestStart(Index continuation, Index nominal)
         const Index lags = ((end - first) >> level.shift) + 1;
         const float* c = LevelSource(level, first + level.offset, lags - 1 + length);
         Correlate(target, c, length, lags, scores_.data());
-        float energy = Dot(c, c, length);
-        BestMatch match;
+        // Each start's energy, then the best of correlation / sqrt(energy) (compared
+        // squared, with the correlation's sign kept); the earliest wins a tie.
+        float* energy = energies_.data();
+        energy[0] = Dot(c, c, length);
+        for (Index g = 1; g < lags; ++g) {
+            const float in = c[g - 1 + length], out = c[g - 1];
+            energy[g] = energy[g - 1] + (in * in - out * out);
+        }
+        Index bestLag = 0;
+        float bestScore = -std::numeric_limits<float>::infinity();
         for (Index g = 0; g < lags; ++g) {
-            if (match.Beaten(scores_[g], energy)) {
-                match = {scores_[g], energy + 1e-12f};
-                best = first + g * step;
-            }
-            if (g + 1 < lags) {
-                energy += c[g + length] * c[g + length] - c[g] * c[g];
+            const float score = scores_[g] * std::fabs(scores_[g]) / (energy[g] + 1e-12f);
+            if (score > bestScore) {
+                bestScore = score;
+                bestLag = g;
             }
         }
+        best = first + bestLag * step;
     }
     return best;
 }
