@@ -1,9 +1,16 @@
 #include "review/time_stretch.h"
 
+#include "review/sample_conversion.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numbers>
+
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace voice::review {
 namespace {
@@ -14,62 +21,142 @@ using Index = std::ptrdiff_t;
 // of about this many: both stay in the processor's cache.
 constexpr Index kPiece = 8192;
 
-// The search's coarsest step: about 1000 sums per second keep the fundamental of every
-// voice (up to 300 Hz) for finding the period; a power of two, so each finer level
-// (a quarter of the step) lands on the coarser one's grid.
+// The search's coarsest step: sums of at most 1/900 s (8 samples at 7860 Hz, about 1000
+// sums per second) keep the fundamental of every voice (up to 300 Hz) for finding the
+// period; a power of two, so each finer level (an eighth of the step) lands on the
+// coarser one's grid.
 Index CoarsestStep(int sampleRate) {
     Index step = 1;
-    while (step < 64 && step * 2 * 1000 <= sampleRate * 3 / 2) {
+    while (step < 64 && step * 2 * 900 <= sampleRate) {
         step *= 2;
     }
     return step;
 }
 
-float Dot(const float* a, const float* b, Index n) {
-    float sum = 0;
-#pragma omp simd reduction(+ : sum)
-    for (Index i = 0; i < n; ++i) {
+// Four running sums side by side (one vector register), combined in a fixed order: a sum
+// never depends on how the compiler or the pieces of the input happened to split it, so
+// the output is the same however the recording arrives. The plain loop adds in the same
+// order as the SSE2 one.
+inline float Dot(const float* a, const float* b, Index n) {
+    float lane[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    Index i = 0;
+#if defined(__SSE2__)
+    __m128 sums = _mm_setzero_ps();
+    for (; i + 4 <= n; i += 4) {
+        sums = _mm_add_ps(sums, _mm_mul_ps(_mm_loadu_ps(a + i), _mm_loadu_ps(b + i)));
+    }
+    _mm_storeu_ps(lane, sums);
+#else
+    for (; i + 4 <= n; i += 4) {
+        for (int k = 0; k < 4; ++k) {
+            lane[k] += a[i + k] * b[i + k];
+        }
+    }
+#endif
+    float sum = (lane[0] + lane[2]) + (lane[1] + lane[3]);
+    for (; i < n; ++i) {
         sum += a[i] * b[i];
     }
     return sum;
 }
 
-// Sums of step samples each. The usual steps get loops of their own that the compiler
-// unrolls and vectorises.
-template <Index kStep> void DecimateBy(const float* from, Index count, float* into) {
-    for (Index i = 0; i < count; ++i, from += kStep) {
-        float sum = 0;
-        for (Index q = 0; q < kStep; ++q) {
-            sum += from[q];
+// One sum of step samples (a multiple of 4): four lanes over the groups of four, then
+// the lanes in pairs. The SSE2 loop below adds in exactly this order.
+float SumOfQuads(const float* from, Index step) {
+    float lane[4] = {from[0], from[1], from[2], from[3]};
+    for (Index q = 4; q < step; q += 4) {
+        for (int k = 0; k < 4; ++k) {
+            lane[k] += from[q + k];
         }
-        into[i] = sum;
     }
+    return (lane[0] + lane[2]) + (lane[1] + lane[3]);
 }
 
+#if defined(__SSE2__)
+// Four sums of kStep samples each, side by side, as SumOfQuads makes them.
+template <Index kStep> void DecimateFour(const float* from, float* into) {
+    __m128 lane[4];
+    for (int g = 0; g < 4; ++g) {
+        const float* group = from + g * kStep;
+        lane[g] = _mm_loadu_ps(group);
+        for (Index q = 4; q < kStep; q += 4) {
+            lane[g] = _mm_add_ps(lane[g], _mm_loadu_ps(group + q));
+        }
+    }
+    // (l0 + l2) + (l1 + l3) of each group.
+    const __m128 ab = _mm_add_ps(_mm_shuffle_ps(lane[0], lane[1], _MM_SHUFFLE(1, 0, 1, 0)),
+                                 _mm_shuffle_ps(lane[0], lane[1], _MM_SHUFFLE(3, 2, 3, 2)));
+    const __m128 cd = _mm_add_ps(_mm_shuffle_ps(lane[2], lane[3], _MM_SHUFFLE(1, 0, 1, 0)),
+                                 _mm_shuffle_ps(lane[2], lane[3], _MM_SHUFFLE(3, 2, 3, 2)));
+    _mm_storeu_ps(into, _mm_add_ps(_mm_shuffle_ps(ab, cd, _MM_SHUFFLE(2, 0, 2, 0)),
+                                   _mm_shuffle_ps(ab, cd, _MM_SHUFFLE(3, 1, 3, 1))));
+}
+
+template <Index kStep> Index DecimateWide(const float* from, Index count, float* into) {
+    Index i = 0;
+    for (; i + 4 <= count; i += 4) {
+        DecimateFour<kStep>(from + i * kStep, into + i);
+    }
+    return i;
+}
+#endif
+
+// Sums of step samples each, count of them. The coarsest search level sums the whole
+// recording this way, so four sums are made at once where the processor allows.
 void Decimate(const float* from, Index count, Index step, float* into) {
-    switch (step) {
-    case 1:
+    if (step == 1) {
         std::copy_n(from, count, into);
         return;
-    case 2:
-        return DecimateBy<2>(from, count, into);
-    case 4:
-        return DecimateBy<4>(from, count, into);
-    case 8:
-        return DecimateBy<8>(from, count, into);
-    default:
-        for (Index i = 0; i < count; ++i, from += step) {
-            float sum = 0;
-            for (Index q = 0; q < step; ++q) {
-                sum += from[q];
-            }
-            into[i] = sum;
+    }
+    Index i = 0;
+    if (step == 2) {
+#if defined(__SSE2__)
+        for (; i + 4 <= count; i += 4) {
+            const __m128 a = _mm_loadu_ps(from + 2 * i), b = _mm_loadu_ps(from + 2 * i + 4);
+            _mm_storeu_ps(into + i, _mm_add_ps(_mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)),
+                                               _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1))));
         }
+#endif
+        for (; i < count; ++i) {
+            into[i] = from[2 * i] + from[2 * i + 1];
+        }
+        return;
+    }
+#if defined(__SSE2__)
+    // The usual steps with loops of their own that the compiler unrolls.
+    switch (step) {
+    case 4:
+        i = DecimateWide<4>(from, count, into);
+        break;
+    case 8:
+        i = DecimateWide<8>(from, count, into);
+        break;
+    case 16:
+        i = DecimateWide<16>(from, count, into);
+        break;
+    default:
+        break;
+    }
+#endif
+    for (from += i * step; i < count; ++i, from += step) {
+        into[i] = SumOfQuads(from, step);
     }
 }
 
-// Correlations of target with c at starts 0 .. lags - 1: many starts side by side in
-// vector registers, or a few one after another.
+// Correlation of target with c at one start, added in the order of the four starts side
+// by side below.
+float CorrelateOne(const float* target, const float* c, Index length) {
+    float sum = 0.0f;
+    for (Index j = 0; j < length; ++j) {
+        sum += target[j] * c[j];
+    }
+    return sum;
+}
+
+// Correlations of target with c at starts 0 .. lags - 1. The coarsest level's many starts
+// go four at a time, one vector register for the four; a finer level's few starts each
+// take a Dot. Which way a start is summed depends only on the number of starts, never on
+// the pieces the recording arrived in.
 void Correlate(const float* target, const float* c, Index length, Index lags, float* into) {
     if (lags < 8) {
         for (Index g = 0; g < lags; ++g) {
@@ -77,26 +164,20 @@ void Correlate(const float* target, const float* c, Index length, Index lags, fl
         }
         return;
     }
-    std::fill_n(into, lags, 0.0f);
-    for (Index j = 0; j < length; ++j) {
-        const float tj = target[j];
-        const float* cj = c + j;
-#pragma omp simd
-        for (Index g = 0; g < lags; ++g) {
-            into[g] += tj * cj[g];
+    Index g = 0;
+#if defined(__SSE2__)
+    for (; g + 4 <= lags; g += 4) {
+        __m128 sums = _mm_setzero_ps();
+        for (Index j = 0; j < length; ++j) {
+            sums = _mm_add_ps(sums, _mm_mul_ps(_mm_set1_ps(target[j]), _mm_loadu_ps(c + g + j)));
         }
+        _mm_storeu_ps(into + g, sums);
+    }
+#endif
+    for (; g < lags; ++g) {
+        into[g] = CorrelateOne(target, c + g, length);
     }
 }
-
-// Whether correlation c against energy e beats the best so far on c / sqrt(e), compared
-// without the root or a division.
-struct BestMatch {
-    float correlation = -1.0f;
-    float energy = 1.0f;
-    bool Beaten(float c, float e) const {
-        return c * std::fabs(c) * energy > correlation * std::fabs(correlation) * (e + 1e-12f);
-    }
-};
 
 Index RoundDown(Index value, Index step) {
     return (value >= 0 ? value : value - step + 1) / step * step;
@@ -139,25 +220,27 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
     const auto inSteps = [&](double seconds) {
         return std::max<Index>(1, std::lround(seconds * sampleRate / coarsest)) * coarsest;
     };
-    // 20 ms blocks (pieces of 40 ms); pieces move up to 6 ms, over half the period of the
+    // 25 ms blocks (pieces of 50 ms); pieces move up to 6 ms, over half the period of the
     // lowest voice (90 Hz), so an in-phase place is always in reach; the search compares
     // 12 ms in the middle of the overlap, a whole period of that voice.
     hop_ = std::max<Index>(inSteps(0.025), 4);
     reach_ = inSteps(0.006);
     const Index match = std::min(hop_, inSteps(0.012));
     const Index middle = RoundDown((hop_ - match) / 2, coarsest);
-    for (Index step = coarsest;; step = std::max<Index>(1, step / 4)) {
+    for (Index step = coarsest;; step = std::max<Index>(1, step / 8)) {
         Level level;
         level.step = step;
         while ((Index{1} << level.shift) < step) {
             ++level.shift;
         }
         // The coarsest level finds the period within a whole 12 ms; the finer ones only
-        // refine the phase, which the middle half of it shows as well.
-        const Index half = std::max(coarsest, RoundDown(match / 2, coarsest));
+        // move the phase by a few samples, which the middle 3 ms (a period of the highest
+        // voice) show as well at a quarter of the cost.
+        const Index middleQuarter = std::max(coarsest, RoundDown(match / 4, coarsest));
         const bool coarsestLevel = levels_.empty();
-        level.length = coarsestLevel ? match : half;
-        level.offset = middle + (coarsestLevel ? 0 : RoundDown((match - half) / 2, coarsest));
+        level.length = coarsestLevel ? match : middleQuarter;
+        level.offset =
+            middle + (coarsestLevel ? 0 : RoundDown((match - middleQuarter) / 2, coarsest));
         level.target.resize(static_cast<std::size_t>(level.length / step));
         levels_.push_back(std::move(level));
         if (step == 1) {
@@ -172,6 +255,7 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
         fadeIn_[i] = static_cast<float>(s * s);
     }
     scores_.resize(static_cast<std::size_t>(2 * reach_ + 1));
+    energies_.resize(scores_.size());
     edgeA_.resize(static_cast<std::size_t>(hop_));
     edgeB_.resize(static_cast<std::size_t>(hop_));
     // The window never holds more than a piece, what the next blocks may reach, and the
@@ -207,9 +291,7 @@ void StretchStream::PushU8(std::span<const std::uint8_t> samples, StretchSink& s
         const auto count = std::min(samples.size(), static_cast<std::size_t>(kPiece));
         // Converted straight into the window: no second pass over the samples.
         float* into = Reserve(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            into[i] = static_cast<float>(static_cast<int>(samples[i]) - 128) * (1.0f / 128.0f);
-        }
+        FloatsFromU8(samples.data(), count, into);
         if (speed_ == 1.0) {
             sink.Take({into, count});
         } else {
@@ -287,6 +369,7 @@ void StretchStream::RunBlocks(bool final, StretchSink& sink) {
             const float* a = Piece(continuation, edgeA_.data());
             const float* b = Piece(next, edgeB_.data());
             const float* w = fadeIn_.data();
+#pragma omp simd
             for (Index i = 0; i < count; ++i) {
                 o[i] = a[i] + w[i] * (b[i] - a[i]);
             }
@@ -393,17 +476,24 @@ StretchStream::Index StretchStream::BestStart(Index continuation, Index nominal)
         const Index lags = ((end - first) >> level.shift) + 1;
         const float* c = LevelSource(level, first + level.offset, lags - 1 + length);
         Correlate(target, c, length, lags, scores_.data());
-        float energy = Dot(c, c, length);
-        BestMatch match;
+        // Each start's energy, then the best of correlation / sqrt(energy) (compared
+        // squared, with the correlation's sign kept); the earliest wins a tie.
+        float* energy = energies_.data();
+        energy[0] = Dot(c, c, length);
+        for (Index g = 1; g < lags; ++g) {
+            const float in = c[g - 1 + length], out = c[g - 1];
+            energy[g] = energy[g - 1] + (in * in - out * out);
+        }
+        Index bestLag = 0;
+        float bestScore = -std::numeric_limits<float>::infinity();
         for (Index g = 0; g < lags; ++g) {
-            if (match.Beaten(scores_[g], energy)) {
-                match = {scores_[g], energy + 1e-12f};
-                best = first + g * step;
-            }
-            if (g + 1 < lags) {
-                energy += c[g + length] * c[g + length] - c[g] * c[g];
+            const float score = scores_[g] * std::fabs(scores_[g]) / (energy[g] + 1e-12f);
+            if (score > bestScore) {
+                bestScore = score;
+                bestLag = g;
             }
         }
+        best = first + bestLag * step;
     }
     return best;
 }

@@ -9,8 +9,10 @@
 // periods of the voice are kept whole and the pitch with them. Blocks are 25 ms (pieces of
 // 50 ms); a piece moves up to 6 ms, over half the period of the lowest voice. The search
 // costs little per sample: 12 ms of the overlap compared on sums of 8 samples (about 1000
-// per second, enough for any fundamental), then refined on sums of 2 and at the full rate
-// around the best, with no allocation per block.
+// per second, enough for any fundamental), then refined at the full rate around the best
+// over the middle 3 ms, with no allocation per block; the sums and
+// correlations use SSE2 where there is SSE2, always adding in the same order, so the
+// output does not depend on how the recording was cut into pieces.
 // Portable: no <windows.h>.
 
 #include <cstddef>
@@ -87,7 +89,7 @@ private:
     Index hop_;                 // one output block; each piece of the source spans two
     Index reach_;               // how far a piece may move from its nominal place
     std::vector<Level> levels_; // coarsest first; the last at step 1
-    std::vector<float> fadeIn_, scores_, edgeA_, edgeB_;
+    std::vector<float> fadeIn_, scores_, energies_, edgeA_, edgeB_;
     std::vector<float> window_; // the source from base_ on; allocated once
     Index windowSize_ = 0;
     Index base_ = 0; // a whole number of the coarsest step

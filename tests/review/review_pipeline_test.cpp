@@ -62,6 +62,54 @@ TEST(SampleConversion, ToS16RoundsAndClamps) {
     }
 }
 
+// The stretch converts every decoded byte through the wide path: each of the 256 values,
+// wherever it sits, is (value - 128) / 128 exactly.
+TEST(SampleConversion, EveryByteValueAtEveryPositionOfALongBuffer) {
+    for (const std::size_t shift : {0, 1, 7, 15}) {
+        std::vector<std::uint8_t> bytes(256 + 19);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = static_cast<std::uint8_t>((i + shift) % 256);
+        }
+        const std::vector<float> samples = SamplesFromU8(bytes);
+        ASSERT_EQ(samples.size(), bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            EXPECT_EQ(samples[i] * 128.0f, static_cast<float>(int{bytes[i]} - 128)) << i;
+        }
+        EXPECT_EQ(ToU8(samples), bytes);
+    }
+}
+
+// The writer converts long buffers, which go through the processors' wide path; every
+// sample there must come out as it does alone, wherever it sits in the buffer.
+TEST(SampleConversion, LongBuffersConvertEachSampleAsItWouldAlone) {
+    const struct {
+        float in;
+        std::uint8_t u8;
+        std::int16_t s16;
+    } cases[] = {{0.0f, 128, 0},          {NAN, 128, 0},
+                 {INFINITY, 255, 32767},  {-INFINITY, 0, -32768},
+                 {1.0f, 255, 32767},      {-1.0f, 0, -32768},
+                 {-1.5f, 0, -32768},      {127 / 128.0f, 255, 32512},
+                 {0.49f / 128, 128, 125}, {-0.51f / 128, 127, -131},
+                 {0.5f / 32768, 128, 1},  {-0.5f / 32768, 128, 0},
+                 {-100.0f, 0, -32768}};
+    const std::size_t count = std::size(cases);
+    // Each value at every position of a 41-sample buffer (two and a half wide steps of 16).
+    for (std::size_t shift = 0; shift < 41; ++shift) {
+        std::vector<float> buffer(41);
+        for (std::size_t i = 0; i < buffer.size(); ++i) {
+            buffer[i] = cases[(i + shift) % count].in;
+        }
+        const std::vector<std::uint8_t> u8 = ToU8(buffer);
+        const std::vector<std::int16_t> s16 = ToS16(buffer);
+        for (std::size_t i = 0; i < buffer.size(); ++i) {
+            const auto& c = cases[(i + shift) % count];
+            EXPECT_EQ(u8[i], c.u8) << c.in << " at " << i;
+            EXPECT_EQ(s16[i], c.s16) << c.in << " at " << i;
+        }
+    }
+}
+
 // A recording of words and long pauses on a hissing line.
 std::vector<float> WordsAndPauses() {
     std::vector<float> samples;

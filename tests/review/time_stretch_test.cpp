@@ -147,5 +147,53 @@ TEST(StretchStream, PiecesOfAnySizeGiveTheWholePassesOutput) {
     }
 }
 
+// Recordings at other rates (WAV files of any layout) search on sums of other lengths;
+// the pitch and the length rule hold all the same.
+TEST(TimeStretchRates, KeepsPitchAndLengthAtOtherSampleRates) {
+    for (const int rate : {8000, 11025, 16000, 22050, 44100}) {
+        for (const double f0 : {100.0, 250.0}) {
+            const std::vector<float> source = test::Voiced(f0, 1.0, 0.2, rate);
+            for (const double speed : {0.75, 1.5, 2.5}) {
+                const std::vector<float> out = TimeStretch(source, rate, speed);
+                EXPECT_EQ(out.size(), StretchedLength(source.size(), speed));
+                EXPECT_NEAR(test::FundamentalHz(out, rate) / test::FundamentalHz(source, rate), 1.0,
+                            0.01)
+                    << f0 << " Hz at " << rate << " Hz, speed " << speed;
+                EXPECT_LE(test::LargestStep(out), kStepAllowance * test::LargestStep(source))
+                    << f0 << " Hz at " << rate << " Hz, speed " << speed;
+            }
+        }
+    }
+}
+
+// Samples that are not whole steps of 1/128 (16-bit and mixed WAV files) give sums whose
+// rounding depends on the order of addition: the vector and the plain loops must add alike,
+// or the output would change with the pieces the recording arrives in.
+TEST(StretchStream, FloatPiecesGiveTheWholePassesOutputAtEveryRate) {
+    for (const int rate : {7860, 16000, 44100}) {
+        std::vector<float> samples = test::Voiced(133.3, 1.5, 0.2, rate);
+        test::Append(samples, test::Noise(0.5, 0.05, 9, rate));
+        struct Collect final : StretchSink {
+            void Take(std::span<const float> piece) override { test::Append(out, piece); }
+            std::vector<float> out;
+        };
+        for (const double speed : {0.75, 1.5, 2.5}) {
+            const std::vector<float> whole = TimeStretch(samples, rate, speed);
+            for (const std::size_t piece : {3, 61, 4099}) {
+                Collect collect;
+                StretchStream stream(rate, speed);
+                for (std::size_t at = 0; at < samples.size(); at += piece) {
+                    stream.Push(
+                        std::span(samples).subspan(at, std::min(piece, samples.size() - at)),
+                        collect);
+                }
+                stream.Finish(collect);
+                EXPECT_EQ(collect.out, whole)
+                    << rate << " Hz at " << speed << " in pieces of " << piece;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace voice::review
