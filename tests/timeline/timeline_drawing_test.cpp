@@ -1,0 +1,183 @@
+// What the timeline draws at a zoom: the tick step and labels, the day changes, and the
+// density merge of recordings narrower than a pixel.
+
+#include "timeline/lane_raster.h"
+#include "timeline/ticks.h"
+#include "timeline_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace voice::timeline::test {
+namespace {
+
+TEST(Ticks, TheStepFollowsTheZoom) {
+    struct Case {
+        double perPixel;
+        Seconds step;
+        TickUnit unit;
+    };
+    // Labels at least 80 pixels apart.
+    const Case cases[] = {
+        {0.01, 1, TickUnit::Second},   {0.1, 10, TickUnit::Second},
+        {0.5, 60, TickUnit::Minute},   {10, 900, TickUnit::Minute},
+        {40, 3600, TickUnit::Hour},    {300, 43200, TickUnit::Hour},
+        {1000, 86400, TickUnit::Day},  {5000, 604800, TickUnit::Day},
+        {1e9, 2592000, TickUnit::Day}, // coarser than any step: the largest
+    };
+    for (const Case& c : cases) {
+        const TickStep s = ChooseTickStep(c.perPixel, 80);
+        EXPECT_EQ(s.step, c.step) << c.perPixel;
+        EXPECT_EQ(s.unit, c.unit) << c.perPixel;
+    }
+}
+
+std::vector<std::wstring> Labels(const std::vector<Tick>& ticks, bool dayChanges) {
+    std::vector<std::wstring> labels;
+    for (const Tick& t : ticks)
+        if (t.dayChange == dayChanges)
+            labels.push_back(t.label);
+    return labels;
+}
+
+TEST(Ticks, LabelsAndDayChangesAtEachZoom) {
+    const Seconds day = kSecondsPerDay;
+    struct Case {
+        const char* what;
+        DayWindow window;
+        bool folded;
+        Seconds viewFrom; // real time at the left edge
+        double perPixel;
+        std::vector<std::wstring> days;  // labels of the day changes in view
+        std::vector<std::wstring> first; // the first three other labels
+    };
+    const Case cases[] = {
+        {"three days: days and noons",
+         {},
+         false,
+         Dec7(0),
+         3 * day / 1000.0,
+         {L"07.12.26", L"08.12.26", L"09.12.26"},
+         {L"12:00", L"12:00", L"12:00"}},
+        // Midnight is the day change, not an hour.
+        {"hours across midnight",
+         {},
+         false,
+         Dec7(20),
+         60,
+         {L"08.12.26"},
+         {L"20:00", L"22:00", L"02:00"}},
+        {"minutes", {}, false, Dec7(14, 30), 1, {}, {L"14:30", L"14:32", L"14:34"}},
+        {"seconds", {}, false, Dec7(14, 30, 1), 0.1, {}, {L"14:30:10", L"14:30:20", L"14:30:30"}},
+        // Eight hours a day, folded: each day change is the window's start.
+        {"folded days",
+         {8 * 3600, 16 * 3600},
+         true,
+         Dec7(8),
+         60,
+         {L"07.12.26", L"08.12.26", L"09.12.26"},
+         {L"10:00", L"12:00", L"14:00"}},
+    };
+    for (const Case& c : cases) {
+        const Fold fold(Dec7(0), c.window, c.folded);
+        TimeScale scale(fold, Dec7(0), Dec7(0) + 2 * day, 0, 1000);
+        scale.SetSecondsPerPixel(c.perPixel, 0);
+        scale.ScrollToShown(fold.Shown(c.viewFrom));
+        const std::vector<Tick> ticks = MakeTicks(scale, 80);
+        EXPECT_EQ(Labels(ticks, true), c.days) << c.what;
+        std::vector<std::wstring> others = Labels(ticks, false);
+        if (others.size() > 3)
+            others.resize(3);
+        EXPECT_EQ(others, c.first) << c.what;
+        for (std::size_t i = 1; i < ticks.size(); ++i)
+            EXPECT_GT(ticks[i].x, ticks[i - 1].x) << c.what;
+        for (const Tick& t : ticks)
+            EXPECT_NEAR(t.x, scale.X(t.time), 1e-9) << c.what;
+    }
+}
+
+TEST(Ticks, FormatsTimesDatesAndDurations) {
+    EXPECT_EQ(FormatDateTime(LocalSeconds(2024, 2, 29, 23, 5, 9)), L"29.02.2024 23:05:09");
+    EXPECT_EQ(FormatDateTime(LocalSeconds(1969, 12, 31, 0, 0, 1)), L"31.12.1969 00:00:01");
+    EXPECT_EQ(FormatDuration(3 * 3600 + 62), L"3:01:02");
+    EXPECT_EQ(FormatDuration(-5), L"0:00:00");
+}
+
+// Recordings of ten seconds every minute through a day, channel 1.
+std::vector<std::wstring> EveryMinute() {
+    std::vector<std::wstring> lines;
+    for (int m = 0; m < 24 * 60; ++m)
+        lines.push_back(LineOf(1, Dec7(0) + m * 60, Dec7(0) + m * 60 + 10));
+    return lines;
+}
+
+TEST(LaneRaster, NarrowRecordingsMergeIntoColumnsAndWideOnesStayBars) {
+    const std::vector<std::wstring> lines = EveryMinute();
+    const Timeline t = BuildTimeline(lines);
+    std::vector<bool> selected(t.recordings.size()), heard(t.recordings.size());
+    for (std::size_t i = 0; i < selected.size(); i += 2)
+        selected[i] = true; // every other one
+    for (std::size_t i = 0; i < 720; ++i)
+        heard[i] = true; // the morning
+
+    struct Case {
+        const char* what;
+        double perPixel;
+        double viewFrom; // shown seconds
+        std::size_t bars;
+        std::uint32_t merged; // recordings in density columns
+    };
+    const Case cases[] = {
+        {"whole day: all merged", 86400.0 / 480, 0, 0, 1440},
+        {"forty minutes: all bars", 5, 0, 40, 0},
+        {"an hour: bars", 3600.0 / 480, 3600, 60, 0},
+    };
+    for (const Case& c : cases) {
+        const Fold fold(Dec7(0), {}, false);
+        TimeScale scale(fold, Dec7(0), Dec7(0), 20, 480);
+        scale.SetSecondsPerPixel(c.perPixel, 20);
+        scale.ScrollToShown(c.viewFrom);
+        LaneRaster raster;
+        RasterizeLane(t, 0, scale, selected, heard, raster);
+        const std::uint32_t merged = std::accumulate(raster.count.begin(), raster.count.end(), 0u);
+        EXPECT_EQ(merged, c.merged) << c.what;
+        EXPECT_EQ(raster.bars.size(), c.bars) << c.what;
+        for (const Bar& b : raster.bars) {
+            const Recording& r = t.recordings[b.item];
+            EXPECT_GE(b.x0, 20) << c.what;
+            EXPECT_LE(b.x1, 500) << c.what;
+            EXPECT_LT(b.x0, b.x1) << c.what;
+            EXPECT_NEAR(b.x0, std::max(20.0, scale.X(r.start)), 0.51) << c.what;
+        }
+    }
+    // Whole day: each column holds its minutes, and knows the selected and the unheard.
+    const Fold fold(Dec7(0), {}, false);
+    TimeScale scale(fold, Dec7(0), Dec7(0), 20, 480);
+    LaneRaster raster;
+    RasterizeLane(t, 0, scale, selected, heard, raster);
+    EXPECT_EQ(raster.busiest, 3u);
+    EXPECT_EQ(raster.count[0], 3u);
+    EXPECT_EQ(raster.selected[0], 2u); // minutes 0 and 2
+    EXPECT_EQ(raster.unheard[0], 0u);
+    EXPECT_EQ(raster.unheard[479], 3u);
+}
+
+TEST(LaneRaster, ALongRecordingStartedBeforeTheViewStillShows) {
+    const std::vector<std::wstring> lines = {LineOf(4, Dec7(1), Dec7(13)),
+                                             LineOf(4, Dec7(12, 30), Dec7(12, 31))};
+    const Timeline t = BuildTimeline(lines);
+    const Fold fold(Dec7(0), {}, false);
+    TimeScale scale(fold, Dec7(0), Dec7(0), 0, 600);
+    scale.SetSecondsPerPixel(1, 0);
+    scale.ScrollToShown(12 * 3600); // 12:00 to 12:10
+    LaneRaster raster;
+    RasterizeLane(t, 0, scale, {}, {}, raster);
+    ASSERT_EQ(raster.bars.size(), 1u);
+    EXPECT_EQ(raster.bars[0].x0, 0);
+    EXPECT_EQ(raster.bars[0].x1, 600);
+    EXPECT_EQ(t.recordings[raster.bars[0].item].line, 0);
+}
+
+} // namespace
+} // namespace voice::timeline::test
