@@ -53,13 +53,14 @@ TEST(Ticks, LabelsAndDayChangesAtEachZoom) {
         std::vector<std::wstring> first; // the first three other labels
     };
     const Case cases[] = {
-        {"three days: days and noons",
+        // The axis ends at the midnight after its last day, which is marked too.
+        {"three days: days and quarters",
          {},
          false,
          Dec7(0),
          3 * day / 1000.0,
-         {L"07.12.26", L"08.12.26", L"09.12.26"},
-         {L"12:00", L"12:00", L"12:00"}},
+         {L"07.12.26", L"08.12.26", L"09.12.26", L"10.12.26"},
+         {L"06:00", L"12:00", L"18:00"}},
         // Midnight is the day change, not an hour.
         {"hours across midnight",
          {},
