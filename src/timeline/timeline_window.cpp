@@ -143,7 +143,6 @@ void TimelineWindow::Rebuild(bool keepView) {
         const double offset = keepView ? scale_.Width() / 2.0 : scale_.Width() / 20.0;
         scale_.ScrollToShown(scale_.GetFold().Shown(at) - offset * scale_.SecondsPerPixel());
     }
-    savedPerPixel_ = 0; // a later list opens whole, unless the view is kept
     UpdateScrollBar();
     Invalidate();
 }
@@ -329,6 +328,7 @@ void TimelineWindow::MoveFocus(std::int32_t item, bool select) {
 }
 
 void TimelineWindow::UserScrolled() {
+    savedPerPixel_ = scale_.SecondsPerPixel(); // the user's zoom, kept for the next list
     // Away from the playhead, the view stays where the user put it until the next recording.
     if (playing_ >= 0) {
         const double x = PlayheadX();

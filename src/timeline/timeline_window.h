@@ -111,7 +111,7 @@ private:
     std::int32_t playing_ = -1;
     double playFraction_ = 0;
     bool followPlayhead_ = true;
-    double savedPerPixel_ = 0; // the remembered zoom, applied to the first list
+    double savedPerPixel_ = 0; // the user's zoom (0: the whole axis), kept for a new list
 
     enum class Drag { None, Pending, Pan, Span };
     Drag drag_ = Drag::None;

@@ -100,12 +100,6 @@ void TFrmVoice::TimelineClick() {
         link.window.SaveTo(OwnSettings.Values());
         OwnSettings.Save();
     };
-    const std::vector<std::wstring> lines = AllLines();
-    if (link.searchedFrom == 0 && !lines.empty()) {
-        // A list not built by the search here (none yet): its own days, no window.
-        link.dayWindow = {};
-    }
-    view.SetLines(lines, link.searchedFrom, link.searchedTo, link.dayWindow);
     view.Open(Handle(), std::move(host), OwnSettings.Values());
     TimelineListChanged();
 }

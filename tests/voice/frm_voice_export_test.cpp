@@ -210,7 +210,9 @@ const std::vector<ShownItem> MenuWith(bool selection, bool lines) {
             {L"Объединить выбранные в один файл…\tCtrl+M", !selection},
             {L"Сохранить список…\tCtrl+S", !lines},
             {L"-", false},
-            {L"Копировать\tCtrl+C", !selection}};
+            {L"Копировать\tCtrl+C", !selection},
+            {L"-", false},
+            {L"Временная шкала…\tCtrl+T", false}}; // opens even on an empty list
 }
 
 TEST_F(ExportWindowTest, ContextMenuOpensByMouseAndKeysWithItemsGreyAsTheListAllows) {
