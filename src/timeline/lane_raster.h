@@ -26,11 +26,44 @@ struct LaneRaster {
     std::uint32_t busiest = 0; // the largest count
 };
 
-// The recordings of a lane visible in the view (a binary search by start, bounded by the
-// lane's longest recording). selected and heard are per recording; either may be empty.
+// Counts of recordings by start in buckets of a minute or so, summed from the axis's start,
+// and each lane's longer recordings by length: with them a coarse zoom costs a few reads
+// per pixel column and a look at the few recordings long enough for a bar, whatever the
+// number of recordings.
+class DensityIndex {
+public:
+    static constexpr Seconds kBucket = 64;
+    // Below this many seconds a pixel, the recordings in view are few enough to visit.
+    static constexpr double kCoarsest = 4.0 * kBucket;
+
+    DensityIndex() = default;
+    explicit DensityIndex(const Timeline& timeline);
+    // The selected and not-heard counts after either changed.
+    void Update(const std::vector<bool>& selected, const std::vector<bool>& heard);
+
+    struct LaneSums {
+        std::vector<std::uint32_t> count, selected, unheard; // prefix sums, buckets + 1
+        // Level j: the lane's recordings at least kBucket << j seconds long, by start.
+        std::vector<std::vector<std::int32_t>> longer;
+    };
+    const LaneSums& Sums(std::size_t lane) const { return lanes_[lane]; }
+    std::size_t Lanes() const noexcept { return lanes_.size(); }
+    Seconds Origin() const noexcept { return origin_; }
+    std::int64_t Buckets() const noexcept { return buckets_; }
+
+private:
+    const Timeline* timeline_ = nullptr;
+    Seconds origin_ = 0;
+    std::int64_t buckets_ = 0;
+    std::vector<LaneSums> lanes_;
+};
+
+// The recordings of a lane visible in the view. Near zooms visit them (a binary search by
+// start, bounded by the lane's longest recording); coarse ones read the index when given.
+// selected and heard are per recording; either may be empty.
 void RasterizeLane(const Timeline& timeline, std::size_t lane, const TimeScale& scale,
                    const std::vector<bool>& selected, const std::vector<bool>& heard,
-                   LaneRaster& out);
+                   LaneRaster& out, const DensityIndex* index = nullptr);
 
 // The first recording of the lane starting at or after t (lane.end when none).
 std::int32_t FirstStartingAt(const Timeline& timeline, const Lane& lane, Seconds t);

@@ -75,6 +75,16 @@ double Fold::Real(double shown) const noexcept {
     return origin_ + day * kSecondsPerDay + from_ + (shown - day * length);
 }
 
+double Fold::EarliestReal(double shown) const noexcept {
+    if (!Folded())
+        return origin_ + shown;
+    const double length = static_cast<double>(DayLength());
+    const double day = std::floor(shown / length);
+    if (shown - day * length > 0)
+        return Real(shown);
+    return origin_ + (day - 1) * kSecondsPerDay + to_;
+}
+
 TimeScale::TimeScale(const Fold& fold, Seconds firstDay, Seconds lastDay, int left, int width)
     : fold_(fold), left_(left), width_(std::max(width, 1)) {
     total_ = fold_.Shown(lastDay + kSecondsPerDay) - fold_.Shown(firstDay);

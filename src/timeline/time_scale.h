@@ -30,6 +30,9 @@ public:
     double Shown(double t) const noexcept;
     // The real time of a shown instant (inside the window when folded).
     double Real(double shown) const noexcept;
+    // The earliest real time shown at that instant: at a day's first shown second, the
+    // previous day's window end, as every hidden hour between them is shown there too.
+    double EarliestReal(double shown) const noexcept;
     // Shown seconds per day.
     Seconds DayLength() const noexcept { return to_ - from_; }
     Seconds Origin() const noexcept { return origin_; }

@@ -96,6 +96,42 @@ void TimelinePainter::Fill(int x0, int y0, int x1, int y1, COLORREF colour) {
                   pixels_ + static_cast<std::size_t>(y) * size_.cx + x1, pixel);
 }
 
+std::uint32_t TimelinePainter::Pixel(COLORREF colour) noexcept {
+    // The bitmap's pixels are blue, green, red from the lowest byte.
+    return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+void TimelinePainter::PaintDensity(int left, int top, int bottom, const LaneRaster& raster,
+                                   COLORREF selected, COLORREF heard, COLORREF normal) {
+    const int width = static_cast<int>(raster.count.size());
+    heights_.assign(static_cast<std::size_t>(width), 0);
+    colours_.resize(static_cast<std::size_t>(width));
+    const int height = bottom - top;
+    const double busiest = std::log1p(static_cast<double>(raster.busiest));
+    const std::uint32_t pixels[] = {Pixel(normal), Pixel(heard), Pixel(selected)};
+    for (int column = 0; column < width; ++column) {
+        const std::uint32_t count = raster.count[column];
+        if (count == 0)
+            continue;
+        // A third of the bar for one recording, the whole bar for the busiest column.
+        heights_[column] =
+            std::max(1, static_cast<int>(height * (0.34 + 0.66 * std::log1p(count) / busiest)));
+        colours_[column] = pixels[raster.selected[column]       ? 2
+                                  : raster.unheard[column] == 0 ? 1
+                                                                : 0];
+    }
+    // Row by row, as the bitmap lies in memory.
+    left = std::max(left, 0);
+    const int right = std::min<int>(left + width, size_.cx);
+    for (int y = std::max(top, 0); y < std::min<int>(bottom, size_.cy); ++y) {
+        std::uint32_t* row = pixels_ + static_cast<std::size_t>(y) * size_.cx;
+        const int needed = bottom - y;
+        for (int x = left; x < right; ++x)
+            if (heights_[x - left] >= needed)
+                row[x] = colours_[x - left];
+    }
+}
+
 void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
     if (size.cx <= 0 || size.cy <= 0)
         return;
@@ -136,7 +172,9 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
     for (std::size_t lane = 0; lane < timeline.lanes.size(); ++lane) {
         const int top = l.LaneTop(lane) + l.barInset;
         const int bottom = l.LaneTop(lane) + l.laneHeight - l.barInset;
-        RasterizeLane(timeline, lane, scale, selected, heard, raster_);
+        RasterizeLane(timeline, lane, scale, selected, heard, raster_, p.index);
+        if (raster_.busiest > 0)
+            PaintDensity(scale.Left(), top, bottom, raster_, c.highlight, c.heard, c.bar);
         for (const Bar& bar : raster_.bars) {
             const COLORREF colour = isSet(selected, bar.item) ? c.highlight
                                     : isSet(heard, bar.item)  ? c.heard
@@ -145,23 +183,6 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
             // Touching bars stay apart.
             if (bar.x1 - bar.x0 > 3)
                 Fill(bar.x1 - 1, top, bar.x1, bottom, c.window);
-        }
-        if (raster_.busiest == 0)
-            continue;
-        const int height = bottom - top;
-        const double busiest = std::log1p(static_cast<double>(raster_.busiest));
-        for (int column = 0; column < scale.Width(); ++column) {
-            const std::uint32_t count = raster_.count[column];
-            if (count == 0)
-                continue;
-            // A third of the bar for one recording, the whole bar for the busiest column.
-            const int h =
-                std::max(1, static_cast<int>(height * (0.34 + 0.66 * std::log1p(count) / busiest)));
-            const COLORREF colour = raster_.selected[column]       ? c.highlight
-                                    : raster_.unheard[column] == 0 ? c.heard
-                                                                   : c.bar;
-            const int x = scale.Left() + column;
-            Fill(x, bottom - h, x + 1, bottom, colour);
         }
     }
 

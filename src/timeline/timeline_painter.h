@@ -33,6 +33,7 @@ struct TimelinePicture {
     TimelineLayout layout;
     const std::vector<bool>* selected = nullptr; // per recording
     const std::vector<bool>* heard = nullptr;    // per recording
+    const DensityIndex* index = nullptr;         // for coarse zooms; optional
     std::int32_t focus = -1;                     // drawn with a focus rectangle
     bool showFocus = false;
     std::int32_t playing = -1; // marked, with the playhead at playhead
@@ -57,6 +58,10 @@ private:
     void EnsureBitmap(HDC like, SIZE size);
     void ReleaseBitmap() noexcept;
     void Fill(int x0, int y0, int x1, int y1, COLORREF colour);
+    static std::uint32_t Pixel(COLORREF colour) noexcept;
+    // The merged columns of a lane, bottom-aligned, their height by how many they hold.
+    void PaintDensity(int left, int top, int bottom, const LaneRaster& raster, COLORREF selected,
+                      COLORREF heard, COLORREF normal);
 
     std::unique_ptr<MemoryDc> memory_;
     BitmapHandle bitmap_;
@@ -64,6 +69,8 @@ private:
     std::uint32_t* pixels_ = nullptr;
     SIZE size_{};
     LaneRaster raster_; // kept between paints: no allocation while zooming or playing
+    std::vector<int> heights_;
+    std::vector<std::uint32_t> colours_;
 };
 
 } // namespace voice::timeline

@@ -119,6 +119,8 @@ void TimelineWindow::Rebuild(bool keepView) {
     const double perPixel = keepView ? scale_.SecondsPerPixel() : savedPerPixel_;
     const double centre = scale_.TimeAt(scale_.Left() + scale_.Width() / 2.0);
     timeline_ = BuildTimeline(lines_, searchedFrom_, searchedTo_);
+    index_ = DensityIndex(timeline_);
+    indexStale_ = true;
     const Fold fold(timeline_.firstDay, window_, folded_);
     scale_ = TimeScale(fold, timeline_.firstDay, timeline_.lastDay, 0, 1);
     selected_.assign(timeline_.recordings.size(), false);
@@ -180,6 +182,8 @@ void TimelineWindow::UpdateScrollBar() {
 }
 
 void TimelineWindow::Invalidate() {
+    // Selection and heard marks change only through calls that end here.
+    indexStale_ = true;
     if (Handle())
         ::InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -279,6 +283,11 @@ void TimelineWindow::PaintInto(HDC dc) {
     picture.layout = layout_;
     picture.selected = &selected_;
     picture.heard = &heard_;
+    if (indexStale_) {
+        index_.Update(selected_, heard_);
+        indexStale_ = false;
+    }
+    picture.index = &index_;
     picture.focus = focus_;
     picture.showFocus = ::GetFocus() == Handle();
     picture.playing = playing_;

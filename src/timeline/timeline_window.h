@@ -102,6 +102,8 @@ private:
     DayWindow window_;
     bool folded_ = false;
     Timeline timeline_;
+    DensityIndex index_;     // of timeline_
+    bool indexStale_ = true; // selection or heard marks changed since its update
     TimeScale scale_;
     TimelineLayout layout_;
     std::vector<bool> selected_; // per recording

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numeric>
+#include <set>
 
 namespace voice::timeline::test {
 namespace {
@@ -178,6 +180,79 @@ TEST(LaneRaster, ALongRecordingStartedBeforeTheViewStillShows) {
     EXPECT_EQ(raster.bars[0].x0, 0);
     EXPECT_EQ(raster.bars[0].x1, 600);
     EXPECT_EQ(t.recordings[raster.bars[0].item].line, 0);
+}
+
+// At coarse zooms the counts come from the index: against a plain count of every recording
+// by the column of its start, each may move by a bucket's worth, never farther than the next
+// column; recordings at least a pixel wide still come as bars, every one of them.
+TEST(LaneRaster, TheIndexGivesWhatVisitingEveryRecordingGives) {
+    std::vector<std::wstring> lines;
+    const Seconds day = kSecondsPerDay;
+    for (int m = 0; m < 3 * 24 * 60; m += 3) // every three minutes over three days
+        lines.push_back(LineOf(2, Dec7(0) + m * 60 + m % 50, Dec7(0) + m * 60 + m % 50 + 30));
+    for (int h = 0; h < 72; h += 5) // some long ones, up to five hours
+        lines.push_back(LineOf(2, Dec7(0) + h * 3600 + 600, Dec7(0) + h * 3600 + 600 + h * 250));
+    const Timeline t = BuildTimeline(lines);
+    std::vector<bool> selected(t.recordings.size()), heard(t.recordings.size());
+    for (std::size_t i = 0; i < selected.size(); ++i)
+        selected[i] = i % 5 == 0, heard[i] = i % 3 == 0;
+    DensityIndex index(t);
+    index.Update(selected, heard);
+
+    struct Case {
+        const char* what;
+        bool folded;
+        double perPixel;
+        Seconds viewFrom;
+    };
+    const Case cases[] = {
+        {"whole", false, 3 * day / 300.0, Dec7(0)},
+        {"half a day", false, 300, Dec7(6)},
+        {"folded, eight hours a day", true, 3 * 8 * 3600 / 300.0, Dec7(8)},
+    };
+    for (const Case& c : cases) {
+        const Fold fold(Dec7(0), {8 * 3600, 16 * 3600}, c.folded);
+        TimeScale scale(fold, t.firstDay, t.lastDay, 30, 300);
+        scale.SetSecondsPerPixel(c.perPixel, 30);
+        scale.ScrollToShown(fold.Shown(c.viewFrom));
+        ASSERT_GE(scale.SecondsPerPixel(), DensityIndex::kCoarsest) << c.what;
+        LaneRaster fast;
+        RasterizeLane(t, 0, scale, selected, heard, fast, &index);
+
+        std::vector<std::uint32_t> count(300), chosen(300), unheard(300);
+        std::set<std::int32_t> wide;
+        for (std::int32_t i = 0; i < static_cast<std::int32_t>(t.recordings.size()); ++i) {
+            const Recording& r = t.recordings[i];
+            const double x0 = scale.X(r.start) - 30, x1 = scale.X(r.end) - 30;
+            if (x1 - x0 >= 1 && x1 > 0.5 && x0 < 299.5)
+                wide.insert(i);
+            const auto column = static_cast<int>(std::floor(x0));
+            if (column < 0 || column >= 300)
+                continue;
+            ++count[column];
+            chosen[column] += selected[i];
+            unheard[column] += !heard[i];
+        }
+        const auto withinAColumn = [&](const std::vector<std::uint32_t>& got,
+                                       const std::vector<std::uint32_t>& want, const char* which) {
+            std::uint32_t sumGot = 0, sumWant = 0;
+            for (std::size_t col = 0; col + 1 < 300; ++col) {
+                sumGot += got[col];
+                sumWant += want[col];
+                // Everything up to col is there by col + 1, and nothing from beyond it.
+                EXPECT_GE(sumGot + got[col + 1], sumWant) << c.what << ' ' << which << ' ' << col;
+                EXPECT_LE(sumGot, sumWant + want[col + 1]) << c.what << ' ' << which << ' ' << col;
+            }
+        };
+        withinAColumn(fast.count, count, "count");
+        withinAColumn(fast.selected, chosen, "selected");
+        withinAColumn(fast.unheard, unheard, "unheard");
+        std::set<std::int32_t> bars;
+        for (const Bar& b : fast.bars)
+            bars.insert(b.item);
+        EXPECT_EQ(bars, wide) << c.what;
+        EXPECT_FALSE(wide.empty()) << c.what;
+    }
 }
 
 } // namespace
