@@ -194,6 +194,16 @@ TEST_F(TimelineWindowTest, OneSelectionForTheListAndTheTimeline) {
     FillList({1, 2, 1, 2, 1, 2});
     OpenTimeline();
     ZoomOnto(2, 12); // about a second a pixel
+    // The tooltip of the bar under the pointer, and none beside every bar.
+    const POINT over = View().PointOfLine(3);
+    ::SendMessageW(ViewHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
+    EXPECT_EQ(View().TooltipText(), L"Канал 2\nНачало: 07.12.2026 10:03:00\nКонец: 07.12.2026 "
+                                    L"10:03:20\nДлительность: 0:00:20\nРазмер: " +
+                                        std::to_wstring(ReadLineTimes(lines[3]).size) +
+                                        L" байт\nФайл: " + std::wstring(ListLinePath(lines[3])));
+    ::SendMessageW(ViewHandle(), WM_MOUSEMOVE, 0,
+                   MAKELPARAM(View().Scale().Left() + 1, View().Layout().LaneTop(0) + 5));
+    EXPECT_EQ(View().TooltipText(), L"");
     struct Step {
         const char* what;
         std::function<void()> act;
@@ -379,6 +389,20 @@ TEST_F(TimelineWindowTest, ThePlayheadCrossesTheBarDuringARealPlaybackWhichThenC
         EXPECT_GE(x, start.x - 1);
         EXPECT_LE(x, end.x + 1);
     }
+    // Scrolled away by the user, the view stays there while the recording plays on.
+    ::SendMessageW(ViewHandle(), WM_HSCROLL, SB_LEFT, 0);
+    const double away = View().Scale().ShownStart();
+    const double lastHead = heads.back();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return View().PlayheadX() != lastHead || View().PlayingLine() != 1; }, 90s));
+    EXPECT_EQ(View().Scale().ShownStart(), away);
+    // Back to the bar by the wheel, which leaves playback alone.
+    POINT middle{View().Scale().Left() + 10, View().Layout().LaneTop(0)};
+    ::ClientToScreen(ViewHandle(), &middle);
+    for (int i = 0; i < 40; ++i)
+        ::SendMessageW(ViewHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA),
+                       MAKELPARAM(middle.x, middle.y));
+    ZoomOnto(1, 16);
     ASSERT_TRUE(PumpUntil([&] { return !form->MediaPlayer1.DeviceOpen(); }, 90s));
     EXPECT_EQ(View().PlayingLine(), -1);
 
