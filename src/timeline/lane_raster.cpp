@@ -16,7 +16,7 @@ std::int32_t FirstStartingAt(const Timeline& timeline, const Lane& lane, Seconds
 
 namespace {
 
-constexpr int kLevels = 16; // kBucket << 15 is beyond 24 days
+constexpr int kLevels = 16; // the shortest bucket << 15 is beyond 24 days
 
 bool IsSet(const std::vector<bool>& flags, std::int32_t i) {
     return static_cast<std::size_t>(i) < flags.size() && flags[i];
@@ -30,7 +30,7 @@ void RasterizeCoarse(const Timeline& timeline, std::size_t laneIndex, const Time
     const int width = scale.Width(), left = scale.Left();
     const auto bucketAt = [&](double x) {
         const double t = scale.GetFold().EarliestReal(scale.ShownAt(x));
-        const double b = std::floor((t - index.Origin()) / DensityIndex::kBucket);
+        const double b = std::floor((t - index.Origin()) / static_cast<double>(index.Bucket()));
         return static_cast<std::size_t>(
             std::clamp<double>(b, 0, static_cast<double>(index.Buckets())));
     };
@@ -48,7 +48,7 @@ void RasterizeCoarse(const Timeline& timeline, std::size_t laneIndex, const Time
     // Bars: only recordings at least half a pixel's time long can be a pixel wide.
     int level = 0;
     while (level + 1 < kLevels &&
-           static_cast<double>(DensityIndex::kBucket << (level + 1)) <= scale.SecondsPerPixel() / 2)
+           static_cast<double>(index.Bucket() << (level + 1)) <= scale.SecondsPerPixel() / 2)
         ++level;
     if (level >= static_cast<int>(sums.longer.size()))
         return;
@@ -76,8 +76,10 @@ void RasterizeCoarse(const Timeline& timeline, std::size_t laneIndex, const Time
 } // namespace
 
 DensityIndex::DensityIndex(const Timeline& timeline)
-    : timeline_(&timeline), origin_(timeline.firstDay),
-      buckets_((timeline.lastDay + kSecondsPerDay - timeline.firstDay) / kBucket + 1) {
+    : timeline_(&timeline), origin_(timeline.firstDay) {
+    const Seconds span = timeline.lastDay + kSecondsPerDay - timeline.firstDay;
+    bucket_ = std::max(kShortestBucket, (span + kMostBuckets - 1) / kMostBuckets);
+    buckets_ = span / bucket_ + 1;
     lanes_.resize(timeline.lanes.size());
     for (std::size_t l = 0; l < lanes_.size(); ++l) {
         LaneSums& sums = lanes_[l];
@@ -86,9 +88,9 @@ DensityIndex::DensityIndex(const Timeline& timeline)
         for (std::int32_t i = lane.begin; i < lane.end; ++i) {
             const Recording& r = timeline.recordings[i];
             const auto b = static_cast<std::size_t>(
-                std::clamp<Seconds>((r.start - origin_) / kBucket, 0, buckets_ - 1));
+                std::clamp<Seconds>((r.start - origin_) / bucket_, 0, buckets_ - 1));
             ++sums.count[b + 1];
-            for (int level = 0; level < kLevels && r.end - r.start >= (kBucket << level); ++level) {
+            for (int level = 0; level < kLevels && r.end - r.start >= (bucket_ << level); ++level) {
                 if (sums.longer.size() <= static_cast<std::size_t>(level))
                     sums.longer.resize(static_cast<std::size_t>(level) + 1);
                 sums.longer[static_cast<std::size_t>(level)].push_back(i);
@@ -111,7 +113,7 @@ void DensityIndex::Update(const std::vector<bool>& selected, const std::vector<b
         for (std::int32_t i = lane.begin; i < lane.end; ++i) {
             const Recording& r = timeline_->recordings[i];
             const auto b = static_cast<std::size_t>(
-                std::clamp<Seconds>((r.start - origin_) / kBucket, 0, buckets_ - 1));
+                std::clamp<Seconds>((r.start - origin_) / bucket_, 0, buckets_ - 1));
             if (IsSet(selected, i))
                 ++sums.selected[b + 1];
             if (!IsSet(heard, i))
@@ -136,7 +138,7 @@ void RasterizeLane(const Timeline& timeline, std::size_t laneIndex, const TimeSc
     out.busiest = 0;
     if (laneIndex >= timeline.lanes.size())
         return;
-    if (index && laneIndex < index->Lanes() && scale.SecondsPerPixel() >= DensityIndex::kCoarsest) {
+    if (index && laneIndex < index->Lanes() && scale.SecondsPerPixel() >= index->Coarsest()) {
         RasterizeCoarse(timeline, laneIndex, scale, selected, *index, out);
         return;
     }

@@ -26,15 +26,15 @@ struct LaneRaster {
     std::uint32_t busiest = 0; // the largest count
 };
 
-// Counts of recordings by start in buckets of a minute or so, summed from the axis's start,
+// Counts of recordings by start in buckets of a minute or so (longer over years, so that a
+// lane never holds more than kMostBuckets), summed from the axis's start,
 // and each lane's longer recordings by length: with them a coarse zoom costs a few reads
 // per pixel column and a look at the few recordings long enough for a bar, whatever the
 // number of recordings.
 class DensityIndex {
 public:
-    static constexpr Seconds kBucket = 64;
-    // Below this many seconds a pixel, the recordings in view are few enough to visit.
-    static constexpr double kCoarsest = 4.0 * kBucket;
+    static constexpr Seconds kShortestBucket = 64;
+    static constexpr std::int64_t kMostBuckets = 1 << 16;
 
     DensityIndex() = default;
     explicit DensityIndex(const Timeline& timeline);
@@ -43,17 +43,21 @@ public:
 
     struct LaneSums {
         std::vector<std::uint32_t> count, selected, unheard; // prefix sums, buckets + 1
-        // Level j: the lane's recordings at least kBucket << j seconds long, by start.
+        // Level j: the lane's recordings at least Bucket() << j seconds long, by start.
         std::vector<std::vector<std::int32_t>> longer;
     };
     const LaneSums& Sums(std::size_t lane) const { return lanes_[lane]; }
     std::size_t Lanes() const noexcept { return lanes_.size(); }
     Seconds Origin() const noexcept { return origin_; }
+    Seconds Bucket() const noexcept { return bucket_; }
+    // Below this many seconds a pixel, the recordings in view are few enough to visit.
+    double Coarsest() const noexcept { return 4.0 * static_cast<double>(bucket_); }
     std::int64_t Buckets() const noexcept { return buckets_; }
 
 private:
     const Timeline* timeline_ = nullptr;
     Seconds origin_ = 0;
+    Seconds bucket_ = kShortestBucket;
     std::int64_t buckets_ = 0;
     std::vector<LaneSums> lanes_;
 };

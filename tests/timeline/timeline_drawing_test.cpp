@@ -215,7 +215,7 @@ TEST(LaneRaster, TheIndexGivesWhatVisitingEveryRecordingGives) {
         TimeScale scale(fold, t.firstDay, t.lastDay, 30, 300);
         scale.SetSecondsPerPixel(c.perPixel, 30);
         scale.ScrollToShown(fold.Shown(c.viewFrom));
-        ASSERT_GE(scale.SecondsPerPixel(), DensityIndex::kCoarsest) << c.what;
+        ASSERT_GE(scale.SecondsPerPixel(), index.Coarsest()) << c.what;
         LaneRaster fast;
         RasterizeLane(t, 0, scale, selected, heard, fast, &index);
 
@@ -253,6 +253,24 @@ TEST(LaneRaster, TheIndexGivesWhatVisitingEveryRecordingGives) {
         EXPECT_EQ(bars, wide) << c.what;
         EXPECT_FALSE(wide.empty()) << c.what;
     }
+}
+
+// A list over decades (a search from 1999 on) keeps the index small: its buckets widen.
+TEST(LaneRaster, TheIndexStaysSmallOverYears) {
+    const std::vector<std::wstring> lines = {
+        LineOf(1, LocalSeconds(1999, 1, 1, 10, 0, 0), LocalSeconds(1999, 1, 1, 10, 0, 30)),
+        LineOf(1, Dec7(10), Dec7(10, 0, 30)), LineOf(1, Dec7(11), Dec7(11, 0, 30))};
+    const Timeline t = BuildTimeline(lines);
+    const DensityIndex index(t);
+    EXPECT_LE(index.Buckets(), DensityIndex::kMostBuckets);
+    EXPECT_GT(index.Bucket(), DensityIndex::kShortestBucket);
+    const Fold fold(t.firstDay, {}, false);
+    const TimeScale scale(fold, t.firstDay, t.lastDay, 0, 500);
+    LaneRaster raster;
+    RasterizeLane(t, 0, scale, {}, {}, raster, &index);
+    EXPECT_EQ(std::accumulate(raster.count.begin(), raster.count.end(), 0u), 3u);
+    EXPECT_EQ(raster.count[0], 1u);   // 1999 at the left
+    EXPECT_EQ(raster.count[499], 2u); // the two of December 2026 at the right
 }
 
 } // namespace
