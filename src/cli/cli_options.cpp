@@ -103,7 +103,9 @@ constexpr wchar_t kHelp[] =
     L"  voice-export --channels 1,3|all --from ГГГГ-ММ-ДД --to ГГГГ-ММ-ДД\n"
     L"               [--time-from ЧЧ:ММ:СС] [--time-to ЧЧ:ММ:СС]\n"
     L"               [--order start|end|channel|size] [--settings ФАЙЛ] [--dir N=ПАПКА]...\n"
-    L"               (--list | --csv ФАЙЛ | --out ПАПКА | --merge ФАЙЛ.wav) [--quiet]\n"
+    L"               [--unheard]\n"
+    L"               (--list | --csv ФАЙЛ | --out ПАПКА | --merge ФАЙЛ.wav |\n"
+    L"                --timeline ФАЙЛ.svg) [--quiet]\n"
     L"\n"
     L"Отбор:\n"
     L"  --channels 1,3|all    каналы (1-8 через запятую или all)\n"
@@ -114,6 +116,7 @@ constexpr wchar_t kHelp[] =
     L"  --settings ФАЙЛ       таблица каталогов каналов (по умолчанию BegDir.Ini\n"
     L"                        в текущей папке)\n"
     L"  --dir N=ПАПКА         каталог канала N вместо указанного в таблице\n"
+    L"  --unheard             только записи, не прослушанные в окне до конца\n"
     L"\n"
     L"Действие (ровно одно):\n"
     L"  --list                строки списка, как в окне, с путём к файлу (UTF-8)\n"
@@ -121,6 +124,7 @@ constexpr wchar_t kHelp[] =
     L"  --out ПАПКА           каждая запись - файл WAV K<канал>_<дата>_<время>.wav,\n"
     L"                        рядом указатель export_<дата>_<время>.csv с SHA-256\n"
     L"  --merge ФАЙЛ.wav      все записи в одном WAV с метками начала каждой\n"
+    L"  --timeline ФАЙЛ.svg   временная шкала записей: дорожка на канал, ось времени\n"
     L"\n"
     L"  --quiet               не показывать ход работы и итог\n"
     L"  -h, --help            эта справка\n"
@@ -133,9 +137,10 @@ constexpr wchar_t kHelp[] =
 ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     CLI::App app{"voice-export", "voice-export"};
     app.set_help_flag("-h,--help");
-    std::string channels, from, to, timeFrom, timeTo, order = "start", settings, csv, out, merge;
+    std::string channels, from, to, timeFrom, timeTo, order = "start", settings, csv, out, merge,
+                                                      timeline;
     std::vector<std::string> dirs;
-    bool list = false, quiet = false;
+    bool list = false, quiet = false, unheard = false;
     app.add_option("--channels", channels)->required();
     app.add_option("--from", from)->required();
     app.add_option("--to", to)->required();
@@ -149,8 +154,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     commands->add_option("--csv", csv);
     commands->add_option("--out", out);
     commands->add_option("--merge", merge);
+    commands->add_option("--timeline", timeline);
     commands->require_option(1);
     app.add_flag("--quiet", quiet);
+    app.add_flag("--unheard", unheard);
 
     ParsedArguments parsed;
     try {
@@ -169,11 +176,17 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             options.settings = FromUtf8(settings);
         for (const std::string& dir : dirs)
             options.dirs.push_back(ParseDir(dir));
-        options.command = list           ? CliCommand::List
-                          : !csv.empty() ? CliCommand::Csv
-                          : !out.empty() ? CliCommand::Out
-                                         : CliCommand::Merge;
-        options.target = FromUtf8(list ? "" : !csv.empty() ? csv : !out.empty() ? out : merge);
+        options.command = list                ? CliCommand::List
+                          : !csv.empty()      ? CliCommand::Csv
+                          : !out.empty()      ? CliCommand::Out
+                          : !timeline.empty() ? CliCommand::Timeline
+                                              : CliCommand::Merge;
+        options.target = FromUtf8(list             ? ""
+                                  : !csv.empty()   ? csv
+                                  : !out.empty()   ? out
+                                  : !merge.empty() ? merge
+                                                   : timeline);
+        options.unheard = unheard;
         options.quiet = quiet;
         parsed.options = std::move(options);
     } catch (const CLI::CallForHelp&) {

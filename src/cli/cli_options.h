@@ -11,7 +11,7 @@
 
 namespace voice::cli {
 
-enum class CliCommand { List, Csv, Out, Merge };
+enum class CliCommand { List, Csv, Out, Merge, Timeline };
 
 struct CliOptions {
     SearchCriteria criteria;              // channels, dates and time window as the window's fields
@@ -19,7 +19,8 @@ struct CliOptions {
     std::optional<std::wstring> settings; // --settings
     std::vector<std::pair<int, std::wstring>> dirs; // --dir N=PATH, channel 1..8
     CliCommand command = CliCommand::List;
-    std::wstring target; // the file or folder of --csv, --out, --merge
+    std::wstring target; // the file or folder of --csv, --out, --merge, --timeline
+    bool unheard = false; // --unheard: only recordings not heard to the end
     bool quiet = false;
 };
 

@@ -6,6 +6,8 @@
 #include "catalogue/sort_str.h"
 #include "export/export_file.h"
 #include "platform/app_error.h"
+#include "timeline/heard_marks.h"
+#include "timeline/timeline_svg_file.h"
 
 namespace voice::cli {
 namespace {
@@ -137,7 +139,13 @@ int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,
         TSortStr lineList([ordering] { return ordering; });
         RunRecordingSearch(
             criteria, table, lineList, platform.CurrentDirectory(), [] {}, platform.Enumerator());
-        const std::vector<std::wstring>& lines = lineList.Lines();
+        std::vector<std::wstring> lines = lineList.Lines();
+        if (options.unheard) {
+            bool damaged = false;
+            const timeline::HeardMarks heard =
+                timeline::LoadHeardMarks(timeline::HeardMarksPath(), damaged);
+            std::erase_if(lines, [&](const std::wstring& line) { return heard.Heard(line); });
+        }
         const auto bases = ArchiveBases(options, table, platform.Enumerator());
         const fs::path target = PathFromWide(options.target);
         ConsoleProgress progress(console, !options.quiet, cancel);
@@ -157,6 +165,20 @@ int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,
                 exporting::ExportRecordings(lines, target, bases, platform.Now(), progress);
             progress.End();
             return Report(outcome, L"Выгружено записей: ", console, options.quiet);
+        }
+        case CliCommand::Timeline: {
+            const auto midnight = [](const CalendarDate& d) {
+                return timeline::LocalSeconds(d.year, d.month, d.day, 0, 0, 0);
+            };
+            timeline::SaveTimelineSvg(
+                lines, midnight(criteria.from), midnight(criteria.to),
+                timeline::DayWindowOf(criteria.fromTime.enabled, criteria.fromTime.text,
+                                      criteria.toTime.enabled, criteria.toTime.text),
+                target, bases);
+            if (!options.quiet)
+                console.Err(L"Временная шкала сохранена: записей " + std::to_wstring(lines.size()) +
+                            L".");
+            return kExitDone;
         }
         case CliCommand::Merge: {
             const auto outcome = exporting::MergeRecordings(lines, target, bases, progress);

@@ -11,6 +11,7 @@ enum ExportCommandId : UINT {
     kMergeSelectedCommand,
     kSaveListCommand,
     kCopySelectedCommand,
+    kTimelineCommand,
 };
 
 } // namespace voice

@@ -109,6 +109,7 @@ void TFrmVoice::BtnFormListClick() {
     const SearchCriteria criteria = GatherSearchCriteria();
     if (std::none_of(criteria.channelTicked.begin(), criteria.channelTicked.end(),
                      [](bool ticked) { return ticked; })) {
+        TimelineListChanged();
         gui::ShowMessageBox(Handle(), L"Для поиска не выбрано ни одного канала.", L"Ошибка условия",
                             MB_OK | MB_ICONERROR);
         return;
@@ -117,6 +118,7 @@ void TFrmVoice::BtnFormListClick() {
     gui::WaitCursor wait;
     RunRecordingSearch(criteria, ChannelDirTable, LineList, StartDir,
                        [this] { LBListFiles.SetLines(LineList.Lines()); });
+    TimelineListChanged();
 }
 
 void TFrmVoice::BtnClearListClick() {
@@ -124,6 +126,7 @@ void TFrmVoice::BtnClearListClick() {
     LBListFiles.Clear();
     SequenceActive = false;
     MediaPlayer1.Close();
+    TimelineListChanged();
 }
 
 } // namespace voice

@@ -9,6 +9,7 @@
 //   frm_voice_playback.cpp  playback sequencing and the conversion into the playback file
 //   frm_voice_export.cpp    the list's export commands: context menu, shortcuts, clipboard
 //   frm_voice_review.cpp    speed, shorter pauses, even loudness, and the player's keys
+//   frm_voice_timeline.cpp  the timeline window: in step with the list and the player
 
 #include "catalogue/channel_dir_file.h"
 #include "catalogue/recording_search.h"
@@ -52,6 +53,15 @@
 #include <vector>
 
 namespace voice {
+
+class TimelineLink;
+// Defined beside the link, so that the window's other files need not see it.
+struct TimelineLinkDeleter {
+    void operator()(TimelineLink* link) const noexcept;
+};
+namespace timeline {
+class TimelineWindow;
+}
 
 class TFrmVoice : public gui::Form {
 public:
@@ -198,6 +208,17 @@ public:
     // differs from the default.
     bool WriteReviewedPlaybackFile(int index);
 
+    // --- The timeline window (frm_voice_timeline.cpp) ----------------------------------
+    // "Временная шкала…" and Ctrl+T: opens it, or brings it to the front.
+    void TimelineClick();
+    // The list was built anew or cleared; its selection changed; a position tick or the
+    // end of a recording (which may make it heard).
+    void TimelineListChanged();
+    void TimelineSelectionChanged();
+    void TimelinePlaybackTick();
+    // The window, whether open or not (for tests).
+    timeline::TimelineWindow& TimelineView();
+
 protected:
     // The timer ticks from the window's creation until its destruction.
     void OnDestroying() override { Timer1.Stop(); }
@@ -238,6 +259,7 @@ private:
     std::map<std::wstring, HWND, std::less<>> controlsByName_;
     std::vector<std::wstring> creationOrder_;
     std::vector<FontHandle> fonts_;
+    std::unique_ptr<TimelineLink, TimelineLinkDeleter> timeline_;
 };
 
 } // namespace voice

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 using exporting::ExportOutcome;
 
 // What a command needs before it can run (its menu item is grey otherwise).
-enum class CommandNeeds { SelectedLine, AnyLine };
+enum class CommandNeeds { SelectedLine, AnyLine, Nothing };
 
 struct ExportCommand {
     ExportCommandId id;
@@ -47,6 +47,7 @@ constexpr ExportCommand kCommands[] = {
     // A text field keeps its own Ctrl+C.
     {kCopySelectedCommand,     L"Копировать",                            Ctrl('C', kCopySelectedCommand,
                                                                               gui::ShortcutScope::OutsideTextFields), CommandNeeds::SelectedLine, true},
+    {kTimelineCommand,         L"Временная шкала…",                      Ctrl('T', kTimelineCommand),               CommandNeeds::Nothing,      true},
 };
 // clang-format on
 
@@ -119,6 +120,8 @@ bool TFrmVoice::ExportCommandAvailable(UINT command) const {
     for (const ExportCommand& row : kCommands) {
         if (row.id != command)
             continue;
+        if (row.needs == CommandNeeds::Nothing)
+            return true;
         if (row.needs == CommandNeeds::AnyLine)
             return LBListFiles.Count() > 0;
         return ::SendMessageW(LBListFiles.Handle(), LB_GETSELCOUNT, 0, 0) > 0;
@@ -154,6 +157,9 @@ void TFrmVoice::RunExportCommand(UINT command) {
         break;
     case kCopySelectedCommand:
         CopySelectedClick();
+        break;
+    case kTimelineCommand:
+        TimelineClick();
         break;
     default:
         break;

@@ -29,6 +29,7 @@ void TFrmVoice::LBListFilesDblClick() {
 void TFrmVoice::LBListFilesClick() {
     SequenceActive = false;
     MediaPlayer1.Close();
+    TimelineSelectionChanged();
 }
 
 void TFrmVoice::StartPlayback() {
@@ -68,6 +69,7 @@ void TFrmVoice::ConvertToPlaybackFile(int index) {
 }
 
 void TFrmVoice::Timer1Timer() {
+    TimelinePlaybackTick();
     if (!SequenceActive || !MediaPlayer1.DeviceOpen())
         return;
     if (PlayPending) {
@@ -126,6 +128,7 @@ void TFrmVoice::TrackBar1Change() {
 }
 
 void TFrmVoice::MediaPlayer1Notify() {
+    TimelinePlaybackTick(); // before the next recording loads: the one that ended is heard
     const bool finished =
         MediaPlayer1.Mode() == msStopped && !PlayPending && SequenceActive && [this] {
             const std::int32_t position = MediaPlayer1.Position();

@@ -7,8 +7,17 @@
 #include "export/utf8.h"
 #include "export_fixture.h"
 #include "recording_encoder.h"
+#include "timeline/heard_marks.h"
+#include "timeline/timeline_model.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include "catalogue/win32_directory_enumerator.h"
 #else
 #include "cli/posix_directory_enumerator.h"
@@ -57,8 +66,7 @@ protected:
                 for (int hour : {8, 12, 17}) {
                     const DateTimeParts start{2026, 12, day, hour, 7 * n % 60, 0};
                     Add(channel, start,
-                        EncodeRecording(kinds[n % 6],
-                                        SoundWithRuns(1000 + 97 * n, n)));
+                        EncodeRecording(kinds[n % 6], SoundWithRuns(1000 + 97 * n, n)));
                     ++n;
                 }
     }
@@ -161,6 +169,76 @@ TEST_F(CliRunTest, AnImpossibleDateInANameFailsAsInTheWindow) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err, std::vector<std::wstring>{L"Invalid argument to date encode."});
     EXPECT_TRUE(run.out.empty());
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(CliRunTest, TimelineDrawsEachRecordingOnceAtItsPlaceAndNeverOverwrites) {
+    const std::vector<std::wstring> listed = RunVoiceExport(Args({"--list"})).out;
+    ASSERT_EQ(listed.size(), 18u);
+    const fs::path svg = out_.Path() / "incident.svg";
+    const CliRun run = RunVoiceExport(Args({"--timeline", Native(svg), "--quiet"}));
+    ASSERT_EQ(run.exitCode, 0);
+    const std::string text = ReadText(svg);
+
+    // 5 to 7 December over the 1510 pixels right of the lane labels.
+    const timeline::Seconds axisStart = timeline::LocalSeconds(2026, 12, 5, 0, 0, 0);
+    const double perPixel = 3 * 86400.0 / 1510;
+    const std::regex bar("<rect class=\"bar\" data-line=\"(\\d+)\" x=\"([0-9.]+)\"");
+    std::vector<int> seen(listed.size(), 0);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), bar);
+         it != std::sregex_iterator(); ++it) {
+        const auto line = static_cast<std::size_t>(std::stoi((*it)[1]));
+        ASSERT_LT(line, listed.size());
+        ++seen[line];
+        const timeline::LineTimes times = timeline::ReadLineTimes(listed[line]);
+        EXPECT_NEAR(std::stod((*it)[2]), 90 + (times.start - axisStart) / perPixel, 0.001) << line;
+    }
+    EXPECT_EQ(seen, std::vector<int>(listed.size(), 1));
+    EXPECT_NE(text.find("data-channel=\"1\""), std::string::npos);
+    EXPECT_NE(text.find("data-channel=\"3\""), std::string::npos);
+
+    // Never over an existing file, never into the archive; nothing left behind either way.
+    const CliRun again = RunVoiceExport(Args({"--timeline", Native(svg)}));
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_EQ(ReadText(svg), text);
+    EXPECT_EQ(RunVoiceExport(Args({"--timeline", Native(Base(1) / "t.svg")})).exitCode, 2);
+    EXPECT_FALSE(fs::exists(Base(1) / "t.svg"));
+    EXPECT_EQ(FileNames(out_.Path()), std::vector<std::wstring>{L"incident.svg"});
+}
+
+// This user's heard marks live under the folder the platform gives for them.
+class HeardMarksHome {
+public:
+    explicit HeardMarksHome(const fs::path& folder) {
+#ifdef _WIN32
+        ::SetEnvironmentVariableW(L"LOCALAPPDATA", folder.c_str());
+#else
+        ::setenv("XDG_DATA_HOME", folder.c_str(), 1);
+#endif
+    }
+};
+
+TEST_F(CliRunTest, UnheardLeavesOutTheRecordingsHeardToTheEnd) {
+    const HeardMarksHome home(out_.Path());
+    const std::vector<std::wstring> listed = RunVoiceExport(Args({"--list"})).out;
+    ASSERT_EQ(listed.size(), 18u);
+    EXPECT_EQ(RunVoiceExport(Args({"--unheard", "--list"})).out, listed); // no marks yet
+
+    timeline::HeardMarks marks;
+    marks.Mark(listed[2]);
+    marks.Mark(listed[17]);
+    ASSERT_TRUE(timeline::SaveHeardMarks(marks, timeline::HeardMarksPath()));
+    std::vector<std::wstring> expected = listed;
+    expected.erase(expected.begin() + 17);
+    expected.erase(expected.begin() + 2);
+    EXPECT_EQ(RunVoiceExport(Args({"--unheard", "--list"})).out, expected);
+    EXPECT_EQ(RunVoiceExport(Args({"--list"})).out, listed); // only when asked
 }
 
 } // namespace

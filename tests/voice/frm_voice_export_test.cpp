@@ -211,6 +211,8 @@ const std::vector<ShownItem> MenuWith(bool selection, bool lines) {
             {L"Сохранить список…\tCtrl+S", !lines},
             {L"-", false},
             {L"Копировать\tCtrl+C", !selection},
+            {L"-", false},
+            {L"Временная шкала…\tCtrl+T", false}, // opens even on an empty list
             // The listening aids' submenu, there whatever the list holds.
             {L"-", false},
             {L"Воспроизведение", false}};

@@ -1,0 +1,50 @@
+#pragma once
+// Which recordings the user has heard to the end: kept per user, outside the archive, in a
+// small text file of the program's own (UTF-8):
+//
+//     Voice heard marks 1
+//     <size>\t<YYYY-MM-DD hh:mm:ss>\t<path>
+//
+// one line per recording, keyed by its path, size and write time as the list shows them
+// (the end column is the file's write time), so a recording replaced or rewritten since
+// counts as not heard. The window and voice-export read the same format. Portable.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+namespace voice::timeline {
+
+// The key of a list line; empty for a line that is not a recording's.
+std::string HeardKeyOf(std::wstring_view line);
+
+class HeardMarks {
+public:
+    // A text not in the format keeps what reads and says it was damaged.
+    static HeardMarks Parse(std::string_view text, bool& damaged);
+    std::string Serialize() const;
+
+    bool Heard(std::wstring_view line) const;
+    // True when the line was not marked before.
+    bool Mark(std::wstring_view line);
+    void Clear() noexcept { keys_.clear(); }
+    std::size_t Size() const noexcept { return keys_.size(); }
+
+private:
+    std::unordered_set<std::string> keys_;
+};
+
+// The store's file: a missing file reads as empty; a damaged or unreadable one reads as
+// what can be read of it, and needsRewrite says the next save should replace it.
+HeardMarks LoadHeardMarks(const std::filesystem::path& file, bool& needsRewrite);
+// Writes a temporary file beside the target (a new name, created exclusively) and renames
+// it over the target; false when anything failed, the old file then unchanged.
+bool SaveHeardMarks(const HeardMarks& marks, const std::filesystem::path& file);
+
+// Where this user's marks live: %LOCALAPPDATA%\Voice on Windows, the XDG data directory
+// ($XDG_DATA_HOME or ~/.local/share, then "voice") elsewhere.
+std::filesystem::path HeardMarksPath();
+
+} // namespace voice::timeline

@@ -1,0 +1,76 @@
+#pragma once
+// Paints the timeline: lanes, axis, bars, density columns, selection, heard marks, the
+// playhead and the focus rectangle, in system colours. Everything is drawn into a bitmap
+// of the window's size and copied at once (no flicker); rectangles are written straight
+// into the bitmap's pixels, so the cost follows the pixels, not the number of recordings.
+
+#include "platform/unique_handle.h"
+#include "timeline/lane_raster.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+namespace voice::timeline {
+
+struct TimelineLayout {
+    int labelWidth = 0; // lane labels at the left
+    int axisHeight = 0; // the axis above the lanes
+    int laneHeight = 0;
+    int barInset = 0; // free pixels above and below a bar
+
+    // For the client size (lanes share the height between bounds) at dpi.
+    static TimelineLayout For(SIZE client, std::size_t lanes, UINT dpi);
+    int LaneTop(std::size_t lane) const { return axisHeight + static_cast<int>(lane) * laneHeight; }
+    // The lane at client y; -1 outside every lane.
+    int LaneAt(int y, std::size_t lanes) const;
+};
+
+struct TimelinePicture {
+    const Timeline* timeline = nullptr;
+    const TimeScale* scale = nullptr;
+    TimelineLayout layout;
+    const std::vector<bool>* selected = nullptr; // per recording
+    const std::vector<bool>* heard = nullptr;    // per recording
+    const DensityIndex* index = nullptr;         // for coarse zooms; optional
+    std::int32_t focus = -1;                     // drawn with a focus rectangle
+    bool showFocus = false;
+    std::int32_t playing = -1; // marked, with the playhead at playhead
+    double playhead = 0;       // real seconds
+    bool spanActive = false;   // Shift+drag in progress: the span [spanFrom, spanTo] in x
+    int spanFrom = 0, spanTo = 0;
+    HFONT font = nullptr;
+    UINT dpi = 96;
+};
+
+class TimelinePainter {
+public:
+    TimelinePainter() = default;
+    ~TimelinePainter();
+    TimelinePainter(const TimelinePainter&) = delete;
+    TimelinePainter& operator=(const TimelinePainter&) = delete;
+
+    // Paints the whole client area of size into target.
+    void Paint(HDC target, SIZE size, const TimelinePicture& picture);
+
+private:
+    void EnsureBitmap(HDC like, SIZE size);
+    void ReleaseBitmap() noexcept;
+    void Fill(int x0, int y0, int x1, int y1, COLORREF colour);
+    static std::uint32_t Pixel(COLORREF colour) noexcept;
+    // The merged columns of a lane, bottom-aligned, their height by how many they hold.
+    void PaintDensity(int left, int top, int bottom, const LaneRaster& raster, COLORREF selected,
+                      COLORREF heard, COLORREF normal);
+
+    std::unique_ptr<MemoryDc> memory_;
+    BitmapHandle bitmap_;
+    HGDIOBJ previous_ = nullptr;
+    std::uint32_t* pixels_ = nullptr;
+    SIZE size_{};
+    LaneRaster raster_; // kept between paints: no allocation while zooming or playing
+    std::vector<int> heights_;
+    std::vector<std::uint32_t> colours_;
+};
+
+} // namespace voice::timeline

@@ -1,0 +1,106 @@
+#include "timeline/timeline_svg.h"
+
+#include "catalogue/list_line.h"
+#include "export/utf8.h"
+#include "timeline/ticks.h"
+#include "timeline/tooltip.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace voice::timeline {
+namespace {
+
+std::string Escaped(std::wstring_view text) {
+    std::string out;
+    for (char c : exporting::ToUtf8(text)) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    std::string s = text;
+    // Trailing zeros say nothing and bloat a picture of thousands of bars.
+    s.erase(s.find_last_not_of('0') + 1);
+    if (s.back() == '.')
+        s.pop_back();
+    return s;
+}
+
+} // namespace
+
+std::string TimelineSvg(const Timeline& timeline, std::span<const std::wstring> lines,
+                        const Fold& fold, const SvgLayout& layout) {
+    const int plot = std::max(layout.width - layout.labelWidth, 1);
+    TimeScale scale(fold, timeline.firstDay, timeline.lastDay, layout.labelWidth, plot);
+    const int height =
+        layout.axisHeight + static_cast<int>(timeline.lanes.size()) * layout.laneHeight + 1;
+    std::string svg;
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(layout.width) +
+           "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " +
+           std::to_string(layout.width) + ' ' + std::to_string(height) + "\">\n";
+    svg += "<style>text{font:12px sans-serif;fill:#000}.day{stroke:#444;stroke-width:1}"
+           ".tick{stroke:#bbb;stroke-width:1}.lane{fill:#f4f4f4;stroke:#ccc}"
+           ".bar{fill:#1f5fbf}</style>\n";
+    svg += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
+
+    svg += "<g class=\"axis\">\n";
+    const double bottom = height - 1;
+    for (const Tick& tick : MakeTicks(scale, 70)) {
+        svg += "<line class=\"" + std::string(tick.dayChange ? "day" : "tick") + "\" x1=\"" +
+               Number(tick.x) + "\" y1=\"" + std::to_string(layout.axisHeight - 8) + "\" x2=\"" +
+               Number(tick.x) + "\" y2=\"" + Number(bottom) + "\"/>";
+        svg += "<text x=\"" + Number(tick.x + 2) + "\" y=\"" +
+               std::to_string(tick.dayChange ? layout.axisHeight - 24 : layout.axisHeight - 12) +
+               "\">" + Escaped(tick.label) + "</text>\n";
+    }
+    svg += "</g>\n";
+
+    for (std::size_t l = 0; l < timeline.lanes.size(); ++l) {
+        const Lane& lane = timeline.lanes[l];
+        const int top = layout.axisHeight + static_cast<int>(l) * layout.laneHeight;
+        svg += "<g class=\"channel\" data-channel=\"" + std::to_string(lane.channel) + "\">\n";
+        svg += "<rect class=\"lane\" x=\"" + std::to_string(layout.labelWidth) + "\" y=\"" +
+               std::to_string(top) + "\" width=\"" + std::to_string(plot) + "\" height=\"" +
+               std::to_string(layout.laneHeight) + "\"/>";
+        svg += "<text x=\"4\" y=\"" + std::to_string(top + layout.laneHeight / 2 + 4) + "\">" +
+               Escaped(L"Канал " + std::to_wstring(lane.channel)) + "</text>\n";
+        for (std::int32_t i = lane.begin; i < lane.end; ++i) {
+            const Recording& r = timeline.recordings[i];
+            const double x0 = scale.X(r.start);
+            const double width = std::max(scale.X(r.end) - x0, layout.narrowest);
+            const std::wstring_view path = r.line < static_cast<std::int32_t>(lines.size())
+                                               ? ListLinePath(lines[r.line])
+                                               : std::wstring_view{};
+            svg += "<rect class=\"bar\" data-line=\"" + std::to_string(r.line) + "\" x=\"" +
+                   Number(x0) + "\" y=\"" + std::to_string(top + layout.barInset) + "\" width=\"" +
+                   Number(width) + "\" height=\"" +
+                   std::to_string(layout.laneHeight - 2 * layout.barInset) + "\"><title>" +
+                   Escaped(RecordingTooltip(timeline, i, path)) + "</title></rect>\n";
+        }
+        svg += "</g>\n";
+    }
+    svg += "</svg>\n";
+    return svg;
+}
+
+} // namespace voice::timeline

@@ -1,0 +1,425 @@
+// The timeline window driven as a user would, over the real main window: opened by Ctrl+T,
+// zoomed by the wheel, panned by dragging, worked with keys, its selection shared with
+// LBListFiles both ways, and the playhead and heard marks during a real playback.
+
+#include "gui/form.h"
+#include "held_keys.h"
+#include "recording_encoder.h"
+#include "test_host_window.h"
+#include "timeline/heard_marks.h"
+#include "timeline/timeline_window.h"
+#include "timeline_lines.h"
+#include "voice/frm_voice.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+namespace voice::timeline::test {
+namespace {
+
+namespace fs = std::filesystem;
+using gui::testing::HeldKeys;
+using gui::testing::Pump;
+using gui::testing::PumpUntil;
+using namespace std::chrono_literals;
+
+class TimelineWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               (L"voice_timeline_" + std::to_wstring(::GetCurrentProcessId()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / L"user");
+        // The settings and the heard marks of this test's own user.
+        ::SetEnvironmentVariableW(L"APPDATA", (dir_ / L"user").c_str());
+        ::SetEnvironmentVariableW(L"LOCALAPPDATA", (dir_ / L"user").c_str());
+        previous_ = fs::current_path();
+        fs::current_path(dir_);
+        form = std::make_unique<TFrmVoice>();
+        form->Show();
+        form->ChooseExportFolder = [this](HWND) -> std::optional<fs::path> {
+            ++folderQuestions;
+            return std::nullopt;
+        };
+    }
+    void TearDown() override {
+        form.reset();
+        fs::current_path(previous_);
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    // Recordings of seconds each, on the given channels in turn, a minute apart from 10:00.
+    void FillList(std::initializer_list<int> channels, double seconds = 0.5) {
+        std::vector<std::uint8_t> tone(static_cast<std::size_t>(7860 * seconds));
+        for (std::size_t i = 0; i < tone.size(); ++i)
+            tone[i] = i % 20 < 10 ? 100 : 156;
+        const Bytes bytes = EncodeRecording(RecordingKind{1}, tone);
+        lines.clear();
+        int n = 0;
+        for (int channel : channels) {
+            const fs::path path =
+                dir_ / (L"R" + std::to_wstring(n) + L"." + std::to_wstring(channel));
+            std::ofstream(path, std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            const Seconds start = Dec7(10, n);
+            lines.push_back(LineOf(channel, start, start + 20, bytes.size(), path.wstring()));
+            ++n;
+        }
+        form->LBListFiles.SetLines(lines);
+        form->TimelineListChanged();
+    }
+
+    TimelineWindow& View() { return form->TimelineView(); }
+    HWND ViewHandle() { return View().Handle(); }
+
+    bool PressShortcutAt(HWND at, UINT key, std::initializer_list<int> held = {VK_CONTROL}) {
+        HeldKeys keys(held);
+        MSG msg{at, WM_KEYDOWN, key, 0};
+        const bool used = gui::PreTranslateMessage(*form, msg);
+        if (!used) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        Pump();
+        return used;
+    }
+    // A key at the timeline through the program's message loop, modifiers held.
+    void Key(UINT key, std::initializer_list<int> held = {}) {
+        HeldKeys keys(held);
+        MSG msg{ViewHandle(), WM_KEYDOWN, key, 0};
+        gui::HandleLoopMessage(*form, msg);
+        Pump();
+    }
+    void ClickAt(POINT p, WPARAM keys = 0) {
+        ::SendMessageW(ViewHandle(), WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(p.x, p.y));
+        ::SendMessageW(ViewHandle(), WM_LBUTTONUP, keys, MAKELPARAM(p.x, p.y));
+        Pump();
+    }
+    std::vector<std::int32_t> ListSelection() {
+        std::vector<std::int32_t> selected;
+        for (int i = 0; i < form->LBListFiles.Count(); ++i)
+            if (form->LBListFiles.Selected(i))
+                selected.push_back(i);
+        return selected;
+    }
+    // Wheel notches towards the middle of a line's bar, which stays under the pointer.
+    void ZoomOnto(std::int32_t line, int notches) {
+        const POINT bar = View().PointOfLine(line);
+        POINT screen = bar;
+        ::ClientToScreen(ViewHandle(), &screen);
+        for (int i = 0; i < notches; ++i)
+            ::SendMessageW(ViewHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
+                           MAKELPARAM(screen.x, screen.y));
+    }
+    void OpenTimeline() {
+        PressShortcutAt(form->ControlHandle(L"LBListFiles"), 'T');
+        ASSERT_TRUE(View().IsOpen());
+    }
+
+    fs::path dir_, previous_;
+    std::unique_ptr<TFrmVoice> form;
+    std::vector<std::wstring> lines;
+    int folderQuestions = 0;
+};
+
+int TimelineWindowsOf(HWND owner) {
+    struct Count {
+        HWND owner;
+        int n = 0;
+    } count{owner};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(p);
+            wchar_t cls[32]{};
+            ::GetClassNameW(w, cls, 32);
+            if (std::wstring(cls) == L"VoiceTimeline" && ::GetWindow(w, GW_OWNER) == c->owner &&
+                ::IsWindowVisible(w))
+                ++c->n;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.n;
+}
+
+TEST_F(TimelineWindowTest, CtrlTOpensOneOwnedWindowEscClosesItAndItsPlaceIsKept) {
+    FillList({1, 3, 1});
+    OpenTimeline();
+    EXPECT_EQ(TimelineWindowsOf(form->Handle()), 1);
+    // Again, from another control: the same window comes to the front.
+    PressShortcutAt(form->ControlHandle(L"BtnFormList"), 'T');
+    EXPECT_EQ(TimelineWindowsOf(form->Handle()), 1);
+    // The menu's command does the same.
+    ::SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(kTimelineCommand, 0), 0);
+    EXPECT_EQ(TimelineWindowsOf(form->Handle()), 1);
+
+    ::SetWindowPos(ViewHandle(), nullptr, 40, 50, 700, 300, SWP_NOZORDER);
+    Key(VK_ADD);
+    const double zoom = View().Scale().SecondsPerPixel();
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(View().IsOpen());
+    EXPECT_EQ(TimelineWindowsOf(form->Handle()), 0);
+
+    // Kept in the program's own settings file, and given back at the next opening.
+    const UserSettingsFile saved(dir_ / L"user" / L"Voice" / L"Voice.ini");
+    EXPECT_EQ(saved.Values().GetInt("timeline.width", 0, 0, 9999), 700);
+    EXPECT_EQ(saved.Values().GetInt("timeline.left", 0, -9999, 9999), 40);
+    OpenTimeline();
+    RECT r{};
+    ::GetWindowRect(ViewHandle(), &r);
+    EXPECT_EQ(r.right - r.left, 700);
+    EXPECT_NEAR(View().Scale().SecondsPerPixel(), zoom, zoom * 1e-6);
+}
+
+TEST_F(TimelineWindowTest, LanesFollowTheListAndClearingEmptiesThem) {
+    OpenTimeline(); // empty list: opens all the same
+    EXPECT_TRUE(View().Model().lanes.empty());
+    FillList({5, 2, 5, 7});
+    std::vector<int> channels;
+    for (const Lane& lane : View().Model().lanes)
+        channels.push_back(lane.channel);
+    EXPECT_EQ(channels, (std::vector<int>{2, 5, 7}));
+    EXPECT_EQ(View().Model().recordings.size(), 4u);
+    ::SendMessageW(form->ControlHandle(L"BtnClearList"), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_TRUE(View().Model().lanes.empty());
+}
+
+TEST_F(TimelineWindowTest, OneSelectionForTheListAndTheTimeline) {
+    FillList({1, 2, 1, 2, 1, 2});
+    OpenTimeline();
+    ZoomOnto(2, 12); // about a second a pixel
+    // The tooltip of the bar under the pointer, and none beside every bar.
+    const POINT over = View().PointOfLine(3);
+    ::SendMessageW(ViewHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
+    EXPECT_EQ(View().TooltipText(), L"Канал 2\nНачало: 07.12.2026 10:03:00\nКонец: 07.12.2026 "
+                                    L"10:03:20\nДлительность: 0:00:20\nРазмер: " +
+                                        std::to_wstring(ReadLineTimes(lines[3]).size) +
+                                        L" байт\nФайл: " + std::wstring(ListLinePath(lines[3])));
+    ::SendMessageW(ViewHandle(), WM_MOUSEMOVE, 0,
+                   MAKELPARAM(View().Scale().Left() + 1, View().Layout().LaneTop(0) + 5));
+    EXPECT_EQ(View().TooltipText(), L"");
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::int32_t> selected;
+    };
+    const Step steps[] = {
+        {"click", [&] { ClickAt(View().PointOfLine(3)); }, {3}},
+        {"Ctrl+click adds",
+         [&] {
+             HeldKeys held({VK_CONTROL});
+             ClickAt(View().PointOfLine(0), MK_CONTROL);
+         },
+         {0, 3}},
+        {"Ctrl+click removes",
+         [&] {
+             HeldKeys held({VK_CONTROL});
+             ClickAt(View().PointOfLine(3), MK_CONTROL);
+         },
+         {0}},
+        {"Shift+drag spans the lanes",
+         [&] {
+             const POINT a = View().PointOfLine(1, 0.2), b = View().PointOfLine(3, 0.2);
+             HeldKeys held({VK_SHIFT});
+             ::SendMessageW(ViewHandle(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT,
+                            MAKELPARAM(a.x, a.y));
+             ::SendMessageW(ViewHandle(), WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT,
+                            MAKELPARAM(b.x, a.y));
+             ::SendMessageW(ViewHandle(), WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(b.x, a.y));
+             Pump();
+         },
+         {1, 2, 3}},
+        {"Ctrl+A", [&] { Key('A', {VK_CONTROL}); }, {0, 1, 2, 3, 4, 5}},
+        {"a click beside every bar changes nothing",
+         [&] {
+             ClickAt({View().Scale().Left() + 2, View().Layout().LaneTop(0) + 5});
+         },
+         {0, 1, 2, 3, 4, 5}},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(ListSelection(), step.selected) << step.what;
+        EXPECT_EQ(View().SelectedLines(), step.selected) << step.what;
+    }
+
+    // From the list: a user's click there shows in the timeline.
+    HWND list = form->ControlHandle(L"LBListFiles");
+    RECT item{};
+    ::SendMessageW(list, LB_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.left + 5, item.top + 2));
+    ::SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 5, item.top + 2));
+    Pump();
+    EXPECT_EQ(View().SelectedLines(), std::vector<std::int32_t>{4});
+}
+
+TEST_F(TimelineWindowTest, ASelectionInTheTimelineScrollsTheListToIt) {
+    std::initializer_list<int> many = {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8,
+                                       1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8};
+    FillList(many);
+    OpenTimeline();
+    ClickAt(View().PointOfLine(30));
+    EXPECT_EQ(ListSelection(), std::vector<std::int32_t>{30});
+    HWND list = form->ControlHandle(L"LBListFiles");
+    const int top = static_cast<int>(::SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+    RECT client{}, item{};
+    ::GetClientRect(list, &client);
+    ::SendMessageW(list, LB_GETITEMRECT, 30, reinterpret_cast<LPARAM>(&item));
+    EXPECT_GT(top, 0);
+    EXPECT_GE(item.top, 0);
+    EXPECT_LE(item.bottom, client.bottom);
+}
+
+TEST_F(TimelineWindowTest, TheWheelZoomsAroundThePointerAndDraggingPans) {
+    FillList({1, 2, 3});
+    OpenTimeline();
+    const TimeScale& scale = View().Scale();
+    const double whole = scale.SecondsPerPixel();
+    const int x = scale.Left() + scale.Width() / 3;
+    POINT screen{x, View().Layout().LaneTop(0)};
+    ::ClientToScreen(ViewHandle(), &screen);
+    const double under = scale.TimeAt(x);
+    for (int notch = 0; notch < 12; ++notch)
+        ::SendMessageW(ViewHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
+                       MAKELPARAM(screen.x, screen.y));
+    EXPECT_NEAR(scale.SecondsPerPixel(), whole / std::pow(1.5, 12), whole * 1e-9);
+    EXPECT_NEAR(scale.TimeAt(x), under, 1e-3);
+
+    SCROLLINFO before{};
+    before.cbSize = sizeof(before);
+    before.fMask = SIF_POS;
+    ::GetScrollInfo(ViewHandle(), SB_HORZ, &before);
+    const double start = scale.ShownStart();
+    const std::vector<std::int32_t> selection = ListSelection();
+    const int y = View().Layout().LaneTop(0) + 3;
+    ::SendMessageW(ViewHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    for (int step = 1; step <= 10; ++step)
+        ::SendMessageW(ViewHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x - 10 * step, y));
+    ::SendMessageW(ViewHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x - 100, y));
+    Pump();
+    EXPECT_NEAR(scale.ShownStart() - start, 100 * scale.SecondsPerPixel(), 1e-6);
+    EXPECT_EQ(ListSelection(), selection); // a drag selects nothing
+    SCROLLINFO after{};
+    after.cbSize = sizeof(after);
+    after.fMask = SIF_POS;
+    ::GetScrollInfo(ViewHandle(), SB_HORZ, &after);
+    EXPECT_GT(after.nPos, before.nPos);
+
+    // Back out: never farther than the whole axis.
+    for (int notch = 0; notch < 30; ++notch)
+        ::SendMessageW(ViewHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA),
+                       MAKELPARAM(screen.x, screen.y));
+    EXPECT_DOUBLE_EQ(scale.SecondsPerPixel(), whole);
+}
+
+TEST_F(TimelineWindowTest, KeysMoveThroughTheRecordingsAndTheRestGoToTheMainWindow) {
+    // Lines 0..5 at 10:00..10:05 on channels 1 2 1 2 1 3.
+    FillList({1, 2, 1, 2, 1, 3});
+    OpenTimeline();
+    struct Step {
+        UINT key;
+        std::int32_t focused;
+    };
+    const Step steps[] = {
+        {VK_HOME, 0}, {VK_RIGHT, 2}, {VK_RIGHT, 4}, {VK_RIGHT, 4}, {VK_DOWN, 3},
+        {VK_DOWN, 5}, {VK_UP, 3},    {VK_LEFT, 1},  {VK_END, 5},
+    };
+    for (const Step& s : steps) {
+        Key(s.key);
+        EXPECT_EQ(View().FocusedLine(), s.focused) << s.key;
+        EXPECT_EQ(ListSelection(), std::vector<std::int32_t>{s.focused}) << s.key;
+    }
+    const double zoom = View().Scale().SecondsPerPixel();
+    Key(VK_ADD);
+    EXPECT_DOUBLE_EQ(View().Scale().SecondsPerPixel(), zoom / 2);
+    Key(VK_OEM_MINUS);
+    EXPECT_DOUBLE_EQ(View().Scale().SecondsPerPixel(), zoom);
+
+    // Ctrl+E is the main window's: it asks for the export folder of the selection.
+    Key('E', {VK_CONTROL});
+    EXPECT_EQ(folderQuestions, 1);
+    // Enter plays the selection as the list's double-click does.
+    Key(VK_RETURN);
+    EXPECT_EQ(form->CurrentIndex, 5);
+}
+
+TEST_F(TimelineWindowTest, ThePlayheadCrossesTheBarDuringARealPlaybackWhichThenCountsAsHeard) {
+    FillList({1, 2}, 3.0);
+    OpenTimeline();
+    ZoomOnto(1, 16); // the bar a hundred pixels wide
+    const auto colourAt = [&](POINT p) {
+        View().SetSelectedLines({});
+        RECT client{};
+        ::GetClientRect(ViewHandle(), &client);
+        HDC screen = ::GetDC(nullptr);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        View().PaintInto(dc);
+        const COLORREF colour = ::GetPixel(dc, p.x, p.y);
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        ::ReleaseDC(nullptr, screen);
+        return colour;
+    };
+    const COLORREF unheard = colourAt(View().PointOfLine(1, 0.3));
+    const POINT bar = View().PointOfLine(1);
+    ::SendMessageW(ViewHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(bar.x, bar.y));
+    ::SendMessageW(ViewHandle(), WM_LBUTTONUP, 0, MAKELPARAM(bar.x, bar.y));
+    ::SendMessageW(ViewHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(bar.x, bar.y));
+    ::SendMessageW(ViewHandle(), WM_LBUTTONUP, 0, MAKELPARAM(bar.x, bar.y));
+
+    std::vector<double> heads;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            if (View().PlayingLine() == 1 && (heads.empty() || View().PlayheadX() != heads.back()))
+                heads.push_back(View().PlayheadX());
+            return heads.size() >= 3;
+        },
+        90s));
+    EXPECT_LT(heads.front(), heads.back()); // it moves forward
+    const POINT start = View().PointOfLine(1, 0.0), end = View().PointOfLine(1, 1.0);
+    for (double x : heads) {
+        EXPECT_GE(x, start.x - 1);
+        EXPECT_LE(x, end.x + 1);
+    }
+    // Scrolled away by the user, the view stays there while the recording plays on.
+    ::SendMessageW(ViewHandle(), WM_HSCROLL, SB_LEFT, 0);
+    const double away = View().Scale().ShownStart();
+    const double lastHead = heads.back();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return View().PlayheadX() != lastHead || View().PlayingLine() != 1; }, 90s));
+    EXPECT_EQ(View().Scale().ShownStart(), away);
+    // Back to the bar by the wheel, which leaves playback alone.
+    POINT middle{View().Scale().Left() + 10, View().Layout().LaneTop(0)};
+    ::ClientToScreen(ViewHandle(), &middle);
+    for (int i = 0; i < 40; ++i)
+        ::SendMessageW(ViewHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA),
+                       MAKELPARAM(middle.x, middle.y));
+    ZoomOnto(1, 16);
+    ASSERT_TRUE(PumpUntil([&] { return !form->MediaPlayer1.DeviceOpen(); }, 90s));
+    EXPECT_EQ(View().PlayingLine(), -1);
+
+    // Heard: in this user's marks file, and drawn muted.
+    bool rewrite = false;
+    const HeardMarks marks =
+        LoadHeardMarks(dir_ / L"user" / L"Voice" / L"heard-marks.txt", rewrite);
+    EXPECT_TRUE(marks.Heard(lines[1]));
+    EXPECT_FALSE(marks.Heard(lines[0]));
+    EXPECT_NE(colourAt(View().PointOfLine(1, 0.3)), unheard);
+
+    // Cleared from the context menu's command.
+    ::SendMessageW(ViewHandle(), WM_COMMAND, TimelineWindow::kClearHeardCommand, 0);
+    EXPECT_FALSE(
+        LoadHeardMarks(dir_ / L"user" / L"Voice" / L"heard-marks.txt", rewrite).Heard(lines[1]));
+    EXPECT_EQ(colourAt(View().PointOfLine(1, 0.3)), unheard);
+}
+
+} // namespace
+} // namespace voice::timeline::test
