@@ -1,10 +1,14 @@
 #include "cli/cli_run.h"
 
 #include <filesystem>
+#include <optional>
 
 #include "catalogue/recording_search.h"
 #include "catalogue/sort_str.h"
+#include "cli/cli_text.h"
+#include "export/archive_guard.h"
 #include "export/export_file.h"
+#include "export/line_columns.h"
 #include "platform/app_error.h"
 
 namespace voice::cli {
@@ -17,39 +21,59 @@ using exporting::WideFromPath;
 
 constexpr wchar_t kDefaultSettings[] = L"BegDir.Ini";
 
-class SettingsError {
+// The command ends before anything is written, with this status and text.
+class Stop {
 public:
-    explicit SettingsError(std::wstring text) : text(std::move(text)) {}
+    Stop(int exitCode, std::wstring text) : exitCode(exitCode), text(std::move(text)) {}
+    int exitCode;
     std::wstring text;
 };
 
-// The window's table file, read only: voice-export never writes the settings. A missing
-// default file gives the default table, as the window starts with; a named file must
-// be there, and either must be exactly the table's size.
-ChannelDirTable LoadTable(const CliOptions& options, CliPlatform& platform) {
+// Ctrl+C during the search.
+class Interrupted {};
+
+struct LoadedTable {
     ChannelDirTable table;
+    bool fromFile = false;
+    std::wstring file; // the settings file, absolute
+};
+
+// The window's table file, read only: voice-export never writes the settings. A missing
+// default file gives the default table, as the window starts with; a named file must be
+// there, and either must be exactly the table's size.
+LoadedTable LoadTable(const CliOptions& options, CliPlatform& platform) {
+    LoadedTable loaded;
     const bool named = options.settings.has_value();
-    const fs::path path = PathFromWide(named ? *options.settings : kDefaultSettings);
+    loaded.file = platform.AbsolutePath(named ? *options.settings : kDefaultSettings);
+    const fs::path path = PathFromWide(loaded.file);
     ExportFile file(path, ExportFile::Mode::Read);
     if (!file.IsOpen()) {
+        if (named && !exporting::FileExists(path))
+            throw Stop(kExitSomeFailed,
+                       L"Файл настроек «" + loaded.file + L"» не найден: искать негде.");
         if (named)
-            throw SettingsError(L"Не удалось открыть файл настроек «" + WideFromPath(path) + L"».");
+            throw Stop(kExitRefused, L"Не удалось открыть файл настроек «" + loaded.file + L"»: " +
+                                         exporting::SystemErrorText(file.Error()) + L".");
     } else {
         ChannelDirTable::Bytes bytes{};
         const std::uint64_t length = file.Length();
         if (length != bytes.size() || file.Read(bytes) != bytes.size())
-            throw SettingsError(L"Файл настроек «" + WideFromPath(path) +
-                                L"» повреждён: ожидается 2048 байт, а в нём " +
-                                std::to_wstring(length) + L".");
-        table.Data() = bytes;
+            throw Stop(kExitRefused, L"Файл настроек «" + loaded.file +
+                                         L"» повреждён: ожидается 2048 байт, а в нём " +
+                                         std::to_wstring(length) + L".");
+        loaded.table.Data() = bytes;
+        loaded.fromFile = true;
     }
     for (const auto& [channel, dir] : options.dirs) {
-        if (!platform.StoreChannelDir(table, channel - 1, dir))
-            throw SettingsError(L"Каталог канала " + std::to_wstring(channel) + L" «" + dir +
-                                L"» не помещается в таблицу каналов (не длиннее 255 байт в "
-                                L"кодировке Windows-1251).");
+        // Absolute before anything runs: the search moves the current directory.
+        const std::wstring absolute = platform.AbsolutePath(dir);
+        if (!platform.StoreChannelDir(loaded.table, channel - 1, absolute))
+            throw Stop(kExitRefused, L"Каталог канала " + std::to_wstring(channel) + L" «" +
+                                         absolute +
+                                         L"» не помещается в таблицу каналов (не длиннее 255 "
+                                         L"байт в кодировке Windows-1251).");
     }
-    return table;
+    return loaded;
 }
 
 class ConsoleProgress final : public exporting::ExportProgress {
@@ -58,12 +82,13 @@ public:
         : console_(console), show_(show && console.ErrIsTerminal()), cancel_(cancel) {}
     ~ConsoleProgress() override { End(); }
     void OnItem(std::size_t index, std::size_t total, const std::wstring& source) override {
-        if (!show_)
-            return;
-        console_.Progress(L"[" + std::to_wstring(index + 1) + L"/" + std::to_wstring(total) +
-                          L"] " + source);
-        shown_ = true;
+        Show(L"[" + std::to_wstring(index + 1) + L"/" + std::to_wstring(total) + L"] " + source);
     }
+    void OnPreparing(std::size_t index, std::size_t total, const std::wstring& source) override {
+        Show(L"[проверка " + std::to_wstring(index + 1) + L"/" + std::to_wstring(total) + L"] " +
+             source);
+    }
+    void Searching(const std::wstring& directory) { Show(L"Поиск: " + directory); }
     bool CancelRequested() const override { return cancel_.load(); }
     void End() {
         if (shown_)
@@ -72,35 +97,220 @@ public:
     }
 
 private:
+    void Show(const std::wstring& text) {
+        if (!show_)
+            return;
+        console_.Progress(EscapeControls(text));
+        shown_ = true;
+    }
+
     Console& console_;
     bool show_;
     bool shown_ = false;
     const std::atomic<bool>& cancel_;
 };
 
-// The bases of the channels searched: an export never goes below any of them.
-std::vector<fs::path> ArchiveBases(const CliOptions& options, const ChannelDirTable& table,
-                                   DirectoryEnumerator& enumerator) {
-    std::vector<fs::path> bases;
-    for (int k = 0; k < ChannelDirTable::kEntryCount; ++k)
-        if (options.criteria.channelTicked[static_cast<std::size_t>(k)])
-            bases.push_back(PathFromWide(enumerator.AnsiToWideText(table.GetChannelDirBytes(k))));
-    return bases;
+// The search's walker as the platform gives it, stopping at Ctrl+C and showing where the
+// search is.
+class WatchedEnumerator final : public DirectoryEnumerator {
+public:
+    WatchedEnumerator(DirectoryEnumerator& inner, ConsoleProgress& progress)
+        : inner_(inner), progress_(progress) {}
+    bool ChangeDirectory(const std::wstring& path) override {
+        Check();
+        progress_.Searching(path);
+        return inner_.ChangeDirectory(path);
+    }
+    bool ExpandPath(std::wstring_view name, std::wstring& fullPath) override {
+        return inner_.ExpandPath(name, fullPath);
+    }
+    void ListDirectory(std::wstring_view pattern,
+                       const std::function<void(const DirectoryEntry&)>& each) override {
+        inner_.ListDirectory(pattern, [&](const DirectoryEntry& entry) {
+            Check();
+            each(entry);
+        });
+    }
+    std::uint64_t ToLocalFileTime(std::uint64_t utcFileTime) override {
+        return inner_.ToLocalFileTime(utcFileTime);
+    }
+    std::wstring AnsiToWideText(std::string_view ansi) override {
+        return inner_.AnsiToWideText(ansi);
+    }
+
+private:
+    void Check() const {
+        if (progress_.CancelRequested())
+            throw Interrupted{};
+    }
+    DirectoryEnumerator& inner_;
+    ConsoleProgress& progress_;
+};
+
+bool After(const CalendarDate& a, const CalendarDate& b) {
+    return a.year != b.year     ? a.year > b.year
+           : a.month != b.month ? a.month > b.month
+                                : a.day > b.day;
 }
 
-int Report(const exporting::ExportOutcome& outcome, const std::wstring& what, Console& console,
+std::wstring IsoDate(const CalendarDate& date) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+// Every ticked channel whose directory cannot be entered is named; when none can, the
+// search cannot run at all.
+int CheckChannels(const CliOptions& options, const LoadedTable& loaded,
+                  const std::vector<exporting::ArchiveBase>& bases, Console& console) {
+    int reachable = 0, missing = 0;
+    for (int k = 0; k < ChannelDirTable::kEntryCount; ++k) {
+        if (!options.criteria.channelTicked[static_cast<std::size_t>(k)])
+            continue;
+        const exporting::ArchiveBase* base = nullptr;
+        for (const auto& b : bases)
+            if (b.channel == k + 1)
+                base = &b;
+        if (base && base->entered) {
+            ++reachable;
+            continue;
+        }
+        ++missing;
+        const std::wstring channel = std::to_wstring(k + 1);
+        if (!loaded.fromFile && !base)
+            console.Err(L"Каталог канала " + channel + L" не задан: нет файла настроек «" +
+                        loaded.file + L"» и параметра --dir " + channel + L"=ПАПКА.");
+        else
+            console.Err(L"Каталог канала " + channel + L" «" +
+                        EscapeControls(base ? base->configured : L"") + L"» не найден." +
+                        (loaded.fromFile ? L"" : L" Файла настроек «" + loaded.file + L"» нет."));
+    }
+    if (reachable == 0)
+        throw Stop(kExitSomeFailed, L"Поиск не выполнен: ни один каталог канала не найден.");
+    return missing > 0 ? kExitSomeFailed : kExitDone;
+}
+
+// The lines with their paths as this system spells them.
+void UseNativePaths(std::vector<std::wstring>& lines) {
+    for (std::wstring& line : lines) {
+        const std::wstring source = exporting::ReadLineColumns(line).source;
+        line = line.substr(0, line.size() - source.size()) + WideFromPath(PathFromWide(source));
+    }
+}
+
+int Report(const exporting::ExportOutcome& outcome, CliCommand command, Console& console,
            bool quiet) {
     for (const std::wstring& error : outcome.errors)
-        console.Err(L"Ошибка: " + error);
-    if (outcome.cancelled)
-        console.Err(L"Прервано: записано " + std::to_wstring(outcome.done) + L".");
-    if (!quiet)
-        console.Err(what + std::to_wstring(outcome.done) + L", с ошибками: " +
-                    std::to_wstring(outcome.failed) +
-                    (outcome.indexFile.empty()
-                         ? L"."
-                         : L". Указатель: " + WideFromPath(outcome.indexFile)));
-    return outcome.failed > 0 || outcome.cancelled ? kExitSomeFailed : kExitDone;
+        console.Err(L"Ошибка: " + EscapeControls(error));
+    const bool merge = command == CliCommand::Merge;
+    // Without an index nothing else names the files written: they are listed here.
+    if (!outcome.indexError.empty()) {
+        console.Err(outcome.indexError);
+        console.Err(L"Записаны файлы (" + std::to_wstring(outcome.written.size()) + L"):");
+        for (const fs::path& file : outcome.written)
+            console.Err(L"  " + EscapeControls(WideFromPath(file)));
+    }
+    if (merge && outcome.written.empty()) {
+        console.Err(outcome.cancelled ? L"Объединение прервано: файл не записан."
+                                      : L"Файл не записан: объединять нечего.");
+    } else if (merge) {
+        if (!quiet)
+            console.Err(L"Объединено записей: " + std::to_wstring(outcome.done) +
+                        L", с ошибками: " + std::to_wstring(outcome.failed) + L". Файл: " +
+                        EscapeControls(WideFromPath(outcome.written.front())));
+    } else {
+        if (outcome.cancelled)
+            console.Err(L"Прервано: записано " + std::to_wstring(outcome.done) + L".");
+        if (!quiet)
+            console.Err(L"Выгружено записей: " + std::to_wstring(outcome.done) + L", с ошибками: " +
+                        std::to_wstring(outcome.failed) +
+                        (outcome.indexFile.empty()
+                             ? L"."
+                             : L". Указатель: " + EscapeControls(WideFromPath(outcome.indexFile))));
+    }
+    return outcome.failed > 0 || outcome.cancelled || !outcome.indexError.empty() ? kExitSomeFailed
+                                                                                  : kExitDone;
+}
+
+int RunCommand(const CliOptions& options, CliPlatform& platform, Console& console,
+               const std::atomic<bool>& cancel) {
+    if (After(options.criteria.from, options.criteria.to))
+        throw Stop(kExitSomeFailed, L"--from " + IsoDate(options.criteria.from) + L" позже --to " +
+                                        IsoDate(options.criteria.to) + L": искать нечего.");
+    const LoadedTable loaded = LoadTable(options, platform);
+    const std::wstring startDir = platform.CurrentDirectory();
+    const auto bases = exporting::FindArchiveBases(loaded.table, options.criteria.channelTicked,
+                                                   platform.Enumerator(), startDir);
+    const std::vector<fs::path> archive = exporting::ArchivePaths(bases);
+    const bool toFile = options.command != CliCommand::List && !options.toStandardOutput;
+    const fs::path target =
+        toFile ? PathFromWide(platform.AbsolutePath(options.target)) : fs::path();
+    // Refused before the search: a long search must not end in a refusal.
+    if (toFile) {
+        exporting::RefuseArchiveTarget(target, archive);
+        if (options.command != CliCommand::Out && !options.force)
+            exporting::RefuseExistingTarget(target);
+    }
+    int exitCode = CheckChannels(options, loaded, bases, console);
+
+    SearchCriteria criteria = options.criteria;
+    criteria.timeSeparator = platform.TimeSeparator();
+    for (TimeBound* bound : {&criteria.fromTime, &criteria.toTime})
+        if (bound->enabled)
+            bound->text[2] = bound->text[5] = criteria.timeSeparator;
+    ConsoleProgress progress(console, !options.quiet, cancel);
+    const int ordering = options.ordering;
+    TSortStr lineList([ordering] { return ordering; });
+    WatchedEnumerator enumerator(platform.Enumerator(), progress);
+    try {
+        RunRecordingSearch(
+            criteria, loaded.table, lineList, startDir, [] {}, enumerator);
+    } catch (const Interrupted&) {
+        platform.Enumerator().ChangeDirectory(startDir);
+        throw Stop(kExitSomeFailed, L"Прервано: поиск остановлен, ничего не записано.");
+    }
+    progress.End();
+    std::vector<std::wstring> lines = lineList.Lines();
+    if (options.paths == PathForm::Native)
+        UseNativePaths(lines);
+
+    switch (options.command) {
+    case CliCommand::List:
+        for (const std::wstring& line : lines) {
+            if (progress.CancelRequested())
+                throw Stop(kExitSomeFailed, L"Прервано.");
+            console.Out(EscapeControls(line));
+        }
+        return exitCode;
+    case CliCommand::Csv: {
+        const std::optional<std::string> text = exporting::ListCsvText(lines, progress);
+        progress.End();
+        if (!text)
+            throw Stop(kExitSomeFailed, L"Прервано: список не записан.");
+        if (options.toStandardOutput) {
+            console.OutBytes(*text);
+        } else {
+            exporting::WriteWholeFile(target, *text, options.force);
+            if (!options.quiet)
+                console.Err(L"Список сохранён: строк " + std::to_wstring(lines.size()) +
+                            L". Файл: " + EscapeControls(WideFromPath(target)));
+        }
+        return exitCode;
+    }
+    case CliCommand::Out: {
+        const auto outcome =
+            exporting::ExportRecordings(lines, target, archive, platform.Now(), progress);
+        progress.End();
+        return std::max(exitCode, Report(outcome, options.command, console, options.quiet));
+    }
+    case CliCommand::Merge: {
+        const auto outcome =
+            exporting::MergeRecordings(lines, target, archive, progress, options.force);
+        progress.End();
+        return std::max(exitCode, Report(outcome, options.command, console, options.quiet));
+    }
+    }
+    return exitCode;
 }
 
 } // namespace
@@ -120,47 +330,10 @@ int RunArguments(const std::vector<std::string>& args, CliPlatform& platform, Co
 int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,
            const std::atomic<bool>& cancel) {
     try {
-        const ChannelDirTable table = LoadTable(options, platform);
-        SearchCriteria criteria = options.criteria;
-        criteria.timeSeparator = platform.TimeSeparator();
-        for (TimeBound* bound : {&criteria.fromTime, &criteria.toTime})
-            if (bound->enabled)
-                bound->text[2] = bound->text[5] = criteria.timeSeparator;
-
-        const int ordering = options.ordering;
-        TSortStr lineList([ordering] { return ordering; });
-        RunRecordingSearch(
-            criteria, table, lineList, platform.CurrentDirectory(), [] {}, platform.Enumerator());
-        const std::vector<std::wstring>& lines = lineList.Lines();
-        const auto bases = ArchiveBases(options, table, platform.Enumerator());
-        const fs::path target = PathFromWide(options.target);
-        ConsoleProgress progress(console, !options.quiet, cancel);
-
-        switch (options.command) {
-        case CliCommand::List:
-            for (const std::wstring& line : lines)
-                console.Out(line);
-            return kExitDone;
-        case CliCommand::Csv:
-            exporting::SaveListCsv(lines, target, bases);
-            if (!options.quiet)
-                console.Err(L"Список сохранён: строк " + std::to_wstring(lines.size()) + L".");
-            return kExitDone;
-        case CliCommand::Out: {
-            const auto outcome =
-                exporting::ExportRecordings(lines, target, bases, platform.Now(), progress);
-            progress.End();
-            return Report(outcome, L"Выгружено записей: ", console, options.quiet);
-        }
-        case CliCommand::Merge: {
-            const auto outcome = exporting::MergeRecordings(lines, target, bases, progress);
-            progress.End();
-            return Report(outcome, L"Объединено записей: ", console, options.quiet);
-        }
-        }
-        return kExitDone;
-    } catch (const SettingsError& error) {
-        console.Err(error.text);
+        return RunCommand(options, platform, console, cancel);
+    } catch (const Stop& stop) {
+        console.Err(stop.text);
+        return stop.exitCode;
     } catch (const exporting::ExportRefused& refused) {
         console.Err(refused.Text());
     } catch (const AppError& error) {

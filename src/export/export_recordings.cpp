@@ -221,6 +221,7 @@ std::vector<std::wstring> RecordingExporter::Export(const std::wstring& line,
     } else {
         row[10] = L"ok";
         ++result.done;
+        result.written.push_back(folder_ / PathFromWide(row[7]));
     }
     return row;
 }
@@ -317,12 +318,13 @@ ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines, const fs:
         writeText(CsvRow(exporter.Export(lines[i], result)));
     }
 
-    // The index of what was done, also after a cancel.
-    if (!CommitUnderFreeName(index, folder, indexStem, L".csv", indexName))
-        throw ExportRefused(L"Не удалось записать указатель в папку «" + WideFromPath(folder) +
-                            L"».");
+    // The index of what was done, also after a cancel; without it the outcome still stands.
     ExportOutcome outcome = result.ToOutcome();
-    outcome.indexFile = folder / PathFromWide(indexName);
+    if (CommitUnderFreeName(index, folder, indexStem, L".csv", indexName))
+        outcome.indexFile = folder / PathFromWide(indexName);
+    else
+        outcome.indexError = L"Не удалось записать указатель в папку «" + WideFromPath(folder) +
+                             L"»: " + index.FailureReason() + L".";
     return outcome;
 }
 

@@ -52,6 +52,7 @@ MergePlan PlanMerge(const std::vector<std::wstring>& lines, ExportProgress& prog
             return plan;
         }
         MergeItem item{i, ReadLineColumns(lines[i]), 0};
+        progress.OnPreparing(i, lines.size(), item.columns.source);
         SourceRecording source{PathFromWide(item.columns.source)};
         if (!source.IsOpen()) {
             failures.Fail(item.columns.source, kCannotOpen);

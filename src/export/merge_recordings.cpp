@@ -61,7 +61,8 @@ std::wstring MegaBytes(std::uint64_t bytes) {
 } // namespace
 
 ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::path& target,
-                              const std::vector<fs::path>& archiveBases, ExportProgress& progress) {
+                              const std::vector<fs::path>& archiveBases, ExportProgress& progress,
+                              bool replace) {
     RefuseArchiveTarget(target, archiveBases);
     RecordingOutcome result;
     const MergePlan plan = PlanMerge(lines, progress, result);
@@ -78,7 +79,8 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
 
     PartFile part(PartPathOf(target));
     if (!part.IsOpen())
-        throw ExportRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"».");
+        throw ExportRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"»: " +
+                            part.FailureReason() + L".");
     ExportFile& file = part.File();
     WriteHeader(file, plan.dataSize, plan.fileSize);
 
@@ -126,8 +128,10 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     if (fileSize - 8 > kLargestRiffSize)
         throw ExportRefused(L"Общий файл превысил бы 4 ГБ.");
     WriteHeader(file, samples, fileSize);
-    if (!part.Commit(target, true))
-        throw ExportRefused(L"Не удалось записать файл «" + WideFromPath(target) + L"».");
+    if (!part.Commit(target, replace))
+        throw ExportRefused(L"Не удалось записать файл «" + WideFromPath(target) + L"»: " +
+                            part.FailureReason() + L".");
+    result.written.push_back(target);
     return result.ToOutcome();
 }
 

@@ -12,16 +12,19 @@ namespace voice::cli::test {
 class CapturedConsole final : public Console {
 public:
     void Out(std::wstring_view line) override { out.emplace_back(line); }
+    void OutBytes(std::string_view bytes) override { outBytes += bytes; }
     void Err(std::wstring_view line) override { err.emplace_back(line); }
     bool ErrIsTerminal() const override { return false; }
     void Progress(std::wstring_view) override {}
     void EndProgress() override {}
     std::vector<std::wstring> out, err;
+    std::string outBytes;
 };
 
 struct CliRun {
     int exitCode = 0;
     std::vector<std::wstring> out, err;
+    std::string outBytes;
 };
 
 // Parses args (UTF-8, as main gets them) and runs them as main does.

@@ -1,0 +1,104 @@
+#include "export/recording_duration.h"
+
+#include <algorithm>
+#include <cwchar>
+
+#include "conversion/wav_header.h"
+#include "export/riff_chunks.h"
+#include "export/source_recording.h"
+
+namespace voice::exporting {
+namespace {
+
+class CountingWriter final : public ConvertedWriter {
+public:
+    void Append(std::span<const std::uint8_t>) override {}
+    void RewriteHeader(std::span<const std::uint8_t>) override {}
+};
+
+std::uint32_t Load32(const std::uint8_t* at) noexcept {
+    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+}
+
+} // namespace
+
+std::optional<double> PlaybackSeconds(const std::filesystem::path& path) {
+    SourceRecording source{path};
+    if (!source.IsOpen())
+        return std::nullopt;
+    const std::uint64_t length = source.Length();
+    std::optional<double> seconds;
+    switch (DetectKind(source)) {
+    case RecordingKind::Undecodable:
+        return std::nullopt;
+    case RecordingKind::Wav: {
+        const std::uint32_t bytesPerSecond = Load32(&source.Head()[28]);
+        const std::optional<WavDataChunk> data = FindWavData(source);
+        if (bytesPerSecond == 0 || !data)
+            return std::nullopt;
+        const std::uint64_t present = length > data->offset ? length - data->offset : 0;
+        seconds =
+            static_cast<double>(std::min<std::uint64_t>(data->size, present)) / bytesPerSecond;
+        break;
+    }
+    case RecordingKind::HeaderlessPcm:
+        seconds = static_cast<double>(length) / kPlaybackSampleRate;
+        break;
+    case RecordingKind::Inverted:
+        seconds = static_cast<double>(length > kSignatureSize ? length - kSignatureSize : 0) /
+                  kPlaybackSampleRate;
+        break;
+    default: {
+        CountingWriter counter;
+        const ConversionResult converted = ConvertRecording(source, counter);
+        seconds =
+            static_cast<double>(converted.bytesWritten - kWavHeaderSize) / kPlaybackSampleRate;
+        break;
+    }
+    }
+    if (source.Failed())
+        return std::nullopt;
+    return seconds;
+}
+
+bool ExportedWavFits(const std::filesystem::path& path, std::uint64_t trailingBytes) {
+    constexpr std::uint64_t kLargestRiff = 0xFFFFFFFFull;
+    constexpr std::uint64_t kLargestRunRatio = 255;
+    SourceRecording source{path};
+    if (!source.IsOpen())
+        return false;
+    const std::uint64_t length = source.Length();
+    std::uint64_t playback = 0;
+    switch (DetectKind(source)) {
+    case RecordingKind::Undecodable:
+        return true; // nothing is written
+    case RecordingKind::Wav:
+        playback = length;
+        break;
+    case RecordingKind::HeaderlessPcm:
+        playback = kWavHeaderSize + length;
+        break;
+    case RecordingKind::Inverted:
+        playback = kWavHeaderSize + (length > kSignatureSize ? length - kSignatureSize : 0);
+        break;
+    default: {
+        if (length <= (kLargestRiff - kWavHeaderSize) / kLargestRunRatio) {
+            playback = kWavHeaderSize + length * kLargestRunRatio;
+            if (playback + 1 + trailingBytes - 8 <= kLargestRiff)
+                return true;
+        }
+        CountingWriter counter;
+        playback = ConvertRecording(source, counter).bytesWritten;
+        break;
+    }
+    }
+    return playback + playback % 2 + trailingBytes - 8 <= kLargestRiff;
+}
+
+std::wstring FormatSeconds(double seconds) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%.3f", seconds);
+    return text;
+}
+
+} // namespace voice::exporting
