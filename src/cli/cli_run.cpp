@@ -63,6 +63,18 @@ LoadedTable LoadTable(const CliOptions& options, CliPlatform& platform) {
                                          std::to_wstring(length) + L".");
         loaded.table.Data() = bytes;
         loaded.fromFile = true;
+        // The file's own relative entries too: the search would look each up from where
+        // the channel before it left the current directory.
+        const ChannelDirTable untouched;
+        for (int k = 0; k < ChannelDirTable::kEntryCount; ++k) {
+            const std::string entry = loaded.table.GetChannelDirBytes(k);
+            if (entry.empty() || entry == untouched.GetChannelDirBytes(k))
+                continue;
+            const std::wstring text = platform.Enumerator().AnsiToWideText(entry);
+            const std::wstring absolute = platform.AbsolutePath(text);
+            if (absolute != text)
+                platform.StoreChannelDir(loaded.table, k, absolute);
+        }
     }
     for (const auto& [channel, dir] : options.dirs) {
         // Absolute before anything runs: the search moves the current directory.
@@ -268,6 +280,10 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     } catch (const Interrupted&) {
         platform.Enumerator().ChangeDirectory(startDir);
         throw Stop(kExitSomeFailed, L"Прервано: поиск остановлен, ничего не записано.");
+    } catch (...) {
+        // An impossible date in a name ends the search where it was.
+        platform.Enumerator().ChangeDirectory(startDir);
+        throw;
     }
     progress.End();
     std::vector<std::wstring> lines = lineList.Lines();

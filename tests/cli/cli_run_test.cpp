@@ -57,8 +57,7 @@ protected:
                 for (int hour : {8, 12, 17}) {
                     const DateTimeParts start{2026, 12, day, hour, 7 * n % 60, 0};
                     Add(channel, start,
-                        EncodeRecording(kinds[n % 6],
-                                        SoundWithRuns(1000 + 97 * n, n)));
+                        EncodeRecording(kinds[n % 6], SoundWithRuns(1000 + 97 * n, n)));
                     ++n;
                 }
     }

@@ -1,6 +1,8 @@
 #pragma once
 // voice-export run in the test's process: the real platform, its output captured.
 
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,29 @@ struct CliRun {
     std::string outBytes;
 };
 
-// Parses args (UTF-8, as main gets them) and runs them as main does.
-CliRun RunVoiceExport(const std::vector<std::string>& args);
+// Parses args (UTF-8, as main gets them) and runs them as main does; cancelled is
+// Ctrl+C pressed before the run.
+CliRun RunVoiceExport(const std::vector<std::string>& args, bool cancelled = false);
+
+// The rows of a CSV file as voice-export writes it (UTF-8 with a BOM, ';', quotes).
+std::vector<std::vector<std::string>> CsvRows(std::string text);
+
+// Every file below folder (path relative to it -> contents), to prove it unchanged.
+std::map<std::string, std::string> TreeContents(const std::filesystem::path& folder);
+
+// The process's current directory for a scope.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::filesystem::path& path)
+        : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~CurrentDirectory() { std::filesystem::current_path(saved_); }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::filesystem::path saved_;
+};
 
 } // namespace voice::cli::test
