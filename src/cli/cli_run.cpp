@@ -1,5 +1,6 @@
 #include "cli/cli_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -189,7 +190,10 @@ int CheckChannels(const CliOptions& options, const LoadedTable& loaded,
         }
         ++missing;
         const std::wstring channel = std::to_wstring(k + 1);
-        if (!loaded.fromFile && !base)
+        const bool given =
+            loaded.fromFile || std::any_of(options.dirs.begin(), options.dirs.end(),
+                                           [&](const auto& dir) { return dir.first == k + 1; });
+        if (!given)
             console.Err(L"Каталог канала " + channel + L" не задан: нет файла настроек «" +
                         loaded.file + L"» и параметра --dir " + channel + L"=ПАПКА.");
         else
