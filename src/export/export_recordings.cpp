@@ -235,7 +235,7 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
         FirstFreeName(stem, L".wav", [&](const std::wstring& n) { return names_.Taken(n); });
     PartFile part(folder_ / PathFromWide(name + L".part"));
     if (!part.IsOpen())
-        return kCannotCreate;
+        return WithReason(kCannotCreate, part);
     ExportFile& file = part.File();
     const Bytes info = InfoListChunk({L"Канал " + std::to_wstring(columns.channel),
                                       FormatIsoDateTime(columns.start), columns.source});
@@ -274,10 +274,10 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
     file.Write(riffSize);
     const Sha256Digest digest = writer.Finish();
     if (file.Failed())
-        return kCannotWrite;
+        return WithReason(kCannotWrite, part);
 
     if (!CommitUnderFreeName(part, folder_, stem, L".wav", name))
-        return kCannotWrite;
+        return WithReason(kCannotWrite, part);
     names_.Add(name);
     row[7] = name;
     row[9] = HexDigest(digest);
