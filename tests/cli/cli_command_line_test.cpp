@@ -2,8 +2,10 @@
 // its outputs go, Ctrl+C, and output that standard tools can take apart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
+#include "cli/system_platform.h"
 #include "cli_test_support.h"
 #include "export/export_file.h"
 #include "export/utf8.h"
@@ -177,6 +179,46 @@ TEST_F(CliCommandLineTest, CtrlCStopsEveryCommand) {
         EXPECT_TRUE(Says(run, L"Прервано")) << Dump(run);
         EXPECT_TRUE(run.out.empty() && run.outBytes.empty()) << command[0];
         EXPECT_TRUE(FileNames(out_.Path()).empty()) << command[0];
+    }
+}
+
+// A terminal: the progress line is drawn.
+class TerminalConsole final : public Console {
+public:
+    void Out(std::wstring_view) override {}
+    void OutBytes(std::string_view) override {}
+    void Err(std::wstring_view) override {}
+    bool ErrIsTerminal() const override { return true; }
+    void Progress(std::wstring_view text) override { shown.emplace_back(text); }
+    void EndProgress() override {}
+    bool Showed(const std::wstring& start) const {
+        return std::any_of(shown.begin(), shown.end(),
+                           [&](const std::wstring& line) { return line.starts_with(start); });
+    }
+    std::vector<std::wstring> shown;
+};
+
+// Item: long work shows where it is on a terminal, every stage of it: the search, the
+// merge's first pass, the writing; --quiet shows nothing.
+TEST_F(CliCommandLineTest, ProgressOnATerminalCoversEveryStage) {
+    struct Case {
+        std::vector<std::string> command;
+        std::vector<std::wstring> stages;
+    } cases[] = {
+        {{"--merge", Native(out_.Path() / "all.wav")},
+         {L"Поиск: ", L"[проверка 12/12] ", L"[12/12] "}},
+        {{"--out", Native(out_.Path() / "out")}, {L"Поиск: ", L"[1/12] "}},
+        {{"--csv", "-"}, {L"Поиск: ", L"[проверка 1/12] "}},
+        {{"--merge", Native(out_.Path() / "quiet.wav"), "--quiet"}, {}},
+    };
+    for (const Case& c : cases) {
+        TerminalConsole console;
+        const std::atomic<bool> cancel{false};
+        ASSERT_EQ(RunArguments(Args(c.command), *MakeSystemPlatform(), console, cancel), 0);
+        for (const std::wstring& stage : c.stages)
+            EXPECT_TRUE(console.Showed(stage)) << ToUtf8(stage);
+        if (c.stages.empty())
+            EXPECT_TRUE(console.shown.empty());
     }
 }
 
