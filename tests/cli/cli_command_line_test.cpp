@@ -38,58 +38,7 @@ using exporting::test::FileNames;
 using exporting::test::TempFolder;
 namespace fs = std::filesystem;
 
-std::string Native(const fs::path& path) {
-    return ToUtf8(WideFromPath(path));
-}
-
-std::string Dump(const CliRun& run) {
-    std::string text;
-    for (const std::wstring& line : run.err)
-        text += ToUtf8(line) + "\n";
-    return text;
-}
-
-bool Says(const CliRun& run, const std::wstring& text) {
-    for (const std::wstring& line : run.err)
-        if (line.find(text) != std::wstring::npos)
-            return true;
-    return false;
-}
-
-// Channels 1 and 2, one recording of every stored form but the undecodable one each.
-class CliCommandLineTest : public testing::Test {
-protected:
-    CliCommandLineTest() {
-        const RecordingKind kinds[] = {RecordingKind::Wav,         RecordingKind::HeaderlessPcm,
-                                       RecordingKind::Inverted,    RecordingKind::InvertedRuns,
-                                       RecordingKind::SwappedRuns, RecordingKind::PlainRuns};
-        int n = 0;
-        for (int channel : {1, 2})
-            for (const RecordingKind kind : kinds) {
-                Add(channel, {2026, 12, 5, 8 + n, 0, 0},
-                    EncodeRecording(kind, SoundWithRuns(3000 + 501 * n, n)));
-                ++n;
-            }
-    }
-    fs::path Base(int channel) const { return archive_.Path() / ("ch" + std::to_string(channel)); }
-    void Add(int channel, const DateTimeParts& start, const Bytes& content) {
-        const std::wstring name = exporting::test::RecordingName(start, channel);
-        exporting::test::AddRecording(Base(channel) / name.substr(0, 3), channel, start, content);
-    }
-    std::vector<std::string> Args(std::vector<std::string> extra,
-                                  const std::string& from = "2026-12-05",
-                                  const std::string& to = "2026-12-05") const {
-        std::vector<std::string> args = {"--channels", "1,2",
-                                         "--from",     from,
-                                         "--to",       to,
-                                         "--dir",      "1=" + Native(Base(1)),
-                                         "--dir",      "2=" + Native(Base(2))};
-        args.insert(args.end(), extra.begin(), extra.end());
-        return args;
-    }
-
-    TempFolder archive_, out_;
-};
+using CliCommandLineTest = CliArchiveTest;
 
 // Item: 1 with a message when nothing could be searched; 0 with nothing only when the
 // search ran and found nothing.
@@ -113,9 +62,9 @@ TEST_F(CliCommandLineTest, ASearchThatCannotRunIsNotAnEmptyResult) {
          1,
          0,
          L"не задан"},
-        {Args({"--list"}, "2026-12-06"), 1, 0, L"--from 2026-12-06 позже --to 2026-12-05"},
-        {Args({"--csv", Native(out_.Path() / "x.csv")}, "2026-12-06"), 1, 0, L"позже"},
-        {Args({"--list"}, "2026-12-06", "2026-12-07"), 0, 0, L""},
+        {Args({"--list"}, "1,2", "2026-12-06"), 1, 0, L"--from 2026-12-06 позже --to 2026-12-05"},
+        {Args({"--csv", Native(out_.Path() / "x.csv")}, "1,2", "2026-12-06"), 1, 0, L"позже"},
+        {Args({"--list"}, "1,2", "2026-12-06", "2026-12-07"), 0, 0, L""},
     };
     for (const Case& c : cases) {
         const CliRun run = RunVoiceExport(c.args);
@@ -228,17 +177,16 @@ TEST_F(CliCommandLineTest, TheListsDurationIsTheIndexs) {
     const CliRun list = RunVoiceExport(Args({"--csv", "-"}));
     const CliRun index = RunVoiceExport(Args({"--out", Native(out_.Path()), "--quiet"}));
     ASSERT_EQ(index.exitCode, 0) << Dump(index);
-    fs::path indexFile;
-    for (const auto& entry : fs::directory_iterator(out_.Path()))
-        if (entry.path().extension() == ".csv")
-            indexFile = entry.path();
-    std::map<std::string, std::string> byList, byIndex;
-    const auto listRows = CsvRows(list.outBytes);
-    const auto indexRows = CsvRows(exporting::test::ReadText(indexFile));
-    for (std::size_t i = 1; i < listRows.size(); ++i)
-        byList[listRows[i].at(5)] = listRows[i].at(3);
-    for (std::size_t i = 1; i < indexRows.size(); ++i)
-        byIndex[indexRows[i].at(6)] = indexRows[i].at(3);
+    // source -> duration, header left out
+    auto durations = [](const std::string& csv, std::size_t sourceColumn) {
+        std::map<std::string, std::string> seconds;
+        for (const auto& row : CsvRows(csv))
+            seconds[row.at(sourceColumn)] = row.at(3);
+        seconds.erase("source");
+        return seconds;
+    };
+    const auto byList = durations(list.outBytes, 5);
+    const auto byIndex = durations(exporting::test::ReadText(IndexIn(out_.Path())), 6);
     EXPECT_EQ(byList.size(), 12u);
     EXPECT_EQ(byList, byIndex);
     for (const auto& [source, seconds] : byList)
@@ -268,17 +216,14 @@ TEST_F(CliCommandLineTest, NativePathsLetTheSystemsToolsCheckTheIndex) {
     const CliRun list = RunVoiceExport(Args({"--paths", "native", "--list"}));
     ASSERT_EQ(list.out.size(), 12u);
     for (const std::wstring& line : list.out)
-        EXPECT_NE(line.find(L"  " + WideFromPath(archive_.Path()) + L"/ch"), std::wstring::npos)
+        EXPECT_NE(line.find(L"  " + WideFromPath(Root()) + L"/ch"), std::wstring::npos)
             << ToUtf8(line);
 
     const fs::path folder = out_.Path() / "out";
     ASSERT_EQ(
         RunVoiceExport(Args({"--paths", "native", "--out", Native(folder), "--quiet"})).exitCode,
         0);
-    fs::path indexFile;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().extension() == ".csv")
-            indexFile = entry.path();
+    const fs::path indexFile = IndexIn(folder);
     std::string sums;
     const auto rows = CsvRows(exporting::test::ReadText(indexFile));
     for (std::size_t i = 1; i < rows.size(); ++i)
@@ -320,26 +265,21 @@ TEST_F(CliCommandLineTest, ASecondCtrlCEndsTheProgramAtOnce) {
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, output[0]);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     pid_t child = 0;
     const int spawned =
-        ::posix_spawn(&child, VOICE_EXPORT_PROGRAM, &actions, &attributes, argv.data(), environ);
+        ::posix_spawn(&child, VOICE_EXPORT_PROGRAM, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
     ASSERT_EQ(spawned, 0);
     ::close(output[1]);
     // Nobody reads: the list fills the pipe and the program waits on its write. The
     // first Ctrl+C asks it to stop after that write; the second ends it there.
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     auto waitFor = [&](const std::function<bool()>& done) {
-        while (!done() && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return done();
+        for (;; std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+            if (done())
+                return true;
+            else if (std::chrono::steady_clock::now() > until)
+                return false;
     };
     // Full: the program waits in its write (a pipe's pages are not filled to the byte).
     EXPECT_TRUE(waitFor([&] {
@@ -355,11 +295,7 @@ TEST_F(CliCommandLineTest, ASecondCtrlCEndsTheProgramAtOnce) {
     EXPECT_TRUE(waitFor([&] { return !SignalPending(child, SIGINT); }));
     ::kill(child, SIGINT);
     int status = 0;
-    pid_t ended = 0;
-    while ((ended = ::waitpid(child, &status, WNOHANG)) == 0 &&
-           std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (ended == 0) {
+    if (!waitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; })) {
         ::kill(child, SIGKILL);
         ::waitpid(child, &status, 0);
         ADD_FAILURE() << "still running 30 s after the second Ctrl+C";
