@@ -172,23 +172,19 @@ std::wstring IsoDate(const CalendarDate& date) {
     return text;
 }
 
-// Every ticked channel whose directory cannot be entered is named; when none can, the
-// search cannot run at all.
+// Every ticked channel without a directory, or whose directory cannot be entered, is
+// named and left out of the search (a channel never set up would search the table's
+// default "c:\"); when none is left, the search cannot run at all.
 int CheckChannels(const CliOptions& options, const LoadedTable& loaded,
-                  const std::vector<exporting::ArchiveBase>& bases, Console& console) {
-    int reachable = 0, missing = 0;
+                  const std::vector<exporting::ArchiveBase>& bases, Console& console,
+                  std::array<bool, 8>& searched) {
+    int missing = 0;
     for (int k = 0; k < ChannelDirTable::kEntryCount; ++k) {
-        if (!options.criteria.channelTicked[static_cast<std::size_t>(k)])
+        bool& search = searched[static_cast<std::size_t>(k)];
+        if (!search)
             continue;
-        const exporting::ArchiveBase* base = nullptr;
-        for (const auto& b : bases)
-            if (b.channel == k + 1)
-                base = &b;
-        if (base && base->entered) {
-            ++reachable;
-            continue;
-        }
-        ++missing;
+        const auto base = std::find_if(bases.begin(), bases.end(),
+                                       [&](const auto& b) { return b.channel == k + 1; });
         const std::wstring channel = std::to_wstring(k + 1);
         const bool given =
             loaded.fromFile || std::any_of(options.dirs.begin(), options.dirs.end(),
@@ -196,12 +192,14 @@ int CheckChannels(const CliOptions& options, const LoadedTable& loaded,
         if (!given)
             console.Err(L"Каталог канала " + channel + L" не задан: нет файла настроек «" +
                         loaded.file + L"» и параметра --dir " + channel + L"=ПАПКА.");
-        else
+        else if (base == bases.end() || !base->entered)
             console.Err(L"Каталог канала " + channel + L" «" +
-                        EscapeControls(base ? base->configured : L"") + L"» не найден." +
-                        (loaded.fromFile ? L"" : L" Файла настроек «" + loaded.file + L"» нет."));
+                        EscapeControls(base == bases.end() ? L"" : base->configured) +
+                        L"» не найден.");
+        search = given && base != bases.end() && base->entered;
+        missing += search ? 0 : 1;
     }
-    if (reachable == 0)
+    if (!AnyChannelTicked({searched}))
         throw Stop(kExitSomeFailed, L"Поиск не выполнен: ни один каталог канала не найден.");
     return missing > 0 ? kExitSomeFailed : kExitDone;
 }
@@ -267,9 +265,8 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
         if (options.command != CliCommand::Out && !options.force)
             exporting::RefuseExistingTarget(target);
     }
-    int exitCode = CheckChannels(options, loaded, bases, console);
-
     SearchCriteria criteria = options.criteria;
+    const int exitCode = CheckChannels(options, loaded, bases, console, criteria.channelTicked);
     criteria.timeSeparator = platform.TimeSeparator();
     for (TimeBound* bound : {&criteria.fromTime, &criteria.toTime})
         if (bound->enabled)
