@@ -6,7 +6,7 @@
 #include <map>
 
 #include "cli/system_platform.h"
-#include "cli_test_support.h"
+#include "cli_archive_fixture.h"
 #include "export/export_file.h"
 #include "export/utf8.h"
 #include "export_fixture.h"

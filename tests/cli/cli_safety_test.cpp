@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/channel_dir_table.h"
-#include "cli_test_support.h"
+#include "cli_archive_fixture.h"
 #include "export/export_file.h"
 #include "recording_encoder.h"
 
