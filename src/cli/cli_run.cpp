@@ -212,38 +212,38 @@ void UseNativePaths(std::vector<std::wstring>& lines) {
     }
 }
 
-int Report(const exporting::ExportOutcome& outcome, CliCommand command, Console& console,
-           bool quiet) {
+int Report(const exporting::ExportOutcome& outcome, CliCommand command, const fs::path& target,
+           Console& console, bool quiet) {
     for (const std::wstring& error : outcome.errors)
         console.Err(L"Ошибка: " + EscapeControls(error));
     const bool merge = command == CliCommand::Merge;
-    // Without an index nothing else names the files written: they are listed here.
-    if (!outcome.indexError.empty()) {
-        console.Err(outcome.indexError);
-        console.Err(L"Записаны файлы (" + std::to_wstring(outcome.written.size()) + L"):");
-        for (const fs::path& file : outcome.written)
+    const std::vector<fs::path> written =
+        exporting::WrittenFiles(outcome, merge ? target.parent_path() : target);
+    // Without its index nothing else names the files written: they are listed here.
+    if (!outcome.fileFailure.empty()) {
+        console.Err(outcome.fileFailure);
+        if (!written.empty())
+            console.Err(L"Записаны файлы (" + std::to_wstring(written.size()) + L"):");
+        for (const fs::path& file : written)
             console.Err(L"  " + EscapeControls(WideFromPath(file)));
     }
-    if (merge && outcome.written.empty()) {
-        console.Err(outcome.cancelled ? L"Объединение прервано: файл не записан."
-                                      : L"Файл не записан: объединять нечего.");
-    } else if (merge) {
-        if (!quiet)
-            console.Err(L"Объединено записей: " + std::to_wstring(outcome.done) +
-                        L", с ошибками: " + std::to_wstring(outcome.failed) + L". Файл: " +
-                        EscapeControls(WideFromPath(outcome.written.front())));
-    } else {
-        if (outcome.cancelled)
-            console.Err(L"Прервано: записано " + std::to_wstring(outcome.done) + L".");
-        if (!quiet)
-            console.Err(L"Выгружено записей: " + std::to_wstring(outcome.done) + L", с ошибками: " +
-                        std::to_wstring(outcome.failed) +
-                        (outcome.indexFile.empty()
-                             ? L"."
-                             : L". Указатель: " + EscapeControls(WideFromPath(outcome.indexFile))));
-    }
-    return outcome.failed > 0 || outcome.cancelled || !outcome.indexError.empty() ? kExitSomeFailed
-                                                                                  : kExitDone;
+    if (outcome.cancelled)
+        console.Err(written.empty()
+                        ? std::wstring(L"Прервано, ничего не записано.")
+                        : L"Прервано: записано " + std::to_wstring(outcome.done) + L".");
+    else if (merge && written.empty() && outcome.fileFailure.empty())
+        console.Err(L"Файл не записан: объединять нечего.");
+    if (!quiet && !written.empty())
+        console.Err(
+            (merge ? L"Объединено записей: " : L"Выгружено записей: ") +
+            std::to_wstring(outcome.done) + L", с ошибками: " + std::to_wstring(outcome.failed) +
+            L". " +
+            (merge ? L"Файл: " + EscapeControls(WideFromPath(target))
+                   : L"Указатель: " + (outcome.indexFile.empty()
+                                           ? std::wstring(L"не записан")
+                                           : EscapeControls(WideFromPath(outcome.indexFile)))));
+    return outcome.failed > 0 || outcome.cancelled || !outcome.fileFailure.empty() ? kExitSomeFailed
+                                                                                   : kExitDone;
 }
 
 int RunCommand(const CliOptions& options, CliPlatform& platform, Console& console,
@@ -280,7 +280,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
             criteria, loaded.table, lineList, startDir, [] {}, enumerator);
     } catch (const Interrupted&) {
         platform.Enumerator().ChangeDirectory(startDir);
-        throw Stop(kExitSomeFailed, L"Прервано: поиск остановлен, ничего не записано.");
+        throw Stop(kExitSomeFailed, L"Прервано, ничего не записано.");
     } catch (...) {
         // An impossible date in a name ends the search where it was.
         platform.Enumerator().ChangeDirectory(startDir);
@@ -295,7 +295,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     case CliCommand::List:
         for (const std::wstring& line : lines) {
             if (progress.CancelRequested())
-                throw Stop(kExitSomeFailed, L"Прервано.");
+                throw Stop(kExitSomeFailed, L"Прервано, ничего не записано.");
             console.Out(EscapeControls(line));
         }
         return exitCode;
@@ -303,7 +303,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
         const std::optional<std::string> text = exporting::ListCsvText(lines, progress);
         progress.End();
         if (!text)
-            throw Stop(kExitSomeFailed, L"Прервано: список не записан.");
+            throw Stop(kExitSomeFailed, L"Прервано, ничего не записано.");
         if (options.toStandardOutput) {
             console.OutBytes(*text);
         } else {
@@ -318,13 +318,13 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
         const auto outcome =
             exporting::ExportRecordings(lines, target, archive, platform.Now(), progress);
         progress.End();
-        return std::max(exitCode, Report(outcome, options.command, console, options.quiet));
+        return std::max(exitCode, Report(outcome, options.command, target, console, options.quiet));
     }
     case CliCommand::Merge: {
         const auto outcome =
             exporting::MergeRecordings(lines, target, archive, progress, options.force);
         progress.End();
-        return std::max(exitCode, Report(outcome, options.command, console, options.quiet));
+        return std::max(exitCode, Report(outcome, options.command, target, console, options.quiet));
     }
     }
     return exitCode;

@@ -2,10 +2,32 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace voice::exporting {
+namespace {
 
-BackgroundSha256::BackgroundSha256() {
+class SystemSha256 final : public DigestFunction {
+public:
+    void Update(std::span<const std::uint8_t> bytes) override { hash_.Update(bytes); }
+    Sha256Digest Finish() override { return hash_.Finish(); }
+
+private:
+    Sha256 hash_;
+};
+
+std::unique_ptr<DigestFunction> SystemFunction() noexcept {
+    try {
+        return std::make_unique<SystemSha256>();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+} // namespace
+
+BackgroundSha256::BackgroundSha256(std::unique_ptr<DigestFunction> function)
+    : function_(function ? std::move(function) : SystemFunction()) {
     for (Block& block : blocks_)
         block.bytes.resize(kBlockSize);
     worker_ = std::thread([this] { Run(); });
@@ -28,7 +50,13 @@ void BackgroundSha256::Run() {
             return;
         Block& block = blocks_[first_];
         lock.unlock();
-        hash_.Update(std::span(block.bytes.data(), block.size));
+        if (function_ && !failed_) {
+            try {
+                function_->Update(std::span(block.bytes.data(), block.size));
+            } catch (...) {
+                failed_ = true;
+            }
+        }
         lock.lock();
         first_ = (first_ + 1) % kBlocks;
         --count_;
@@ -70,16 +98,24 @@ void BackgroundSha256::WaitIdle() {
     released_.wait(lock, [this] { return count_ == 0; });
 }
 
-Sha256Digest BackgroundSha256::Finish() {
+std::optional<Sha256Digest> BackgroundSha256::Finish() {
     Submit();
     WaitIdle();
-    return hash_.Finish();
+    const bool failed = std::exchange(failed_, false);
+    try {
+        if (function_) {
+            const Sha256Digest digest = function_->Finish();
+            if (!failed)
+                return digest;
+        }
+    } catch (...) {
+    }
+    return std::nullopt;
 }
 
 void BackgroundSha256::Reset() {
     filling_ = kBlocks;
-    WaitIdle();
-    hash_.Finish();
+    Finish();
 }
 
 } // namespace voice::exporting

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <thread>
 #include <vector>
@@ -16,6 +18,18 @@
 
 namespace voice::exporting {
 
+// What the worker hashes with: the system's SHA-256 in the program, a stand-in in tests.
+// Either may throw; the worker catches it.
+class DigestFunction {
+public:
+    virtual ~DigestFunction() = default;
+    virtual void Update(std::span<const std::uint8_t> bytes) = 0;
+    // The digest of everything since the last Finish; starts afresh.
+    virtual Sha256Digest Finish() = 0;
+};
+
+// An exception from the hashing library never leaves this class (it would end the
+// program from the worker thread): the digest in hand is lost, and Finish says so.
 class BackgroundSha256 {
 public:
     // Large blocks: few hand-overs between the threads, and BCrypt takes large updates
@@ -23,15 +37,17 @@ public:
     static constexpr std::size_t kBlockSize = 262144;
     static constexpr std::size_t kBlocks = 3;
 
-    BackgroundSha256();
+    // Null: the system's SHA-256.
+    explicit BackgroundSha256(std::unique_ptr<DigestFunction> function = nullptr);
     ~BackgroundSha256();
     BackgroundSha256(const BackgroundSha256&) = delete;
     BackgroundSha256& operator=(const BackgroundSha256&) = delete;
 
     // Copies the bytes; waits only while every block is still waiting to be hashed.
     void Update(std::span<const std::uint8_t> bytes);
-    // Waits for everything handed over and returns its digest; the hash starts afresh.
-    Sha256Digest Finish();
+    // Waits for everything handed over and returns its digest, nullopt when hashing
+    // failed; the hash starts afresh.
+    std::optional<Sha256Digest> Finish();
     // Drops whatever was handed over since the last Finish; the hash starts afresh.
     void Reset();
 
@@ -47,7 +63,9 @@ private:
     // Waits until the worker has hashed every queued block.
     void WaitIdle();
 
-    Sha256 hash_; // touched by the worker only while blocks are queued
+    // Both touched by the worker only while blocks are queued.
+    std::unique_ptr<DigestFunction> function_; // null: the system's could not be had
+    bool failed_ = false;
     std::array<Block, kBlocks> blocks_;
     LightMutex mutex_;
     LightCondition queued_;         // to the worker: a block or the stop

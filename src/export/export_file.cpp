@@ -151,6 +151,20 @@ bool ExportFile::Flush() noexcept {
     return !failed_;
 }
 
+void ExportFile::Resize(std::uint64_t size) noexcept {
+    if (!Flush())
+        return;
+#ifdef _WIN32
+    const bool resized = ::_chsize_s(::_fileno(file_), static_cast<long long>(size)) == 0;
+#else
+    const bool resized = ::ftruncate(::fileno(file_), static_cast<off_t>(size)) == 0;
+#endif
+    if (!resized)
+        Fail();
+    else
+        extent_ = size;
+}
+
 std::optional<std::uint64_t> ExportFile::SizeOnDisk() const noexcept {
     if (!file_)
         return std::nullopt;

@@ -47,6 +47,8 @@ public:
     // Flushes and closes; false when anything failed.
     bool Close() noexcept;
 
+    // Cuts (or extends) the file to size bytes: what lies past it is no longer written.
+    void Resize(std::uint64_t size) noexcept;
     // The system's error number of the open or of the first failure (0 when none).
     int Error() const noexcept { return error_; }
     // One past the last byte written: the size the file must have once flushed.

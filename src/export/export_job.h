@@ -38,15 +38,34 @@ public:
                              const std::wstring& /*source*/) {}
 };
 
-struct ExportOutcome {
-    std::size_t done = 0;   // recordings written
-    std::size_t failed = 0; // recordings that could not be read or decoded
-    bool cancelled = false;
-    std::filesystem::path indexFile;            // the CSV index of an export (empty otherwise)
-    std::vector<std::wstring> errors;           // one "source: text" per failed recording
-    std::vector<std::filesystem::path> written; // every file given its name, in order
-    std::wstring indexError; // why the index could not be written; the rest stands
+// One recording of the list as a command handled it.
+struct RecordingResult {
+    std::size_t line = 0; // its place in the lines given (the line names its source)
+    std::wstring file;    // the name of the file that holds it now, in the export's folder
+                          // or the merged file's; empty: none was written
+    std::wstring failure; // why it was left out (empty: it went out whole)
+    std::wstring repair;  // what was mended in a damaged WAV (empty: nothing)
 };
+
+struct ExportOutcome {
+    std::size_t done = 0;             // recordings written
+    std::size_t failed = 0;           // recordings that could not be read or decoded
+    bool cancelled = false;           // stopped by the user (a merge then wrote nothing)
+    std::filesystem::path indexFile;  // the CSV index of an export (empty otherwise)
+    std::vector<std::wstring> errors; // one "source: text" per failed recording
+    // Every recording handled, in list order, failed ones included (a cancel leaves the
+    // rest out); kept whatever became of the index or the merged file. The files named
+    // here and the index are all the command wrote.
+    std::vector<RecordingResult> recordings;
+    // The index (export) or the merged file (merge) could not be written: the message.
+    // The export's recordings still name their complete files.
+    std::wstring fileFailure;
+};
+
+// Every file the command completed, in the order written: the recordings' files in folder
+// (the export's folder, or the merged file's), then the index.
+std::vector<std::filesystem::path> WrittenFiles(const ExportOutcome& outcome,
+                                                const std::filesystem::path& folder);
 
 // The moment a command runs, local time (names of the index file).
 struct LocalMoment {

@@ -1,5 +1,8 @@
 #include "export/export_names.h"
 
+#include "export/export_file.h"
+#include "export/export_job.h"
+
 namespace voice::exporting {
 namespace {
 
@@ -48,6 +51,18 @@ std::wstring FirstFreeName(const std::wstring& stem, const std::wstring& extensi
     for (int n = 2; taken(name); ++n)
         name = stem + L'_' + std::to_wstring(n) + extension;
     return name;
+}
+
+std::vector<std::filesystem::path> WrittenFiles(const ExportOutcome& outcome,
+                                                const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    std::wstring last;
+    for (const RecordingResult& recording : outcome.recordings)
+        if (!recording.file.empty() && recording.file != last)
+            files.push_back(folder / PathFromWide(last = recording.file));
+    if (!outcome.indexFile.empty())
+        files.push_back(outcome.indexFile);
+    return files;
 }
 
 } // namespace voice::exporting

@@ -19,6 +19,7 @@
 #include "export/recording_outcome.h"
 #include "export/riff_chunks.h"
 #include "export/source_recording.h"
+#include "export/wav_layout.h"
 
 namespace voice::exporting {
 namespace {
@@ -61,8 +62,9 @@ public:
         if (std::exchange(hashing_, false))
             hash_.Reset();
     }
-    // The complete file's digest: hashed as written, or else read back now.
-    Sha256Digest Finish() {
+    // The complete file's digest: hashed as written, or else read back now; nullopt when
+    // hashing failed.
+    std::optional<Sha256Digest> Finish() {
         if (!std::exchange(hashing_, false)) {
             std::vector<std::uint8_t> block(kConversionBlockSize);
             file_.Seek(0);
@@ -82,13 +84,13 @@ private:
 // The first 44 bytes the exported file will end with, for the forms whose playback
 // length follows from the recording's length (kinds 1 to 3); its playback length goes to
 // playbackLength. The RIFF size covers the pad byte and the INFO chunk of infoSize bytes.
-std::optional<WavHeader> FinalHead(const std::array<std::uint8_t, kDetectionSize>& sourceHead,
+std::optional<WavHeader> FinalHead(RecordingKind kind, const std::optional<WavLayout>& layout,
+                                   const std::array<std::uint8_t, kDetectionSize>& sourceHead,
                                    std::uint64_t sourceLength, std::uint64_t infoSize,
                                    std::uint64_t& playbackLength) {
-    const RecordingKind kind = DetectRecordingKind(sourceHead);
     std::uint64_t data = 0;
-    if (kind == RecordingKind::Wav && sourceLength >= kWavHeaderSize) {
-        playbackLength = sourceLength;
+    if (kind == RecordingKind::Wav && layout) {
+        playbackLength = layout->end;
     } else if (kind == RecordingKind::HeaderlessPcm || kind == RecordingKind::Inverted) {
         data = kind == RecordingKind::Inverted
                    ? (sourceLength > kSignatureSize ? sourceLength - kSignatureSize : 0)
@@ -103,6 +105,7 @@ std::optional<WavHeader> FinalHead(const std::array<std::uint8_t, kDetectionSize
     WavHeader head;
     if (kind == RecordingKind::Wav) {
         std::copy(sourceHead.begin(), sourceHead.end(), head.begin());
+        PatchSizes(*layout, 0, head);
         StoreLittleEndian32(&head[4], static_cast<std::uint32_t>(riffSize));
     } else {
         head = MakePlaybackWavHeader(static_cast<std::uint32_t>(riffSize),
@@ -115,23 +118,6 @@ std::wstring FormatSeconds(double seconds) {
     wchar_t text[32];
     std::swprintf(text, 32, L"%.3f", seconds);
     return text;
-}
-
-std::uint32_t Load32(const std::uint8_t* at) noexcept {
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
-
-// A WAV recording's length from its own header: the data chunk's bytes (as far as the
-// file holds them) over bytes per second.
-std::wstring WavDuration(SourceRecording& source) {
-    const std::uint32_t bytesPerSecond = Load32(&source.Head()[28]);
-    const std::optional<WavDataChunk> data = FindWavData(source);
-    if (bytesPerSecond == 0 || !data)
-        return {};
-    const std::uint64_t length = source.Length();
-    const std::uint64_t present = length > data->offset ? length - data->offset : 0;
-    const std::uint64_t bytes = std::min<std::uint64_t>(data->size, present);
-    return FormatSeconds(static_cast<double>(bytes) / bytesPerSecond);
 }
 
 // The names in the export's folder, read once: under Wine every look-up of a name that
@@ -179,12 +165,19 @@ public:
     RecordingExporter(const fs::path& folder, FolderNames& names)
         : folder_(folder), names_(names) {}
 
-    // Writes one recording; the returned row is its line of the index.
-    std::vector<std::wstring> Export(const std::wstring& line, RecordingOutcome& result);
+    // Writes the recording of list line lineIndex; the returned row is its line of the
+    // index.
+    std::vector<std::wstring> Export(std::size_t lineIndex, const std::wstring& line,
+                                     RecordingOutcome& result);
 
 private:
+    // What WriteWav leaves besides the row.
+    struct Written {
+        std::wstring name;   // the file's name in the folder
+        std::wstring repair; // what was mended in a damaged WAV
+    };
     std::wstring WriteWav(SourceRecording& source, const LineColumns& columns,
-                          std::vector<std::wstring>& row);
+                          std::vector<std::wstring>& row, Written& written);
 
     fs::path folder_;
     FolderNames& names_;
@@ -194,7 +187,7 @@ private:
     BackgroundSha256 exportedHash_;
 };
 
-std::vector<std::wstring> RecordingExporter::Export(const std::wstring& line,
+std::vector<std::wstring> RecordingExporter::Export(std::size_t lineIndex, const std::wstring& line,
                                                     RecordingOutcome& result) {
     const LineColumns columns = ReadLineColumns(line);
     std::vector<std::wstring> row = {std::to_wstring(columns.channel),
@@ -210,18 +203,20 @@ std::vector<std::wstring> RecordingExporter::Export(const std::wstring& line,
                                      L""};
     SourceRecording source{PathFromWide(columns.source), sourceHash_};
     if (!source.IsOpen()) {
-        row[10] = result.Fail(columns.source, kCannotOpen);
+        row[10] = result.Fail(lineIndex, columns.source, kCannotOpen);
         return row;
     }
     row[4] = std::to_wstring(source.Length());
-    const std::wstring error = WriteWav(source, columns, row);
-    row[8] = HexDigest(source.FinishHash());
+    Written written;
+    const std::wstring error = WriteWav(source, columns, row, written);
     if (!error.empty()) {
-        row[10] = result.Fail(columns.source, error);
+        // A failure that left the source read whole still has its digest (kind 7).
+        if (const std::optional<Sha256Digest> digest = source.FinishHash())
+            row[8] = HexDigest(*digest);
+        row[10] = result.Fail(lineIndex, columns.source, error);
     } else {
-        row[10] = L"ok";
-        ++result.done;
-        result.written.push_back(folder_ / PathFromWide(row[7]));
+        row[10] = written.repair.empty() ? L"ok" : L"ok, " + written.repair;
+        result.Succeed(lineIndex, written.name, written.repair);
     }
     return row;
 }
@@ -229,7 +224,7 @@ std::vector<std::wstring> RecordingExporter::Export(const std::wstring& line,
 // The playback file, a pad byte to keep chunks on even offsets, the INFO chunk, and the
 // RIFF size covering all of it. Fills the row's kind, duration, name and hash.
 std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColumns& columns,
-                                         std::vector<std::wstring>& row) {
+                                         std::vector<std::wstring>& row, Written& written) {
     const std::wstring stem = RecordingFileStem(columns.channel, columns.start);
     std::wstring name =
         FirstFreeName(stem, L".wav", [&](const std::wstring& n) { return names_.Taken(n); });
@@ -241,24 +236,36 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
                                       FormatIsoDateTime(columns.start), columns.source});
     std::array<std::uint8_t, kDetectionSize> head{};
     source.Read(head);
+    const RecordingKind kind = DetectKind(source);
+    // A WAV goes out as far as it holds samples and whole chunks.
+    const std::optional<WavLayout> layout =
+        kind == RecordingKind::Wav ? ReadWavLayout(source) : std::nullopt;
     std::uint64_t predictedLength = 0;
     PartWriter writer(file, exportedHash_,
-                      FinalHead(head, source.Length(), info.size(), predictedLength));
-    const ConversionResult converted = ConvertRecording(source, writer);
+                      FinalHead(kind, layout, head, source.Length(), info.size(), predictedLength));
+    std::optional<KeptWavWriter> kept;
+    if (layout)
+        kept.emplace(writer, *layout);
+    const ConversionResult converted =
+        ConvertRecording(source, kept ? static_cast<ConvertedWriter&>(*kept) : writer);
+    if (kept)
+        kept->Complete();
     row[5] = std::to_wstring(static_cast<int>(converted.kind));
     if (converted.kind == RecordingKind::Undecodable)
         return kNoDecoder;
-    if (source.Failed())
+    if (source.Failed() || converted.kind != kind || (kind == RecordingKind::Wav && !layout))
         return kCannotRead;
-    row[3] = converted.kind == RecordingKind::Wav
-                 ? WavDuration(source)
-                 : FormatSeconds(static_cast<double>(converted.bytesWritten - kWavHeaderSize) /
-                                 kPlaybackSampleRate);
+    const std::uint64_t bytesWritten = kept ? kept->Written() : converted.bytesWritten;
+    row[3] = FormatSeconds(layout ? layout->Seconds()
+                                  : static_cast<double>(bytesWritten - kWavHeaderSize) /
+                                        kPlaybackSampleRate);
+    if (layout)
+        written.repair = layout->RepairNote();
     // A recording that changed its length meanwhile is hashed from the finished file.
-    if (converted.bytesWritten != predictedLength)
+    if (bytesWritten != predictedLength)
         writer.StopHashing();
 
-    std::uint64_t length = converted.bytesWritten;
+    std::uint64_t length = bytesWritten;
     if (length % 2 != 0) {
         const std::uint8_t pad = 0;
         writer.Append(std::span(&pad, 1));
@@ -272,15 +279,22 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
     StoreLittleEndian32(riffSize, static_cast<std::uint32_t>(length - 8));
     file.Seek(4);
     file.Write(riffSize);
-    const Sha256Digest digest = writer.Finish();
+    const std::optional<Sha256Digest> digest = writer.Finish();
     if (file.Failed())
         return WithReason(kCannotWrite, part);
+    // A digest only of a source read whole: a failed read leaves the column empty.
+    const std::optional<Sha256Digest> sourceDigest = source.FinishHash();
+    if (!sourceDigest)
+        return source.Failed() ? kCannotRead : kHashFailed;
+    row[8] = HexDigest(*sourceDigest);
+    if (!digest)
+        return kHashFailed;
 
     if (!CommitUnderFreeName(part, folder_, stem, L".wav", name))
         return WithReason(kCannotWrite, part);
     names_.Add(name);
-    row[7] = name;
-    row[9] = HexDigest(digest);
+    row[7] = written.name = name;
+    row[9] = HexDigest(*digest);
     return {};
 }
 
@@ -315,17 +329,19 @@ ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines, const fs:
             break;
         }
         progress.OnItem(i, lines.size(), ReadLineColumns(lines[i]).source);
-        writeText(CsvRow(exporter.Export(lines[i], result)));
+        writeText(CsvRow(exporter.Export(i, lines[i], result)));
     }
 
-    // The index of what was done, also after a cancel; without it the outcome still stands.
-    ExportOutcome outcome = result.ToOutcome();
-    if (CommitUnderFreeName(index, folder, indexStem, L".csv", indexName))
-        outcome.indexFile = folder / PathFromWide(indexName);
-    else
-        outcome.indexError = L"Не удалось записать указатель в папку «" + WideFromPath(folder) +
-                             L"»: " + index.FailureReason() + L".";
-    return outcome;
+    // The index of what was done, also after a cancel. Without it the outcome still
+    // names every file written and every failure.
+    if (CommitUnderFreeName(index, folder, indexStem, L".csv", indexName)) {
+        result.indexFile = folder / PathFromWide(indexName);
+    } else {
+        const std::wstring reason = index.FailureReason();
+        result.fileFailure = L"Не удалось записать указатель в папку «" + WideFromPath(folder) +
+                             L"»" + (reason.empty() ? L"" : L": " + reason) + L".";
+    }
+    return result.Take();
 }
 
 } // namespace voice::exporting

@@ -6,29 +6,9 @@
 #include "conversion/wav_header.h"
 #include "export/riff_chunks.h"
 #include "export/source_recording.h"
+#include "export/wav_layout.h"
 
 namespace voice::exporting {
-namespace {
-
-class DiscardingWriter final : public ConvertedWriter {
-public:
-    void Append(std::span<const std::uint8_t>) override {}
-    void RewriteHeader(std::span<const std::uint8_t>) override {}
-};
-
-std::uint32_t Load32(const std::uint8_t* at) noexcept {
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
-std::uint16_t Load16(const std::uint8_t* at) noexcept {
-    return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-
-bool IsMergedFormat(const std::array<std::uint8_t, 44>& head) noexcept {
-    return Load16(&head[20]) == 1 && Load16(&head[22]) == 1 &&
-           Load32(&head[24]) == kPlaybackSampleRate && Load16(&head[34]) == 8;
-}
-
-} // namespace
 
 void SizeMerge(MergePlan& plan) {
     std::vector<CuePoint> points;
@@ -36,11 +16,14 @@ void SizeMerge(MergePlan& plan) {
     for (const MergeItem& item : plan.items) {
         if (!points.empty())
             plan.dataSize += kMergeSilenceSamples;
-        plan.dataSize += item.samples;
+        plan.dataSize += item.samples.value_or(0);
         points.push_back({0, 0, item.columns.display});
     }
-    plan.fileSize = kWavHeaderSize + plan.dataSize + plan.dataSize % 2 +
-                    CueChunkSize(points.size()) + LabelListChunkSize(points);
+    const std::uint64_t trailer = CueChunkSize(points.size()) + LabelListChunkSize(points);
+    plan.fileSize = kWavHeaderSize + plan.dataSize + plan.dataSize % 2 + trailer;
+    // One byte spare for the pad after an odd data chunk.
+    const std::uint64_t room = kLargestRiffSize + 8 - kWavHeaderSize - 1;
+    plan.dataLimit = room > trailer ? room - trailer : 0;
 }
 
 MergePlan PlanMerge(const std::vector<std::wstring>& lines, ExportProgress& progress,
@@ -51,47 +34,45 @@ MergePlan PlanMerge(const std::vector<std::wstring>& lines, ExportProgress& prog
             plan.cancelled = true;
             return plan;
         }
-        MergeItem item{i, ReadLineColumns(lines[i]), 0};
+        MergeItem item;
+        item.index = i;
+        item.columns = ReadLineColumns(lines[i]);
         progress.OnPreparing(i, lines.size(), item.columns.source);
         SourceRecording source{PathFromWide(item.columns.source)};
         if (!source.IsOpen()) {
-            failures.Fail(item.columns.source, kCannotOpen);
+            failures.Fail(i, item.columns.source, kCannotOpen);
             continue;
         }
-        const std::array<std::uint8_t, kDetectionSize>& head = source.Head();
-        const std::uint64_t length = source.Length();
-        const RecordingKind kind = DetectKind(source);
-        switch (kind) {
+        item.length = source.Length();
+        item.kind = DetectKind(source);
+        switch (item.kind) {
         case RecordingKind::Undecodable:
-            failures.Fail(item.columns.source, kNoDecoder);
+            failures.Fail(i, item.columns.source, kNoDecoder);
             continue;
         case RecordingKind::Wav: {
             // Other tools put chunks before "data": the samples start where the walk
-            // finds them.
-            const std::optional<WavDataChunk> data = FindWavData(source);
-            if (!IsMergedFormat(head) || !data) {
-                failures.Fail(item.columns.source, kOtherWavFormat);
+            // finds them, and end where the file does if it was cut short.
+            const std::optional<WavLayout> layout = ReadWavLayout(source);
+            if (!layout || !layout->IsPlaybackFormat()) {
+                failures.Fail(i, item.columns.source,
+                              source.Failed() ? kCannotRead : kOtherWavFormat);
                 continue;
             }
-            item.skip = data->offset;
-            item.samples = std::min<std::uint64_t>(
-                data->size, length > data->offset ? length - data->offset : 0);
+            item.skip = layout->dataOffset;
+            item.samples = layout->data;
             break;
         }
         case RecordingKind::HeaderlessPcm:
-            item.samples = length;
+            item.samples = item.length;
             break;
         case RecordingKind::Inverted:
-            item.samples = length > kSignatureSize ? length - kSignatureSize : 0;
+            item.samples = item.length > kSignatureSize ? item.length - kSignatureSize : 0;
             break;
-        default: {
-            DiscardingWriter counter;
-            item.samples = ConvertRecording(source, counter).bytesWritten - kWavHeaderSize;
-            break;
-        }
+        default:
+            break; // run-coded: counted as it is written
         }
         if (source.Failed()) {
-            failures.Fail(item.columns.source, kCannotRead);
+            failures.Fail(i, item.columns.source, kCannotRead);
             continue;
         }
         plan.items.push_back(std::move(item));

@@ -1,7 +1,10 @@
 // MergeRecordings: every recording's samples in one 8-bit mono WAV, half a second of
-// silence between them, a cue point and a label at each recording's first sample.
+// silence between them, a cue point and a label at each recording's first sample. A
+// recording goes in whole, with its cue and label, or not at all.
 
+#include <algorithm>
 #include <memory>
+#include <system_error>
 
 #include "conversion/run_decoders.h"
 #include "conversion/wav_header.h"
@@ -18,13 +21,54 @@ namespace {
 
 namespace fs = std::filesystem;
 
+inline constexpr wchar_t kChanged[] = L"запись изменилась во время работы";
+
+std::wstring MegaBytes(std::uint64_t bytes) {
+    return std::to_wstring((bytes + (1u << 20) - 1) >> 20);
+}
+
+ExportRefused PastFourGigabytes() {
+    return ExportRefused(L"Общий файл превысил бы 4 ГБ. Выберите меньше записей.");
+}
+
+// The merged file's data chunk as it grows: recordings appended, and taken back again
+// when one turns out not to be whole.
+class MergedData {
+public:
+    MergedData(ExportFile& file, std::uint64_t limit) noexcept : file_(file), limit_(limit) {}
+
+    std::uint64_t Samples() const noexcept { return samples_; }
+    // The farthest the file has been written: past the end when something was taken back.
+    std::uint64_t HighWater() const noexcept { return highWater_; }
+
+    // Throws ExportRefused rather than pass the limit (a run-coded recording is sized only
+    // as it is decoded).
+    void Append(std::span<const std::uint8_t> bytes) {
+        if (bytes.size() > limit_ - samples_)
+            throw PastFourGigabytes();
+        file_.Write(bytes);
+        samples_ += bytes.size();
+        highWater_ = std::max(highWater_, kWavHeaderSize + samples_);
+    }
+    // Back to samples, dropping what was appended after.
+    void TakeBack(std::uint64_t samples) noexcept {
+        samples_ = samples;
+        file_.Seek(kWavHeaderSize + samples);
+    }
+
+private:
+    ExportFile& file_;
+    std::uint64_t limit_;
+    std::uint64_t samples_ = 0;
+    std::uint64_t highWater_ = kWavHeaderSize;
+};
+
 // Passes on the samples of a playback file: its header is dropped (44 bytes, or a WAV
-// recording's chunks up to its data), and so is whatever a WAV recording holds after its
-// data chunk.
+// recording's chunks up to its data), and so is whatever comes after limit samples.
 class SampleWriter final : public ConvertedWriter {
 public:
-    SampleWriter(ExportFile& file, std::uint64_t skip, std::uint64_t limit) noexcept
-        : file_(file), limit_(limit), skip_(skip) {}
+    SampleWriter(MergedData& data, std::uint64_t skip, std::uint64_t limit) noexcept
+        : data_(data), limit_(limit), skip_(skip) {}
     void Append(std::span<const std::uint8_t> bytes) override {
         if (skip_ > 0) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(skip_, bytes.size()));
@@ -33,18 +77,38 @@ public:
         }
         if (bytes.size() > limit_ - written_)
             bytes = bytes.first(static_cast<std::size_t>(limit_ - written_));
-        file_.Write(bytes);
+        data_.Append(bytes);
         written_ += bytes.size();
     }
     void RewriteHeader(std::span<const std::uint8_t>) override {}
     std::uint64_t Written() const noexcept { return written_; }
 
 private:
-    ExportFile& file_;
+    MergedData& data_;
     std::uint64_t limit_;
     std::uint64_t skip_;
     std::uint64_t written_ = 0;
 };
+
+// Appends the recording's samples, after the silence that parts it from the one
+// before; empty when it went in whole, else why not (the caller takes it back).
+std::wstring AppendRecording(const MergeItem& item, bool first, MergedData& data) {
+    SourceRecording source{PathFromWide(item.columns.source)};
+    if (!source.IsOpen())
+        return kCannotOpen;
+    if (!first) {
+        const std::vector<std::uint8_t> silence(kMergeSilenceSamples, 0x80);
+        data.Append(silence);
+    }
+    SampleWriter writer(data, item.skip, item.samples.value_or(~std::uint64_t{0}));
+    const ConversionResult converted = ConvertRecording(source, writer);
+    if (source.Failed())
+        return kCannotRead;
+    if (converted.kind != item.kind || source.Length() != item.length ||
+        (item.samples && writer.Written() != *item.samples))
+        return kChanged;
+    return {};
+}
 
 // The merged file's first 44 bytes are the playback header: the same format.
 void WriteHeader(ExportFile& file, std::uint64_t dataSize, std::uint64_t fileSize) {
@@ -52,10 +116,6 @@ void WriteHeader(ExportFile& file, std::uint64_t dataSize, std::uint64_t fileSiz
                                                    static_cast<std::uint32_t>(dataSize));
     file.Seek(0);
     file.Write(header);
-}
-
-std::wstring MegaBytes(std::uint64_t bytes) {
-    return std::to_wstring((bytes + (1u << 20) - 1) >> 20);
 }
 
 } // namespace
@@ -68,53 +128,48 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     const MergePlan plan = PlanMerge(lines, progress, result);
     if (plan.cancelled) {
         result.cancelled = true;
-        return result.ToOutcome();
+        return result.Take();
     }
     if (plan.fileSize - 8 > kLargestRiffSize)
         throw ExportRefused(L"Общий файл занял бы " + MegaBytes(plan.fileSize) +
                             L" МБ, а файл WAV не может быть больше 4 ГБ. Выберите меньше "
                             L"записей.");
     if (plan.items.empty())
-        return result.ToOutcome();
+        return result.Take();
 
     PartFile part(PartPathOf(target));
     if (!part.IsOpen())
         throw ExportRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"»: " +
                             part.FailureReason() + L".");
     ExportFile& file = part.File();
-    WriteHeader(file, plan.dataSize, plan.fileSize);
+    WriteHeader(file, 0, kWavHeaderSize); // written again once the sizes are known
 
-    const std::vector<std::uint8_t> silence(kMergeSilenceSamples, 0x80);
+    MergedData data(file, plan.dataLimit);
     std::vector<CuePoint> cues;
-    std::uint64_t samples = 0;
     for (const MergeItem& item : plan.items) {
         if (progress.CancelRequested()) {
+            result.NothingWritten();
             result.cancelled = true;
-            return result.ToOutcome(); // the part file goes with it
+            return result.Take(); // the part file goes with it
         }
         progress.OnItem(item.index, lines.size(), item.columns.source);
-        SourceRecording source{PathFromWide(item.columns.source)};
-        if (!source.IsOpen()) {
-            result.Fail(item.columns.source, kCannotOpen);
+        const std::uint64_t before = data.Samples();
+        const std::wstring failure = AppendRecording(item, cues.empty(), data);
+        if (!failure.empty()) {
+            data.TakeBack(before);
+            result.Fail(item.index, item.columns.source, failure);
             continue;
         }
-        if (!cues.empty()) {
-            file.Write(silence);
-            samples += silence.size();
-        }
+        // The cue marks the recording's first sample, after the silence.
+        const std::uint64_t start = cues.empty() ? before : before + kMergeSilenceSamples;
         cues.push_back({static_cast<std::uint32_t>(cues.size() + 1),
-                        static_cast<std::uint32_t>(samples), item.columns.display});
-        SampleWriter writer(file, item.skip, item.samples);
-        ConvertRecording(source, writer);
-        samples += writer.Written();
-        if (source.Failed() || writer.Written() != item.samples)
-            result.Fail(item.columns.source, kCannotRead);
-        else
-            ++result.done;
+                        static_cast<std::uint32_t>(start), item.columns.display});
+        result.Succeed(item.index, WideFromPath(target.filename()), {});
     }
+    if (cues.empty())
+        return result.Take(); // every one failed: no file
 
-    // The plan's sizes hold unless a recording changed meanwhile: the header is written
-    // again from what was written.
+    const std::uint64_t samples = data.Samples();
     if (samples % 2 != 0) {
         const std::uint8_t pad = 0;
         file.Write(std::span(&pad, 1));
@@ -125,14 +180,17 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     file.Write(labels);
     const std::uint64_t fileSize =
         kWavHeaderSize + samples + samples % 2 + cueChunk.size() + labels.size();
-    if (fileSize - 8 > kLargestRiffSize)
-        throw ExportRefused(L"Общий файл превысил бы 4 ГБ.");
-    WriteHeader(file, samples, fileSize);
-    if (!part.Commit(target, replace))
-        throw ExportRefused(L"Не удалось записать файл «" + WideFromPath(target) + L"»: " +
-                            part.FailureReason() + L".");
-    result.written.push_back(target);
-    return result.ToOutcome();
+    WriteHeader(file, samples, fileSize); // the seek also flushes what came before
+    // What a recording taken back left past the end goes.
+    if (data.HighWater() > fileSize)
+        file.Resize(fileSize);
+    if (!part.Commit(target, replace)) {
+        result.NothingWritten();
+        const std::wstring reason = part.FailureReason();
+        result.fileFailure = L"Не удалось записать файл «" + WideFromPath(target) + L"»" +
+                             (reason.empty() ? L"" : L": " + reason) + L".";
+    }
+    return result.Take();
 }
 
 } // namespace voice::exporting

@@ -1,7 +1,10 @@
 #pragma once
 // The per-recording failures every command reports the same way. Portable.
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "export/export_file.h"
 #include "export/export_job.h"
@@ -14,6 +17,7 @@ inline constexpr wchar_t kNoDecoder[] = L"вид записи 7: декодер 
 inline constexpr wchar_t kCannotCreate[] = L"не удалось создать файл";
 inline constexpr wchar_t kCannotWrite[] = L"ошибка записи файла";
 inline constexpr wchar_t kTooLarge[] = L"файл превысил бы 4 ГБ";
+inline constexpr wchar_t kHashFailed[] = L"не удалось вычислить SHA-256";
 inline constexpr wchar_t kOtherWavFormat[] =
     L"WAV не в формате 8 бит, моно, 7860 Гц: в общий файл не включается";
 
@@ -23,14 +27,53 @@ inline std::wstring WithReason(const wchar_t* text, const PartFile& part) {
     return reason.empty() ? std::wstring(text) : text + (L": " + reason);
 }
 
-struct RecordingOutcome : ExportOutcome {
-    // Counts the failure, notes "source: text" and returns text (the index's status).
-    std::wstring Fail(const std::wstring& source, const std::wstring& text) {
-        ++failed;
-        errors.push_back(source + L": " + text);
+// An outcome as a command builds it, recordings in any order.
+class RecordingOutcome {
+public:
+    bool cancelled = false;
+    std::filesystem::path indexFile;
+    std::wstring fileFailure;
+
+    // Counts the failure of the recording of the given line and returns text (the
+    // index's status).
+    std::wstring Fail(std::size_t line, const std::wstring& source, const std::wstring& text) {
+        ++outcome_.failed;
+        outcome_.recordings.push_back({line, {}, text, {}});
+        errors_.emplace_back(line, source + L": " + text);
         return text;
     }
-    ExportOutcome ToOutcome() const { return *this; }
+    // Counts a recording that went out whole into the file of that name.
+    void Succeed(std::size_t line, const std::wstring& file, const std::wstring& repair) {
+        ++outcome_.done;
+        outcome_.recordings.push_back({line, file, {}, repair});
+    }
+    // Nothing was written after all (a merge cancelled, or its file not written): only
+    // the failures stay.
+    void NothingWritten() {
+        outcome_.done = 0;
+        std::erase_if(outcome_.recordings,
+                      [](const RecordingResult& r) { return r.failure.empty(); });
+    }
+    // The outcome, recordings and errors in list order; this is left empty.
+    ExportOutcome Take() {
+        auto byLine = [](const auto& a, const auto& b) { return Line(a) < Line(b); };
+        std::stable_sort(outcome_.recordings.begin(), outcome_.recordings.end(), byLine);
+        std::stable_sort(errors_.begin(), errors_.end(), byLine);
+        for (auto& [line, text] : errors_)
+            outcome_.errors.push_back(std::move(text));
+        errors_.clear();
+        outcome_.cancelled = cancelled;
+        outcome_.indexFile = std::move(indexFile);
+        outcome_.fileFailure = std::move(fileFailure);
+        return std::exchange(outcome_, {});
+    }
+
+private:
+    static std::size_t Line(const RecordingResult& r) { return r.line; }
+    static std::size_t Line(const std::pair<std::size_t, std::wstring>& e) { return e.first; }
+
+    ExportOutcome outcome_;
+    std::vector<std::pair<std::size_t, std::wstring>> errors_;
 };
 
 } // namespace voice::exporting

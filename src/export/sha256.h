@@ -1,5 +1,6 @@
 #pragma once
-// SHA-256 from the system: BCrypt on Windows, libcrypto elsewhere.
+// SHA-256 from the system: BCrypt on Windows, libcrypto elsewhere. A failure of either
+// throws std::runtime_error.
 
 #include <array>
 #include <cstdint>

@@ -36,14 +36,18 @@ Sha256::~Sha256() = default;
 
 void Sha256::Update(std::span<const std::uint8_t> bytes) {
     // BCrypt takes at most 4 GB per call; the export hashes in blocks far below that.
-    ::BCryptHashData(state_->hash, const_cast<PUCHAR>(bytes.data()),
-                     static_cast<ULONG>(bytes.size()), 0);
+    if (::BCryptHashData(state_->hash, const_cast<PUCHAR>(bytes.data()),
+                         static_cast<ULONG>(bytes.size()), 0) < 0)
+        throw std::runtime_error("SHA-256 failed");
 }
 
 Sha256Digest Sha256::Finish() {
     Sha256Digest digest{};
-    ::BCryptFinishHash(state_->hash, digest.data(), static_cast<ULONG>(digest.size()), 0);
+    const bool done =
+        ::BCryptFinishHash(state_->hash, digest.data(), static_cast<ULONG>(digest.size()), 0) >= 0;
     state_->Begin();
+    if (!done)
+        throw std::runtime_error("SHA-256 failed");
     return digest;
 }
 

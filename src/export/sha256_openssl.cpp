@@ -22,14 +22,17 @@ Sha256::Sha256() : state_(std::make_unique<State>()) {
 Sha256::~Sha256() = default;
 
 void Sha256::Update(std::span<const std::uint8_t> bytes) {
-    EVP_DigestUpdate(state_->context, bytes.data(), bytes.size());
+    if (EVP_DigestUpdate(state_->context, bytes.data(), bytes.size()) != 1)
+        throw std::runtime_error("SHA-256 failed");
 }
 
 Sha256Digest Sha256::Finish() {
     Sha256Digest digest{};
     unsigned size = 0;
-    EVP_DigestFinal_ex(state_->context, digest.data(), &size);
+    const bool done = EVP_DigestFinal_ex(state_->context, digest.data(), &size) == 1;
     state_->Begin();
+    if (!done)
+        throw std::runtime_error("SHA-256 failed");
     return digest;
 }
 

@@ -28,6 +28,8 @@ SourceRecording::~SourceRecording() {
 std::size_t SourceRecording::Read(std::span<std::uint8_t> into) {
     const std::size_t n = file_.Read(into);
     const std::uint64_t end = position_ + n;
+    if (n < into.size() && end < length_)
+        cutShort_ = true; // shortened since it was opened
     if (position_ < head_.size()) {
         const auto count =
             static_cast<std::size_t>(std::min<std::uint64_t>(end, head_.size()) - position_);
@@ -47,16 +49,20 @@ void SourceRecording::Seek(std::uint64_t offset) {
     position_ = offset;
 }
 
-Sha256Digest SourceRecording::FinishHash() {
+std::optional<Sha256Digest> SourceRecording::FinishHash() {
     if (!hash_)
-        return {};
-    if (hashed_ < length_) {
+        return std::nullopt;
+    if (hashed_ < length_ && !Failed()) {
         Seek(hashed_);
         std::vector<std::uint8_t> block(kConversionBlockSize);
         while (hashed_ < length_ && Read(block) > 0) {
         }
     }
     BackgroundSha256* hash = std::exchange(hash_, nullptr);
+    if (Failed() || hashed_ < length_) {
+        hash->Reset();
+        return std::nullopt;
+    }
     return hash->Finish();
 }
 

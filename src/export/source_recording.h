@@ -6,6 +6,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 
 #include "conversion/recording_converter.h"
 #include "export/background_sha256.h"
@@ -25,7 +26,8 @@ public:
     SourceRecording& operator=(const SourceRecording&) = delete;
 
     bool IsOpen() const noexcept { return file_.IsOpen(); }
-    bool Failed() const noexcept { return file_.Failed(); }
+    // A read failed, or the file ended before the length it had when opened.
+    bool Failed() const noexcept { return file_.Failed() || cutShort_; }
 
     std::size_t Read(std::span<std::uint8_t> into) override;
     void Seek(std::uint64_t offset) override;
@@ -34,14 +36,16 @@ public:
     // The first 44 bytes (zeros past a shorter file): the WAV header of a kind-1 file.
     const std::array<std::uint8_t, 44>& Head() const noexcept { return head_; }
 
-    // Reads whatever has not been hashed yet and returns the file's digest (hashed only).
-    Sha256Digest FinishHash();
+    // Reads whatever has not been hashed yet and returns the file's digest (hashed only);
+    // nullopt unless every byte was read and hashed: no digest of part of a file.
+    std::optional<Sha256Digest> FinishHash();
 
 private:
     ExportFile file_;
     std::uint64_t length_ = 0;
     std::uint64_t position_ = 0;
     std::uint64_t hashed_ = 0; // bytes 0..hashed_ are in the hash
+    bool cutShort_ = false;
     std::array<std::uint8_t, 44> head_{};
     BackgroundSha256* hash_ = nullptr; // null once finished
 };

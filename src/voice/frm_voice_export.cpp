@@ -241,6 +241,8 @@ void TFrmVoice::ExportSelectedClick() {
         },
         [this, outcome, folder = *folder] {
             std::wstring text = outcome->cancelled ? L"Экспорт отменён.\n" : L"";
+            if (!outcome->fileFailure.empty())
+                text += outcome->fileFailure + L"\n";
             text += Counts(L"Экспортировано", *outcome) + L"\nПапка: " + folder.wstring() +
                     ErrorLines(*outcome);
             gui::ShowMessageBox(Handle(), text, L"Экспорт записей", MB_OK | OutcomeIcon(*outcome));
@@ -265,10 +267,13 @@ void TFrmVoice::MergeSelectedClick() {
             *outcome = exporting::MergeRecordings(lines, target, bases, bridge, true);
         },
         [this, outcome, target = *target] {
+            const std::wstring file = exporting::WrittenFiles(*outcome, {}).empty()
+                                          ? L"\nФайл не записан."
+                                          : L"\nФайл: " + target.wstring();
             std::wstring text =
-                outcome->cancelled
-                    ? std::wstring(L"Объединение отменено, файл не записан.")
-                    : Counts(L"Объединено", *outcome) + L"\nФайл: " + target.wstring();
+                outcome->cancelled ? std::wstring(L"Объединение отменено, файл не записан.")
+                : !outcome->fileFailure.empty() ? outcome->fileFailure
+                                                : Counts(L"Объединено", *outcome) + file;
             gui::ShowMessageBox(Handle(), text + ErrorLines(*outcome), L"Объединение записей",
                                 MB_OK | OutcomeIcon(*outcome));
         });

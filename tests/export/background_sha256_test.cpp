@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <stdexcept>
 
 #include "export/background_sha256.h"
 #include "export/sha256.h"
@@ -61,6 +63,56 @@ TEST(BackgroundSha256Test, ResetDropsEverythingSinceTheLastFinish) {
     // Destroyed with blocks still queued: the thread ends without hanging.
     BackgroundSha256 abandoned;
     Feed(abandoned, data, kBlock);
+}
+
+// The system's SHA-256, failing as a hashing library may: on the given update (counted
+// from 1 over the object's life) or at the given finish.
+class FailingSha256 final : public DigestFunction {
+public:
+    FailingSha256(int failingUpdate, int failingFinish)
+        : failingUpdate_(failingUpdate), failingFinish_(failingFinish) {}
+    void Update(std::span<const std::uint8_t> bytes) override {
+        if (++updates_ == failingUpdate_)
+            throw std::runtime_error("update failed");
+        hash_.Update(bytes);
+    }
+    Sha256Digest Finish() override {
+        const Sha256Digest digest = hash_.Finish();
+        if (++finishes_ == failingFinish_)
+            throw std::runtime_error("finish failed");
+        return digest;
+    }
+
+private:
+    Sha256 hash_;
+    int updates_ = 0, finishes_ = 0;
+    int failingUpdate_, failingFinish_;
+};
+
+// An exception from the library, on the hashing thread or at the finish, loses that
+// digest only: no digest is made up, the program goes on, and the next file hashes right.
+TEST(BackgroundSha256Test, ALibraryFailureLosesOneDigestAndNothingElse) {
+    struct Case {
+        const char* name;
+        int failingUpdate, failingFinish;
+    };
+    const Case cases[] = {{"first block", 1, 0}, {"third block", 3, 0}, {"finish", 0, 1}};
+    const Bytes data = Pattern(4 * kBlock + 5, 3);
+    const Sha256Digest expected = DirectDigest(data);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BackgroundSha256 hash(std::make_unique<FailingSha256>(c.failingUpdate, c.failingFinish));
+        Feed(hash, data, 100000);
+        EXPECT_EQ(hash.Finish(), std::nullopt);
+        Feed(hash, data, 100000);
+        EXPECT_EQ(hash.Finish(), expected);
+        // A failure dropped by a reset is forgotten with it.
+        BackgroundSha256 reset(std::make_unique<FailingSha256>(c.failingUpdate, c.failingFinish));
+        Feed(reset, data, kBlock);
+        reset.Reset();
+        Feed(reset, data, kBlock);
+        EXPECT_EQ(reset.Finish(), expected);
+    }
 }
 
 } // namespace

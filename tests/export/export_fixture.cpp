@@ -1,13 +1,17 @@
 #include "export_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 
 #include "catalogue/list_line.h"
 #include "catalogue/recording_name.h"
 #include "export/export_file.h"
+#include "export/sha256.h"
 
 namespace voice::exporting::test {
 
@@ -114,6 +118,31 @@ std::optional<RiffFile> ParseRiff(const Bytes& file) {
         return std::nullopt;
     riff.chunks = std::move(*chunks);
     return riff;
+}
+
+std::vector<std::vector<std::string>> CsvRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        EXPECT_EQ(line.back(), '\r');
+        line.pop_back();
+        std::vector<std::string> fields;
+        std::string field;
+        std::istringstream cells(line);
+        while (std::getline(cells, field, ';'))
+            fields.push_back(field);
+        if (!line.empty() && line.back() == ';')
+            fields.emplace_back();
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+std::wstring HexSha256(const Bytes& bytes) {
+    Sha256 hash;
+    hash.Update(bytes);
+    return HexDigest(hash.Finish());
 }
 
 std::vector<Chunk> ListEntries(const Chunk& list) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,7 +36,6 @@ std::string ReadText(const fs::path& path);
 // Every file name in the folder, sorted.
 std::vector<std::wstring> FileNames(const fs::path& folder);
 
-
 // "QC7A0000.1" style: the recorder's name of a start (years 2000..2037).
 std::wstring RecordingName(const DateTimeParts& start, int channel);
 
@@ -57,6 +57,11 @@ struct RiffFile {
 // an even offset.
 std::optional<RiffFile> ParseRiff(const Bytes& file);
 
+// The rows of a CSV text (";" between fields, CR LF after each row).
+std::vector<std::vector<std::string>> CsvRows(const std::string& text);
+// The system's SHA-256 of the bytes, as the index writes it.
+std::wstring HexSha256(const Bytes& bytes);
+
 // The subchunks of a LIST chunk's data (after its form type), id -> data.
 std::vector<Chunk> ListEntries(const Chunk& list);
 
@@ -64,6 +69,8 @@ class RecordingProgress : public ExportProgress {
 public:
     void OnItem(std::size_t index, std::size_t total, const std::wstring& source) override {
         items.push_back({index, total, source});
+        if (beforeItem)
+            beforeItem(index);
     }
     bool CancelRequested() const override { return cancelAfter && items.size() >= *cancelAfter; }
     struct Item {
@@ -72,6 +79,9 @@ public:
     };
     std::vector<Item> items;
     std::optional<std::size_t> cancelAfter;
+    // Run before the command opens the recording of that line (the merge: in its
+    // writing pass, after it has planned).
+    std::function<void(std::size_t)> beforeItem;
 };
 
 } // namespace voice::exporting::test

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "conversion/recording_converter.h"
 #include "export/export_file.h"
 #include "export/export_job.h"
@@ -54,28 +52,7 @@ Bytes PlaybackOf(const Bytes& recording) {
 }
 
 std::wstring Hash(const Bytes& bytes) {
-    Sha256 hash;
-    hash.Update(bytes);
-    return HexDigest(hash.Finish());
-}
-
-std::vector<std::vector<std::string>> CsvRows(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        EXPECT_EQ(line.back(), '\r');
-        line.pop_back();
-        std::vector<std::string> fields;
-        std::string field;
-        std::istringstream cells(line);
-        while (std::getline(cells, field, ';'))
-            fields.push_back(field);
-        if (!line.empty() && line.back() == ';')
-            fields.emplace_back();
-        rows.push_back(fields);
-    }
-    return rows;
+    return HexSha256(bytes);
 }
 
 std::string Text(const Bytes& zeroTerminated) {
@@ -179,9 +156,9 @@ INSTANTIATE_TEST_SUITE_P(
 // the RIFF size, its duration taken from its data chunk.
 TEST_F(ExportRecordingsTest, AWavWithChunksBeforeItsDataKeepsItsSamples) {
     const Bytes samples = SoundWithRuns(7860 * 2, 5);
-    const Bytes recording = voice::test::WaveFile(
-        {voice::test::PcmFormat(1, 7860, 8), voice::test::InfoList({{"ISFT", "editor"}}),
-         {"data", samples}});
+    const Bytes recording = voice::test::WaveFile({voice::test::PcmFormat(1, 7860, 8),
+                                                   voice::test::InfoList({{"ISFT", "editor"}}),
+                                                   {"data", samples}});
     const ExportOutcome outcome = Export({AddRecording(Archive(), 3, kStart, recording)});
     ASSERT_EQ(outcome.done, 1u);
 

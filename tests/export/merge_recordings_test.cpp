@@ -103,9 +103,9 @@ TEST_F(MergeRecordingsTest, JoinsTheSamplesWithCuePointsAndLabels) {
 // chunks.
 TEST_F(MergeRecordingsTest, AWavWithChunksBeforeItsDataGivesItsSamples) {
     const Bytes a = SoundWithRuns(3001, 4), b = SoundWithRuns(2000, 6);
-    const Bytes tooled = voice::test::WaveFile(
-        {voice::test::PcmFormat(1, 7860, 8), voice::test::InfoList({{"ISFT", "editor"}}),
-         {"data", a}});
+    const Bytes tooled = voice::test::WaveFile({voice::test::PcmFormat(1, 7860, 8),
+                                                voice::test::InfoList({{"ISFT", "editor"}}),
+                                                {"data", a}});
     const ExportOutcome outcome =
         Merge({Add(0, tooled), Add(1, EncodeRecording(RecordingKind::HeaderlessPcm, b))});
     EXPECT_EQ(outcome.done, 2u);
