@@ -4,8 +4,8 @@
 #include <cwchar>
 
 #include "conversion/wav_header.h"
-#include "export/riff_chunks.h"
 #include "export/source_recording.h"
+#include "export/wav_layout.h"
 
 namespace voice::exporting {
 namespace {
@@ -15,10 +15,6 @@ public:
     void Append(std::span<const std::uint8_t>) override {}
     void RewriteHeader(std::span<const std::uint8_t>) override {}
 };
-
-std::uint32_t Load32(const std::uint8_t* at) noexcept {
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
 
 } // namespace
 
@@ -32,13 +28,11 @@ std::optional<double> PlaybackSeconds(const std::filesystem::path& path) {
     case RecordingKind::Undecodable:
         return std::nullopt;
     case RecordingKind::Wav: {
-        const std::uint32_t bytesPerSecond = Load32(&source.Head()[28]);
-        const std::optional<WavDataChunk> data = FindWavData(source);
-        if (bytesPerSecond == 0 || !data)
+        // What the export keeps of it, a damaged one included.
+        const std::optional<WavLayout> layout = ReadWavLayout(source);
+        if (!layout)
             return std::nullopt;
-        const std::uint64_t present = length > data->offset ? length - data->offset : 0;
-        seconds =
-            static_cast<double>(std::min<std::uint64_t>(data->size, present)) / bytesPerSecond;
+        seconds = layout->Seconds();
         break;
     }
     case RecordingKind::HeaderlessPcm:
