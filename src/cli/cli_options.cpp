@@ -51,7 +51,12 @@ CalendarDate ParseDate(const std::string& option, const std::string& text) {
                           FromUtf8(text) + L"»");
     const CalendarDate date{std::stoi(text.substr(0, 4)), std::stoi(text.substr(5, 2)),
                             std::stoi(text.substr(8, 2))};
-    EncodeDate(date.year, date.month, date.day); // throws DateEncodeError
+    try {
+        EncodeDate(date.year, date.month, date.day);
+    } catch (const DateEncodeError&) {
+        throw BadArgument(FromUtf8(option) + L": нет такой даты «" + FromUtf8(text) +
+                          L"» (месяц от 01 до 12, день не больше числа дней в месяце)");
+    }
     return date;
 }
 
@@ -104,8 +109,9 @@ constexpr wchar_t kHelp[] =
     L"               [--time-from ЧЧ:ММ:СС] [--time-to ЧЧ:ММ:СС]\n"
     L"               [--order start|end|channel|size] [--settings ФАЙЛ] [--dir N=ПАПКА]...\n"
     L"               [--unheard]\n"
-    L"               (--list | --csv ФАЙЛ | --out ПАПКА | --merge ФАЙЛ.wav |\n"
-    L"                --timeline ФАЙЛ.svg) [--quiet]\n"
+    L"               (--list | --csv ФАЙЛ|- | --out ПАПКА | --merge ФАЙЛ.wav |\n"
+    L"                --timeline ФАЙЛ.svg|-)\n"
+    L"               [--force] [--paths window|native] [--quiet]\n"
     L"\n"
     L"Отбор:\n"
     L"  --channels 1,3|all    каналы (1-8 через запятую или all)\n"
@@ -119,31 +125,64 @@ constexpr wchar_t kHelp[] =
     L"  --unheard             только записи, не прослушанные в окне до конца\n"
     L"\n"
     L"Действие (ровно одно):\n"
-    L"  --list                строки списка, как в окне, с путём к файлу (UTF-8)\n"
-    L"  --csv ФАЙЛ            список в CSV (UTF-8, разделитель ;)\n"
+    L"  --list                строки списка, как в окне, с путём к файлу (UTF-8;\n"
+    L"                        управляющие знаки в имени - как \\n, \\t, \\xNN)\n"
+    L"  --csv ФАЙЛ            список в CSV (UTF-8, разделитель ;); - : в стандартный\n"
+    L"                        вывод\n"
     L"  --out ПАПКА           каждая запись - файл WAV K<канал>_<дата>_<время>.wav,\n"
     L"                        рядом указатель export_<дата>_<время>.csv с SHA-256\n"
     L"  --merge ФАЙЛ.wav      все записи в одном WAV с метками начала каждой\n"
-    L"  --timeline ФАЙЛ.svg   временная шкала записей: дорожка на канал, ось времени\n"
+    L"  --timeline ФАЙЛ.svg   временная шкала записей: дорожка на канал, ось времени;\n"
+    L"                        - : в стандартный вывод\n"
     L"\n"
+    L"  --force               заменить существующий файл --csv, --merge или --timeline\n"
+    L"                        (только когда новый файл записан целиком); без него\n"
+    L"                        такой файл не трогается\n"
+    L"  --paths window|native пути к записям как в окне (Z:\\... под Wine, по\n"
+    L"                        умолчанию) или как их пишет эта система (/...), для\n"
+    L"                        проверки указателя её средствами (sha256sum -c)\n"
     L"  --quiet               не показывать ход работы и итог\n"
+    L"  --version             версия программы\n"
     L"  -h, --help            эта справка\n"
     L"\n"
+    L"Пути считаются от текущей папки. В каталоги каналов (из файла настроек и --dir,\n"
+    L"отбираемых и нет) ничего не записывается; существующие файлы не заменяются.\n"
+    L"Ctrl+C останавливает работу после текущей записи, второй Ctrl+C - сразу.\n"
+    L"\n"
     L"Код завершения: 0 - всё сделано, 1 - часть записей не выгружена (они названы),\n"
-    L"2 - неверные аргументы, нечитаемые настройки или запрещённое место записи.";
+    L"работа прервана или искать было негде (нет каталога канала, файла настроек,\n"
+    L"--from позже --to), 2 - неверные аргументы, нечитаемые настройки, запрещённое\n"
+    L"место записи или существующий файл.";
+
+constexpr wchar_t kVersion[] = L"voice-export " VOICE_VERSION_TEXT;
 
 } // namespace
+
+std::optional<Destination> ParseDestination(const std::string& option, const std::string& value,
+                                            bool standardOutputAllowed, std::wstring& error) {
+    if (value.empty()) {
+        error = FromUtf8(option) + L": ожидается имя файла или папки, а не пустая строка";
+        return std::nullopt;
+    }
+    if (value == "-") {
+        if (standardOutputAllowed)
+            return Destination{true, {}};
+        error = FromUtf8(option) + L": стандартный вывод (-) здесь не поддерживается";
+        return std::nullopt;
+    }
+    return Destination{false, FromUtf8(value)};
+}
 
 ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     CLI::App app{"voice-export", "voice-export"};
     app.set_help_flag("-h,--help");
-    std::string channels, from, to, timeFrom, timeTo, order = "start", settings, csv, out, merge,
-                                                      timeline;
+    std::string channels, from, to, timeFrom, timeTo, order = "start", settings, paths = "window";
     std::vector<std::string> dirs;
-    bool list = false, quiet = false, unheard = false;
-    app.add_option("--channels", channels)->required();
-    app.add_option("--from", from)->required();
-    app.add_option("--to", to)->required();
+    bool list = false, quiet = false, force = false, version = false, unheard = false;
+    app.add_flag("--version", version);
+    app.add_option("--channels", channels);
+    app.add_option("--from", from);
+    app.add_option("--to", to);
     app.add_option("--time-from", timeFrom);
     app.add_option("--time-to", timeTo);
     app.add_option("--order", order)->check(CLI::IsMember({"start", "end", "channel", "size"}));
@@ -151,11 +190,23 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     app.add_option("--dir", dirs);
     auto* commands = app.add_option_group("action");
     commands->add_flag("--list", list);
-    commands->add_option("--csv", csv);
-    commands->add_option("--out", out);
-    commands->add_option("--merge", merge);
-    commands->add_option("--timeline", timeline);
-    commands->require_option(1);
+    // The actions that write somewhere; "-" is standard output where allowed.
+    struct WritingAction {
+        const char* option;
+        CliCommand command;
+        bool standardOutput;
+        std::string value;
+        CLI::Option* parsed = nullptr;
+    } actions[] = {
+        {"--csv", CliCommand::Csv, true, {}},
+        {"--out", CliCommand::Out, false, {}},
+        {"--merge", CliCommand::Merge, false, {}},
+        {"--timeline", CliCommand::Timeline, true, {}},
+    };
+    for (WritingAction& action : actions)
+        action.parsed = commands->add_option(action.option, action.value);
+    app.add_flag("--force", force);
+    app.add_option("--paths", paths)->check(CLI::IsMember({"window", "native"}));
     app.add_flag("--quiet", quiet);
     app.add_flag("--unheard", unheard);
 
@@ -163,6 +214,19 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend());
         app.parse(reversed);
+        if (version) {
+            parsed.text = kVersion;
+            return parsed;
+        }
+        // Checked here rather than by the parser, so that --version needs none of them.
+        for (const char* required : {"--channels", "--from", "--to"})
+            if (app.count(required) == 0)
+                throw BadArgument(L"Не указан обязательный параметр " + FromUtf8(required) +
+                                  L".\nСправка: voice-export --help");
+        if (commands->count_all() != 1)
+            throw BadArgument(
+                L"Не указан обязательный параметр или указано не одно действие "
+                L"(--list, --csv, --out, --merge или --timeline).\nСправка: voice-export --help");
         CliOptions options;
         options.criteria.channelTicked = ParseChannels(channels);
         options.criteria.from = ParseDate("--from", from);
@@ -172,21 +236,29 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         if (!timeTo.empty())
             options.criteria.toTime = ParseTime("--time-to", timeTo, L':');
         options.ordering = order == "start" ? 0 : order == "end" ? 1 : order == "channel" ? 2 : 3;
-        if (!settings.empty())
+        if (app.count("--settings") > 0) {
+            if (settings.empty())
+                throw BadArgument(L"--settings: ожидается имя файла, а не пустая строка");
             options.settings = FromUtf8(settings);
+        }
         for (const std::string& dir : dirs)
             options.dirs.push_back(ParseDir(dir));
-        options.command = list                ? CliCommand::List
-                          : !csv.empty()      ? CliCommand::Csv
-                          : !out.empty()      ? CliCommand::Out
-                          : !timeline.empty() ? CliCommand::Timeline
-                                              : CliCommand::Merge;
-        options.target = FromUtf8(list             ? ""
-                                  : !csv.empty()   ? csv
-                                  : !out.empty()   ? out
-                                  : !merge.empty() ? merge
-                                                   : timeline);
+        options.command = CliCommand::List;
+        for (const WritingAction& action : actions) {
+            if (action.parsed->count() == 0)
+                continue;
+            std::wstring error;
+            const auto destination =
+                ParseDestination(action.option, action.value, action.standardOutput, error);
+            if (!destination)
+                throw BadArgument(error);
+            options.command = action.command;
+            options.target = destination->path;
+            options.toStandardOutput = destination->standardOutput;
+        }
         options.unheard = unheard;
+        options.force = force;
+        options.paths = paths == "native" ? PathForm::Native : PathForm::Window;
         options.quiet = quiet;
         parsed.options = std::move(options);
     } catch (const CLI::CallForHelp&) {
@@ -197,9 +269,6 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     } catch (const BadArgument& bad) {
         parsed.exitCode = kExitBadArguments;
         parsed.text = bad.text;
-    } catch (const DateEncodeError& error) {
-        parsed.exitCode = kExitBadArguments;
-        parsed.text = error.Text() + L".";
     }
     return parsed;
 }

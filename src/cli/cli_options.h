@@ -13,14 +13,27 @@ namespace voice::cli {
 
 enum class CliCommand { List, Csv, Out, Merge, Timeline };
 
+// How source paths are written: as the window shows them ("Z:\tmp\rec\..." under Wine),
+// or as this system spells them ("/tmp/rec/...", for checks with the system's tools).
+enum class PathForm { Window, Native };
+
+// Where a document goes: a file, or standard output ("-").
+struct Destination {
+    bool standardOutput = false;
+    std::wstring path;
+};
+
 struct CliOptions {
     SearchCriteria criteria;              // channels, dates and time window as the window's fields
     int ordering = 0;                     // RGSort's item index: start, end, channel, size
     std::optional<std::wstring> settings; // --settings
     std::vector<std::pair<int, std::wstring>> dirs; // --dir N=PATH, channel 1..8
     CliCommand command = CliCommand::List;
-    std::wstring target; // the file or folder of --csv, --out, --merge, --timeline
-    bool unheard = false; // --unheard: only recordings not heard to the end
+    std::wstring target;           // the file or folder of --csv, --out, --merge, --timeline
+    bool toStandardOutput = false; // --csv - or --timeline -
+    bool unheard = false;          // only recordings not heard to the end in the window
+    bool force = false;            // an existing --csv, --merge or --timeline file may be replaced
+    PathForm paths = PathForm::Window;
     bool quiet = false;
 };
 
@@ -34,5 +47,10 @@ struct ParsedArguments {
 
 // args are UTF-8, without the program name.
 ParsedArguments ParseArguments(const std::vector<std::string>& args);
+
+// What an option naming a file or folder says: "-" is standard output where allowed;
+// an empty value is refused (nullopt, with the Russian reason in error).
+std::optional<Destination> ParseDestination(const std::string& option, const std::string& value,
+                                            bool standardOutputAllowed, std::wstring& error);
 
 } // namespace voice::cli

@@ -1,10 +1,15 @@
 #include "cli/cli_run.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "catalogue/recording_search.h"
 #include "catalogue/sort_str.h"
+#include "cli/cli_text.h"
+#include "export/archive_guard.h"
 #include "export/export_file.h"
+#include "export/line_columns.h"
 #include "platform/app_error.h"
 #include "timeline/heard_marks.h"
 #include "timeline/timeline_svg_file.h"
@@ -19,39 +24,71 @@ using exporting::WideFromPath;
 
 constexpr wchar_t kDefaultSettings[] = L"BegDir.Ini";
 
-class SettingsError {
+// The command ends before anything is written, with this status and text.
+class Stop {
 public:
-    explicit SettingsError(std::wstring text) : text(std::move(text)) {}
+    Stop(int exitCode, std::wstring text) : exitCode(exitCode), text(std::move(text)) {}
+    int exitCode;
     std::wstring text;
 };
 
-// The window's table file, read only: voice-export never writes the settings. A missing
-// default file gives the default table, as the window starts with; a named file must
-// be there, and either must be exactly the table's size.
-ChannelDirTable LoadTable(const CliOptions& options, CliPlatform& platform) {
+// Ctrl+C during the search.
+class Interrupted {};
+
+struct LoadedTable {
     ChannelDirTable table;
+    bool fromFile = false;
+    std::wstring file; // the settings file, absolute
+};
+
+// The window's table file, read only: voice-export never writes the settings. A missing
+// default file gives the default table, as the window starts with; a named file must be
+// there, and either must be exactly the table's size.
+LoadedTable LoadTable(const CliOptions& options, CliPlatform& platform) {
+    LoadedTable loaded;
     const bool named = options.settings.has_value();
-    const fs::path path = PathFromWide(named ? *options.settings : kDefaultSettings);
+    loaded.file = platform.AbsolutePath(named ? *options.settings : kDefaultSettings);
+    const fs::path path = PathFromWide(loaded.file);
     ExportFile file(path, ExportFile::Mode::Read);
     if (!file.IsOpen()) {
+        if (named && !exporting::FileExists(path))
+            throw Stop(kExitSomeFailed,
+                       L"Файл настроек «" + loaded.file + L"» не найден: искать негде.");
         if (named)
-            throw SettingsError(L"Не удалось открыть файл настроек «" + WideFromPath(path) + L"».");
+            throw Stop(kExitRefused, L"Не удалось открыть файл настроек «" + loaded.file + L"»: " +
+                                         exporting::SystemErrorText(file.Error()) + L".");
     } else {
         ChannelDirTable::Bytes bytes{};
         const std::uint64_t length = file.Length();
         if (length != bytes.size() || file.Read(bytes) != bytes.size())
-            throw SettingsError(L"Файл настроек «" + WideFromPath(path) +
-                                L"» повреждён: ожидается 2048 байт, а в нём " +
-                                std::to_wstring(length) + L".");
-        table.Data() = bytes;
+            throw Stop(kExitRefused, L"Файл настроек «" + loaded.file +
+                                         L"» повреждён: ожидается 2048 байт, а в нём " +
+                                         std::to_wstring(length) + L".");
+        loaded.table.Data() = bytes;
+        loaded.fromFile = true;
+        // The file's own relative entries too: the search would look each up from where
+        // the channel before it left the current directory.
+        const ChannelDirTable untouched;
+        for (int k = 0; k < ChannelDirTable::kEntryCount; ++k) {
+            const std::string entry = loaded.table.GetChannelDirBytes(k);
+            if (entry.empty() || entry == untouched.GetChannelDirBytes(k))
+                continue;
+            const std::wstring text = platform.Enumerator().AnsiToWideText(entry);
+            const std::wstring absolute = platform.AbsolutePath(text);
+            if (absolute != text)
+                platform.StoreChannelDir(loaded.table, k, absolute);
+        }
     }
     for (const auto& [channel, dir] : options.dirs) {
-        if (!platform.StoreChannelDir(table, channel - 1, dir))
-            throw SettingsError(L"Каталог канала " + std::to_wstring(channel) + L" «" + dir +
-                                L"» не помещается в таблицу каналов (не длиннее 255 байт в "
-                                L"кодировке Windows-1251).");
+        // Absolute before anything runs: the search moves the current directory.
+        const std::wstring absolute = platform.AbsolutePath(dir);
+        if (!platform.StoreChannelDir(loaded.table, channel - 1, absolute))
+            throw Stop(kExitRefused, L"Каталог канала " + std::to_wstring(channel) + L" «" +
+                                         absolute +
+                                         L"» не помещается в таблицу каналов (не длиннее 255 "
+                                         L"байт в кодировке Windows-1251).");
     }
-    return table;
+    return loaded;
 }
 
 class ConsoleProgress final : public exporting::ExportProgress {
@@ -60,12 +97,13 @@ public:
         : console_(console), show_(show && console.ErrIsTerminal()), cancel_(cancel) {}
     ~ConsoleProgress() override { End(); }
     void OnItem(std::size_t index, std::size_t total, const std::wstring& source) override {
-        if (!show_)
-            return;
-        console_.Progress(L"[" + std::to_wstring(index + 1) + L"/" + std::to_wstring(total) +
-                          L"] " + source);
-        shown_ = true;
+        Show(L"[" + std::to_wstring(index + 1) + L"/" + std::to_wstring(total) + L"] " + source);
     }
+    void OnPreparing(std::size_t index, std::size_t total, const std::wstring& source) override {
+        Show(L"[проверка " + std::to_wstring(index + 1) + L"/" + std::to_wstring(total) + L"] " +
+             source);
+    }
+    void Searching(const std::wstring& directory) { Show(L"Поиск: " + directory); }
     bool CancelRequested() const override { return cancel_.load(); }
     void End() {
         if (shown_)
@@ -74,41 +112,248 @@ public:
     }
 
 private:
+    void Show(const std::wstring& text) {
+        if (!show_)
+            return;
+        console_.Progress(EscapeControls(text));
+        shown_ = true;
+    }
+
     Console& console_;
     bool show_;
     bool shown_ = false;
     const std::atomic<bool>& cancel_;
 };
 
-// The bases of the channels searched: an export never goes below any of them.
-std::vector<fs::path> ArchiveBases(const CliOptions& options, const ChannelDirTable& table,
-                                   DirectoryEnumerator& enumerator) {
-    std::vector<fs::path> bases;
-    for (int k = 0; k < ChannelDirTable::kEntryCount; ++k)
-        if (options.criteria.channelTicked[static_cast<std::size_t>(k)])
-            bases.push_back(PathFromWide(enumerator.AnsiToWideText(table.GetChannelDirBytes(k))));
-    return bases;
+// The search's walker as the platform gives it, stopping at Ctrl+C and showing where the
+// search is.
+class WatchedEnumerator final : public DirectoryEnumerator {
+public:
+    WatchedEnumerator(DirectoryEnumerator& inner, ConsoleProgress& progress)
+        : inner_(inner), progress_(progress) {}
+    bool ChangeDirectory(const std::wstring& path) override {
+        Check();
+        progress_.Searching(path);
+        return inner_.ChangeDirectory(path);
+    }
+    bool ExpandPath(std::wstring_view name, std::wstring& fullPath) override {
+        return inner_.ExpandPath(name, fullPath);
+    }
+    void ListDirectory(std::wstring_view pattern,
+                       const std::function<void(const DirectoryEntry&)>& each) override {
+        inner_.ListDirectory(pattern, [&](const DirectoryEntry& entry) {
+            Check();
+            each(entry);
+        });
+    }
+    std::uint64_t ToLocalFileTime(std::uint64_t utcFileTime) override {
+        return inner_.ToLocalFileTime(utcFileTime);
+    }
+    std::wstring AnsiToWideText(std::string_view ansi) override {
+        return inner_.AnsiToWideText(ansi);
+    }
+
+private:
+    void Check() const {
+        if (progress_.CancelRequested())
+            throw Interrupted{};
+    }
+    DirectoryEnumerator& inner_;
+    ConsoleProgress& progress_;
+};
+
+bool After(const CalendarDate& a, const CalendarDate& b) {
+    return a.year != b.year     ? a.year > b.year
+           : a.month != b.month ? a.month > b.month
+                                : a.day > b.day;
 }
 
-int Report(const exporting::ExportOutcome& outcome, const std::wstring& what, Console& console,
-           bool quiet) {
+std::wstring IsoDate(const CalendarDate& date) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+// Every ticked channel without a directory, or whose directory cannot be entered, is
+// named and left out of the search (a channel never set up would search the table's
+// default "c:\"); when none is left, the search cannot run at all.
+int CheckChannels(const CliOptions& options, const LoadedTable& loaded,
+                  const std::vector<exporting::ArchiveBase>& bases, Console& console,
+                  std::array<bool, 8>& searched) {
+    int missing = 0;
+    for (int k = 0; k < ChannelDirTable::kEntryCount; ++k) {
+        bool& search = searched[static_cast<std::size_t>(k)];
+        if (!search)
+            continue;
+        const auto base = std::find_if(bases.begin(), bases.end(),
+                                       [&](const auto& b) { return b.channel == k + 1; });
+        const std::wstring channel = std::to_wstring(k + 1);
+        const bool given =
+            loaded.fromFile || std::any_of(options.dirs.begin(), options.dirs.end(),
+                                           [&](const auto& dir) { return dir.first == k + 1; });
+        if (!given)
+            console.Err(L"Каталог канала " + channel + L" не задан: нет файла настроек «" +
+                        loaded.file + L"» и параметра --dir " + channel + L"=ПАПКА.");
+        else if (base == bases.end() || !base->entered)
+            console.Err(L"Каталог канала " + channel + L" «" +
+                        EscapeControls(base == bases.end() ? L"" : base->configured) +
+                        L"» не найден.");
+        search = given && base != bases.end() && base->entered;
+        missing += search ? 0 : 1;
+    }
+    if (!AnyChannelTicked({searched}))
+        throw Stop(kExitSomeFailed, L"Поиск не выполнен: ни один каталог канала не найден.");
+    return missing > 0 ? kExitSomeFailed : kExitDone;
+}
+
+// The lines with their paths as this system spells them.
+void UseNativePaths(std::vector<std::wstring>& lines) {
+    for (std::wstring& line : lines) {
+        const std::wstring source = exporting::ReadLineColumns(line).source;
+        line = line.substr(0, line.size() - source.size()) + WideFromPath(PathFromWide(source));
+    }
+}
+
+int Report(const exporting::ExportOutcome& outcome, CliCommand command, const fs::path& target,
+           Console& console, bool quiet) {
     for (const std::wstring& error : outcome.errors)
-        console.Err(L"Ошибка: " + error);
-    if (!outcome.fileFailure.empty())
+        console.Err(L"Ошибка: " + EscapeControls(error));
+    const bool merge = command == CliCommand::Merge;
+    const std::vector<fs::path> written =
+        exporting::WrittenFiles(outcome, merge ? target.parent_path() : target);
+    // Without its index nothing else names the files written: they are listed here.
+    if (!outcome.fileFailure.empty()) {
         console.Err(outcome.fileFailure);
-    const bool nothingWritten = exporting::WrittenFiles(outcome, {}).empty();
+        if (!written.empty())
+            console.Err(L"Записаны файлы (" + std::to_wstring(written.size()) + L"):");
+        for (const fs::path& file : written)
+            console.Err(L"  " + EscapeControls(WideFromPath(file)));
+    }
     if (outcome.cancelled)
-        console.Err(nothingWritten ? std::wstring(L"Прервано, ничего не записано.")
-                                   : L"Прервано: записано " + std::to_wstring(outcome.done) + L".");
-    if (!outcome.fileFailure.empty())
-        return kExitRefused;
-    if (!quiet && !(outcome.cancelled && nothingWritten))
-        console.Err(what + std::to_wstring(outcome.done) + L", с ошибками: " +
-                    std::to_wstring(outcome.failed) +
-                    (outcome.indexFile.empty()
-                         ? L"."
-                         : L". Указатель: " + WideFromPath(outcome.indexFile)));
-    return outcome.failed > 0 || outcome.cancelled ? kExitSomeFailed : kExitDone;
+        console.Err(written.empty()
+                        ? std::wstring(L"Прервано, ничего не записано.")
+                        : L"Прервано: записано " + std::to_wstring(outcome.done) + L".");
+    else if (merge && written.empty() && outcome.fileFailure.empty())
+        console.Err(L"Файл не записан: объединять нечего.");
+    if (!quiet && !written.empty())
+        console.Err(
+            (merge ? L"Объединено записей: " : L"Выгружено записей: ") +
+            std::to_wstring(outcome.done) + L", с ошибками: " + std::to_wstring(outcome.failed) +
+            L". " +
+            (merge ? L"Файл: " + EscapeControls(WideFromPath(target))
+                   : L"Указатель: " + (outcome.indexFile.empty()
+                                           ? std::wstring(L"не записан")
+                                           : EscapeControls(WideFromPath(outcome.indexFile)))));
+    return outcome.failed > 0 || outcome.cancelled || !outcome.fileFailure.empty() ? kExitSomeFailed
+                                                                                   : kExitDone;
+}
+
+int RunCommand(const CliOptions& options, CliPlatform& platform, Console& console,
+               const std::atomic<bool>& cancel) {
+    if (After(options.criteria.from, options.criteria.to))
+        throw Stop(kExitSomeFailed, L"--from " + IsoDate(options.criteria.from) + L" позже --to " +
+                                        IsoDate(options.criteria.to) + L": искать нечего.");
+    const LoadedTable loaded = LoadTable(options, platform);
+    const std::wstring startDir = platform.CurrentDirectory();
+    const auto bases = exporting::FindArchiveBases(loaded.table, options.criteria.channelTicked,
+                                                   platform.Enumerator(), startDir);
+    const std::vector<fs::path> archive = exporting::ArchivePaths(bases);
+    const bool toFile = options.command != CliCommand::List && !options.toStandardOutput;
+    const fs::path target =
+        toFile ? PathFromWide(platform.AbsolutePath(options.target)) : fs::path();
+    // Refused before the search: a long search must not end in a refusal.
+    if (toFile) {
+        exporting::RefuseArchiveTarget(target, archive);
+        if (options.command != CliCommand::Out && !options.force)
+            exporting::RefuseExistingTarget(target);
+    }
+    SearchCriteria criteria = options.criteria;
+    const int exitCode = CheckChannels(options, loaded, bases, console, criteria.channelTicked);
+    criteria.timeSeparator = platform.TimeSeparator();
+    for (TimeBound* bound : {&criteria.fromTime, &criteria.toTime})
+        if (bound->enabled)
+            bound->text[2] = bound->text[5] = criteria.timeSeparator;
+    ConsoleProgress progress(console, !options.quiet, cancel);
+    const int ordering = options.ordering;
+    TSortStr lineList([ordering] { return ordering; });
+    WatchedEnumerator enumerator(platform.Enumerator(), progress);
+    try {
+        RunRecordingSearch(
+            criteria, loaded.table, lineList, startDir, [] {}, enumerator);
+    } catch (const Interrupted&) {
+        platform.Enumerator().ChangeDirectory(startDir);
+        throw Stop(kExitSomeFailed, L"Прервано, ничего не записано.");
+    } catch (...) {
+        // An impossible date in a name ends the search where it was.
+        platform.Enumerator().ChangeDirectory(startDir);
+        throw;
+    }
+    progress.End();
+    std::vector<std::wstring> lines = lineList.Lines();
+    if (options.unheard) {
+        bool damaged = false;
+        const timeline::HeardMarks heard =
+            timeline::LoadHeardMarks(timeline::HeardMarksPath(), damaged);
+        std::erase_if(lines, [&](const std::wstring& line) { return heard.Heard(line); });
+    }
+    if (options.paths == PathForm::Native)
+        UseNativePaths(lines);
+
+    switch (options.command) {
+    case CliCommand::List:
+        for (const std::wstring& line : lines) {
+            if (progress.CancelRequested())
+                throw Stop(kExitSomeFailed, L"Прервано, ничего не записано.");
+            console.Out(EscapeControls(line));
+        }
+        return exitCode;
+    case CliCommand::Csv: {
+        const std::optional<std::string> text = exporting::ListCsvText(lines, progress);
+        progress.End();
+        if (!text)
+            throw Stop(kExitSomeFailed, L"Прервано, ничего не записано.");
+        if (options.toStandardOutput) {
+            console.OutBytes(*text);
+        } else {
+            exporting::WriteWholeFile(target, *text, options.force);
+            if (!options.quiet)
+                console.Err(L"Список сохранён: строк " + std::to_wstring(lines.size()) +
+                            L". Файл: " + EscapeControls(WideFromPath(target)));
+        }
+        return exitCode;
+    }
+    case CliCommand::Timeline: {
+        const auto midnight = [](const CalendarDate& d) {
+            return timeline::LocalSeconds(d.year, d.month, d.day, 0, 0, 0);
+        };
+        const std::string svg = timeline::SearchedTimelineSvg(
+            lines, midnight(criteria.from), midnight(criteria.to),
+            timeline::DayWindowOf(criteria.fromTime.enabled, criteria.fromTime.text,
+                                  criteria.toTime.enabled, criteria.toTime.text));
+        if (options.toStandardOutput) {
+            console.OutBytes(svg);
+        } else {
+            exporting::WriteWholeFile(target, svg, options.force);
+            if (!options.quiet)
+                console.Err(L"Временная шкала сохранена: записей " + std::to_wstring(lines.size()) +
+                            L". Файл: " + EscapeControls(WideFromPath(target)));
+        }
+        return exitCode;
+    }
+    case CliCommand::Out: {
+        const auto outcome =
+            exporting::ExportRecordings(lines, target, archive, platform.Now(), progress);
+        progress.End();
+        return std::max(exitCode, Report(outcome, options.command, target, console, options.quiet));
+    }
+    case CliCommand::Merge: {
+        const auto outcome =
+            exporting::MergeRecordings(lines, target, archive, progress, options.force);
+        progress.End();
+        return std::max(exitCode, Report(outcome, options.command, target, console, options.quiet));
+    }
+    }
+    return exitCode;
 }
 
 } // namespace
@@ -128,67 +373,10 @@ int RunArguments(const std::vector<std::string>& args, CliPlatform& platform, Co
 int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,
            const std::atomic<bool>& cancel) {
     try {
-        const ChannelDirTable table = LoadTable(options, platform);
-        SearchCriteria criteria = options.criteria;
-        criteria.timeSeparator = platform.TimeSeparator();
-        for (TimeBound* bound : {&criteria.fromTime, &criteria.toTime})
-            if (bound->enabled)
-                bound->text[2] = bound->text[5] = criteria.timeSeparator;
-
-        const int ordering = options.ordering;
-        TSortStr lineList([ordering] { return ordering; });
-        RunRecordingSearch(
-            criteria, table, lineList, platform.CurrentDirectory(), [] {}, platform.Enumerator());
-        std::vector<std::wstring> lines = lineList.Lines();
-        if (options.unheard) {
-            bool damaged = false;
-            const timeline::HeardMarks heard =
-                timeline::LoadHeardMarks(timeline::HeardMarksPath(), damaged);
-            std::erase_if(lines, [&](const std::wstring& line) { return heard.Heard(line); });
-        }
-        const auto bases = ArchiveBases(options, table, platform.Enumerator());
-        const fs::path target = PathFromWide(options.target);
-        ConsoleProgress progress(console, !options.quiet, cancel);
-
-        switch (options.command) {
-        case CliCommand::List:
-            for (const std::wstring& line : lines)
-                console.Out(line);
-            return kExitDone;
-        case CliCommand::Csv:
-            exporting::SaveListCsv(lines, target, bases);
-            if (!options.quiet)
-                console.Err(L"Список сохранён: строк " + std::to_wstring(lines.size()) + L".");
-            return kExitDone;
-        case CliCommand::Out: {
-            const auto outcome =
-                exporting::ExportRecordings(lines, target, bases, platform.Now(), progress);
-            progress.End();
-            return Report(outcome, L"Выгружено записей: ", console, options.quiet);
-        }
-        case CliCommand::Timeline: {
-            const auto midnight = [](const CalendarDate& d) {
-                return timeline::LocalSeconds(d.year, d.month, d.day, 0, 0, 0);
-            };
-            timeline::SaveTimelineSvg(
-                lines, midnight(criteria.from), midnight(criteria.to),
-                timeline::DayWindowOf(criteria.fromTime.enabled, criteria.fromTime.text,
-                                      criteria.toTime.enabled, criteria.toTime.text),
-                target, bases);
-            if (!options.quiet)
-                console.Err(L"Временная шкала сохранена: записей " + std::to_wstring(lines.size()) +
-                            L".");
-            return kExitDone;
-        }
-        case CliCommand::Merge: {
-            const auto outcome = exporting::MergeRecordings(lines, target, bases, progress);
-            progress.End();
-            return Report(outcome, L"Объединено записей: ", console, options.quiet);
-        }
-        }
-        return kExitDone;
-    } catch (const SettingsError& error) {
-        console.Err(error.text);
+        return RunCommand(options, platform, console, cancel);
+    } catch (const Stop& stop) {
+        console.Err(stop.text);
+        return stop.exitCode;
     } catch (const exporting::ExportRefused& refused) {
         console.Err(refused.Text());
     } catch (const AppError& error) {

@@ -26,6 +26,8 @@ public:
     // Stores a --dir path in entry k as the window would (false when it does not fit).
     virtual bool StoreChannelDir(ChannelDirTable& table, int k, const std::wstring& path) = 0;
     virtual std::wstring CurrentDirectory() = 0;
+    // path made absolute against the current directory (as given when it already is).
+    virtual std::wstring AbsolutePath(const std::wstring& path) = 0;
     virtual wchar_t TimeSeparator() = 0;
     virtual exporting::LocalMoment Now() = 0;
 };
@@ -35,7 +37,8 @@ public:
 int RunArguments(const std::vector<std::string>& args, CliPlatform& platform, Console& console,
                  const std::atomic<bool>& cancel);
 
-// cancel is set from outside (Ctrl+C): the export stops after the current recording.
+// cancel is set from outside (Ctrl+C): the search stops at once, the export after the
+// current recording, and nothing unfinished is left.
 int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,
            const std::atomic<bool>& cancel);
 

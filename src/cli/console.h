@@ -3,6 +3,7 @@
 // that overwrites itself. Portable interface; console_posix.cpp and console_win32.cpp.
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace voice::cli {
@@ -11,6 +12,8 @@ class Console {
 public:
     virtual ~Console() = default;
     virtual void Out(std::wstring_view line) = 0; // a newline is added
+    // A document's bytes to standard output as they are (a CSV to "-").
+    virtual void OutBytes(std::string_view bytes) = 0;
     virtual void Err(std::wstring_view line) = 0;
     // Whether stderr is a terminal a progress line may be drawn on.
     virtual bool ErrIsTerminal() const = 0;

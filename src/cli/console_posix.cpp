@@ -15,6 +15,7 @@ using exporting::ToUtf8;
 class PosixConsole final : public Console {
 public:
     void Out(std::wstring_view line) override { Write(stdout, ToUtf8(line) + '\n'); }
+    void OutBytes(std::string_view bytes) override { Write(stdout, std::string(bytes)); }
     void Err(std::wstring_view line) override {
         EndProgress();
         Write(stderr, ToUtf8(line) + '\n');

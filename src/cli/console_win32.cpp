@@ -15,6 +15,10 @@ public:
         : out_(::GetStdHandle(STD_OUTPUT_HANDLE)), err_(::GetStdHandle(STD_ERROR_HANDLE)) {}
 
     void Out(std::wstring_view line) override { Write(out_, std::wstring(line) + L"\r\n"); }
+    void OutBytes(std::string_view bytes) override {
+        DWORD written = 0;
+        ::WriteFile(out_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
     void Err(std::wstring_view line) override {
         EndProgress();
         Write(err_, std::wstring(line) + L"\r\n");

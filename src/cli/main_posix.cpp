@@ -1,4 +1,7 @@
 // voice-export on Linux.
+#include <unistd.h>
+
+#include <atomic>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -10,11 +13,17 @@ namespace voice::cli {
 namespace {
 
 // Ctrl+C asks the export to stop after the current recording, so no ".part" file is
-// left behind; a signal handler can only reach a flag of static storage.
+// left behind; a second one ends the program at once, for whoever cannot wait. A signal
+// handler can only reach a flag of static storage.
 std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
-    interrupted = true;
+    if (interrupted.exchange(true)) {
+        constexpr char kText[] = "\nvoice-export: прервано сразу\n";
+        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, kText, sizeof kText - 1);
+        ::_exit(130);
+    }
 }
 
 } // namespace

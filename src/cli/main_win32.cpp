@@ -13,13 +13,15 @@ namespace voice::cli {
 namespace {
 
 // Ctrl+C asks the export to stop after the current recording, so no ".part" file is
-// left behind; the console's handler can only reach a flag of static storage.
+// left behind; a second one ends the program at once. The console's handler can only
+// reach a flag of static storage.
 std::atomic<bool> interrupted{false};
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
-    interrupted = true;
+    if (interrupted.exchange(true))
+        ::TerminateProcess(::GetCurrentProcess(), 130);
     return TRUE;
 }
 

@@ -17,6 +17,17 @@ public:
         return table.SetChannelDirBytes(k, exporting::ToUtf8(path));
     }
     std::wstring CurrentDirectory() override { return WindowsFormOfCurrentDirectory(); }
+    std::wstring AbsolutePath(const std::wstring& path) override {
+        const bool windowsForm = path.size() >= 3 && (path[0] == L'Z' || path[0] == L'z') &&
+                                 path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+        if (path.empty() || path[0] == L'/' || windowsForm)
+            return path;
+        std::vector<char> buffer(4096);
+        if (!::getcwd(buffer.data(), buffer.size()))
+            return path;
+        const std::wstring current = exporting::FromUtf8(buffer.data());
+        return current + (current.ends_with(L'/') ? L"" : L"/") + path;
+    }
     wchar_t TimeSeparator() override { return L':'; }
     exporting::LocalMoment Now() override {
         const std::time_t now = std::time(nullptr);

@@ -19,6 +19,14 @@ public:
         dir.resize(::GetCurrentDirectoryW(size, dir.data()));
         return dir;
     }
+    std::wstring AbsolutePath(const std::wstring& path) override {
+        const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+        if (size == 0)
+            return path;
+        std::wstring full(size, L'\0');
+        full.resize(::GetFullPathNameW(path.c_str(), size, full.data(), nullptr));
+        return full;
+    }
     wchar_t TimeSeparator() override { return LocaleTimeSeparator(); }
     exporting::LocalMoment Now() override {
         SYSTEMTIME t{};

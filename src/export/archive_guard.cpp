@@ -1,5 +1,6 @@
 #include "export/archive_guard.h"
 
+#include <algorithm>
 #include <string>
 #include <system_error>
 
@@ -10,21 +11,27 @@
 namespace voice::exporting {
 namespace {
 
+namespace fs = std::filesystem;
+
 bool SameComponent(const std::wstring& a, const std::wstring& b) {
     return a.size() == b.size() && FoldName(a) == FoldName(b);
 }
 
-std::filesystem::path Canonical(const std::filesystem::path& path) {
+fs::path Absolute(const fs::path& path) {
     std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error)
-        absolute = path;
-    std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, error);
+    fs::path absolute = fs::absolute(path, error);
+    return error ? path : absolute;
+}
+
+fs::path Canonical(const fs::path& path) {
+    std::error_code error;
+    const fs::path absolute = Absolute(path);
+    fs::path canonical = fs::weakly_canonical(absolute, error);
     return error ? absolute.lexically_normal() : canonical;
 }
 
 // The path's components without the empty one a trailing separator leaves.
-std::vector<std::wstring> Components(const std::filesystem::path& path) {
+std::vector<std::wstring> Components(const fs::path& path) {
     std::vector<std::wstring> parts;
     for (const auto& part : path) {
         std::wstring text = WideFromPath(part);
@@ -34,11 +41,7 @@ std::vector<std::wstring> Components(const std::filesystem::path& path) {
     return parts;
 }
 
-} // namespace
-
-bool IsInside(const std::filesystem::path& target, const std::filesystem::path& base) {
-    if (base.empty())
-        return false;
+bool IsInsideBySpelling(const fs::path& target, const fs::path& base) {
     const auto targetParts = Components(Canonical(target));
     const auto baseParts = Components(Canonical(base));
     if (baseParts.empty() || baseParts.size() > targetParts.size())
@@ -49,10 +52,93 @@ bool IsInside(const std::filesystem::path& target, const std::filesystem::path& 
     return true;
 }
 
-void RefuseArchiveTarget(const std::filesystem::path& target,
-                         const std::vector<std::filesystem::path>& archiveBases) {
+bool Contains(const std::vector<FileIdentity>& identities, const FileIdentity& identity) {
+    return std::find(identities.begin(), identities.end(), identity) != identities.end();
+}
+
+// The table's untouched entry ("c:\") is no archive unless its channel is searched: taken
+// as one, it would refuse every target on drive C.
+bool IsSet(const std::string& entry, const std::string& untouched) {
+    return !std::equal(
+        entry.begin(), entry.end(), untouched.begin(), untouched.end(), [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? a + 32 : a) == (b >= 'A' && b <= 'Z' ? b + 32 : b);
+        });
+}
+
+} // namespace
+
+std::vector<ArchiveBase> FindArchiveBases(const ChannelDirTable& table,
+                                          const std::array<bool, 8>& searched,
+                                          DirectoryEnumerator& enumerator,
+                                          const std::wstring& startDir) {
+    const ChannelDirTable untouched;
+    std::vector<ArchiveBase> bases;
+    for (int k = 0; k < ChannelDirTable::kEntryCount; ++k) {
+        const std::string entry = table.GetChannelDirBytes(k);
+        if (entry.empty() || (!searched[static_cast<std::size_t>(k)] &&
+                              !IsSet(entry, untouched.GetChannelDirBytes(k))))
+            continue;
+        ArchiveBase base;
+        base.channel = k + 1;
+        base.configured = enumerator.AnsiToWideText(entry);
+        // Entered as the search enters it (on Linux: path components matched ignoring
+        // case), so the guard judges the very directory the search reads.
+        if (enumerator.ChangeDirectory(startDir) && enumerator.ChangeDirectory(base.configured)) {
+            std::error_code error;
+            base.path = fs::current_path(error);
+            base.entered = !error;
+        }
+        if (!base.entered)
+            base.path = PathFromWide(startDir) / PathFromWide(base.configured);
+        bases.push_back(std::move(base));
+    }
+    enumerator.ChangeDirectory(startDir);
+    return bases;
+}
+
+std::vector<fs::path> ArchivePaths(const std::vector<ArchiveBase>& bases) {
+    std::vector<fs::path> paths;
+    for (const ArchiveBase& base : bases)
+        paths.push_back(base.path);
+    return paths;
+}
+
+std::vector<FileIdentity> ExistingAncestors(const fs::path& target) {
+    std::vector<FileIdentity> identities;
+    fs::path prefix, deepest;
+    for (const auto& part : Absolute(target)) {
+        prefix /= part;
+        if (const auto identity = IdentityOf(prefix)) {
+            identities.push_back(*identity);
+            deepest = prefix;
+        }
+    }
+    if (const auto physical = PhysicalPath(deepest)) {
+        for (fs::path at = *physical;; at = at.parent_path()) {
+            if (const auto identity = IdentityOf(at))
+                identities.push_back(*identity);
+            if (at == at.parent_path() || at.empty())
+                break;
+        }
+    }
+    return identities;
+}
+
+bool IsInside(const fs::path& target, const fs::path& base) {
+    if (base.empty())
+        return false;
+    const auto identity = IdentityOf(base);
+    return (identity && Contains(ExistingAncestors(target), *identity)) ||
+           IsInsideBySpelling(target, base);
+}
+
+void RefuseArchiveTarget(const fs::path& target, const std::vector<fs::path>& archiveBases) {
+    const std::vector<FileIdentity> ancestors = ExistingAncestors(target);
     for (const auto& base : archiveBases) {
-        if (IsInside(target, base))
+        if (base.empty())
+            continue;
+        const auto identity = IdentityOf(base);
+        if ((identity && Contains(ancestors, *identity)) || IsInsideBySpelling(target, base))
             throw ExportRefused(L"Запись в архив запрещена: «" + WideFromPath(target) +
                                 L"» находится в каталоге канала «" + WideFromPath(base) +
                                 L"». Выберите другое место.");

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ public:
     virtual void OnItem(std::size_t index, std::size_t total, const std::wstring& source) = 0;
     // Asked between recordings: true stops after the current one.
     virtual bool CancelRequested() const = 0;
+    // Before recording index of total is looked at ahead of the writing (the merge's first
+    // pass, the saved list's durations).
+    virtual void OnPreparing(std::size_t /*index*/, std::size_t /*total*/,
+                             const std::wstring& /*source*/) {}
 };
 
 // One recording of the list as a command handled it.
@@ -78,15 +83,27 @@ ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines,
                                const LocalMoment& now, ExportProgress& progress);
 
 // All lines in one WAV with 0.5 s of silence between recordings, a cue point and a
-// label per recording.
+// label per recording. An existing target is replaced only when replace is true (the
+// window's save dialog has asked by then; voice-export says --force), and only by the
+// complete file.
 ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines,
                               const std::filesystem::path& target,
                               const std::vector<std::filesystem::path>& archiveBases,
-                              ExportProgress& progress);
+                              ExportProgress& progress, bool replace = true);
 
-// The whole list as CSV (nothing is decoded).
+// The whole list as CSV, each recording's playback length read from the recording (the
+// index's figure). nullopt when progress asked to stop.
+std::optional<std::string> ListCsvText(const std::vector<std::wstring>& lines,
+                                       ExportProgress& progress);
+// ListCsvText into target; an existing target is replaced only when replace is true (as
+// for the merge).
+// Returns false when progress asked to stop (nothing written).
+bool SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
+                 const std::vector<std::filesystem::path>& archiveBases, ExportProgress& progress,
+                 bool replace = true);
+// The same with nobody to tell or to ask.
 void SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
-                 const std::vector<std::filesystem::path>& archiveBases);
+                 const std::vector<std::filesystem::path>& archiveBases, bool replace = true);
 
 // The lines' display columns, one line each (what "Копировать" puts on the clipboard).
 std::wstring DisplayText(const std::vector<std::wstring>& lines);

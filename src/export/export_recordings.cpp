@@ -16,6 +16,7 @@
 #include "export/export_job.h"
 #include "export/export_names.h"
 #include "export/line_columns.h"
+#include "export/recording_duration.h"
 #include "export/recording_outcome.h"
 #include "export/riff_chunks.h"
 #include "export/source_recording.h"
@@ -228,12 +229,15 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
     const std::wstring stem = RecordingFileStem(columns.channel, columns.start);
     std::wstring name =
         FirstFreeName(stem, L".wav", [&](const std::wstring& n) { return names_.Taken(n); });
-    PartFile part(folder_ / PathFromWide(name + L".part"));
-    if (!part.IsOpen())
-        return kCannotCreate;
-    ExportFile& file = part.File();
     const Bytes info = InfoListChunk({L"Канал " + std::to_wstring(columns.channel),
                                       FormatIsoDateTime(columns.start), columns.source});
+    // Known before writing, not after 4 GB of it (the pad byte and the INFO chunk follow).
+    if (!ExportedWavFits(PathFromWide(columns.source), 1 + info.size()))
+        return kTooLarge;
+    PartFile part(folder_ / PathFromWide(name + L".part"));
+    if (!part.IsOpen())
+        return WithReason(kCannotCreate, part);
+    ExportFile& file = part.File();
     std::array<std::uint8_t, kDetectionSize> head{};
     source.Read(head);
     const RecordingKind kind = DetectKind(source);
@@ -281,7 +285,7 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
     file.Write(riffSize);
     const std::optional<Sha256Digest> digest = writer.Finish();
     if (file.Failed())
-        return kCannotWrite;
+        return WithReason(kCannotWrite, part);
     // A digest only of a source read whole: a failed read leaves the column empty.
     const std::optional<Sha256Digest> sourceDigest = source.FinishHash();
     if (!sourceDigest)
@@ -291,7 +295,7 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
         return kHashFailed;
 
     if (!CommitUnderFreeName(part, folder_, stem, L".wav", name))
-        return kCannotWrite;
+        return WithReason(kCannotWrite, part);
     names_.Add(name);
     row[7] = written.name = name;
     row[9] = HexDigest(*digest);
@@ -337,8 +341,9 @@ ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines, const fs:
     if (CommitUnderFreeName(index, folder, indexStem, L".csv", indexName)) {
         result.indexFile = folder / PathFromWide(indexName);
     } else {
-        result.fileFailure =
-            L"Не удалось записать указатель в папку «" + WideFromPath(folder) + L"».";
+        const std::wstring reason = index.FailureReason();
+        result.fileFailure = L"Не удалось записать указатель в папку «" + WideFromPath(folder) +
+                             L"»" + (reason.empty() ? L"" : L": " + reason) + L".";
     }
     return result.Take();
 }

@@ -1,4 +1,4 @@
-// SaveListCsv and DisplayText: the list as it stands, nothing decoded.
+// The saved list and DisplayText: the list as it stands.
 
 #include <cstdint>
 
@@ -7,6 +7,7 @@
 #include "export/export_file.h"
 #include "export/export_job.h"
 #include "export/line_columns.h"
+#include "export/recording_duration.h"
 
 namespace voice::exporting {
 namespace {
@@ -27,24 +28,45 @@ std::int64_t Seconds(const DateTimeParts& p) noexcept {
 
 } // namespace
 
-void SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
-                 const std::vector<std::filesystem::path>& archiveBases) {
-    RefuseArchiveTarget(target, archiveBases);
-    PartFile part(PartPathOf(target));
-    if (!part.IsOpen())
-        throw ExportRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"».");
+std::optional<std::string> ListCsvText(const std::vector<std::wstring>& lines,
+                                       ExportProgress& progress) {
     std::string text(kUtf8Bom);
     text += CsvRow({L"channel", L"start", L"end", L"duration_s", L"size_bytes", L"source"});
-    for (const std::wstring& line : lines) {
-        const LineColumns c = ReadLineColumns(line);
-        text +=
-            CsvRow({std::to_wstring(c.channel), FormatIsoDateTime(c.start),
-                    FormatIsoDateTime(c.end), std::to_wstring(Seconds(c.end) - Seconds(c.start)),
-                    std::to_wstring(c.size), c.source});
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (progress.CancelRequested())
+            return std::nullopt;
+        const LineColumns c = ReadLineColumns(lines[i]);
+        progress.OnPreparing(i, lines.size(), c.source);
+        // A recording that cannot be read keeps the length its line shows.
+        const std::optional<double> seconds = PlaybackSeconds(PathFromWide(c.source));
+        text += CsvRow(
+            {std::to_wstring(c.channel), FormatIsoDateTime(c.start), FormatIsoDateTime(c.end),
+             seconds ? FormatSeconds(*seconds) : std::to_wstring(Seconds(c.end) - Seconds(c.start)),
+             std::to_wstring(c.size), c.source});
     }
-    part.File().Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    if (!part.Commit(target, true))
-        throw ExportRefused(L"Не удалось записать файл «" + WideFromPath(target) + L"».");
+    return text;
+}
+
+bool SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
+                 const std::vector<std::filesystem::path>& archiveBases, ExportProgress& progress,
+                 bool replace) {
+    RefuseArchiveTarget(target, archiveBases);
+    if (!replace)
+        RefuseExistingTarget(target);
+    const std::optional<std::string> text = ListCsvText(lines, progress);
+    if (!text)
+        return false;
+    WriteWholeFile(target, *text, replace);
+    return true;
+}
+
+void SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
+                 const std::vector<std::filesystem::path>& archiveBases, bool replace) {
+    class Unwatched final : public ExportProgress {
+        void OnItem(std::size_t, std::size_t, const std::wstring&) override {}
+        bool CancelRequested() const override { return false; }
+    } unwatched;
+    SaveListCsv(lines, target, archiveBases, unwatched, replace);
 }
 
 std::wstring DisplayText(const std::vector<std::wstring>& lines) {

@@ -37,6 +37,7 @@ MergePlan PlanMerge(const std::vector<std::wstring>& lines, ExportProgress& prog
         MergeItem item;
         item.index = i;
         item.columns = ReadLineColumns(lines[i]);
+        progress.OnPreparing(i, lines.size(), item.columns.source);
         SourceRecording source{PathFromWide(item.columns.source)};
         if (!source.IsOpen()) {
             failures.Fail(i, item.columns.source, kCannotOpen);

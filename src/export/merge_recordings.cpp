@@ -121,7 +121,8 @@ void WriteHeader(ExportFile& file, std::uint64_t dataSize, std::uint64_t fileSiz
 } // namespace
 
 ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::path& target,
-                              const std::vector<fs::path>& archiveBases, ExportProgress& progress) {
+                              const std::vector<fs::path>& archiveBases, ExportProgress& progress,
+                              bool replace) {
     RefuseArchiveTarget(target, archiveBases);
     RecordingOutcome result;
     const MergePlan plan = PlanMerge(lines, progress, result);
@@ -138,7 +139,8 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
 
     PartFile part(PartPathOf(target));
     if (!part.IsOpen())
-        throw ExportRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"».");
+        throw ExportRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"»: " +
+                            part.FailureReason() + L".");
     ExportFile& file = part.File();
     WriteHeader(file, 0, kWavHeaderSize); // written again once the sizes are known
 
@@ -180,12 +182,13 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
         kWavHeaderSize + samples + samples % 2 + cueChunk.size() + labels.size();
     WriteHeader(file, samples, fileSize); // the seek also flushes what came before
     // What a recording taken back left past the end goes.
-    std::error_code error;
     if (data.HighWater() > fileSize)
-        fs::resize_file(part.Path(), fileSize, error);
-    if (error || !part.Commit(target, true)) {
+        file.Resize(fileSize);
+    if (!part.Commit(target, replace)) {
         result.NothingWritten();
-        result.fileFailure = L"Не удалось записать файл «" + WideFromPath(target) + L"».";
+        const std::wstring reason = part.FailureReason();
+        result.fileFailure = L"Не удалось записать файл «" + WideFromPath(target) + L"»" +
+                             (reason.empty() ? L"" : L": " + reason) + L".";
     }
     return result.Take();
 }

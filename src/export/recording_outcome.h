@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/export_file.h"
 #include "export/export_job.h"
 
 namespace voice::exporting {
@@ -19,6 +20,12 @@ inline constexpr wchar_t kTooLarge[] = L"файл превысил бы 4 ГБ";
 inline constexpr wchar_t kHashFailed[] = L"не удалось вычислить SHA-256";
 inline constexpr wchar_t kOtherWavFormat[] =
     L"WAV не в формате 8 бит, моно, 7860 Гц: в общий файл не включается";
+
+// A failure to write with the system's reason ("ошибка записи файла: нет места на диске").
+inline std::wstring WithReason(const wchar_t* text, const PartFile& part) {
+    const std::wstring reason = part.FailureReason();
+    return reason.empty() ? std::wstring(text) : text + (L": " + reason);
+}
 
 // An outcome as a command builds it, recordings in any order.
 class RecordingOutcome {

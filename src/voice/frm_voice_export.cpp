@@ -4,6 +4,8 @@
 // Export, merge and the saved list stop playback first, as "Сформировать список" does:
 // the player is disabled while they run and must not go on playing out of reach.
 
+#include "catalogue/win32_directory_enumerator.h"
+#include "export/archive_guard.h"
 #include "export/export_job.h"
 #include "gui/clipboard.h"
 #include "gui/error_box.h"
@@ -59,6 +61,9 @@ public:
         progress_.Report(index, total, source);
     }
     bool CancelRequested() const override { return progress_.CancelRequested(); }
+    void OnPreparing(std::size_t index, std::size_t total, const std::wstring& source) override {
+        progress_.Report(index, total, source);
+    }
 
 private:
     gui::WorkProgress& progress_;
@@ -191,20 +196,14 @@ std::vector<std::wstring> TFrmVoice::AllLines() const {
 }
 
 std::vector<fs::path> TFrmVoice::ArchiveBases(const std::vector<std::wstring>& lines) const {
-    // A channel never set up keeps the table's default "c:\": taken as an archive, it
-    // would refuse every target on drive C. It counts only when the lines come from it.
-    const std::wstring unset = GetChannelDir(::voice::ChannelDirTable{}, 0);
-    std::vector<fs::path> bases;
-    for (int k = 0; k < ChannelDirTable::kEntryCount; ++k) {
-        const std::wstring base = GetChannelDir(ChannelDirTable, k);
-        const wchar_t channel = static_cast<wchar_t>(L'1' + k);
-        const bool used = std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
-            return !line.empty() && line.front() == channel;
-        });
-        if (used || _wcsicmp(base.c_str(), unset.c_str()) != 0)
-            bases.emplace_back(base);
-    }
-    return bases;
+    // The channels the lines come from count as searched, whatever their entries hold.
+    std::array<bool, 8> searched{};
+    for (const std::wstring& line : lines)
+        if (!line.empty() && line.front() >= L'1' && line.front() <= L'8')
+            searched[static_cast<std::size_t>(line.front() - L'1')] = true;
+    Win32DirectoryEnumerator enumerator;
+    return exporting::ArchivePaths(
+        exporting::FindArchiveBases(ChannelDirTable, searched, enumerator, StartDir));
 }
 
 void TFrmVoice::RunExportWork(const wchar_t* caption, std::function<void(gui::WorkProgress&)> work,
@@ -271,7 +270,8 @@ void TFrmVoice::MergeSelectedClick() {
         [outcome, lines = std::move(lines), target = *target,
          bases = std::move(bases)](gui::WorkProgress& progress) {
             ProgressBridge bridge(progress);
-            *outcome = exporting::MergeRecordings(lines, target, bases, bridge);
+            // The save dialog has asked before an existing file is replaced.
+            *outcome = exporting::MergeRecordings(lines, target, bases, bridge, true);
         },
         [this, outcome, target = *target] {
             const std::wstring file = exporting::WrittenFiles(*outcome, {}).empty()
@@ -299,8 +299,8 @@ void TFrmVoice::SaveListClick() {
         L"Сохранение списка",
         [lines = std::move(lines), target = *target,
          bases = std::move(bases)](gui::WorkProgress& progress) {
-            progress.Report(0, 1, target.wstring());
-            exporting::SaveListCsv(lines, target, bases);
+            ProgressBridge bridge(progress);
+            exporting::SaveListCsv(lines, target, bases, bridge, true);
         },
         [] {});
 }

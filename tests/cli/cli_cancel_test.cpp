@@ -18,8 +18,8 @@ using exporting::test::Bytes;
 using exporting::test::FileNames;
 using exporting::test::TempFolder;
 
-// Stopped before it could finish, voice-export says what it left: a merge nothing at all
-// (and claims no recording), an export the files it wrote.
+// Stopped before it could finish, voice-export says what it left: nothing at all (and
+// claims no recording). Ctrl+C before the search ends stops the search itself.
 TEST(CliCancelTest, AStoppedCommandSaysWhatItLeft) {
     TempFolder archive, out;
     const auto base = archive.Path() / "ch2";
@@ -31,7 +31,7 @@ TEST(CliCancelTest, AStoppedCommandSaysWhatItLeft) {
         const wchar_t* says;
     } cases[] = {
         {"--merge", "all.wav", L"Прервано, ничего не записано."},
-        {"--out", "out", L"Прервано: записано 0."},
+        {"--out", "out", L"Прервано, ничего не записано."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.option);
@@ -49,9 +49,7 @@ TEST(CliCancelTest, AStoppedCommandSaysWhatItLeft) {
         for (const std::wstring& line : console.err)
             EXPECT_EQ(line.find(L"Объединено записей"), std::wstring::npos);
     }
-    // The export's index of nothing done is all that was written.
-    EXPECT_EQ(FileNames(out.Path()), std::vector<std::wstring>{L"out"});
-    EXPECT_EQ(FileNames(out.Path() / "out").size(), 1u);
+    EXPECT_TRUE(FileNames(out.Path()).empty());
 }
 
 } // namespace

@@ -56,9 +56,11 @@ TEST(CliOptionsTest, BadArgumentsExitWithTwoAndSayWhy) {
         {{"--channels", "9", "--from", "2026-12-01", "--to", "2026-12-07", "--list"}, L"«9»"},
         {{"--channels", "1,,2", "--from", "2026-12-01", "--to", "2026-12-07", "--list"}, L"«1,,2»"},
         {{"--channels", "1", "--from", "1.12.2026", "--to", "2026-12-07", "--list"}, L"ГГГГ-ММ-ДД"},
-        // As the window's date conversion fails, to the letter.
+        // The option and the value, in Russian like every other message.
         {{"--channels", "1", "--from", "2026-02-30", "--to", "2026-12-07", "--list"},
-         L"Invalid argument to date encode."},
+         L"--from: нет такой даты «2026-02-30»"},
+        {{"--channels", "1", "--from", "2026-12-01", "--to", "2026-13-01", "--list"},
+         L"--to: нет такой даты «2026-13-01»"},
         {With({"--list", "--time-from", "24:00:00"}), L"ЧЧ:ММ:СС"},
         {With({"--list", "--time-to", "9:00"}), L"ЧЧ:ММ:СС"},
         {With({"--list", "--dir", "9=/x"}), L"--dir"},

@@ -147,7 +147,8 @@ TEST_F(CliRunTest, FailuresRefusalsAndBadSettingsGiveTheirExitCodes) {
         {Args({"--merge", Native(out_.Path() / "all.wav"), "--quiet"}), 1, L"декодер отсутствует"},
         {Args({"--csv", Native(out_.Path() / "list.csv")}), 0, L"строк 19"},
         {Args({"--out", Native(Base(3) / "export")}), 2, L"Запись в архив запрещена"},
-        {Args({"--settings", Native(out_.Path() / "missing.ini"), "--list"}), 2, L"missing.ini"},
+        // Nothing could be searched: 1, as a run that did not do its work.
+        {Args({"--settings", Native(out_.Path() / "missing.ini"), "--list"}), 1, L"missing.ini"},
         {Args({"--settings", Native(shortIni), "--list"}), 2, L"2048"},
     };
     for (const Case& c : cases) {
@@ -207,6 +208,8 @@ TEST_F(CliRunTest, TimelineDrawsEachRecordingOnceAtItsPlaceAndNeverOverwrites) {
     const CliRun again = RunVoiceExport(Args({"--timeline", Native(svg)}));
     EXPECT_EQ(again.exitCode, 2);
     EXPECT_EQ(ReadText(svg), text);
+    // "-": the same picture on standard output, and no file.
+    EXPECT_EQ(RunVoiceExport(Args({"--timeline", "-"})).outBytes, text);
     EXPECT_EQ(RunVoiceExport(Args({"--timeline", Native(Base(1) / "t.svg")})).exitCode, 2);
     EXPECT_FALSE(fs::exists(Base(1) / "t.svg"));
     EXPECT_EQ(FileNames(out_.Path()), std::vector<std::wstring>{L"incident.svg"});

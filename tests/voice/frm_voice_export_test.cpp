@@ -391,6 +391,58 @@ TEST_F(ExportWindowTest, ATargetInsideTheArchiveIsRefusedWithAWarningAndNothingW
     }
 }
 
+// The same rule as voice-export's: every channel set up is the archive, listed or not,
+// and a target is judged by the directory it names, however it is spelt.
+TEST_F(ExportWindowTest, EveryChannelSetUpIsProtectedHoweverTheTargetIsSpelt) {
+    MakeDirectory(Base(2)); // set up in BegDir.Ini, not ticked
+    auto window = OpenWindow();
+    Select(*window, {0, 1});
+    std::wstring upper = Base(3);
+    std::transform(upper.begin(), upper.end(), upper.begin(), ::towupper);
+    struct Case {
+        UINT key;
+        std::wstring answer;
+    };
+    std::vector<Case> cases = {
+        {'E', Base(2) + L"\\out"},
+        {'S', Base(2) + L"\\list.csv"},
+        {'M', upper + L"\\M.WAV"},
+        {'E', Base(1) + L"\\..\\ch2\\new\\deeper"},
+    };
+    // The same folder through drive Z:, Wine's view of the Unix root.
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    const auto unixName = reinterpret_cast<UnixName>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (char* name = unixName ? unixName(Base(2).c_str()) : nullptr) {
+        std::wstring viaZ = L"Z:";
+        for (const char* c = name; *c; ++c)
+            viaZ += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
+        ::HeapFree(::GetProcessHeap(), 0, name);
+        ASSERT_NE(viaZ, Base(2));
+        cases.push_back({'M', viaZ + L"\\m.wav"});
+    }
+    const auto archiveBefore = Snapshot(archive.Path());
+    for (const Case& c : cases) {
+        folderAnswer = fileAnswer = std::filesystem::path(c.answer);
+        MessageBoxCatcher boxes;
+        ASSERT_TRUE(PressShortcut(*window, L"LBListFiles", c.key));
+        ASSERT_TRUE(WaitForTheWork(*window));
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << static_cast<char>(c.key);
+        EXPECT_EQ(boxes.Boxes()[0].caption, L"Предупреждение");
+        EXPECT_NE(boxes.Boxes()[0].text.find(L"Запись в архив запрещена"), std::wstring::npos);
+        EXPECT_EQ(Snapshot(archive.Path()), archiveBefore) << static_cast<char>(c.key);
+    }
+    // Outside the archive, a file the save dialog has asked about is replaced, and only
+    // by the complete merged file.
+    WriteBytes(out / L"old.wav", "old");
+    fileAnswer = out / L"old.wav";
+    MessageBoxCatcher boxes;
+    ASSERT_TRUE(PressShortcut(*window, L"LBListFiles", 'M'));
+    ASSERT_TRUE(WaitForTheWork(*window));
+    EXPECT_EQ(ReadBytes(out / L"old.wav").substr(0, 4), "RIFF");
+    EXPECT_EQ(FileNames(out.Path()), (std::vector<std::wstring>{L"old.wav", L"to"}));
+}
+
 TEST_F(ExportWindowTest, ListStartAndPlayerAreLockedDuringTheWorkAndComeBackAsTheyWere) {
     auto window = OpenWindow();
     auto& form = window->Form();

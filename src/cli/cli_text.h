@@ -1,0 +1,13 @@
+#pragma once
+// What voice-export prints, kept to one line per item. Portable.
+
+#include <string>
+#include <string_view>
+
+namespace voice::cli {
+
+// text with every control character written out ("\n", "\r", "\t", "\x1B"), so that a
+// file name holding a line break cannot split a line of output.
+std::wstring EscapeControls(std::wstring_view text);
+
+} // namespace voice::cli

@@ -1,0 +1,27 @@
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+#include "export/file_identity.h"
+
+namespace voice::exporting {
+
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::optional<std::filesystem::path> PhysicalPath(const std::filesystem::path& path) {
+    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                               &std::free);
+    if (!resolved)
+        return std::nullopt;
+    return std::filesystem::path(resolved.get());
+}
+
+} // namespace voice::exporting

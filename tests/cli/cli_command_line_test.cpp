@@ -1,0 +1,312 @@
+// voice-export as command-line users expect it: what it does when it cannot search, where
+// its outputs go, Ctrl+C, and output that standard tools can take apart.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "cli/system_platform.h"
+#include "cli_archive_fixture.h"
+#include "export/export_file.h"
+#include "export/utf8.h"
+#include "export_fixture.h"
+#include "recording_encoder.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <thread>
+#endif
+
+namespace voice::cli::test {
+namespace {
+
+using exporting::FromUtf8;
+using exporting::ToUtf8;
+using exporting::WideFromPath;
+using exporting::test::Bytes;
+using exporting::test::FileNames;
+using exporting::test::TempFolder;
+namespace fs = std::filesystem;
+
+using CliCommandLineTest = CliArchiveTest;
+
+// Item: 1 with a message when nothing could be searched; 0 with nothing only when the
+// search ran and found nothing.
+TEST_F(CliCommandLineTest, ASearchThatCannotRunIsNotAnEmptyResult) {
+    const std::string missing = Native(out_.Path() / "nowhere");
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::size_t lines;
+        std::wstring says; // on stderr; empty: nothing there
+    } cases[] = {
+        {{"--channels", "1", "--from", "2026-12-05", "--to", "2026-12-05", "--dir", "1=" + missing,
+          "--list"},
+         1,
+         0,
+         L"Каталог канала 1"},
+        // One channel of two is missing: the other is listed, the run still fails.
+        {Args({"--dir", "2=" + missing, "--list"}), 1, 6, L"«" + FromUtf8(missing) + L"»"},
+        {Args({"--settings", Native(out_.Path() / "none.ini"), "--list"}), 1, 0, L"none.ini"},
+        {{"--channels", "1", "--from", "2026-12-05", "--to", "2026-12-05", "--list"},
+         1,
+         0,
+         L"не задан"},
+        {Args({"--list"}, "1,2", "2026-12-06"), 1, 0, L"--from 2026-12-06 позже --to 2026-12-05"},
+        {Args({"--csv", Native(out_.Path() / "x.csv")}, "1,2", "2026-12-06"), 1, 0, L"позже"},
+        {Args({"--list"}, "1,2", "2026-12-06", "2026-12-07"), 0, 0, L""},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunVoiceExport(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << Dump(run);
+        EXPECT_EQ(run.out.size(), c.lines) << Dump(run);
+        if (!c.says.empty())
+            EXPECT_TRUE(Says(run, c.says)) << Dump(run);
+        else
+            EXPECT_TRUE(run.err.empty()) << Dump(run);
+    }
+}
+
+// Item: "-" is standard output for --csv, an empty name is a bad argument, --version.
+TEST_F(CliCommandLineTest, DestinationsAndVersion) {
+    const fs::path file = out_.Path() / "list.csv";
+    ASSERT_EQ(RunVoiceExport(Args({"--csv", Native(file)})).exitCode, 0);
+    const CliRun piped = RunVoiceExport(Args({"--csv", "-"}));
+    EXPECT_EQ(piped.exitCode, 0) << Dump(piped);
+    EXPECT_EQ(piped.outBytes, exporting::test::ReadText(file));
+    EXPECT_EQ(FileNames(out_.Path()), std::vector<std::wstring>{L"list.csv"}); // no file "-"
+
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const wchar_t* says;
+    } cases[] = {
+        {Args({"--out", ""}), 2, L"--out: ожидается имя"},
+        {Args({"--merge", ""}), 2, L"--merge: ожидается имя"},
+        {Args({"--csv", ""}), 2, L"--csv: ожидается имя"},
+        {Args({"--merge", "-"}), 2, L"--merge: стандартный вывод"},
+        {Args({"--settings", "", "--list"}), 2, L"--settings"},
+        {Args({"--list", "--paths", "unix"}), 2, L"Неверное значение"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunVoiceExport(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(Says(run, c.says)) << Dump(run);
+    }
+    EXPECT_EQ(FileNames(out_.Path()), std::vector<std::wstring>{L"list.csv"});
+
+    const CliRun version = RunVoiceExport({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    ASSERT_EQ(version.out.size(), 1u);
+    EXPECT_TRUE(version.out[0].starts_with(L"voice-export ")) << ToUtf8(version.out[0]);
+    EXPECT_NE(version.out[0].find_first_of(L"0123456789"), std::wstring::npos);
+}
+
+// Item: Ctrl+C stops every command, the list and the saved list too, and nothing is
+// written or printed.
+TEST_F(CliCommandLineTest, CtrlCStopsEveryCommand) {
+    const std::vector<std::string> commands[] = {
+        {"--list"},
+        {"--csv", "-"},
+        {"--csv", Native(out_.Path() / "list.csv")},
+        {"--out", Native(out_.Path() / "out")},
+        {"--merge", Native(out_.Path() / "all.wav")},
+    };
+    for (const auto& command : commands) {
+        const CliRun run = RunVoiceExport(Args(command), true);
+        EXPECT_EQ(run.exitCode, 1) << command[0];
+        EXPECT_TRUE(Says(run, L"Прервано")) << Dump(run);
+        EXPECT_TRUE(run.out.empty() && run.outBytes.empty()) << command[0];
+        EXPECT_TRUE(FileNames(out_.Path()).empty()) << command[0];
+    }
+}
+
+// A terminal: the progress line is drawn.
+class TerminalConsole final : public Console {
+public:
+    void Out(std::wstring_view) override {}
+    void OutBytes(std::string_view) override {}
+    void Err(std::wstring_view) override {}
+    bool ErrIsTerminal() const override { return true; }
+    void Progress(std::wstring_view text) override { shown.emplace_back(text); }
+    void EndProgress() override {}
+    bool Showed(const std::wstring& start) const {
+        return std::any_of(shown.begin(), shown.end(),
+                           [&](const std::wstring& line) { return line.starts_with(start); });
+    }
+    std::vector<std::wstring> shown;
+};
+
+// Item: long work shows where it is on a terminal, every stage of it: the search, the
+// merge's first pass, the writing; --quiet shows nothing.
+TEST_F(CliCommandLineTest, ProgressOnATerminalCoversEveryStage) {
+    struct Case {
+        std::vector<std::string> command;
+        std::vector<std::wstring> stages;
+    } cases[] = {
+        {{"--merge", Native(out_.Path() / "all.wav")},
+         {L"Поиск: ", L"[проверка 12/12] ", L"[12/12] "}},
+        {{"--out", Native(out_.Path() / "out")}, {L"Поиск: ", L"[1/12] "}},
+        {{"--csv", "-"}, {L"Поиск: ", L"[проверка 1/12] "}},
+        {{"--merge", Native(out_.Path() / "quiet.wav"), "--quiet"}, {}},
+    };
+    for (const Case& c : cases) {
+        TerminalConsole console;
+        const std::atomic<bool> cancel{false};
+        ASSERT_EQ(RunArguments(Args(c.command), *MakeSystemPlatform(), console, cancel), 0);
+        for (const std::wstring& stage : c.stages)
+            EXPECT_TRUE(console.Showed(stage)) << ToUtf8(stage);
+        EXPECT_EQ(console.shown.empty(), c.stages.empty());
+    }
+}
+
+// Item: the saved list gives each recording the duration its index row gives, for every
+// stored form.
+TEST_F(CliCommandLineTest, TheListsDurationIsTheIndexs) {
+    Bytes cut = EncodeRecording(RecordingKind::Wav, SoundWithRuns(3000, 1));
+    cut.resize(cut.size() - 999); // a WAV cut short: its header claims more
+    Add(1, {2026, 12, 5, 23, 0, 0}, cut);
+    const CliRun list = RunVoiceExport(Args({"--csv", "-"}));
+    const CliRun index = RunVoiceExport(Args({"--out", Native(out_.Path()), "--quiet"}));
+    ASSERT_EQ(index.exitCode, 0) << Dump(index);
+    // source -> duration, header left out
+    auto durations = [](const std::string& csv, std::size_t sourceColumn) {
+        std::map<std::string, std::string> seconds;
+        for (const auto& row : CsvRows(csv))
+            seconds[row.at(sourceColumn)] = row.at(3);
+        seconds.erase("source");
+        return seconds;
+    };
+    const auto byList = durations(list.outBytes, 5);
+    const auto byIndex = durations(exporting::test::ReadText(IndexIn(out_.Path())), 6);
+    EXPECT_EQ(byList.size(), 13u);
+    EXPECT_EQ(byList, byIndex);
+    for (const auto& [source, seconds] : byList)
+        EXPECT_NE(seconds.find('.'), std::string::npos) << source << " " << seconds;
+}
+
+#ifndef _WIN32
+// Item: a line break in a folder's name cannot split a listed line.
+TEST_F(CliCommandLineTest, ALineBreakInANameIsWrittenOut) {
+    const fs::path odd = out_.Path() / "two\nlines\tand\x1b";
+    fs::create_directories(odd);
+    fs::rename(Base(1), odd / "ch1");
+    const CliRun run =
+        RunVoiceExport({"--channels", "1", "--from", "2026-12-05", "--to", "2026-12-05", "--dir",
+                        "1=" + Native(odd / "ch1"), "--list"});
+    EXPECT_EQ(run.exitCode, 0) << Dump(run);
+    ASSERT_EQ(run.out.size(), 6u);
+    for (const std::wstring& line : run.out) {
+        EXPECT_EQ(line.find_first_of(L"\n\r\t\x1b"), std::wstring::npos);
+        EXPECT_NE(line.find(L"two\\nlines\\tand\\x1B"), std::wstring::npos) << ToUtf8(line);
+    }
+}
+
+// Item: with --paths native the index names the sources as this system does, so that
+// sha256sum checks them; so does the list.
+TEST_F(CliCommandLineTest, NativePathsLetTheSystemsToolsCheckTheIndex) {
+    const CliRun list = RunVoiceExport(Args({"--paths", "native", "--list"}));
+    ASSERT_EQ(list.out.size(), 12u);
+    for (const std::wstring& line : list.out)
+        EXPECT_NE(line.find(L"  " + WideFromPath(Root()) + L"/ch"), std::wstring::npos)
+            << ToUtf8(line);
+
+    const fs::path folder = out_.Path() / "out";
+    ASSERT_EQ(
+        RunVoiceExport(Args({"--paths", "native", "--out", Native(folder), "--quiet"})).exitCode,
+        0);
+    const fs::path indexFile = IndexIn(folder);
+    std::string sums;
+    const auto rows = CsvRows(exporting::test::ReadText(indexFile));
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        sums += rows[i].at(8) + "  " + rows[i].at(6) + "\n" + rows[i].at(9) + "  " +
+                Native(folder / rows[i].at(7)) + "\n";
+    exporting::test::WriteFile(out_.Path() / "sums", Bytes(sums.begin(), sums.end()));
+    const std::string command =
+        "sha256sum --quiet --strict -c '" + Native(out_.Path() / "sums") + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << sums;
+}
+
+// Whether signal is waiting to be delivered to process.
+bool SignalPending(pid_t process, int signal) {
+    std::ifstream status("/proc/" + std::to_string(process) + "/status");
+    std::string line;
+    std::uint64_t pending = 0;
+    while (std::getline(status, line))
+        if (line.starts_with("SigPnd:") || line.starts_with("ShdPnd:"))
+            pending |= std::stoull(line.substr(7), nullptr, 16);
+    return (pending >> (signal - 1)) & 1;
+}
+
+// Item: a second Ctrl+C ends the program at once, even while it waits on its output.
+TEST_F(CliCommandLineTest, ASecondCtrlCEndsTheProgramAtOnce) {
+    for (int minute = 0; minute < 59; ++minute)
+        for (int hour = 0; hour < 14; ++hour)
+            Add(1, {2026, 12, 5, hour, minute, 0}, Bytes(10, 0x80));
+    int output[2];
+    ASSERT_EQ(::pipe(output), 0);
+    const std::vector<std::string> args = Args({"--list"});
+    std::vector<char*> argv = {const_cast<char*>(VOICE_EXPORT_PROGRAM)};
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    // Spawned, not forked: a fork of this process (with the export's hashing threads)
+    // may stop in the child on a lock another thread held.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, output[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int spawned =
+        ::posix_spawn(&child, VOICE_EXPORT_PROGRAM, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(spawned, 0);
+    ::close(output[1]);
+    // Nobody reads: the list fills the pipe and the program waits on its write. The
+    // first Ctrl+C asks it to stop after that write; the second ends it there.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    auto waitFor = [&](const std::function<bool()>& done) {
+        for (;; std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+            if (done())
+                return true;
+            else if (std::chrono::steady_clock::now() > until)
+                return false;
+    };
+    // Full: the program waits in its write (a pipe's pages are not filled to the byte).
+    EXPECT_TRUE(waitFor([&] {
+        std::ifstream wchan("/proc/" + std::to_string(child) + "/wchan");
+        std::string where;
+        std::getline(wchan, where);
+        int queued = 0;
+        return where.find("pipe_write") != std::string::npos &&
+               ::ioctl(output[0], FIONREAD, &queued) == 0 && queued > 0;
+    }));
+    ::kill(child, SIGINT);
+    // Signals of one kind do not queue: the second is sent once the first is taken.
+    EXPECT_TRUE(waitFor([&] { return !SignalPending(child, SIGINT); }));
+    ::kill(child, SIGINT);
+    int status = 0;
+    if (!waitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; })) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        ADD_FAILURE() << "still running 30 s after the second Ctrl+C";
+    }
+    ::close(output[0]);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+}
+#endif
+
+} // namespace
+} // namespace voice::cli::test
