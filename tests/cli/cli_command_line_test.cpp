@@ -40,7 +40,7 @@ namespace fs = std::filesystem;
 
 using CliCommandLineTest = CliArchiveTest;
 
-// Item: 1 with a message when nothing could be searched; 0 with nothing only when the
+// Exit 1 with a message when nothing could be searched; 0 with nothing only when the
 // search ran and found nothing.
 TEST_F(CliCommandLineTest, ASearchThatCannotRunIsNotAnEmptyResult) {
     const std::string missing = Native(out_.Path() / "nowhere");
@@ -77,7 +77,7 @@ TEST_F(CliCommandLineTest, ASearchThatCannotRunIsNotAnEmptyResult) {
     }
 }
 
-// Item: "-" is standard output for --csv, an empty name is a bad argument, --version.
+// "-" is standard output for --csv, an empty name is a bad argument, --version.
 TEST_F(CliCommandLineTest, DestinationsAndVersion) {
     const fs::path file = out_.Path() / "list.csv";
     ASSERT_EQ(RunVoiceExport(Args({"--csv", Native(file)})).exitCode, 0);
@@ -112,7 +112,7 @@ TEST_F(CliCommandLineTest, DestinationsAndVersion) {
     EXPECT_NE(version.out[0].find_first_of(L"0123456789"), std::wstring::npos);
 }
 
-// Item: Ctrl+C stops every command, the list and the saved list too, and nothing is
+// Ctrl+C stops every command, the list and the saved list too, and nothing is
 // written or printed.
 TEST_F(CliCommandLineTest, CtrlCStopsEveryCommand) {
     const std::vector<std::string> commands[] = {
@@ -147,7 +147,7 @@ public:
     std::vector<std::wstring> shown;
 };
 
-// Item: long work shows where it is on a terminal, every stage of it: the search, the
+// Long work shows where it is on a terminal, every stage of it: the search, the
 // merge's first pass, the writing; --quiet shows nothing.
 TEST_F(CliCommandLineTest, ProgressOnATerminalCoversEveryStage) {
     struct Case {
@@ -170,7 +170,7 @@ TEST_F(CliCommandLineTest, ProgressOnATerminalCoversEveryStage) {
     }
 }
 
-// Item: the saved list gives each recording the duration its index row gives, for every
+// The saved list gives each recording the duration its index row gives, for every
 // stored form.
 TEST_F(CliCommandLineTest, TheListsDurationIsTheIndexs) {
     Bytes cut = EncodeRecording(RecordingKind::Wav, SoundWithRuns(3000, 1));
@@ -196,7 +196,7 @@ TEST_F(CliCommandLineTest, TheListsDurationIsTheIndexs) {
 }
 
 #ifndef _WIN32
-// Item: a line break in a folder's name cannot split a listed line.
+// A line break in a folder's name cannot split a listed line.
 TEST_F(CliCommandLineTest, ALineBreakInANameIsWrittenOut) {
     const fs::path odd = out_.Path() / "two\nlines\tand\x1b";
     fs::create_directories(odd);
@@ -212,7 +212,7 @@ TEST_F(CliCommandLineTest, ALineBreakInANameIsWrittenOut) {
     }
 }
 
-// Item: with --paths native the index names the sources as this system does, so that
+// With --paths native the index names the sources as this system does, so that
 // sha256sum checks them; so does the list.
 TEST_F(CliCommandLineTest, NativePathsLetTheSystemsToolsCheckTheIndex) {
     const CliRun list = RunVoiceExport(Args({"--paths", "native", "--list"}));
@@ -248,7 +248,7 @@ bool SignalPending(pid_t process, int signal) {
     return (pending >> (signal - 1)) & 1;
 }
 
-// Item: a second Ctrl+C ends the program at once, even while it waits on its output.
+// A second Ctrl+C ends the program at once, even while it waits on its output.
 TEST_F(CliCommandLineTest, ASecondCtrlCEndsTheProgramAtOnce) {
     for (int minute = 0; minute < 59; ++minute)
         for (int hour = 0; hour < 14; ++hour)
