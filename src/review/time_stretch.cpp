@@ -9,7 +9,7 @@
 #include <numbers>
 
 #if defined(__SSE2__)
-#include <xmmintrin.h>
+#include <emmintrin.h>
 #endif
 
 namespace voice::review {
@@ -179,6 +179,35 @@ void Correlate(const float* target, const float* c, Index length, Index lags, fl
     }
 }
 
+// Sums of 8 samples straight from 8-bit bytes: each sample is a whole number of 1/128, so
+// the float sums Decimate makes of the converted samples are exact, and these equal them
+// bit for bit. Returns how many it made (all but the last few without SSE2).
+Index SumsOfEightU8(const std::uint8_t* from, Index count, float* into) {
+    Index i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), silence = _mm_set1_epi32(8 * 128);
+    const __m128 scale = _mm_set1_ps(1.0f / 128.0f);
+    for (; i + 4 <= count; i += 4) {
+        // Each half of a register summed into its low 16 bits.
+        const __m128i a =
+            _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8 * i)), zero);
+        const __m128i b = _mm_sad_epu8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8 * i + 16)), zero);
+        const __m128i sums = _mm_castps_si128(
+            _mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(into + i, _mm_mul_ps(_mm_cvtepi32_ps(_mm_sub_epi32(sums, silence)), scale));
+    }
+#endif
+    for (; i < count; ++i) {
+        int sum = 0;
+        for (int k = 0; k < 8; ++k) {
+            sum += from[8 * i + k];
+        }
+        into[i] = static_cast<float>(sum - 8 * 128) * (1.0f / 128.0f);
+    }
+    return count;
+}
+
 Index RoundDown(Index value, Index step) {
     return (value >= 0 ? value : value - step + 1) / step * step;
 }
@@ -295,7 +324,7 @@ void StretchStream::PushU8(std::span<const std::uint8_t> samples, StretchSink& s
         if (speed_ == 1.0) {
             sink.Take({into, count});
         } else {
-            Received(count, sink);
+            Received(count, sink, samples.data());
         }
         samples = samples.subspan(count);
     }
@@ -328,16 +357,32 @@ float* StretchStream::Reserve(std::size_t count) {
     return window_.data() + windowSize_;
 }
 
-void StretchStream::Received(std::size_t count, StretchSink& sink) {
+void StretchStream::Received(std::size_t count, StretchSink& sink, const std::uint8_t* bytes) {
+    const Index from = windowSize_; // where the new samples start in the window
     received_ += static_cast<Index>(count);
     windowSize_ += static_cast<Index>(count);
     // The coarsest level's copy grows with the window: it searches every start within
-    // reach, so every sample is summed once here rather than for each block.
+    // reach, so every sample is summed once here rather than for each block; from the
+    // bytes where they are at hand (the sums of a step straddling two pieces from the
+    // floats).
     Level& coarsest = levels_.front();
     if (coarsest.step > 1) {
         const Index whole = windowSize_ >> coarsest.shift;
-        Decimate(window_.data() + (coarsest.size << coarsest.shift), whole - coarsest.size,
-                 coarsest.step, coarsest.decimated.data() + coarsest.size);
+        Index next = coarsest.size;
+        if (bytes != nullptr && coarsest.step == 8) {
+            const Index firstWhole = (from + 7) >> 3; // the first sum wholly in the bytes
+            if (firstWhole > next) {
+                Decimate(window_.data() + (next << 3), firstWhole - next, 8,
+                         coarsest.decimated.data() + next);
+                next = firstWhole;
+            }
+            if (whole > next) {
+                next += SumsOfEightU8(bytes + ((next << 3) - from), whole - next,
+                                      coarsest.decimated.data() + next);
+            }
+        }
+        Decimate(window_.data() + (next << coarsest.shift), whole - next, coarsest.step,
+                 coarsest.decimated.data() + next);
         coarsest.size = whole;
     }
     RunBlocks(false, sink);
@@ -484,10 +529,25 @@ StretchStream::Index StretchStream::BestStart(Index continuation, Index nominal)
             const float in = c[g - 1 + length], out = c[g - 1];
             energy[g] = energy[g - 1] + (in * in - out * out);
         }
+        float* scored = scores_.data();
+        Index g = 0;
+#if defined(__SSE2__)
+        // The same operations as the plain loop, four at a time (IEEE results are exact).
+        const __m128 tiny = _mm_set1_ps(1e-12f),
+                     magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+        for (; g + 4 <= lags; g += 4) {
+            const __m128 s = _mm_loadu_ps(scored + g);
+            _mm_storeu_ps(scored + g, _mm_div_ps(_mm_mul_ps(s, _mm_and_ps(s, magnitude)),
+                                                 _mm_add_ps(_mm_loadu_ps(energy + g), tiny)));
+        }
+#endif
+        for (; g < lags; ++g) {
+            scored[g] = scored[g] * std::fabs(scored[g]) / (energy[g] + 1e-12f);
+        }
         Index bestLag = 0;
         float bestScore = -std::numeric_limits<float>::infinity();
-        for (Index g = 0; g < lags; ++g) {
-            const float score = scores_[g] * std::fabs(scores_[g]) / (energy[g] + 1e-12f);
+        for (g = 0; g < lags; ++g) {
+            const float score = scores_[g];
             if (score > bestScore) {
                 bestScore = score;
                 bestLag = g;
