@@ -390,7 +390,9 @@ void StretchStream::Received(std::size_t count, StretchSink& sink, const std::ui
 }
 
 StretchStream::Index StretchStream::Nominal(Index block) const {
-    return std::llround(static_cast<double>(block * hop_) * speed_);
+    // Never negative, far below 2^52: adding a half and truncating is llround without the
+    // library call (asked for twice a block).
+    return static_cast<Index>(static_cast<double>(block * hop_) * speed_ + 0.5);
 }
 
 // Each block is a crossfade from the continuation of the piece before to a new piece
