@@ -153,6 +153,27 @@ float CorrelateOne(const float* target, const float* c, Index length) {
     return sum;
 }
 
+#if defined(__SSE2__)
+// Correlations at 4 * kGroups starts side by side, each lane adding in the order
+// CorrelateOne does; each target sample is broadcast once for all the groups.
+template <int kGroups>
+void CorrelateGroups(const float* target, const float* c, Index length, float* into) {
+    __m128 sums[kGroups];
+    for (int k = 0; k < kGroups; ++k) {
+        sums[k] = _mm_setzero_ps();
+    }
+    for (Index j = 0; j < length; ++j) {
+        const __m128 t = _mm_set1_ps(target[j]);
+        for (int k = 0; k < kGroups; ++k) {
+            sums[k] = _mm_add_ps(sums[k], _mm_mul_ps(t, _mm_loadu_ps(c + 4 * k + j)));
+        }
+    }
+    for (int k = 0; k < kGroups; ++k) {
+        _mm_storeu_ps(into + 4 * k, sums[k]);
+    }
+}
+#endif
+
 // Correlations of target with c at starts 0 .. lags - 1. The coarsest level's many starts
 // go four at a time, one vector register for the four; a finer level's few starts each
 // take a Dot. Which way a start is summed depends only on the number of starts, never on
@@ -166,13 +187,23 @@ void Correlate(const float* target, const float* c, Index length, Index lags, fl
     }
     Index g = 0;
 #if defined(__SSE2__)
-    for (; g + 4 <= lags; g += 4) {
-        __m128 sums = _mm_setzero_ps();
-        for (Index j = 0; j < length; ++j) {
-            sums = _mm_add_ps(sums, _mm_mul_ps(_mm_set1_ps(target[j]), _mm_loadu_ps(c + g + j)));
-        }
-        _mm_storeu_ps(into + g, sums);
+    for (; g + 16 <= lags; g += 16) {
+        CorrelateGroups<4>(target, c + g, length, into + g);
     }
+    switch ((lags - g) / 4) {
+    case 3:
+        CorrelateGroups<3>(target, c + g, length, into + g);
+        break;
+    case 2:
+        CorrelateGroups<2>(target, c + g, length, into + g);
+        break;
+    case 1:
+        CorrelateGroups<1>(target, c + g, length, into + g);
+        break;
+    default:
+        break;
+    }
+    g += (lags - g) / 4 * 4;
 #endif
     for (; g < lags; ++g) {
         into[g] = CorrelateOne(target, c + g, length);
