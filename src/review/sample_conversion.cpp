@@ -42,18 +42,18 @@ inline __m128i Offset4(const float* from, __m128 scale, __m128 offset, __m128 to
 void FloatsFromU8(const std::uint8_t* from, std::size_t count, float* into) noexcept {
     std::size_t i = 0;
 #if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
-    const __m128 scale = _mm_set1_ps(1.0f / 128.0f);
+    // A byte b in the low mantissa bits of 65536.0f makes 65536 + b / 128 (the spacing of
+    // floats there is 1/128); less 65537 that is (b - 128) / 128, exactly as below.
+    const __m128i zero = _mm_setzero_si128(), magic = _mm_set1_epi32(0x47800000);
+    const __m128 bias = _mm_set1_ps(65537.0f);
     for (; i + 16 <= count; i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
-        const __m128i words[2] = {_mm_sub_epi16(_mm_unpacklo_epi8(bytes, zero), half),
-                                  _mm_sub_epi16(_mm_unpackhi_epi8(bytes, zero), half)};
+        const __m128i words[2] = {_mm_unpacklo_epi8(bytes, zero), _mm_unpackhi_epi8(bytes, zero)};
         for (int w = 0; w < 2; ++w) {
-            // Each word into the top half of a 32-bit lane, shifted down with its sign.
-            const __m128i low = _mm_srai_epi32(_mm_unpacklo_epi16(words[w], words[w]), 16);
-            const __m128i high = _mm_srai_epi32(_mm_unpackhi_epi16(words[w], words[w]), 16);
-            _mm_storeu_ps(into + i + 8 * w, _mm_mul_ps(_mm_cvtepi32_ps(low), scale));
-            _mm_storeu_ps(into + i + 8 * w + 4, _mm_mul_ps(_mm_cvtepi32_ps(high), scale));
+            const __m128i low = _mm_or_si128(_mm_unpacklo_epi16(words[w], zero), magic);
+            const __m128i high = _mm_or_si128(_mm_unpackhi_epi16(words[w], zero), magic);
+            _mm_storeu_ps(into + i + 8 * w, _mm_sub_ps(_mm_castsi128_ps(low), bias));
+            _mm_storeu_ps(into + i + 8 * w + 4, _mm_sub_ps(_mm_castsi128_ps(high), bias));
         }
     }
 #endif

@@ -9,7 +9,7 @@
 #include <numbers>
 
 #if defined(__SSE2__)
-#include <xmmintrin.h>
+#include <emmintrin.h>
 #endif
 
 namespace voice::review {
@@ -153,6 +153,27 @@ float CorrelateOne(const float* target, const float* c, Index length) {
     return sum;
 }
 
+#if defined(__SSE2__)
+// Correlations at 4 * kGroups starts side by side, each lane adding in the order
+// CorrelateOne does; each target sample is broadcast once for all the groups.
+template <int kGroups>
+void CorrelateGroups(const float* target, const float* c, Index length, float* into) {
+    __m128 sums[kGroups];
+    for (int k = 0; k < kGroups; ++k) {
+        sums[k] = _mm_setzero_ps();
+    }
+    for (Index j = 0; j < length; ++j) {
+        const __m128 t = _mm_set1_ps(target[j]);
+        for (int k = 0; k < kGroups; ++k) {
+            sums[k] = _mm_add_ps(sums[k], _mm_mul_ps(t, _mm_loadu_ps(c + 4 * k + j)));
+        }
+    }
+    for (int k = 0; k < kGroups; ++k) {
+        _mm_storeu_ps(into + 4 * k, sums[k]);
+    }
+}
+#endif
+
 // Correlations of target with c at starts 0 .. lags - 1. The coarsest level's many starts
 // go four at a time, one vector register for the four; a finer level's few starts each
 // take a Dot. Which way a start is summed depends only on the number of starts, never on
@@ -166,17 +187,56 @@ void Correlate(const float* target, const float* c, Index length, Index lags, fl
     }
     Index g = 0;
 #if defined(__SSE2__)
-    for (; g + 4 <= lags; g += 4) {
-        __m128 sums = _mm_setzero_ps();
-        for (Index j = 0; j < length; ++j) {
-            sums = _mm_add_ps(sums, _mm_mul_ps(_mm_set1_ps(target[j]), _mm_loadu_ps(c + g + j)));
-        }
-        _mm_storeu_ps(into + g, sums);
+    for (; g + 16 <= lags; g += 16) {
+        CorrelateGroups<4>(target, c + g, length, into + g);
     }
+    switch ((lags - g) / 4) {
+    case 3:
+        CorrelateGroups<3>(target, c + g, length, into + g);
+        break;
+    case 2:
+        CorrelateGroups<2>(target, c + g, length, into + g);
+        break;
+    case 1:
+        CorrelateGroups<1>(target, c + g, length, into + g);
+        break;
+    default:
+        break;
+    }
+    g += (lags - g) / 4 * 4;
 #endif
     for (; g < lags; ++g) {
         into[g] = CorrelateOne(target, c + g, length);
     }
+}
+
+// Sums of 8 samples straight from 8-bit bytes: each sample is a whole number of 1/128, so
+// the float sums Decimate makes of the converted samples are exact, and these equal them
+// bit for bit. Returns how many it made (all but the last few without SSE2).
+Index SumsOfEightU8(const std::uint8_t* from, Index count, float* into) {
+    Index i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), silence = _mm_set1_epi32(8 * 128);
+    const __m128 scale = _mm_set1_ps(1.0f / 128.0f);
+    for (; i + 4 <= count; i += 4) {
+        // Each half of a register summed into its low 16 bits.
+        const __m128i a =
+            _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8 * i)), zero);
+        const __m128i b = _mm_sad_epu8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8 * i + 16)), zero);
+        const __m128i sums = _mm_castps_si128(
+            _mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(into + i, _mm_mul_ps(_mm_cvtepi32_ps(_mm_sub_epi32(sums, silence)), scale));
+    }
+#endif
+    for (; i < count; ++i) {
+        int sum = 0;
+        for (int k = 0; k < 8; ++k) {
+            sum += from[8 * i + k];
+        }
+        into[i] = static_cast<float>(sum - 8 * 128) * (1.0f / 128.0f);
+    }
+    return count;
 }
 
 Index RoundDown(Index value, Index step) {
@@ -295,7 +355,7 @@ void StretchStream::PushU8(std::span<const std::uint8_t> samples, StretchSink& s
         if (speed_ == 1.0) {
             sink.Take({into, count});
         } else {
-            Received(count, sink);
+            Received(count, sink, samples.data());
         }
         samples = samples.subspan(count);
     }
@@ -328,16 +388,32 @@ float* StretchStream::Reserve(std::size_t count) {
     return window_.data() + windowSize_;
 }
 
-void StretchStream::Received(std::size_t count, StretchSink& sink) {
+void StretchStream::Received(std::size_t count, StretchSink& sink, const std::uint8_t* bytes) {
+    const Index from = windowSize_; // where the new samples start in the window
     received_ += static_cast<Index>(count);
     windowSize_ += static_cast<Index>(count);
     // The coarsest level's copy grows with the window: it searches every start within
-    // reach, so every sample is summed once here rather than for each block.
+    // reach, so every sample is summed once here rather than for each block; from the
+    // bytes where they are at hand (the sums of a step straddling two pieces from the
+    // floats).
     Level& coarsest = levels_.front();
     if (coarsest.step > 1) {
         const Index whole = windowSize_ >> coarsest.shift;
-        Decimate(window_.data() + (coarsest.size << coarsest.shift), whole - coarsest.size,
-                 coarsest.step, coarsest.decimated.data() + coarsest.size);
+        Index next = coarsest.size;
+        if (bytes != nullptr && coarsest.step == 8) {
+            const Index firstWhole = (from + 7) >> 3; // the first sum wholly in the bytes
+            if (firstWhole > next) {
+                Decimate(window_.data() + (next << 3), firstWhole - next, 8,
+                         coarsest.decimated.data() + next);
+                next = firstWhole;
+            }
+            if (whole > next) {
+                next += SumsOfEightU8(bytes + ((next << 3) - from), whole - next,
+                                      coarsest.decimated.data() + next);
+            }
+        }
+        Decimate(window_.data() + (next << coarsest.shift), whole - next, coarsest.step,
+                 coarsest.decimated.data() + next);
         coarsest.size = whole;
     }
     RunBlocks(false, sink);
@@ -345,7 +421,9 @@ void StretchStream::Received(std::size_t count, StretchSink& sink) {
 }
 
 StretchStream::Index StretchStream::Nominal(Index block) const {
-    return std::llround(static_cast<double>(block * hop_) * speed_);
+    // Never negative, far below 2^52: adding a half and truncating is llround without the
+    // library call (asked for twice a block).
+    return static_cast<Index>(static_cast<double>(block * hop_) * speed_ + 0.5);
 }
 
 // Each block is a crossfade from the continuation of the piece before to a new piece
@@ -484,10 +562,25 @@ StretchStream::Index StretchStream::BestStart(Index continuation, Index nominal)
             const float in = c[g - 1 + length], out = c[g - 1];
             energy[g] = energy[g - 1] + (in * in - out * out);
         }
+        float* scored = scores_.data();
+        Index g = 0;
+#if defined(__SSE2__)
+        // The same operations as the plain loop, four at a time (IEEE results are exact).
+        const __m128 tiny = _mm_set1_ps(1e-12f),
+                     magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+        for (; g + 4 <= lags; g += 4) {
+            const __m128 s = _mm_loadu_ps(scored + g);
+            _mm_storeu_ps(scored + g, _mm_div_ps(_mm_mul_ps(s, _mm_and_ps(s, magnitude)),
+                                                 _mm_add_ps(_mm_loadu_ps(energy + g), tiny)));
+        }
+#endif
+        for (; g < lags; ++g) {
+            scored[g] = scored[g] * std::fabs(scored[g]) / (energy[g] + 1e-12f);
+        }
         Index bestLag = 0;
         float bestScore = -std::numeric_limits<float>::infinity();
-        for (Index g = 0; g < lags; ++g) {
-            const float score = scores_[g] * std::fabs(scores_[g]) / (energy[g] + 1e-12f);
+        for (g = 0; g < lags; ++g) {
+            const float score = scores_[g];
             if (score > bestScore) {
                 bestScore = score;
                 bestLag = g;

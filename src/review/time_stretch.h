@@ -76,7 +76,8 @@ private:
 
     void Append(std::span<const float> samples, StretchSink& sink);
     float* Reserve(std::size_t count); // room at the window's end for count more samples
-    void Received(std::size_t count, StretchSink& sink); // count more samples in the window
+    // count more samples in the window; bytes: the same samples as 8-bit, if they came so
+    void Received(std::size_t count, StretchSink& sink, const std::uint8_t* bytes = nullptr);
     void RunBlocks(bool final, StretchSink& sink);
     Index Nominal(Index block) const;
     const float* Piece(Index start, float* edge) const;
