@@ -23,21 +23,6 @@ std::uint32_t Le32(const std::uint8_t* at) {
            static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
 }
 
-class MemoryBytes final : public RecordingBytes {
-public:
-    explicit MemoryBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
-        if (offset >= bytes_.size())
-            return 0;
-        const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
-        std::memcpy(into.data(), bytes_.data() + offset, n);
-        return n;
-    }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-};
-
 // The "fmt " body as far as the extensible layout's format GUID.
 constexpr std::size_t kHeadSize = kFmtBody + 26;
 // Raw bytes decoded at a time: a long stretch of a wide layout never doubles in memory.

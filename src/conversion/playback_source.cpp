@@ -41,21 +41,6 @@ private:
     HANDLE file_;
 };
 
-class MemoryBytes final : public RecordingBytes {
-public:
-    explicit MemoryBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
-        if (offset >= bytes_.size())
-            return 0;
-        const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
-        std::memcpy(into.data(), bytes_.data() + offset, n);
-        return n;
-    }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-};
-
 std::uint64_t Frames(double seconds, int rate) {
     if (!(seconds > 0))
         return 0;

@@ -67,22 +67,6 @@ std::optional<WavDataChunk> WalkToDataChunk(RecordingBytes& recording,
     return std::nullopt;
 }
 
-// A whole recording in memory.
-class MemoryBytes final : public RecordingBytes {
-public:
-    explicit MemoryBytes(std::span<const std::uint8_t> bytes) noexcept : bytes_(bytes) {}
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
-        if (offset >= bytes_.size())
-            return 0;
-        const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
-        std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), n, into.begin());
-        return n;
-    }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-};
-
 // True when "RIFF", "WAVE", "fmt " and "data" stand at offsets 0, 8, 12 and 36.
 bool HasWavTags(std::span<const std::uint8_t> firstBytes) noexcept {
     return TagAt(firstBytes, 0, "RIFF") && TagAt(firstBytes, 8, "WAVE") &&
@@ -147,6 +131,14 @@ std::optional<WavDataChunk> FindWavDataChunk(RecordingBytes& recording) {
 RecordingKind DetectRecordingKind(std::span<const std::uint8_t> recording) {
     MemoryBytes bytes(recording);
     return DetectRecordingKind(bytes);
+}
+
+std::size_t MemoryBytes::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) {
+    if (offset >= bytes_.size())
+        return 0;
+    const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), n, into.begin());
+    return n;
 }
 
 } // namespace voice

@@ -41,6 +41,16 @@ public:
     virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) = 0;
 };
 
+// A whole recording or file in memory.
+class MemoryBytes final : public RecordingBytes {
+public:
+    explicit MemoryBytes(std::span<const std::uint8_t> bytes) noexcept : bytes_(bytes) {}
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override;
+
+private:
+    std::span<const std::uint8_t> bytes_;
+};
+
 // The signature that starts a recording of kinds 3 to 7; nullptr for kinds 1 and 2.
 const Signature* SignatureOf(RecordingKind kind) noexcept;
 

@@ -182,9 +182,9 @@ TEST(PlaybackSamplesTest, TheWritten16BitFileReadsBackExactly) {
     }
 }
 
-class MemoryBytes final : public RecordingBytes {
+class CountedReads final : public RecordingBytes {
 public:
-    explicit MemoryBytes(const Bytes& bytes) : bytes_(bytes) {}
+    explicit CountedReads(const Bytes& bytes) : bytes_(bytes) {}
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
         ++reads;
         if (offset >= bytes_.size())
@@ -226,7 +226,7 @@ TEST(PlaybackSamplesTest, AStretchReadsAsThatStretchOfTheWholeFile) {
         const Bytes file = MakeWav(c.layout, Ramp(c.dataBytes));
         const auto whole = PlaybackSamplesOfWav(file);
         ASSERT_TRUE(whole) << c.name;
-        MemoryBytes bytes(file);
+        CountedReads bytes(file);
         const auto layout = PlaybackLayoutOf(bytes, file.size());
         ASSERT_TRUE(layout) << c.name;
         EXPECT_EQ(layout->frames, whole->samples.size()) << c.name;
@@ -241,7 +241,7 @@ TEST(PlaybackSamplesTest, AStretchReadsAsThatStretchOfTheWholeFile) {
 
 TEST(PlaybackSamplesTest, AShortStretchReadsOnlyItsOwnBytes) {
     const Bytes file = MakeWav({1, 1, 8, 7860}, Ramp(20'000'000));
-    MemoryBytes bytes(file);
+    CountedReads bytes(file);
     const auto layout = PlaybackLayoutOf(bytes, file.size());
     ASSERT_TRUE(layout);
     bytes.reads = 0;
