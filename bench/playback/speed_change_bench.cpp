@@ -11,6 +11,7 @@
 #include "conversion/reviewed_playback_file.h"
 #include "conversion/wav_header.h"
 #include "gui/form.h"
+#include "gui/popup_menu.h"
 #include "recording_encoder.h"
 #include "voice/frm_voice.h"
 
@@ -85,6 +86,27 @@ double KeyToPlaying(TFrmVoice& form, UINT key) {
     return seconds;
 }
 
+// A "Воспроизведение" item chosen from the list's context menu, until the player plays
+// the new file.
+double ChooseToPlaying(TFrmVoice& form, const std::wstring& item) {
+    gui::PopupMenu menu;
+    form.AppendPlaybackMenu(menu);
+    UINT id = 0;
+    for (int i = 0; i < ::GetMenuItemCount(menu.Handle()); ++i) {
+        HMENU sub = ::GetSubMenu(menu.Handle(), i);
+        for (int k = 0; sub && k < ::GetMenuItemCount(sub); ++k) {
+            wchar_t text[64]{};
+            ::GetMenuStringW(sub, k, text, 64, MF_BYPOSITION);
+            if (std::wstring(text).starts_with(item))
+                id = ::GetMenuItemID(sub, k);
+        }
+    }
+    const auto begin = Clock::now();
+    ::SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    PumpUntil([&] { return form.MediaPlayer1.Mode() == msPlaying; });
+    return Seconds(Clock::now() - begin);
+}
+
 // Opening a 16-bit WAV of the same length and starting it.
 double Floor(const fs::path& wav) {
     const auto begin = Clock::now();
@@ -134,8 +156,11 @@ int main(int argc, char** argv) {
     line += recording.wstring();
 
     const char* names[] = {"1x -> 1.25x (from the designed file)", "1.25x -> 1.5x", "1.5x -> 1x"};
+    const char* judgedNames[] = {"1x -> 1.25x", "1.25x -> 1.5x", "1.5x -> 1x"};
     const UINT keys[] = {VK_OEM_PLUS, VK_OEM_PLUS, '0'};
     double best[3] = {1e9, 1e9, 1e9};
+    double judged[3] = {1e9, 1e9, 1e9}; // the same with the level and the pauses on
+    double firstJudged = 1e9;           // turning them on: the recording judged once
     double floor = 1e9;
     {
         TFrmVoice form;
@@ -152,6 +177,12 @@ int main(int argc, char** argv) {
             }
             for (int k = 0; k < 3; ++k)
                 best[k] = std::min(best[k], KeyToPlaying(form, keys[k]));
+            firstJudged = std::min(firstJudged, ChooseToPlaying(form, L"Выравнивать громкость"));
+            ChooseToPlaying(form, L"Сокращать паузы");
+            for (int k = 0; k < 3; ++k)
+                judged[k] = std::min(judged[k], KeyToPlaying(form, keys[k]));
+            ChooseToPlaying(form, L"Выравнивать громкость");
+            ChooseToPlaying(form, L"Сокращать паузы");
             floor = std::min(floor, Floor(wav));
             form.LBListFilesClick(); // stops and closes
         }
@@ -188,9 +219,23 @@ int main(int argc, char** argv) {
         begin = Clock::now();
         review::ProcessFrom(upTo, 7860, {1.25, true, true}, 1800.0);
         const double processUpTo = Seconds(Clock::now() - begin);
-        std::printf("a part from 1800 s with the level and the pauses: reading from the start "
-                    "%.3f s, processing %.3f s\n",
+        std::printf("a part from 1800 s with the level and the pauses, judged again: reading "
+                    "from the start %.3f s, processing %.3f s\n",
                     readUpTo, processUpTo);
+        // The same with the recording judged once and kept: only the part is read.
+        begin = Clock::now();
+        const std::vector<float> all = source.Read(0.0, INFINITY);
+        const review::RecordingAnalysis analysis = review::AnalyseRecording(all, 7860);
+        const double analyse = Seconds(Clock::now() - begin);
+        begin = Clock::now();
+        const std::vector<float> rest = source.Read(1800.0, 361.0);
+        const double readRest = Seconds(Clock::now() - begin);
+        begin = Clock::now();
+        review::ProcessFrom(rest, 7860, {1.25, true, true}, 1800.0, analysis);
+        const double processRest = Seconds(Clock::now() - begin);
+        std::printf("the same with the kept analysis: reading %.3f s, processing %.3f s (judging "
+                    "the whole recording once: %.3f s, keeping %zu cuts)\n",
+                    readRest, processRest, analyse, analysis.cuts.size());
         std::printf("a 361 s part at 1.25x: reading %.3f s, processing %.3f s, 16-bit file %.3f s; "
                     "reading all %.0f s: %.3f s\n",
                     read, process, write, whole / 7860, readWhole);
@@ -201,6 +246,12 @@ int main(int argc, char** argv) {
     for (int k = 0; k < 3; ++k)
         std::printf("%-38s %7.3f s, ratio %6.2f (bar 0.150 s)\n", names[k], best[k],
                     best[k] / floor);
+    std::printf("with the level and pauses options on (turning them on, judging the recording "
+                "once: %.3f s):\n",
+                firstJudged);
+    for (int k = 0; k < 3; ++k)
+        std::printf("%-38s %7.3f s, ratio %6.2f (bar 0.150 s)\n", judgedNames[k], judged[k],
+                    judged[k] / floor);
     ::SetCurrentDirectoryW(previous);
     std::error_code ignored;
     fs::remove_all(dir, ignored);

@@ -2,8 +2,8 @@
 // moments: no crash, the output as long as the length rule says, every sample inside full
 // scale, silence kept silent, and a timeline that runs forwards from 0 to the output's end.
 //
-// Input: speed byte, option bits, two bytes of sample rate, a restart byte, then 16-bit
-// samples.
+// Input: speed byte, option bits (and above them a part's length, in 63rds of the rest), two bytes
+// of sample rate, a restart byte, then 16-bit samples.
 
 #include <cmath>
 #include <cstdint>
@@ -75,5 +75,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const double back = out.timeline.SourceFromOutput(t);
         Require(back >= corners.front().source && back <= corners.back().source);
     }
+
+    // The kept analysis: the rest alone gives exactly the same; a part that stops short
+    // keeps the length rule within it.
+    const RecordingAnalysis analysis = AnalyseRecording(samples, rate);
+    const std::size_t first = samples.size() - rest;
+    const std::span<const float> after = std::span(samples).subspan(first);
+    const ProcessedRecording fromKept = ProcessFrom(after, rate, options, from, analysis);
+    Require(fromKept.samples == out.samples);
+    const std::size_t partLength = after.size() * (data[1] >> 2) / 63;
+    const ProcessedRecording part =
+        ProcessFrom(after.first(partLength), rate, options, from, analysis);
+    const auto partKept = static_cast<std::size_t>(
+        std::llround(part.timeline.Corners().back().output * rate * speed));
+    Require(partKept <= partLength);
+    Require(part.samples.size() == StretchedLength(partKept, speed));
     return 0;
 }

@@ -14,19 +14,26 @@ namespace {
 
 constexpr std::array<double, 9> kOfferedSpeeds{0.5, 0.75, 1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
 
-// The cuts that fall after `from`, counted from there; a cut the moment falls in starts
-// at the moment.
-std::vector<PauseCut> CutsFrom(std::vector<PauseCut> cuts, std::size_t from) {
+// The cuts that fall within [from, from + length), counted from from; a cut the moment
+// falls in starts at the moment, one the end falls in ends there.
+std::vector<PauseCut> CutsWithin(std::span<const PauseCut> cuts, std::size_t from,
+                                 std::size_t length) {
     std::vector<PauseCut> kept;
     for (PauseCut cut : cuts) {
-        if (cut.end <= from) {
+        if (cut.end <= from || cut.begin >= from + length) {
             continue;
         }
         cut.begin = std::max(cut.begin, from) - from;
-        cut.end -= from;
+        cut.end = std::min(cut.end, from + length) - from;
         kept.push_back(cut);
     }
     return kept;
+}
+
+std::size_t FirstSample(double fromSourceSeconds, int sampleRate, std::size_t length) {
+    const double wanted = std::isnan(fromSourceSeconds) ? 0.0 : fromSourceSeconds * sampleRate;
+    return static_cast<std::size_t>(
+        std::clamp(std::round(wanted), 0.0, static_cast<double>(length)));
 }
 
 // Corners of the map from source seconds to output seconds: the start, both ends of each
@@ -54,32 +61,57 @@ std::span<const double> OfferedSpeeds() noexcept {
     return kOfferedSpeeds;
 }
 
+RecordingAnalysis AnalyseRecording(std::span<const float> samples, int sampleRate) {
+    if (sampleRate <= 0) {
+        throw std::invalid_argument("sample rate must be positive");
+    }
+    return {samples.size(), PlanLevel(samples, sampleRate), FindPauseCuts(samples, sampleRate)};
+}
+
 ProcessedRecording ProcessFrom(std::span<const float> samples, int sampleRate,
                                const ReviewOptions& options, double fromSourceSeconds) {
     if (sampleRate <= 0) {
         throw std::invalid_argument("sample rate must be positive");
     }
+    // Only what the options use is judged: this call looks at the recording once anyway.
+    RecordingAnalysis analysis;
+    analysis.length = samples.size();
+    if (options.evenLoudness) {
+        analysis.level = PlanLevel(samples, sampleRate);
+    }
+    if (options.shortenPauses) {
+        analysis.cuts = FindPauseCuts(samples, sampleRate);
+    }
+    const std::size_t from = FirstSample(fromSourceSeconds, sampleRate, samples.size());
+    return ProcessFrom(samples.subspan(from), sampleRate, options,
+                       static_cast<double>(from) / sampleRate, analysis);
+}
+
+ProcessedRecording ProcessFrom(std::span<const float> rest, int sampleRate,
+                               const ReviewOptions& options, double fromSourceSeconds,
+                               const RecordingAnalysis& analysis) {
+    if (sampleRate <= 0) {
+        throw std::invalid_argument("sample rate must be positive");
+    }
     const double speed = UsableSpeed(options.speed);
-    const double wanted = std::isnan(fromSourceSeconds) ? 0.0 : fromSourceSeconds * sampleRate;
-    const auto from = static_cast<std::size_t>(
-        std::clamp(std::round(wanted), 0.0, static_cast<double>(samples.size())));
-    const std::span<const float> rest = samples.subspan(from);
+    const std::size_t from = FirstSample(fromSourceSeconds, sampleRate, analysis.length);
+    // Nothing past the recording's end as it was judged.
+    rest = rest.first(std::min(rest.size(), analysis.length - from));
 
     // Each stage works on what the one before left; only stages that are on make a copy.
     std::vector<float> work;
     std::span<const float> current = rest;
     if (options.evenLoudness) {
         // Judged on the whole recording, so a restart mid-way keeps the same level.
-        const LevelPlan plan = PlanLevel(samples, sampleRate);
         work.resize(rest.size());
-        ApplyLevel(plan, rest, from, work);
+        ApplyLevel(analysis.level, rest, from, work);
         current = work;
     }
     std::vector<PauseCut> cuts;
     if (options.shortenPauses) {
         // The detector judges levels against the recording's own floor, so the original
         // finds the same pauses as the levelled samples would, and a restart finds them too.
-        cuts = CutsFrom(FindPauseCuts(samples, sampleRate), from);
+        cuts = CutsWithin(analysis.cuts, from, rest.size());
         if (!cuts.empty()) {
             work = RemoveCuts(current, cuts, sampleRate);
             current = work;

@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "review/loudness.h"
+#include "review/pause_shortener.h"
 #include "review/processed_timeline.h"
 
 namespace voice::review {
@@ -45,6 +47,24 @@ ProcessedRecording ProcessRecordingWithTimeline(std::span<const float> samples, 
 // seconds to seconds of this output.
 ProcessedRecording ProcessFrom(std::span<const float> samples, int sampleRate,
                                const ReviewOptions& options, double fromSourceSeconds);
+
+// What the level and the pauses are judged by: one look at the whole recording, kept while
+// it is loaded, so a later change reads and processes only the part it plays.
+struct RecordingAnalysis {
+    std::size_t length = 0; // the recording's samples
+    LevelPlan level;
+    std::vector<PauseCut> cuts; // in whole-recording samples
+};
+
+RecordingAnalysis AnalyseRecording(std::span<const float> samples, int sampleRate);
+
+// The same as ProcessFrom on the whole recording, from what the recording holds from
+// fromSourceSeconds on: `rest` starts at that moment and may stop short of the end (a part;
+// a pause cut across its end is cut up to there). The output is what the whole-recording
+// call gives for those samples.
+ProcessedRecording ProcessFrom(std::span<const float> rest, int sampleRate,
+                               const ReviewOptions& options, double fromSourceSeconds,
+                               const RecordingAnalysis& analysis);
 
 // 8-bit unsigned (128 = silence) and 16-bit signed samples to floats, and floats back to
 // 16-bit: rounded, no dither, clamped to the 16-bit range. S16 -> float -> S16 is exact.

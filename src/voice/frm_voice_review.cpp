@@ -254,6 +254,7 @@ void TFrmVoice::ChangeReviewOptions(const review::ReviewOptions& options) {
 
 bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
     Review.source.Reset();
+    Review.analysis.reset();
     Review.timeline.reset();
     Review.origin = 0;
     Review.timelineStart = 0;
@@ -275,21 +276,30 @@ bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
     if (!Review.source.SetAside(PlaybackSourcePath()))
         return false;
     const int rate = Review.source.SampleRate();
-    // The speed alone needs only what it plays; the level and the pauses are judged on the
-    // recording from its start.
-    const bool fromStart = Review.options.evenLoudness || Review.options.shortenPauses;
-    const double start = fromStart ? 0.0 : fromSourceSeconds;
     // A second more than a whole part, so a rest that fits in one is told from one that
     // does not.
     const double ahead = part ? kPartSeconds + kPartSearchSeconds + 1.0 : INFINITY;
-    std::vector<float> samples = Review.source.Read(start, fromSourceSeconds - start + ahead);
-    const auto skipped = std::min(
-        samples.size(), static_cast<std::size_t>(std::lround((fromSourceSeconds - start) * rate)));
-    const double partLength = part ? PartLength(std::span(samples).subspan(skipped), rate) : 0;
+    std::vector<float> samples = Review.source.Read(fromSourceSeconds, ahead);
+    const double partLength = part ? PartLength(samples, rate) : 0;
     if (partLength > 0)
-        samples.resize(skipped + static_cast<std::size_t>(std::lround(partLength * rate)));
+        samples.resize(static_cast<std::size_t>(std::lround(partLength * rate)));
+    // The level and the pauses are judged on the whole recording, once; the speed alone
+    // needs only what it plays.
+    const bool judged = Review.options.evenLoudness || Review.options.shortenPauses;
+    if (judged && !Review.analysis) {
+        if (std::lround(fromSourceSeconds * rate) == 0 && partLength == 0) {
+            Review.analysis = review::AnalyseRecording(samples, rate); // what was read is all
+        } else {
+            const std::vector<float> all = Review.source.Read(0.0, INFINITY);
+            Review.analysis = review::AnalyseRecording(all, rate);
+        }
+    }
     review::ProcessedRecording processed =
-        review::ProcessFrom(samples, rate, Review.options, fromSourceSeconds - start);
+        judged ? review::ProcessFrom(samples, rate, Review.options, fromSourceSeconds,
+                                     *Review.analysis)
+               : review::ProcessFrom(samples, rate, Review.options, 0.0);
+    // The kept analysis counts the timeline's source seconds from the recording's start.
+    const double start = judged ? 0.0 : fromSourceSeconds;
     samples = {}; // the source's copy goes before the file is written
     if (!WriteMono16PlaybackFile(PlaybackFilePath(StartDir), rate, processed.samples))
         return false;
@@ -317,8 +327,11 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
     const bool sequence = SequenceActive;
     const bool pending = PlayPending;
     // Nothing we can process: it plays on as it is.
-    if (!Review.source.Held() && !Review.source.Take(PlaybackFilePath(StartDir)))
-        return;
+    if (!Review.source.Held()) {
+        Review.analysis.reset();
+        if (!Review.source.Take(PlaybackFilePath(StartDir)))
+            return;
+    }
     Review.staleNotifyExpected = true;
     if (play) {
         // A playing device takes the wave driver almost a second to close; a paused one

@@ -16,6 +16,9 @@ struct ReviewState {
     std::wstring baseCaption; // the window's caption at the default choices
     // The loaded recording's designed file; not held while that plays as it stands.
     PlaybackSource source;
+    // How the loaded recording's level and pauses were judged: once, on all of it, so a
+    // later change reads and processes only the part it plays. Goes with the source.
+    std::optional<review::RecordingAnalysis> analysis;
     // Where each source moment is in the file the player has open; none: the designed
     // file, one to one. The file begins at source second origin; the timeline counts its
     // source seconds from timelineStart (what was read began there).

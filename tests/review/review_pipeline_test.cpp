@@ -194,6 +194,58 @@ TEST(ReviewPipeline, ProcessingFromAMomentContinuesTheWholePass) {
     }
 }
 
+// The analysis kept for a loaded recording gives what judging the whole recording again
+// gives, sample for sample, whether the rest is handed over alone or the whole recording.
+TEST(ReviewPipeline, KeptAnalysisGivesWhatJudgingAgainGives) {
+    const std::vector<float> samples = WordsAndPauses();
+    const RecordingAnalysis analysis = AnalyseRecording(samples, kRate);
+    for (const ReviewOptions& options : kCombinations) {
+        for (const double from : {0.0, 2.0, 3.2, 4.3}) { // 3.2: inside a cut pause
+            const ProcessedRecording again = ProcessFrom(samples, kRate, options, from);
+            const auto first = static_cast<std::size_t>(std::lround(from * kRate));
+            const ProcessedRecording kept =
+                ProcessFrom(std::span(samples).subspan(first), kRate, options, from, analysis);
+            EXPECT_EQ(kept.samples, again.samples) << options.speed << " from " << from;
+            ASSERT_EQ(kept.timeline.Corners().size(), again.timeline.Corners().size());
+            for (std::size_t i = 0; i < kept.timeline.Corners().size(); ++i) {
+                EXPECT_DOUBLE_EQ(kept.timeline.Corners()[i].source,
+                                 again.timeline.Corners()[i].source);
+                EXPECT_DOUBLE_EQ(kept.timeline.Corners()[i].output,
+                                 again.timeline.Corners()[i].output);
+            }
+        }
+    }
+}
+
+// A part that stops short of the end, at speed 1: the whole pass's output up to where the
+// part ends, a pause cut across its end cut up to there, and the level of the whole.
+TEST(ReviewPipeline, APartIsTheWholePassUpToItsEnd) {
+    const std::vector<float> samples = WordsAndPauses();
+    const RecordingAnalysis analysis = AnalyseRecording(samples, kRate);
+    const struct {
+        double from, to;
+    } parts[] = {{2.0, 3.2}, {2.0, 4.6}, {4.3, 6.0}, {0.5, 7.4}, {0.0, 1.0}};
+    for (const ReviewOptions options :
+         {ReviewOptions{1.0, true, true}, ReviewOptions{1.0, true, false},
+          ReviewOptions{1.0, false, true}}) {
+        for (const auto& part : parts) {
+            const ProcessedRecording whole = ProcessFrom(samples, kRate, options, part.from);
+            const auto first = static_cast<std::size_t>(std::lround(part.from * kRate));
+            const auto last = static_cast<std::size_t>(std::lround(part.to * kRate));
+            const ProcessedRecording out =
+                ProcessFrom(std::span(samples).subspan(first, last - first), kRate, options,
+                            part.from, analysis);
+            const double end = whole.timeline.OutputFromSource(part.to);
+            EXPECT_NEAR(static_cast<double>(out.samples.size()) / kRate, end, 1.5 / kRate)
+                << part.from << ".." << part.to;
+            EXPECT_NEAR(out.timeline.OutputFromSource(part.to), end, 1e-9);
+            ASSERT_LE(out.samples.size(), whole.samples.size());
+            EXPECT_TRUE(std::equal(out.samples.begin(), out.samples.end(), whole.samples.begin()))
+                << part.from << ".." << part.to;
+        }
+    }
+}
+
 #ifndef _WIN32
 // sox's tempo effect as a reference for the stretched length and the kept pitch; the
 // samples go both ways as raw 16-bit.

@@ -349,11 +349,11 @@ constexpr int kLongRate = 16000;
 double LevelOfSecond(int second) {
     return 0.05 + 0.08 * (second % 10);
 }
-Bytes LongStereoWav(int seconds) {
+Bytes LongStereoWav(int seconds, double (*levelOfSecond)(int) = LevelOfSecond) {
     Bytes data;
     data.reserve(static_cast<std::size_t>(seconds) * kLongRate * 4);
     for (int i = 0; i < seconds * kLongRate; ++i) {
-        const auto v = static_cast<std::int16_t>(32767 * LevelOfSecond(i / kLongRate) *
+        const auto v = static_cast<std::int16_t>(32767 * levelOfSecond(i / kLongRate) *
                                                  std::sin(i * 2 * 3.14159 * 200 / kLongRate));
         for (int channel = 0; channel < 2; ++channel) {
             data.push_back(static_cast<std::uint8_t>(v));
@@ -417,6 +417,49 @@ TEST_F(ReviewWindowTest, SpeedChangesInALongRecordingPlayAPartFromTheSameMoment)
             << step.key;
         EXPECT_NEAR(LevelAt(file, (second + 1.5 - origin) / speed), LevelOfSecond(second + 1), 0.03)
             << step.key;
+        ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 700; }));
+    }
+    form->MediaPlayer1.Close();
+}
+
+// Quiet, then loud after the parts played below: judged on all of it, the loud end sets the
+// level (the speech, -20 dB full scale); judged on the samples up to a part's end, the
+// recording would pass for quiet noise and be turned down to the noise target instead.
+double QuietThenLoud(int second) {
+    return second < 340 ? 0.05 : 0.4;
+}
+
+TEST_F(ReviewWindowTest, APartIsLevelledAsTheWholeRecordingIs) {
+    AddLine(LongStereoWav(400, QuietThenLoud));
+    Select({1});
+    ::SendMessageW(form->ControlHandle(L"BitBtnStart"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 500; }));
+    for (int i = 0; i < 6; ++i)
+        PressKey(L"LBListFiles", VK_RIGHT);
+    ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 31000; }));
+    // The loud tone's RMS brought to -20 dB full scale: the quiet one comes out 18 dB under.
+    const double levelled = 0.05 * 0.1 / (0.4 / std::sqrt(2.0));
+    const struct {
+        const wchar_t* item; // chosen from the submenu, or a speed key
+        UINT key;
+        double speed;
+    } steps[] = {{L"Выравнивать громкость", 0, 1}, // judged once, here
+                 {nullptr, VK_OEM_PLUS, 1.25},     // the kept judgement
+                 {nullptr, VK_OEM_PLUS, 1.5}};
+    for (const auto& step : steps) {
+        if (step.item)
+            Choose(step.item);
+        else
+            EXPECT_TRUE(PressKey(L"LBListFiles", step.key));
+        ASSERT_TRUE(PumpUntil([&] { return Playing(); }))
+            << form->MediaPlayer1.DeviceOpen() << " mode " << int(form->MediaPlayer1.Mode())
+            << " origin " << form->Review.origin << " part " << form->Review.partEnd << " held "
+            << form->Review.source.Held() << " length " << form->MediaPlayer1.Length();
+        EXPECT_GT(form->Review.origin, 25);
+        EXPECT_GT(form->Review.partEnd, form->Review.origin + 200); // a part, not the whole
+        const Bytes file = ReadAll(PlaybackFile());
+        EXPECT_NEAR(LevelAt(file, 1.0), levelled, 0.002) << form->Review.options.speed;
+        EXPECT_NEAR(LevelAt(file, 100.0 / step.speed), levelled, 0.002);
         ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 700; }));
     }
     form->MediaPlayer1.Close();
