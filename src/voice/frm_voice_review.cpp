@@ -301,6 +301,14 @@ bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
     // The kept analysis counts the timeline's source seconds from the recording's start.
     const double start = judged ? 0.0 : fromSourceSeconds;
     samples = {}; // the source's copy goes before the file is written
+    // A part wholly inside a cut pause holds nothing: the next part plays instead, and
+    // the rest of a recording that is all pause plays as a moment of silence (the player
+    // cannot open an empty file), so the sequence goes on as at its end.
+    if (processed.samples.empty()) {
+        if (partLength > 0)
+            return WriteReviewedSamples(fromSourceSeconds + partLength, part);
+        processed.samples.assign(static_cast<std::size_t>(rate / 20), 0.0f);
+    }
     if (!WriteMono16PlaybackFile(PlaybackFilePath(StartDir), rate, processed.samples))
         return false;
     Review.timeline = std::move(processed.timeline);
