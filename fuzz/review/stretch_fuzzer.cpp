@@ -1,14 +1,18 @@
 // The whole review chain over arbitrary samples, options, sample rates and restart
 // moments: no crash, the output as long as the length rule says, every sample inside full
 // scale, silence kept silent, and a timeline that runs forwards from 0 to the output's end.
+// The same bytes as 8-bit samples, stretched in pieces straight to bytes, give the bytes
+// of the float stretch.
 //
 // Input: speed byte, option bits (and above them a part's length, in 63rds of the rest), two bytes
 // of sample rate, a restart byte, then 16-bit samples.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "review/review_pipeline.h"
@@ -90,5 +94,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::llround(part.timeline.Corners().back().output * rate * speed));
     Require(partKept <= partLength);
     Require(part.samples.size() == StretchedLength(partKept, speed));
+
+    const std::span<const std::uint8_t> bytes(data + 5, size - 5);
+    struct Collect final : StretchByteSink {
+        void Take(std::span<const std::uint8_t> piece) override {
+            out.insert(out.end(), piece.begin(), piece.end());
+        }
+        std::vector<std::uint8_t> out;
+    } collect;
+    StretchStream stream(rate, options.speed);
+    const std::size_t piece = 1 + data[4] * 37;
+    for (std::size_t at = 0; at < bytes.size(); at += piece) {
+        stream.PushU8(bytes.subspan(at, std::min(piece, bytes.size() - at)), collect);
+    }
+    stream.Finish(collect);
+    Require(collect.out == ToU8(TimeStretch(SamplesFromU8(bytes), rate, options.speed)));
     return 0;
 }

@@ -110,7 +110,8 @@ bool RefuseConversion(FileHandleField& recordingHandle, FileHandleField& playbac
 } // namespace
 
 bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
-                       FileHandleField& recordingHandle, FileHandleField& playbackHandle) {
+                       FileHandleField& recordingHandle, FileHandleField& playbackHandle,
+                       const PlaybackConversion& convert) {
     const std::wstring recordingPath = RecordingPathOfListLine(listLine);
     CloseFileHandle(recordingHandle);
     recordingHandle.StoreOpenResult(OpenWithRetry([&] { return OpenRecording(recordingPath); }));
@@ -124,7 +125,10 @@ bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
         return RefuseConversion(recordingHandle, playbackHandle);
     HandleReader recording(recordingHandle.Get());
     HandleWriter playback(playbackHandle.Get());
-    ConvertRecording(recording, playback);
+    if (convert)
+        convert(recording, playback);
+    else
+        ConvertRecording(recording, playback);
     // A write that came short (a full disk) leaves the file shorter than what was handed
     // over; playing it would pass a cut recording off as the whole one.
     if (playback.OverLimit() || FileLength(playbackHandle.Get()) != playback.Appended())

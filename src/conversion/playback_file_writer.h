@@ -21,13 +21,19 @@
 // At shutdown the window calls CloseFileHandle(PlaybackHandle), then
 // CloseFileHandle(RecordingHandle).
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "conversion/file_handle_field.h"
 #include "conversion/playback_paths.h"
+#include "conversion/recording_converter.h"
 
 namespace voice {
+
+// How the opened recording reaches the playback file: ConvertRecording straight into it,
+// unless the listening aids put a writer of their own between the two.
+using PlaybackConversion = std::function<void(RecordingReader& recording, ConvertedWriter& file)>;
 
 // Closes whatever either field still holds, opens the recording (read only, exclusively,
 // tried twice) into recordingHandle and creates the playback file anew (read and write,
@@ -40,8 +46,9 @@ namespace voice {
 // recording too long for the header's 32-bit sizes (over 4 GB), is refused: the file is
 // emptied, both fields are closed and the result is false, so nothing cut short plays. Memory is
 // fixed: one input block and one output buffer of kConversionBlockSize bytes each, whatever the
-// recording's length.
+// recording's length. convert, when given, does the conversion in place of ConvertRecording.
 bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
-                       FileHandleField& recordingHandle, FileHandleField& playbackHandle);
+                       FileHandleField& recordingHandle, FileHandleField& playbackHandle,
+                       const PlaybackConversion& convert = {});
 
 } // namespace voice

@@ -1,5 +1,6 @@
 #include "conversion/playback_source.h"
 
+#include "conversion/wav_header.h"
 #include "platform/unique_handle.h"
 #include "platform/user_files.h"
 
@@ -68,10 +69,40 @@ bool PlaybackSource::Take(const std::wstring& playbackPath) {
     return Held();
 }
 
+bool PlaybackSource::Take(std::vector<std::uint8_t> designedFile) {
+    Reset();
+    MemoryBytes bytes(designedFile);
+    layout_ = PlaybackLayoutOf(bytes, designedFile.size());
+    if (layout_) {
+        memory_ = std::move(designedFile);
+        inMemory_ = true;
+    }
+    return Held();
+}
+
+bool PlaybackSource::TakeRecording(const std::wstring& recordingPath, bool headerless) {
+    Reset();
+    FileHandle file = OpenForReading(recordingPath);
+    if (!file)
+        return false;
+    const std::uint64_t size = SizeOf(file.Get());
+    if (headerless) {
+        layout_ = PlaybackLayout{static_cast<int>(kPlaybackSampleRate), 1, 1, 8, 0, size};
+    } else {
+        HandleBytes bytes(file.Get());
+        layout_ = PlaybackLayoutOf(bytes, size);
+    }
+    if (layout_) {
+        path_ = recordingPath;
+        recording_ = true;
+    }
+    return Held();
+}
+
 bool PlaybackSource::SetAside(const std::wstring& asidePath) {
     if (!Held())
         return false;
-    if (aside_ || inMemory_)
+    if (aside_ || inMemory_ || recording_)
         return true;
     // The name is this process's own; whatever holds it already is left alone.
     if (::MoveFileExW(path_.c_str(), asidePath.c_str(), 0)) {
@@ -100,6 +131,7 @@ void PlaybackSource::Reset() noexcept {
         ::DeleteFileW(path_.c_str());
     path_.clear();
     aside_ = false;
+    recording_ = false;
     memory_ = {};
     inMemory_ = false;
     layout_.reset();

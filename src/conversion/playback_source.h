@@ -31,6 +31,12 @@ public:
     // player may still hold it). False for what we cannot process (an undecodable
     // recording's empty file, a compressed WAV): that plays as it stands.
     bool Take(const std::wstring& playbackPath);
+    // Takes the designed file's bytes, made in memory while the playback file was written
+    // at another speed; false as for Take.
+    bool Take(std::vector<std::uint8_t> designedFile);
+    // Takes the recording itself, whose samples are the designed file's as they stand (a
+    // headerless recording, or a WAV that was copied): only ever read, never set aside.
+    bool TakeRecording(const std::wstring& recordingPath, bool headerless);
     // Before the designed file is written over, once the player has closed it: moves it to
     // asidePath, or, where it cannot be moved, reads its bytes. False when neither worked.
     bool SetAside(const std::wstring& asidePath);
@@ -46,6 +52,7 @@ public:
 private:
     std::wstring path_;                // where the file is now
     bool aside_ = false;               // path_ is ours to delete
+    bool recording_ = false;           // path_ is the recording: never moved
     std::vector<std::uint8_t> memory_; // the file's bytes, when it could not be moved
     bool inMemory_ = false;
     std::optional<PlaybackLayout> layout_;

@@ -129,6 +129,10 @@ ProcessedRecording ProcessFrom(std::span<const float> rest, int sampleRate,
     return result;
 }
 
+ProcessedTimeline SpeedTimeline(std::size_t samples, int sampleRate, double speed) {
+    return TimelineOf(0, samples, {}, sampleRate, UsableSpeed(speed));
+}
+
 ProcessedRecording ProcessRecordingWithTimeline(std::span<const float> samples, int sampleRate,
                                                 const ReviewOptions& options) {
     return ProcessFrom(samples, sampleRate, options, 0.0);

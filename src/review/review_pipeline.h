@@ -48,6 +48,10 @@ ProcessedRecording ProcessRecordingWithTimeline(std::span<const float> samples, 
 ProcessedRecording ProcessFrom(std::span<const float> samples, int sampleRate,
                                const ReviewOptions& options, double fromSourceSeconds);
 
+// Where the moments of a recording of this many samples go at this speed alone: the
+// timeline ProcessFrom gives with both options off.
+ProcessedTimeline SpeedTimeline(std::size_t samples, int sampleRate, double speed);
+
 // What the level and the pauses are judged by: one look at the whole recording, kept while
 // it is loaded, so a later change reads and processes only the part it plays.
 struct RecordingAnalysis {

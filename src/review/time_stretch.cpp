@@ -1,5 +1,6 @@
 #include "review/time_stretch.h"
 
+#include "review/review_pipeline.h"
 #include "review/sample_conversion.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -20,6 +22,10 @@ using Index = std::ptrdiff_t;
 // The source is taken in pieces of this many samples, and the output handed on in pieces
 // of about this many: both stay in the processor's cache.
 constexpr Index kPiece = 8192;
+
+// Room past the samples and sums the search compares: Correlate reads up to three starts
+// beyond the last it is asked for, in its last group of four.
+constexpr Index kSlack = 16;
 
 // The search's coarsest step: sums of at most 1/900 s (8 samples at 7860 Hz, about 1000
 // sums per second) keep the fundamental of every voice (up to 300 Hz) for finding the
@@ -145,7 +151,7 @@ void Decimate(const float* from, Index count, Index step, float* into) {
 
 // Correlation of target with c at one start, added in the order of the four starts side
 // by side below.
-float CorrelateOne(const float* target, const float* c, Index length) {
+[[maybe_unused]] float CorrelateOne(const float* target, const float* c, Index length) {
     float sum = 0.0f;
     for (Index j = 0; j < length; ++j) {
         sum += target[j] * c[j];
@@ -175,9 +181,10 @@ void CorrelateGroups(const float* target, const float* c, Index length, float* i
 #endif
 
 // Correlations of target with c at starts 0 .. lags - 1. The coarsest level's many starts
-// go four at a time, one vector register for the four; a finer level's few starts each
-// take a Dot. Which way a start is summed depends only on the number of starts, never on
-// the pieces the recording arrived in.
+// go four at a time, one vector register for the four, the last few in a group of their
+// own (c is readable a few samples past what the starts need: see kSlack); a finer
+// level's few starts each take a Dot. Which way a start is summed depends only on the
+// number of starts, never on the pieces the recording arrived in.
 void Correlate(const float* target, const float* c, Index length, Index lags, float* into) {
     if (lags < 8) {
         for (Index g = 0; g < lags; ++g) {
@@ -190,23 +197,58 @@ void Correlate(const float* target, const float* c, Index length, Index lags, fl
     for (; g + 16 <= lags; g += 16) {
         CorrelateGroups<4>(target, c + g, length, into + g);
     }
-    switch ((lags - g) / 4) {
-    case 3:
-        CorrelateGroups<3>(target, c + g, length, into + g);
-        break;
-    case 2:
-        CorrelateGroups<2>(target, c + g, length, into + g);
-        break;
-    case 1:
-        CorrelateGroups<1>(target, c + g, length, into + g);
-        break;
-    default:
-        break;
+    if (g < lags) {
+        float last[16];
+        switch ((lags - g + 3) / 4) {
+        case 4:
+            CorrelateGroups<4>(target, c + g, length, last);
+            break;
+        case 3:
+            CorrelateGroups<3>(target, c + g, length, last);
+            break;
+        case 2:
+            CorrelateGroups<2>(target, c + g, length, last);
+            break;
+        default:
+            CorrelateGroups<1>(target, c + g, length, last);
+            break;
+        }
+        std::copy(last, last + (lags - g), into + g);
     }
-    g += (lags - g) / 4 * 4;
-#endif
+#else
     for (; g < lags; ++g) {
         into[g] = CorrelateOne(target, c + g, length);
+    }
+#endif
+}
+
+// The crossfade of a and b by w as 8-bit samples: each the byte ToU8 makes of the float
+// that the float crossfade gives (the samples come from bytes, so none is NaN).
+void CrossfadeU8(const float* a, const float* b, const float* w, Index count, std::uint8_t* o) {
+    Index i = 0;
+#if defined(__SSE2__)
+    const __m128 scale = _mm_set1_ps(128.0f), offset = _mm_set1_ps(128.5f),
+                 top = _mm_set1_ps(255.0f), zero = _mm_setzero_ps();
+    const auto four = [&](Index at) {
+        const __m128 x = _mm_loadu_ps(a + at);
+        const __m128 faded =
+            _mm_add_ps(x, _mm_mul_ps(_mm_loadu_ps(w + at), _mm_sub_ps(_mm_loadu_ps(b + at), x)));
+        const __m128 v = _mm_add_ps(_mm_mul_ps(faded, scale), offset);
+        return _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(v, zero), top));
+    };
+    for (; i + 16 <= count; i += 16) {
+        const __m128i low = _mm_packs_epi32(four(i), four(i + 4));
+        const __m128i high = _mm_packs_epi32(four(i + 8), four(i + 12));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i), _mm_packus_epi16(low, high));
+    }
+#endif
+    for (; i < count; i += 16) {
+        const auto n = static_cast<std::size_t>(std::min<Index>(16, count - i));
+        float faded[16];
+        for (std::size_t k = 0; k < n; ++k) {
+            faded[k] = a[i + k] + w[i + k] * (b[i + k] - a[i + k]);
+        }
+        ToU8(std::span<const float>(faded, n), std::span(o + i, n));
     }
 }
 
@@ -320,13 +362,14 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
     edgeB_.resize(static_cast<std::size_t>(hop_));
     // The window never holds more than a piece, what the next blocks may reach, and the
     // piece being added; Reserve grows it all the same if that ever changes.
-    window_.resize(static_cast<std::size_t>(2 * kPiece + 8 * (hop_ + reach_)));
+    window_.resize(static_cast<std::size_t>(2 * kPiece + 8 * (hop_ + reach_) + kSlack));
     if (coarsest > 1) {
-        levels_.front().decimated.resize(window_.size() / static_cast<std::size_t>(coarsest) + 1);
+        levels_.front().decimated.resize(window_.size() / static_cast<std::size_t>(coarsest) +
+                                         kSlack);
     }
     for (std::size_t i = 1; i < levels_.size(); ++i) { // the finer levels look at a few starts
         levels_[i].decimated.resize(
-            static_cast<std::size_t>(levels_[i].length / levels_[i].step + 8));
+            static_cast<std::size_t>(levels_[i].length / levels_[i].step + 8 + kSlack));
     }
     out_.resize(static_cast<std::size_t>(kPiece + hop_));
 }
@@ -347,22 +390,50 @@ void StretchStream::Push(std::span<const float> samples, StretchSink& sink) {
 }
 
 void StretchStream::PushU8(std::span<const std::uint8_t> samples, StretchSink& sink) {
+    PushBytes(samples, sink);
+}
+
+void StretchStream::PushU8(std::span<const std::uint8_t> samples, StretchByteSink& sink) {
+    PushBytes(samples, sink);
+}
+
+template <typename Sink>
+void StretchStream::PushBytes(std::span<const std::uint8_t> samples, Sink& sink) {
+    if constexpr (std::is_same_v<Sink, StretchByteSink>) {
+        if (speed_ == 1.0) {
+            if (!samples.empty()) {
+                sink.Take(samples); // at 1x the samples are the output
+            }
+            return;
+        }
+    }
     while (!samples.empty()) {
         const auto count = std::min(samples.size(), static_cast<std::size_t>(kPiece));
         // Converted straight into the window: no second pass over the samples.
         float* into = Reserve(count);
         FloatsFromU8(samples.data(), count, into);
-        if (speed_ == 1.0) {
-            sink.Take({into, count});
-        } else {
-            Received(count, sink, samples.data());
+        if constexpr (std::is_same_v<Sink, StretchSink>) {
+            if (speed_ == 1.0) {
+                sink.Take({into, count});
+                samples = samples.subspan(count);
+                continue;
+            }
         }
+        Received(count, sink, samples.data());
         samples = samples.subspan(count);
     }
     Flush(sink);
 }
 
 void StretchStream::Finish(StretchSink& sink) {
+    FinishInto(sink);
+}
+
+void StretchStream::Finish(StretchByteSink& sink) {
+    FinishInto(sink);
+}
+
+template <typename Sink> void StretchStream::FinishInto(Sink& sink) {
     if (speed_ == 1.0) {
         return;
     }
@@ -377,47 +448,52 @@ void StretchStream::Append(std::span<const float> samples, StretchSink& sink) {
 }
 
 float* StretchStream::Reserve(std::size_t count) {
-    const auto needed = static_cast<std::size_t>(windowSize_) + count;
+    const auto needed = static_cast<std::size_t>(windowSize_ + kSlack) + count;
     if (needed > window_.size()) {
         window_.resize(needed);
         Level& coarsest = levels_.front();
         if (coarsest.step > 1) {
-            coarsest.decimated.resize(needed / static_cast<std::size_t>(coarsest.step) + 1);
+            coarsest.decimated.resize(needed / static_cast<std::size_t>(coarsest.step) + kSlack);
         }
     }
     return window_.data() + windowSize_;
 }
 
-void StretchStream::Received(std::size_t count, StretchSink& sink, const std::uint8_t* bytes) {
+template <typename Sink>
+void StretchStream::Received(std::size_t count, Sink& sink, const std::uint8_t* bytes) {
     const Index from = windowSize_; // where the new samples start in the window
     received_ += static_cast<Index>(count);
     windowSize_ += static_cast<Index>(count);
-    // The coarsest level's copy grows with the window: it searches every start within
-    // reach, so every sample is summed once here rather than for each block; from the
-    // bytes where they are at hand (the sums of a step straddling two pieces from the
-    // floats).
-    Level& coarsest = levels_.front();
-    if (coarsest.step > 1) {
-        const Index whole = windowSize_ >> coarsest.shift;
-        Index next = coarsest.size;
-        if (bytes != nullptr && coarsest.step == 8) {
-            const Index firstWhole = (from + 7) >> 3; // the first sum wholly in the bytes
-            if (firstWhole > next) {
-                Decimate(window_.data() + (next << 3), firstWhole - next, 8,
-                         coarsest.decimated.data() + next);
-                next = firstWhole;
-            }
-            if (whole > next) {
-                next += SumsOfEightU8(bytes + ((next << 3) - from), whole - next,
-                                      coarsest.decimated.data() + next);
-            }
-        }
-        Decimate(window_.data() + (next << coarsest.shift), whole - next, coarsest.step,
-                 coarsest.decimated.data() + next);
-        coarsest.size = whole;
-    }
+    SumCoarsest(from, bytes);
     RunBlocks(false, sink);
     Compact();
+}
+
+// The coarsest level's copy grows with the window: it searches every start within reach,
+// so every sample is summed once here rather than for each block; from the bytes where
+// they are at hand (the sums of a step straddling two pieces from the floats).
+void StretchStream::SumCoarsest(Index from, const std::uint8_t* bytes) {
+    Level& coarsest = levels_.front();
+    if (coarsest.step == 1) {
+        return;
+    }
+    const Index whole = windowSize_ >> coarsest.shift;
+    Index next = coarsest.size;
+    if (bytes != nullptr && coarsest.step == 8) {
+        const Index firstWhole = (from + 7) >> 3; // the first sum wholly in the bytes
+        if (firstWhole > next) {
+            Decimate(window_.data() + (next << 3), firstWhole - next, 8,
+                     coarsest.decimated.data() + next);
+            next = firstWhole;
+        }
+        if (whole > next) {
+            next += SumsOfEightU8(bytes + ((next << 3) - from), whole - next,
+                                  coarsest.decimated.data() + next);
+        }
+    }
+    Decimate(window_.data() + (next << coarsest.shift), whole - next, coarsest.step,
+             coarsest.decimated.data() + next);
+    coarsest.size = whole;
 }
 
 StretchStream::Index StretchStream::Nominal(Index block) const {
@@ -430,27 +506,19 @@ StretchStream::Index StretchStream::Nominal(Index block) const {
 // found near the block's nominal place. Before the source's end is known, a block is made
 // only when everything it may look at has arrived, so the result is the same however
 // the source is cut into pieces.
-void StretchStream::RunBlocks(bool final, StretchSink& sink) {
+template <typename Sink> void StretchStream::RunBlocks(bool final, Sink& sink) {
     for (;;) {
         if (final ? block_ * hop_ >= length_
                   : Nominal(block_ + 1) + reach_ + 2 * hop_ > received_) {
             return;
         }
         const Index count = final ? std::min(hop_, length_ - block_ * hop_) : hop_;
-        float* o = out_.data() + out_filled_;
-        out_filled_ += static_cast<std::size_t>(count);
         if (block_ == 0) {
-            std::copy_n(Piece(0, edgeA_.data()), count, o);
+            Emit(Piece(0, edgeA_.data()), nullptr, count, sink);
         } else {
             const Index continuation = previous_ + hop_;
             const Index next = BestStart(continuation, Nominal(block_));
-            const float* a = Piece(continuation, edgeA_.data());
-            const float* b = Piece(next, edgeB_.data());
-            const float* w = fadeIn_.data();
-#pragma omp simd
-            for (Index i = 0; i < count; ++i) {
-                o[i] = a[i] + w[i] * (b[i] - a[i]);
-            }
+            Emit(Piece(continuation, edgeA_.data()), Piece(next, edgeB_.data()), count, sink);
             previous_ = next;
         }
         ++block_;
@@ -460,9 +528,40 @@ void StretchStream::RunBlocks(bool final, StretchSink& sink) {
     }
 }
 
+// a faded out as b fades in; without b, a as it is.
+void StretchStream::Emit(const float* a, const float* b, Index count, StretchSink&) {
+    float* o = out_.data() + out_filled_;
+    out_filled_ += static_cast<std::size_t>(count);
+    if (b == nullptr) {
+        std::copy_n(a, count, o);
+        return;
+    }
+    const float* w = fadeIn_.data();
+#pragma omp simd
+    for (Index i = 0; i < count; ++i) {
+        o[i] = a[i] + w[i] * (b[i] - a[i]);
+    }
+}
+
+void StretchStream::Emit(const float* a, const float* b, Index count, StretchByteSink&) {
+    if (outBytes_.empty()) {
+        outBytes_.resize(static_cast<std::size_t>(kPiece + hop_));
+    }
+    // With a alone, the fade of a into itself: a exactly (the samples are finite).
+    CrossfadeU8(a, b == nullptr ? a : b, fadeIn_.data(), count, outBytes_.data() + out_filled_);
+    out_filled_ += static_cast<std::size_t>(count);
+}
+
 void StretchStream::Flush(StretchSink& sink) {
     if (out_filled_ > 0) {
         sink.Take(std::span(out_).first(out_filled_));
+        out_filled_ = 0;
+    }
+}
+
+void StretchStream::Flush(StretchByteSink& sink) {
+    if (out_filled_ > 0) {
+        sink.Take(std::span(outBytes_).first(out_filled_));
         out_filled_ = 0;
     }
 }

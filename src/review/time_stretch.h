@@ -45,11 +45,21 @@ protected:
     ~StretchSink() = default;
 };
 
+// The same, as 8-bit unsigned samples: each the byte ToU8 makes of the float output, made
+// straight from the crossfade, for a playback file written 8-bit.
+class StretchByteSink {
+public:
+    virtual void Take(std::span<const std::uint8_t> samples) = 0;
+
+protected:
+    ~StretchByteSink() = default;
+};
+
 // The same stretch over a recording fed in pieces of any size, for the playback file's
 // writer: memory stays a few thousand samples whatever the recording's length, so a
 // one-hour recording is stretched as it is decoded. After Finish the sink has had exactly
 // StretchedLength(all samples pushed) samples, the same as TimeStretch gives; at speed 1
-// the samples pass through unchanged.
+// the samples pass through unchanged. A stream hands its output to one kind of sink.
 class StretchStream {
 public:
     StretchStream(int sampleRate, double speed);
@@ -58,6 +68,9 @@ public:
     // 8-bit unsigned samples, as SamplesFromU8 reads them.
     void PushU8(std::span<const std::uint8_t> samples, StretchSink& sink);
     void Finish(StretchSink& sink);
+    // 8-bit in, 8-bit out.
+    void PushU8(std::span<const std::uint8_t> samples, StretchByteSink& sink);
+    void Finish(StretchByteSink& sink);
 
 private:
     using Index = std::ptrdiff_t;
@@ -74,17 +87,25 @@ private:
         std::vector<float> target;    // the continuation, decimated alike
     };
 
+    template <typename Sink> void PushBytes(std::span<const std::uint8_t> samples, Sink& sink);
+    template <typename Sink> void FinishInto(Sink& sink);
     void Append(std::span<const float> samples, StretchSink& sink);
     float* Reserve(std::size_t count); // room at the window's end for count more samples
     // count more samples in the window; bytes: the same samples as 8-bit, if they came so
-    void Received(std::size_t count, StretchSink& sink, const std::uint8_t* bytes = nullptr);
-    void RunBlocks(bool final, StretchSink& sink);
+    template <typename Sink>
+    void Received(std::size_t count, Sink& sink, const std::uint8_t* bytes = nullptr);
+    void SumCoarsest(Index from, const std::uint8_t* bytes);
+    template <typename Sink> void RunBlocks(bool final, Sink& sink);
+    // The block's output: floats for a StretchSink, bytes for a StretchByteSink.
+    void Emit(const float* a, const float* b, Index count, StretchSink& sink);
+    void Emit(const float* a, const float* b, Index count, StretchByteSink& sink);
     Index Nominal(Index block) const;
     const float* Piece(Index start, float* edge) const;
     Index BestStart(Index continuation, Index nominal);
     const float* LevelSource(Level& level, Index position, Index count);
     void Compact();
     void Flush(StretchSink& sink);
+    void Flush(StretchByteSink& sink);
 
     double speed_;
     Index hop_;                 // one output block; each piece of the source spans two
@@ -95,10 +116,11 @@ private:
     Index windowSize_ = 0;
     Index base_ = 0; // a whole number of the coarsest step
     Index received_ = 0;
-    Index block_ = 0;        // the next output block
-    Index previous_ = 0;     // where the piece faded in by the last block starts
-    Index length_ = 0;       // the output's length, once the source's is known
-    std::vector<float> out_; // kPiece + hop_ samples, out_filled_ of them made
+    Index block_ = 0;                    // the next output block
+    Index previous_ = 0;                 // where the piece faded in by the last block starts
+    Index length_ = 0;                   // the output's length, once the source's is known
+    std::vector<float> out_;             // kPiece + hop_ samples, out_filled_ of them made
+    std::vector<std::uint8_t> outBytes_; // the same for a StretchByteSink
     std::size_t out_filled_ = 0;
 };
 

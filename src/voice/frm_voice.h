@@ -205,8 +205,10 @@ public:
     // Remembers the choices and, with a recording loaded, continues it from the same moment.
     void ChangeReviewOptions(const review::ReviewOptions& options);
     // ConvertToPlaybackFile's file step: the designed file, then processed when a choice
-    // differs from the default.
+    // differs from the default; at another speed alone, stretched as it is converted.
     bool WriteReviewedPlaybackFile(int index);
+    enum class StretchedWrite { Failed, Done, Designed };
+    StretchedWrite WriteStretchedWhileConverted(const std::wstring& line);
 
     // --- The timeline window (frm_voice_timeline.cpp) ----------------------------------
     // "Временная шкала…" and Ctrl+T: opens it, or brings it to the front.

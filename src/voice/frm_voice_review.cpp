@@ -10,6 +10,8 @@
 #include "conversion/playback_file_writer.h"
 #include "conversion/playback_source.h"
 #include "conversion/reviewed_playback_file.h"
+#include "conversion/stretched_playback.h"
+#include "conversion/wav_header.h"
 #include "gui/popup_menu.h"
 #include "playback/bar_layout.h"
 #include "voice/frm_voice.h"
@@ -46,6 +48,10 @@ constexpr double kPartSearchSeconds = 60.0;
 constexpr double kQuietWindowSeconds = 0.1;
 // The display columns of a ListLine, as the sequence shows them.
 constexpr std::size_t kShownColumns = 52;
+// At most this much of a designed playback file is kept in memory while the recording is
+// stretched as it is converted: about nine hours at the recorder's rate. A longer one is
+// converted again and processed as the options are.
+constexpr std::size_t kStretchedWhileConvertedAtMost = std::size_t{256} << 20;
 
 constexpr gui::Shortcut Key(UINT key, bool ctrl, UINT command,
                             gui::ShortcutScope scope = gui::ShortcutScope::Anywhere,
@@ -259,15 +265,53 @@ bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
     Review.origin = 0;
     Review.timelineStart = 0;
     Review.partEnd = 0;
-    if (!WritePlaybackFile(LBListFiles.Line(index), StartDir, RecordingHandle, PlaybackHandle))
-        return false;
-    if (Review.options.IsDefault())
-        return true;
+    const std::wstring line = LBListFiles.Line(index);
+    const bool speedAlone = !Review.options.shortenPauses && !Review.options.evenLoudness;
+    if (Review.options.IsDefault() || !speedAlone) {
+        if (!WritePlaybackFile(line, StartDir, RecordingHandle, PlaybackHandle))
+            return false;
+        if (Review.options.IsDefault())
+            return true;
+    } else {
+        switch (WriteStretchedWhileConverted(line)) {
+        case StretchedWrite::Failed:
+            return false;
+        case StretchedWrite::Done:
+            return true;
+        case StretchedWrite::Designed:
+            break;
+        }
+    }
     // Nothing we can process (an undecodable recording's empty file, a compressed WAV):
     // it plays as it stands.
     if (!Review.source.Take(PlaybackFilePath(StartDir)))
         return true;
     return WriteReviewedSamples(0.0, false);
+}
+
+// The speed alone: the recording is read and decoded once, stretched as it is converted,
+// and its designed file kept in memory as the source of later changes.
+TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wstring& line) {
+    const double speed = Review.options.speed;
+    StretchedConversion result;
+    const auto convert = [&](RecordingReader& recording, ConvertedWriter& file) {
+        result = ConvertStretched(recording, file, speed, kStretchedWhileConvertedAtMost);
+    };
+    if (!WritePlaybackFile(line, StartDir, RecordingHandle, PlaybackHandle, convert))
+        return StretchedWrite::Failed;
+    if (result.stretched && (result.designed ? Review.source.Take(std::move(*result.designed))
+                                             : Review.source.TakeRecording(
+                                                   RecordingPathOfListLine(line),
+                                                   result.kind == RecordingKind::HeaderlessPcm))) {
+        Review.timeline = review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed);
+        return StretchedWrite::Done;
+    }
+    // Stretched, but not from what the player would play, or without its source:
+    // the designed file once more, processed the usual way.
+    if (!result.passedThrough &&
+        !WritePlaybackFile(line, StartDir, RecordingHandle, PlaybackHandle))
+        return StretchedWrite::Failed;
+    return StretchedWrite::Designed;
 }
 
 bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {

@@ -6,6 +6,7 @@
 #include "export/sha256.h"
 #include "export/utf8.h"
 #include "export_fixture.h"
+#include "memory_conversion.h"
 #include "recording_encoder.h"
 #include "riff_files.h"
 
@@ -15,33 +16,8 @@ namespace {
 constexpr LocalMoment kNow{2026, 12, 7, 14, 5, 9};
 constexpr DateTimeParts kStart{2026, 12, 7, 10, 0, 0};
 
-class MemoryReader final : public RecordingReader {
-public:
-    explicit MemoryReader(const Bytes& bytes) : bytes_(bytes) {}
-    std::size_t Read(std::span<std::uint8_t> into) override {
-        const std::size_t n = std::min(into.size(), bytes_.size() - at_);
-        std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(at_), n, into.begin());
-        at_ += n;
-        return n;
-    }
-    void Seek(std::uint64_t offset) override { at_ = std::min<std::size_t>(offset, bytes_.size()); }
-    std::uint64_t Length() override { return bytes_.size(); }
-
-private:
-    const Bytes& bytes_;
-    std::size_t at_ = 0;
-};
-
-class MemoryWriter final : public ConvertedWriter {
-public:
-    void Append(std::span<const std::uint8_t> b) override {
-        bytes.insert(bytes.end(), b.begin(), b.end());
-    }
-    void RewriteHeader(std::span<const std::uint8_t> h) override {
-        std::copy(h.begin(), h.end(), bytes.begin());
-    }
-    Bytes bytes;
-};
+using voice::test::MemoryReader;
+using voice::test::MemoryWriter;
 
 // The playback file the program makes of a recording.
 Bytes PlaybackOf(const Bytes& recording) {

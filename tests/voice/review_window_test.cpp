@@ -282,33 +282,57 @@ TEST_F(ReviewWindowTest, ChoicesAreRememberedForTheNextWindow) {
     EXPECT_EQ(Caption(), kCaption);
 }
 
-TEST_F(ReviewWindowTest, EveryFormIsWrittenAt16BitsForTheSpeedChosen) {
+TEST_F(ReviewWindowTest, EveryFormIsWrittenAtTheSpeedChosen) {
+    // The speed alone keeps the recorder's 8-bit form (stretched as it is converted); an
+    // option, or a WAV of another layout, gives 16-bit mono.
     const struct {
         Bytes recording;
         const wchar_t* speed;
         double factor;
         int rate;
+        int bits;
     } cases[] = {
-        {EncodeRecording(RecordingKind::HeaderlessPcm, Speech(4)), L"2×", 2, 7860},
-        {EncodeRecording(RecordingKind::SwappedRuns, Speech(4)), L"0,5×", 0.5, 7860},
-        {EncodeRecording(RecordingKind::Wav, Speech(4)), L"1,5×", 1.5, 7860},
-        {StereoWav(4), L"3×", 3, 16000},
+        {EncodeRecording(RecordingKind::HeaderlessPcm, Speech(4)), L"2×", 2, 7860, 8},
+        {EncodeRecording(RecordingKind::SwappedRuns, Speech(4)), L"0,5×", 0.5, 7860, 8},
+        {EncodeRecording(RecordingKind::Wav, Speech(4)), L"1,5×", 1.5, 7860, 8},
+        {StereoWav(4), L"3×", 3, 16000, 16},
     };
     for (const auto& c : cases)
         AddLine(c.recording);
+    const auto check = [&](int line, double factor, int rate, int bits) {
+        ASSERT_TRUE(form->MediaPlayer1.DeviceOpen()) << line;
+        EXPECT_NEAR(form->MediaPlayer1.Length(), 4000 / factor, 4000 / factor * 0.01) << line;
+        const Bytes file = ReadAll(PlaybackFile());
+        ASSERT_GE(file.size(), 44u);
+        EXPECT_EQ(file[22] | file[23] << 8, 1) << "mono, line " << line + 1;
+        EXPECT_EQ(file[34] | file[35] << 8, bits) << "line " << line + 1;
+        EXPECT_EQ(file[24] | file[25] << 8 | file[26] << 16, rate) << line;
+    };
     for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
         Choose(cases[i].speed);
         form->ConvertToPlaybackFile(i);
-        ASSERT_TRUE(form->MediaPlayer1.DeviceOpen()) << i;
-        EXPECT_NEAR(form->MediaPlayer1.Length(), 4000 / cases[i].factor,
-                    4000 / cases[i].factor * 0.01)
-            << i;
-        const Bytes file = ReadAll(PlaybackFile());
-        ASSERT_GE(file.size(), 44u);
-        EXPECT_EQ(file[22] | file[23] << 8, 1) << "mono, line " << i + 1;
-        EXPECT_EQ(file[34] | file[35] << 8, 16) << "16-bit, line " << i + 1;
-        EXPECT_EQ(file[24] | file[25] << 8 | file[26] << 16, cases[i].rate) << i;
+        check(i, cases[i].factor, cases[i].rate, cases[i].bits);
     }
+    // A later change starts from the samples the first stretch left: the headerless
+    // recording itself, only ever read, and the decoded one's designed file in memory.
+    for (int line : {0, 1}) {
+        Choose(L"2×");
+        form->CurrentIndex = line;
+        form->ConvertToPlaybackFile(line);
+        Choose(L"1,25×");
+        check(line, 1.25, 7860, 16);
+        EXPECT_EQ(ReadAll(dir_ / (L"R" + std::to_wstring(line + 1) + L".1")),
+                  cases[line].recording);
+    }
+    std::set<std::wstring> names;
+    for (const auto& entry : fs::directory_iterator(dir_))
+        names.insert(entry.path().filename().wstring());
+    EXPECT_EQ(names, (std::set<std::wstring>{L"appdata", L"BegDir.Ini", L"R1.1", L"R2.1", L"R3.1",
+                                             L"R4.1", PlaybackFile().filename().wstring()}));
+    Choose(L"Выравнивать громкость");
+    form->ConvertToPlaybackFile(0);
+    check(0, 1.25, 7860, 16);
+    Choose(L"Выравнивать громкость");
     form->MediaPlayer1.Close();
 }
 
