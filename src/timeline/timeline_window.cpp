@@ -610,6 +610,11 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CHAR:
         return 0; // keys are handled on their way down
+    case WM_APPCOMMAND:
+        // Media keys as the system reports them: the main window's player takes them.
+        if (::SendMessageW(::GetWindow(Handle(), GW_OWNER), WM_APPCOMMAND, wp, lp))
+            return TRUE;
+        return DefaultHandling(msg, wp, lp);
     case WM_LBUTTONDOWN:
         OnMouseDown({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, wp);
         return 0;

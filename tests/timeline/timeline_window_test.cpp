@@ -346,6 +346,13 @@ TEST_F(TimelineWindowTest, KeysMoveThroughTheRecordingsAndTheRestGoToTheMainWind
     // Enter plays the selection as the list's double-click does.
     Key(VK_RETURN);
     EXPECT_EQ(form->CurrentIndex, 5);
+    // The media keys as the system reports them reach the player too.
+    ASSERT_TRUE(form->MediaPlayer1.DeviceOpen());
+    EXPECT_TRUE(::SendMessageW(ViewHandle(), WM_APPCOMMAND, 0,
+                               MAKELPARAM(0, FAPPCOMMAND_KEY | APPCOMMAND_MEDIA_STOP)));
+    EXPECT_NE(form->MediaPlayer1.Mode(), msPlaying);
+    EXPECT_FALSE(::SendMessageW(ViewHandle(), WM_APPCOMMAND, 0,
+                                MAKELPARAM(0, FAPPCOMMAND_KEY | APPCOMMAND_BROWSER_BACKWARD)));
 }
 
 TEST_F(TimelineWindowTest, ThePlayheadCrossesTheBarDuringARealPlaybackWhichThenCountsAsHeard) {
