@@ -161,6 +161,7 @@ int main(int argc, char** argv) {
     double best[3] = {1e9, 1e9, 1e9};
     double judged[3] = {1e9, 1e9, 1e9}; // the same with the level and the pauses on
     double firstJudged = 1e9;           // turning them on: the recording judged once
+    double afterStretched = 1e9;        // a change once it was loaded at 1.5x
     double floor = 1e9;
     {
         TFrmVoice form;
@@ -185,6 +186,20 @@ int main(int argc, char** argv) {
             ChooseToPlaying(form, L"Сокращать паузы");
             floor = std::min(floor, Floor(wav));
             form.LBListFilesClick(); // stops and closes
+        }
+        // Loaded at 1.5x: stretched as it was converted, its designed file kept in memory.
+        const review::ReviewOptions atOneAndAHalf{1.5, false, false};
+        form.ChangeReviewOptions(atOneAndAHalf);
+        for (int run = 0; run < kRuns; ++run) {
+            form.LBListFiles.SetSelected(0, true);
+            ::SendMessageW(form.ControlHandle(L"BitBtnStart"), BM_CLICK, 0, 0);
+            PumpUntil([&] {
+                return form.MediaPlayer1.Mode() == msPlaying &&
+                       form.MediaPlayer1.Position() >= 1000;
+            });
+            afterStretched = std::min(afterStretched, KeyToPlaying(form, VK_OEM_PLUS));
+            form.LBListFilesClick();
+            form.ChangeReviewOptions(atOneAndAHalf);
         }
     }
     // Where the time goes: reading a part's stretch of the designed file (and, for the level
@@ -246,6 +261,8 @@ int main(int argc, char** argv) {
     for (int k = 0; k < 3; ++k)
         std::printf("%-38s %7.3f s, ratio %6.2f (bar 0.150 s)\n", names[k], best[k],
                     best[k] / floor);
+    std::printf("%-38s %7.3f s, ratio %6.2f (bar 0.150 s)\n", "loaded at 1.5x, then 1.75x",
+                afterStretched, afterStretched / floor);
     std::printf("with the level and pauses options on (turning them on, judging the recording "
                 "once: %.3f s):\n",
                 firstJudged);
