@@ -289,8 +289,9 @@ bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
     return WriteReviewedSamples(0.0, false);
 }
 
-// The speed alone: the recording is read and decoded once, stretched as it is converted,
-// and its designed file kept in memory as the source of later changes.
+// The speed alone: the recording is read and decoded once and stretched as it is
+// converted. Later changes take their samples from the recording itself where it holds
+// them as they stand, else from the designed file kept in memory.
 TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wstring& line) {
     const double speed = Review.options.speed;
     StretchedConversion result;
