@@ -5,6 +5,7 @@
 //
 //   playback_start_bench [seconds of recording, default 3600]
 
+#include "../bench_files.h"
 #include "conversion/playback_file_writer.h"
 #include "playback/media_player.h"
 #include "recording_encoder.h"
@@ -21,20 +22,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using namespace voice;
+using namespace voice::bench;
 
 constexpr int kRuns = 3; // best of, against the noise of a shared machine
-
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-void WriteBytes(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
 
 // Speech-like samples: runs and steps, so the run-coded forms are neither trivial nor
 // pathological.
@@ -49,13 +40,6 @@ Bytes Samples(std::size_t count) {
         s[i] = value;
     }
     return s;
-}
-
-std::wstring ListLine(const fs::path& path) {
-    std::wstring line =
-        L"1  07.12.26 10:00:00  07.12.26 11:00:00  " + std::to_wstring(fs::file_size(path));
-    line.resize(80, L' ');
-    return line + path.wstring();
 }
 
 // Floor: copy the recording, then open (and close) a WAV of the same length on MCI.

@@ -6,6 +6,7 @@
 //
 //   speed_change_bench [seconds of recording, default 3600]
 
+#include "../bench_files.h"
 #include "conversion/playback_samples.h"
 #include "conversion/playback_source.h"
 #include "conversion/reviewed_playback_file.h"
@@ -27,20 +28,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using namespace voice;
+using namespace voice::bench;
 
 constexpr int kRuns = 3; // best of, against the noise of a shared machine
-
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
 
 // Speech-like: a voiced tone in bursts with pauses, so every aid has work to do.
 Bytes Samples(std::size_t count) {
@@ -150,10 +141,7 @@ int main(int argc, char** argv) {
         bytes.resize(bytes.size() + samples.size() * 2);
         WriteBytes(wav, bytes);
     }
-    std::wstring line =
-        L"1  07.12.26 10:00:00  07.12.26 11:00:00  " + std::to_wstring(fs::file_size(recording));
-    line.resize(80, L' ');
-    line += recording.wstring();
+    const std::wstring line = ListLine(recording);
 
     const char* names[] = {"1x -> 1.25x (from the designed file)", "1.25x -> 1.5x", "1.5x -> 1x"};
     const char* judgedNames[] = {"1x -> 1.25x", "1.25x -> 1.5x", "1.5x -> 1x"};

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "../bench_files.h"
 #include "recording_encoder.h"
 #include "review/time_stretch.h"
 #include "voice/frm_voice.h"
@@ -73,13 +74,6 @@ template <typename F> double Seconds(F f) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::wstring ListLine(const fs::path& path) {
-    std::wstring line =
-        L"1  07.12.26 10:00:00  07.12.26 11:00:00  " + std::to_wstring(fs::file_size(path));
-    line.resize(80, L' ');
-    return line + path.wstring();
-}
-
 // The window's step with these choices; aborts when it fails, as no figure would mean much.
 void PlaybackFile(voice::TFrmVoice& form, const voice::review::ReviewOptions& options) {
     form.Review.options = options;
@@ -101,18 +95,13 @@ int main(int argc, char** argv) {
     ::SetCurrentDirectoryW(dir.c_str()); // StartDir: the playback file goes here
     const fs::path recording = dir / L"12345678.2";
     const std::vector<std::uint8_t> sound = OneHourOfSpeech();
-    {
-        const voice::Bytes stored =
-            voice::EncodeRecording(voice::RecordingKind::HeaderlessPcm, sound);
-        std::FILE* f = _wfopen(recording.c_str(), L"wb");
-        std::fwrite(stored.data(), 1, stored.size(), f);
-        std::fclose(f);
-    }
+    voice::bench::WriteBytes(recording,
+                             voice::EncodeRecording(voice::RecordingKind::HeaderlessPcm, sound));
 
     double copy = 1e9, plain = 1e9, faster = 1e9, levelled = 1e9, stretchOnly = 1e9;
     {
         voice::TFrmVoice form;
-        const std::wstring line = ListLine(recording);
+        const std::wstring line = voice::bench::ListLine(recording);
         form.LBListFiles.SetLines(std::span(&line, 1));
         const voice::review::ReviewOptions atOne, atOneAndAHalf{1.5, false, false},
             withLevel{1.5, false, true};

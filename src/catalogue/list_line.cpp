@@ -1,6 +1,30 @@
 #include "catalogue/list_line.h"
 
 namespace voice {
+namespace {
+
+constexpr std::size_t kStartColumn = 3; // zero-based
+constexpr std::size_t kEndColumn = 22;
+constexpr std::size_t kSizeColumn = 41;
+
+// -1 when any of the count characters is not a digit.
+int Digits(std::wstring_view line, std::size_t at, std::size_t count) noexcept {
+    int value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        if (i >= line.size() || line[i] < L'0' || line[i] > L'9')
+            return -1;
+        value = value * 10 + (line[i] - L'0');
+    }
+    return value;
+}
+
+// "dd.mm.yy hh:nn:ss" at column at.
+DateTimeParts ReadListDateTime(std::wstring_view line, std::size_t at) noexcept {
+    return {Digits(line, at + 6, 2), Digits(line, at + 3, 2),  Digits(line, at, 2),
+            Digits(line, at + 9, 2), Digits(line, at + 12, 2), Digits(line, at + 15, 2)};
+}
+
+} // namespace
 
 std::wstring PadTo80(std::wstring text) {
     if (text.size() < kListLineDisplayWidth)
@@ -43,6 +67,19 @@ std::wstring BuildListLine(int channel, const DateTimeParts& start, const DateTi
 std::wstring_view ListLinePath(std::wstring_view line) noexcept {
     return line.size() < kListLineDisplayWidth ? std::wstring_view{}
                                                : line.substr(kListLineDisplayWidth);
+}
+
+ListLineFields ReadListLineFields(std::wstring_view line) noexcept {
+    ListLineFields fields;
+    fields.channel = Digits(line, 0, 1);
+    fields.start = ReadListDateTime(line, kStartColumn);
+    fields.end = ReadListDateTime(line, kEndColumn);
+    for (std::size_t i = kSizeColumn; i < line.size() && i < kListLineDisplayWidth; ++i) {
+        if (line[i] < L'0' || line[i] > L'9')
+            break;
+        fields.size = fields.size * 10 + static_cast<unsigned>(line[i] - L'0');
+    }
+    return fields;
 }
 
 } // namespace voice

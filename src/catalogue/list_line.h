@@ -26,4 +26,13 @@ std::wstring BuildListLine(int channel, const DateTimeParts& start, const DateTi
 // The recording's path: everything from column 81 on (empty for a shorter line).
 std::wstring_view ListLinePath(std::wstring_view line) noexcept;
 
+// The display columns read back as BuildListLine lays them out, any time separator. A
+// field that is not all digits reads as -1; the years are the two digits shown.
+struct ListLineFields {
+    int channel = -1;
+    DateTimeParts start, end;
+    std::uint64_t size = 0; // the digits from column 42 on, up to the first other character
+};
+ListLineFields ReadListLineFields(std::wstring_view line) noexcept;
+
 } // namespace voice

@@ -1,5 +1,7 @@
 #include "export/line_columns.h"
 
+#include <algorithm>
+
 #include "catalogue/list_line.h"
 #include "catalogue/recording_name.h"
 #include "conversion/playback_paths.h"
@@ -7,30 +9,11 @@
 namespace voice::exporting {
 namespace {
 
-constexpr std::size_t kStartColumn = 3; // zero-based
-constexpr std::size_t kEndColumn = 22;
-constexpr std::size_t kSizeColumn = 41;
-
-int Digits(std::wstring_view line, std::size_t at, std::size_t count) noexcept {
-    int value = 0;
-    for (std::size_t i = at; i < at + count; ++i) {
-        if (i >= line.size() || line[i] < L'0' || line[i] > L'9')
-            return 0;
-        value = value * 10 + (line[i] - L'0');
-    }
-    return value;
-}
-
-// "dd.mm.yy hh:nn:ss" at column at; the year's century is settled by the caller.
-DateTimeParts ReadListDateTime(std::wstring_view line, std::size_t at) noexcept {
-    DateTimeParts parts;
-    parts.day = Digits(line, at, 2);
-    parts.month = Digits(line, at + 3, 2);
-    parts.year = Digits(line, at + 6, 2);
-    parts.hour = Digits(line, at + 9, 2);
-    parts.minute = Digits(line, at + 12, 2);
-    parts.second = Digits(line, at + 15, 2);
-    return parts;
+// The export reads a field that is not digits as 0.
+DateTimeParts OrZero(DateTimeParts p) noexcept {
+    for (int* field : {&p.year, &p.month, &p.day, &p.hour, &p.minute, &p.second})
+        *field = std::max(*field, 0);
+    return p;
 }
 
 std::wstring Pad2(int value) {
@@ -40,15 +23,12 @@ std::wstring Pad2(int value) {
 } // namespace
 
 LineColumns ReadLineColumns(std::wstring_view line) {
+    const ListLineFields fields = ReadListLineFields(line);
     LineColumns columns;
-    columns.channel = Digits(line, 0, 1);
-    columns.start = ReadListDateTime(line, kStartColumn);
-    columns.end = ReadListDateTime(line, kEndColumn);
-    for (std::size_t i = kSizeColumn; i < line.size() && i < kListLineDisplayWidth; ++i) {
-        if (line[i] < L'0' || line[i] > L'9')
-            break;
-        columns.size = columns.size * 10 + static_cast<unsigned>(line[i] - L'0');
-    }
+    columns.channel = std::max(fields.channel, 0);
+    columns.start = OrZero(fields.start);
+    columns.end = OrZero(fields.end);
+    columns.size = fields.size;
     std::wstring_view display = line.substr(0, std::min(line.size(), kListLineDisplayWidth));
     while (!display.empty() && display.back() == L' ')
         display.remove_suffix(1);

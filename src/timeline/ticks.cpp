@@ -42,6 +42,21 @@ Seconds CeilTo(double t, Seconds step) {
     return static_cast<Seconds>(std::ceil(t / static_cast<double>(step))) * step;
 }
 
+// "dd.mm.yy", or "dd.mm.yyyy" with the whole year.
+std::wstring DayText(Seconds t, bool wholeYear) {
+    const Civil c = CivilFromDays(DayOf(t));
+    std::wstring text;
+    Append2(text, c.day);
+    text += L'.';
+    Append2(text, c.month);
+    text += L'.';
+    if (wholeYear)
+        text += std::to_wstring(c.year);
+    else
+        Append2(text, c.year % 100);
+    return text;
+}
+
 } // namespace
 
 TickStep ChooseTickStep(double secondsPerPixel, double minSpacing) noexcept {
@@ -52,14 +67,7 @@ TickStep ChooseTickStep(double secondsPerPixel, double minSpacing) noexcept {
 }
 
 std::wstring FormatDate(Seconds t) {
-    const Civil c = CivilFromDays(DayOf(t));
-    std::wstring text;
-    Append2(text, c.day);
-    text += L'.';
-    Append2(text, c.month);
-    text += L'.';
-    Append2(text, c.year % 100);
-    return text;
+    return DayText(t, false);
 }
 
 std::wstring FormatTime(Seconds t, bool withSeconds) {
@@ -76,13 +84,7 @@ std::wstring FormatTime(Seconds t, bool withSeconds) {
 }
 
 std::wstring FormatDateTime(Seconds t) {
-    const Civil c = CivilFromDays(DayOf(t));
-    std::wstring text;
-    Append2(text, c.day);
-    text += L'.';
-    Append2(text, c.month);
-    text += L'.' + std::to_wstring(c.year) + L' ';
-    return text + FormatTime(t, true);
+    return DayText(t, true) + L' ' + FormatTime(t, true);
 }
 
 std::wstring FormatDuration(Seconds length) {

@@ -1,35 +1,19 @@
 #include "timeline/timeline_model.h"
 
+#include "catalogue/list_line.h"
+
 #include <algorithm>
 
 namespace voice::timeline {
 namespace {
 
-constexpr std::size_t kStartColumn = 3; // zero-based, as the list lays its columns out
-constexpr std::size_t kEndColumn = 22;
-constexpr std::size_t kSizeColumn = 41;
-constexpr std::size_t kSizeEnd = 80;
-
-// -1 when any of the count characters is not a digit.
-int Digits(std::wstring_view line, std::size_t at, std::size_t count) noexcept {
-    int value = 0;
-    for (std::size_t i = at; i < at + count; ++i) {
-        if (i >= line.size() || line[i] < L'0' || line[i] > L'9')
-            return -1;
-        value = value * 10 + (line[i] - L'0');
-    }
-    return value;
-}
-
-// "dd.mm.yy hh:nn:ss" at column at; false when it is not a date-time.
-bool ReadStamp(std::wstring_view line, std::size_t at, Seconds& out) noexcept {
-    const int day = Digits(line, at, 2), month = Digits(line, at + 3, 2);
-    const int year = Digits(line, at + 6, 2), hour = Digits(line, at + 9, 2);
-    const int minute = Digits(line, at + 12, 2), second = Digits(line, at + 15, 2);
-    if (day < 1 || day > 31 || month < 1 || month > 12 || year < 0 || hour < 0 || hour > 23 ||
-        minute < 0 || minute > 59 || second < 0 || second > 59)
+// The list's date-time as seconds; false when it is not a date-time.
+bool ReadStamp(const DateTimeParts& p, Seconds& out) noexcept {
+    if (p.day < 1 || p.day > 31 || p.month < 1 || p.month > 12 || p.year < 0 || p.hour < 0 ||
+        p.hour > 23 || p.minute < 0 || p.minute > 59 || p.second < 0 || p.second > 59)
         return false;
-    out = LocalSeconds(year < 80 ? 2000 + year : 1900 + year, month, day, hour, minute, second);
+    out = LocalSeconds(p.year < 80 ? 2000 + p.year : 1900 + p.year, p.month, p.day, p.hour,
+                       p.minute, p.second);
     return true;
 }
 
@@ -50,17 +34,13 @@ Seconds LocalSeconds(int year, int month, int day, int hour, int minute, int sec
 }
 
 LineTimes ReadLineTimes(std::wstring_view line) noexcept {
+    const ListLineFields fields = ReadListLineFields(line);
     LineTimes times;
-    const int channel = Digits(line, 0, 1);
-    if (channel < 1 || !ReadStamp(line, kStartColumn, times.start) ||
-        !ReadStamp(line, kEndColumn, times.end))
+    if (fields.channel < 1 || !ReadStamp(fields.start, times.start) ||
+        !ReadStamp(fields.end, times.end))
         return {};
-    for (std::size_t i = kSizeColumn; i < line.size() && i < kSizeEnd; ++i) {
-        if (line[i] < L'0' || line[i] > L'9')
-            break;
-        times.size = times.size * 10 + static_cast<unsigned>(line[i] - L'0');
-    }
-    times.channel = channel;
+    times.channel = fields.channel;
+    times.size = fields.size;
     return times;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "memory_conversion.h"
 #include "recording_encoder.h"
 #include "riff_files.h"
 
@@ -82,25 +83,7 @@ TEST(DetectRecordingKind, TellsTheStoredFormsApart) {
         EXPECT_EQ(DetectRecordingKind(c.bytes), c.expected) << c.name;
 }
 
-// Counts what detection asks for; reads past the end return what is there, as a file does.
-class CountingBytes final : public RecordingBytes {
-public:
-    explicit CountingBytes(const Bytes& bytes) : bytes_(bytes) {}
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
-        ++reads;
-        largestRead = std::max(largestRead, into.size());
-        if (offset >= bytes_.size())
-            return 0;
-        const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
-        std::memcpy(into.data(), bytes_.data() + offset, n);
-        return n;
-    }
-    int reads = 0;
-    std::size_t largestRead = 0;
-
-private:
-    const Bytes& bytes_;
-};
+using test::CountingBytes;
 
 TEST(DetectRecordingKind, WavFilesFromOtherToolsAreCopiedNotPlayedAsSamples) {
     for (const test::WavShape& shape : test::WavShapes()) {

@@ -1,11 +1,13 @@
 #pragma once
 // A recording read from memory and a playback file written to memory, for running the
-// conversion without files.
+// conversion without files; and bytes in memory that count how they are read.
 
 #include "conversion/recording_converter.h"
+#include "conversion/recording_kind.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -37,6 +39,26 @@ public:
         std::copy_n(h.begin(), std::min(h.size(), bytes.size()), bytes.begin());
     }
     std::vector<std::uint8_t> bytes;
+};
+
+// Counts the reads asked for; reads past the end return what is there, as a file does.
+class CountingBytes final : public RecordingBytes {
+public:
+    explicit CountingBytes(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
+        ++reads;
+        largestRead = std::max(largestRead, into.size());
+        if (offset >= bytes_.size())
+            return 0;
+        const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
+        std::memcpy(into.data(), bytes_.data() + offset, n);
+        return n;
+    }
+    int reads = 0;
+    std::size_t largestRead = 0;
+
+private:
+    const std::vector<std::uint8_t>& bytes_;
 };
 
 } // namespace voice::test

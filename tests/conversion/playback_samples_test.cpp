@@ -5,6 +5,7 @@
 #include "conversion/playback_samples.h"
 
 #include "conversion/wav_header.h"
+#include "memory_conversion.h"
 #include "review/review_pipeline.h"
 
 #include <gtest/gtest.h>
@@ -182,23 +183,6 @@ TEST(PlaybackSamplesTest, TheWritten16BitFileReadsBackExactly) {
     }
 }
 
-class CountedReads final : public RecordingBytes {
-public:
-    explicit CountedReads(const Bytes& bytes) : bytes_(bytes) {}
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
-        ++reads;
-        if (offset >= bytes_.size())
-            return 0;
-        const std::size_t n = std::min<std::size_t>(into.size(), bytes_.size() - offset);
-        std::memcpy(into.data(), bytes_.data() + offset, n);
-        return n;
-    }
-    int reads = 0;
-
-private:
-    const Bytes& bytes_;
-};
-
 // Frames that differ from their neighbours, so a stretch read from the wrong place shows.
 Bytes Ramp(std::size_t bytes) {
     Bytes b(bytes);
@@ -226,7 +210,7 @@ TEST(PlaybackSamplesTest, AStretchReadsAsThatStretchOfTheWholeFile) {
         const Bytes file = MakeWav(c.layout, Ramp(c.dataBytes));
         const auto whole = PlaybackSamplesOfWav(file);
         ASSERT_TRUE(whole) << c.name;
-        CountedReads bytes(file);
+        test::CountingBytes bytes(file);
         const auto layout = PlaybackLayoutOf(bytes, file.size());
         ASSERT_TRUE(layout) << c.name;
         EXPECT_EQ(layout->frames, whole->samples.size()) << c.name;
@@ -241,7 +225,7 @@ TEST(PlaybackSamplesTest, AStretchReadsAsThatStretchOfTheWholeFile) {
 
 TEST(PlaybackSamplesTest, AShortStretchReadsOnlyItsOwnBytes) {
     const Bytes file = MakeWav({1, 1, 8, 7860}, Ramp(20'000'000));
-    CountedReads bytes(file);
+    test::CountingBytes bytes(file);
     const auto layout = PlaybackLayoutOf(bytes, file.size());
     ASSERT_TRUE(layout);
     bytes.reads = 0;

@@ -3,6 +3,7 @@
 // restarts a sequence.
 
 #include "recording_encoder.h"
+#include "test_host_window.h"
 #include "voice/frm_voice.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 namespace voice::test {
@@ -18,18 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Pumps messages until done() holds: generous, as these machines are shared and noisy.
-template <typename Done> bool PumpUntil(Done done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(90);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-    }
-    return true;
+// Generous, as these machines are shared and noisy.
+bool PumpUntil(const std::function<bool()>& done) {
+    return gui::testing::PumpUntil(done, std::chrono::seconds(90));
 }
 
 // Answers every message box of this thread with OK and keeps "caption|text" of each.

@@ -7,6 +7,7 @@
 #include "gui/form.h"
 #include "held_keys.h"
 #include "recording_encoder.h"
+#include "test_host_window.h"
 #include "voice/frm_voice.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <set>
@@ -27,17 +29,9 @@ using gui::testing::HeldKeys;
 
 const std::wstring kCaption = L"Воспроизведение записей";
 
-template <typename Done> bool PumpUntil(Done done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(90);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-    }
-    return true;
+// Generous, as these machines are shared and noisy.
+bool PumpUntil(const std::function<bool()>& done) {
+    return gui::testing::PumpUntil(done, std::chrono::seconds(90));
 }
 
 Bytes ReadAll(const fs::path& path) {
