@@ -36,7 +36,8 @@ public:
 class Interrupted {};
 
 struct LoadedTable {
-    ChannelDirTable table;
+    ChannelDirTable table;     // what the search reads: the file's, then --dir
+    ChannelDirTable fileTable; // the file's alone: its bases are the archive too
     bool fromFile = false;
     std::wstring file; // the settings file, absolute
 };
@@ -75,9 +76,14 @@ LoadedTable LoadTable(const CliOptions& options, CliPlatform& platform) {
                 continue;
             const std::wstring text = platform.Enumerator().AnsiToWideText(entry);
             const std::wstring absolute = platform.AbsolutePath(text);
-            if (absolute != text)
-                platform.StoreChannelDir(loaded.table, k, absolute);
+            // Never two views of one channel: the guard and the search read one folder.
+            if (absolute != text && !platform.StoreChannelDir(loaded.table, k, absolute))
+                throw Stop(kExitRefused, L"Каталог канала " + std::to_wstring(k + 1) + L" «" +
+                                             absolute + L"» из файла настроек «" + loaded.file +
+                                             L"» не помещается в таблицу каналов (не длиннее "
+                                             L"255 байт в кодировке Windows-1251).");
         }
+        loaded.fileTable = loaded.table;
     }
     for (const auto& [channel, dir] : options.dirs) {
         // Absolute before anything runs: the search moves the current directory.
@@ -257,13 +263,20 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     const std::wstring startDir = platform.CurrentDirectory();
     const auto bases = exporting::FindArchiveBases(loaded.table, options.criteria.channelTicked,
                                                    platform.Enumerator(), startDir);
-    const std::vector<fs::path> archive = exporting::ArchivePaths(bases);
+    // A base the settings file sets stays the archive when --dir points the channel
+    // elsewhere.
+    std::vector<exporting::ArchiveBase> archiveBases = bases;
+    if (loaded.fromFile)
+        for (auto& base :
+             exporting::FindArchiveBases(loaded.fileTable, {}, platform.Enumerator(), startDir))
+            archiveBases.push_back(std::move(base));
+    const exporting::Archive archive(archiveBases);
     const bool toFile = options.command != CliCommand::List && !options.toStandardOutput;
     const fs::path target =
         toFile ? PathFromWide(platform.AbsolutePath(options.target)) : fs::path();
     // Refused before the search: a long search must not end in a refusal.
     if (toFile) {
-        exporting::RefuseArchiveTarget(target, archive);
+        exporting::RefuseArchiveTarget(target, archive.BasePaths());
         if (options.command != CliCommand::Out && !options.force)
             exporting::RefuseExistingTarget(target);
     }
@@ -315,7 +328,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
         if (options.toStandardOutput) {
             console.OutBytes(*text);
         } else {
-            exporting::WriteWholeFile(target, *text, options.force);
+            exporting::WriteOutsideArchive(target, *text, archive, options.force);
             if (!options.quiet)
                 console.Err(L"Список сохранён: строк " + std::to_wstring(lines.size()) +
                             L". Файл: " + EscapeControls(WideFromPath(target)));
@@ -333,7 +346,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
         if (options.toStandardOutput) {
             console.OutBytes(svg);
         } else {
-            exporting::WriteWholeFile(target, svg, options.force);
+            exporting::WriteOutsideArchive(target, svg, archive, options.force);
             if (!options.quiet)
                 console.Err(L"Временная шкала сохранена: записей " + std::to_wstring(lines.size()) +
                             L". Файл: " + EscapeControls(WideFromPath(target)));
@@ -377,6 +390,10 @@ int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,
     } catch (const Stop& stop) {
         console.Err(stop.text);
         return stop.exitCode;
+    } catch (const exporting::WriteFailed& failed) {
+        // Written nothing, as for any file that could not be written.
+        console.Err(failed.Text());
+        return kExitSomeFailed;
     } catch (const exporting::ExportRefused& refused) {
         console.Err(refused.Text());
     } catch (const AppError& error) {

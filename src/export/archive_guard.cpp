@@ -1,6 +1,8 @@
 #include "export/archive_guard.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -63,6 +65,11 @@ bool IsSet(const std::string& entry, const std::string& untouched) {
         entry.begin(), entry.end(), untouched.begin(), untouched.end(), [](char a, char b) {
             return (a >= 'A' && a <= 'Z' ? a + 32 : a) == (b >= 'A' && b <= 'Z' ? b + 32 : b);
         });
+}
+
+std::wstring RefusalText(const fs::path& target, const fs::path& base) {
+    return L"Запись в архив запрещена: «" + WideFromPath(target) +
+           L"» находится в каталоге канала «" + WideFromPath(base) + L"». Выберите другое место.";
 }
 
 } // namespace
@@ -139,10 +146,128 @@ void RefuseArchiveTarget(const fs::path& target, const std::vector<fs::path>& ar
             continue;
         const auto identity = IdentityOf(base);
         if ((identity && Contains(ancestors, *identity)) || IsInsideBySpelling(target, base))
-            throw ExportRefused(L"Запись в архив запрещена: «" + WideFromPath(target) +
-                                L"» находится в каталоге канала «" + WideFromPath(base) +
-                                L"». Выберите другое место.");
+            throw ExportRefused(RefusalText(target, base));
     }
+}
+
+Archive::Archive(const std::vector<ArchiveBase>& bases) {
+    for (const ArchiveBase& base : bases)
+        Add(base.path);
+}
+
+Archive::Archive(std::initializer_list<fs::path> bases) {
+    for (const fs::path& base : bases)
+        Add(base);
+}
+
+Archive::Archive(const std::vector<fs::path>& bases) {
+    for (const fs::path& base : bases)
+        Add(base);
+}
+
+void Archive::Add(const fs::path& base) {
+    if (base.empty())
+        return;
+    basePaths_.push_back(base);
+    const auto identity = IdentityOf(base);
+    if (!identity)
+        return; // known by its spelling alone: nothing can be below it yet
+    folders_.emplace_back(*identity, base);
+    // Every folder the search can enter from the base, links followed: a day folder
+    // stored elsewhere is the archive wherever it is reached from.
+    std::error_code error;
+    for (fs::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError))
+            continue;
+        if (const auto folder = IdentityOf(it->path())) {
+            folders_.emplace_back(*folder, base);
+            recordingFolders_.push_back(it->path());
+        }
+    }
+}
+
+[[noreturn]] void Archive::Refuse(const fs::path& target, const fs::path& base) const {
+    throw ExportRefused(RefusalText(target, base));
+}
+
+std::optional<fs::path> Archive::HolderOf(const TargetFolder& folder) const {
+    std::vector<FileIdentity> held = folder.Ancestors();
+    held.insert(held.begin(), folder.Identity());
+    for (const FileIdentity& identity : held)
+        for (const auto& [archived, base] : folders_)
+            if (archived == identity)
+                return base;
+    return std::nullopt;
+}
+
+bool Archive::Holds(const TargetFolder& folder) const {
+    return HolderOf(folder).has_value();
+}
+
+bool Archive::HoldsRecording(const FileIdentity& file) const {
+    for (const fs::path& folder : recordingFolders_) {
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error))
+            if (IdentityOf(it->path()) == file)
+                return true;
+    }
+    return false;
+}
+
+TargetFolder Archive::OpenTarget(const fs::path& path, bool create) const {
+    const fs::path absolute = Absolute(path).lexically_normal();
+    // A spelling below a base is refused even where nothing is there yet.
+    RefuseArchiveTarget(absolute, basePaths_);
+    auto refuseHeld = [&](const TargetFolder& folder) {
+        if (const auto base = HolderOf(folder))
+            Refuse(path, *base);
+    };
+    auto cannotOpen = [&](int error) {
+        const std::wstring reason = SystemErrorText(error);
+        return ExportRefused(L"Не удалось открыть папку «" + WideFromPath(path) + L"»" +
+                             (reason.empty() ? L"" : L": " + reason) + L".");
+    };
+    int error = 0;
+    if (auto folder = TargetFolder::Open(absolute, error)) {
+        refuseHeld(*folder);
+        return std::move(*folder);
+    }
+    if (!create || error != ENOENT)
+        throw cannotOpen(error);
+    // The deepest folder that is there, then each missing one made inside the last.
+    std::vector<fs::path> missing;
+    fs::path at = absolute;
+    std::optional<TargetFolder> folder;
+    while (!folder) {
+        if (at == at.parent_path() || at.empty())
+            throw cannotOpen(error);
+        missing.push_back(at.filename());
+        at = at.parent_path();
+        error = 0;
+        folder = TargetFolder::Open(at, error);
+        if (!folder && error != ENOENT)
+            throw cannotOpen(error);
+    }
+    for (auto name = missing.rbegin(); name != missing.rend(); ++name) {
+        if (name->empty())
+            continue;
+        refuseHeld(*folder);
+        folder = folder->OpenChild(*name, true, error);
+        if (!folder)
+            throw cannotOpen(error);
+    }
+    refuseHeld(*folder);
+    return std::move(*folder);
+}
+
+void Archive::RefuseReplacing(const TargetFolder& folder, const fs::path& name,
+                              const std::vector<FileIdentity>& sources) const {
+    const auto identity = folder.IdentityOfName(name);
+    if (identity && (Contains(sources, *identity) || HoldsRecording(*identity)))
+        throw ExportRefused(L"Файл «" + WideFromPath(folder.Path() / name) +
+                            L"» - запись архива, он не будет заменён.");
 }
 
 } // namespace voice::exporting

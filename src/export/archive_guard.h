@@ -4,13 +4,17 @@
 // the saved list and voice-export all ask it. Portable.
 
 #include <array>
+#include <initializer_list>
+#include <optional>
+#include <utility>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "catalogue/channel_dir_table.h"
 #include "catalogue/directory_enumerator.h"
-#include "export/file_identity.h"
+#include "platform/file_identity.h"
+#include "platform/target_folder.h"
 
 namespace voice::exporting {
 
@@ -48,5 +52,47 @@ bool IsInside(const std::filesystem::path& target, const std::filesystem::path& 
 // Throws ExportRefused with the Russian message when target lies inside any base.
 void RefuseArchiveTarget(const std::filesystem::path& target,
                          const std::vector<std::filesystem::path>& archiveBases);
+
+// The archive as identities: every base and every folder the search can enter from it
+// (its day folders, links followed), so a folder reached by any spelling, link or mount
+// is known for what it is. Every writer opens its folder through OpenTarget, which
+// judges the opened handle, never a path.
+class Archive {
+public:
+    Archive() = default;
+    explicit Archive(const std::vector<ArchiveBase>& bases);
+    // Bases given as paths (each taken as entered when it exists).
+    Archive(std::initializer_list<std::filesystem::path> bases);
+    explicit Archive(const std::vector<std::filesystem::path>& bases);
+
+    const std::vector<std::filesystem::path>& BasePaths() const noexcept { return basePaths_; }
+
+    // The folder is a base, a folder of one, or lies below either: by its own identity
+    // and those of the folders above it as the system finds them from the handle.
+    bool Holds(const TargetFolder& folder) const;
+    // file (links followed) is a recording in one of the archive's folders.
+    bool HoldsRecording(const FileIdentity& file) const;
+
+    // The folder that path names, opened once and judged; the folders missing on the way
+    // are made (when create) each only inside a folder already judged. Throws
+    // ExportRefused with the user's message when it is the archive or cannot be opened.
+    TargetFolder OpenTarget(const std::filesystem::path& path, bool create) const;
+    // Throws ExportRefused when name in folder is a recording of the archive or one of
+    // sources: a file that is replaced must never be one read.
+    void RefuseReplacing(const TargetFolder& folder, const std::filesystem::path& name,
+                         const std::vector<FileIdentity>& sources = {}) const;
+
+private:
+    void Add(const std::filesystem::path& base);
+    [[noreturn]] void Refuse(const std::filesystem::path& target,
+                             const std::filesystem::path& base) const;
+
+    std::vector<std::filesystem::path> basePaths_;
+    // The base that each folder belongs to.
+    std::optional<std::filesystem::path> HolderOf(const TargetFolder& folder) const;
+
+    std::vector<std::pair<FileIdentity, std::filesystem::path>> folders_;
+    std::vector<std::filesystem::path> recordingFolders_;
+};
 
 } // namespace voice::exporting

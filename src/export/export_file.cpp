@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <system_error>
+#include <utility>
 
 #include "export/export_job.h"
 #include "export/utf8.h"
@@ -11,6 +12,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+// From the system's headers, which this portable file does not include.
+extern "C" __declspec(dllimport) unsigned long __stdcall GetFileType(void* file);
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,39 +23,43 @@
 namespace voice::exporting {
 namespace {
 
-// A new file only: O_EXCL refuses any name that is there, a dangling link included, so
-// nothing that exists is ever truncated or written through.
-std::FILE* CreateNew(const std::filesystem::path& path) noexcept {
 #ifdef _WIN32
-    const int fd = ::_wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY | _O_NOINHERIT,
-                            _S_IREAD | _S_IWRITE);
-    if (fd < 0)
-        return nullptr;
-    std::FILE* file = ::_wfdopen(fd, L"w+b");
-#else
-    const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return nullptr;
-    std::FILE* file = ::fdopen(fd, "w+b");
+constexpr unsigned long kDiskFile = 1; // FILE_TYPE_DISK
 #endif
-    if (!file) {
-        const int error = errno;
-        ::close(fd);
-        RemoveQuietly(path);
-        errno = error;
+
+// Only a regular file: a pipe would wait for a writer for ever, a device never ends.
+std::FILE* OpenForReading(const std::filesystem::path& path) noexcept {
+#ifdef _WIN32
+    std::FILE* file = ::_wfopen(path.c_str(), L"rb");
+    if (file && ::GetFileType(reinterpret_cast<void*>(::_get_osfhandle(::_fileno(file)))) !=
+                    kDiskFile) {
+        std::fclose(file);
+        errno = EINVAL;
+        return nullptr;
     }
     return file;
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file)
+        ::close(fd);
+    return file;
+#endif
 }
 
-std::FILE* Open(const std::filesystem::path& path, ExportFile::Mode mode) noexcept {
+std::FILE* Open(const std::filesystem::path& path, ExportFile::Mode) noexcept {
     errno = 0;
-    if (mode == ExportFile::Mode::Create)
-        return CreateNew(path);
-#ifdef _WIN32
-    return ::_wfopen(path.c_str(), L"rb");
-#else
-    return std::fopen(path.c_str(), "rb");
-#endif
+    return OpenForReading(path);
 }
 
 int SeekFile(std::FILE* file, std::uint64_t offset, int origin) noexcept {
@@ -85,9 +92,32 @@ void ExportFile::Fail() noexcept {
     failed_ = true;
 }
 
+ExportFile ExportFile::Borrowing(std::FILE* stream, std::uint64_t limit) noexcept {
+    ExportFile file;
+    file.file_ = stream;
+    file.owned_ = false;
+    file.limit_ = limit;
+    return file;
+}
+
 ExportFile::~ExportFile() {
-    if (file_)
+    if (file_ && owned_)
         std::fclose(file_);
+}
+
+ExportFile& ExportFile::operator=(ExportFile&& other) noexcept {
+    if (this != &other) {
+        if (file_ && owned_)
+            std::fclose(file_);
+        file_ = std::exchange(other.file_, nullptr);
+        owned_ = other.owned_;
+        failed_ = other.failed_;
+        error_ = other.error_;
+        at_ = other.at_;
+        extent_ = other.extent_;
+        limit_ = other.limit_;
+    }
+    return *this;
 }
 
 std::size_t ExportFile::Read(std::span<std::uint8_t> into) noexcept {
@@ -105,6 +135,11 @@ void ExportFile::Write(std::span<const std::uint8_t> bytes) noexcept {
     if (!file_ || bytes.empty())
         return;
     errno = 0;
+    if (at_ + bytes.size() > limit_) {
+        errno = EFBIG;
+        Fail();
+        return;
+    }
     const std::size_t n = std::fwrite(bytes.data(), 1, bytes.size(), file_);
     at_ += n;
     extent_ = std::max(extent_, at_);
@@ -138,7 +173,9 @@ std::uint64_t ExportFile::Length() noexcept {
 
 bool ExportFile::Close() noexcept {
     errno = 0;
-    if (file_ && std::fclose(file_) != 0)
+    if (file_ && !owned_)
+        Flush();
+    else if (file_ && std::fclose(file_) != 0)
         Fail();
     file_ = nullptr;
     return !failed_;
@@ -206,73 +243,55 @@ std::wstring WideFromPath(const std::filesystem::path& path) {
 #endif
 }
 
-std::filesystem::path PartPathOf(const std::filesystem::path& path) {
-    std::filesystem::path part = path;
-    part += ".part";
-    return part;
-}
-
-namespace {
-
-// "<name>.part" itself first, then "<name>.2.part" on: whatever holds a name stays as it
-// is, ours or not. path becomes the name taken.
-ExportFile CreateUnheld(std::filesystem::path& path) {
-    std::filesystem::path stem = path;
-    if (stem.extension() == ".part")
-        stem.replace_extension();
-    for (int n = 2;; ++n) {
-        ExportFile file(path, ExportFile::Mode::Create);
-        if (file.IsOpen() || file.Error() != EEXIST || n > 100)
-            return file;
-        path = stem;
-        path += "." + std::to_string(n) + ".part";
-    }
-}
-
-} // namespace
-
-PartFile::PartFile(std::filesystem::path partPath)
-    : path_(std::move(partPath)), file_(CreateUnheld(path_)) {
-    if (!file_.IsOpen()) {
-        error_ = file_.Error();
+PartFile::PartFile(const TargetFolder& folder, const std::filesystem::path& name)
+    : folder_(folder), file_(folder.StartFile(name, error_)) {
+    if (file_)
+        stream_ = ExportFile::Borrowing(file_->Stream(), kLargestWrittenFile);
+    else
         done_ = true; // nothing of ours to remove
-    }
 }
 
-bool PartFile::Close() noexcept {
-    if (done_)
-        return false;
-    bool complete = file_.Flush();
+bool PartFile::Complete() noexcept {
+    bool complete = stream_.Flush();
     // Every byte written must be there: a short file is never given its name.
-    const std::optional<std::uint64_t> size = file_.SizeOnDisk();
-    if (complete && size && *size != file_.WrittenExtent()) {
+    const std::optional<std::uint64_t> size = stream_.SizeOnDisk();
+    if (complete && size && *size != stream_.WrittenExtent()) {
         complete = false;
         error_ = ENOSPC;
     }
-    if (!file_.Close())
-        complete = false;
-    if (complete)
-        return true;
-    if (error_ == 0)
-        error_ = file_.Error();
-    Discard();
-    return false;
+    if (!complete && error_ == 0)
+        error_ = stream_.Error();
+    return complete;
 }
 
-bool PartFile::Commit(const std::filesystem::path& target, bool replace) {
-    if (done_ || !Close())
+bool PartFile::Commit(const std::filesystem::path& name, bool replace) {
+    if (done_)
         return false;
-    errno = 0;
-    if (!(replace ? RenameReplacing(path_, target) : RenameWithoutReplacing(path_, target))) {
-        error_ = errno != 0 ? errno : EEXIST;
+    if (!Complete()) {
+        Discard();
         return false;
     }
+    error_ = 0;
+    if (!file_->Commit(name, replace, error_)) {
+        if (error_ == 0)
+            error_ = EEXIST;
+        return false;
+    }
+    stream_ = ExportFile();
     done_ = true;
     return true;
 }
 
 std::wstring PartFile::FailureReason() const {
-    return SystemErrorText(error_ != 0 ? error_ : file_.Error());
+    return SystemErrorText(error_ != 0 ? error_ : stream_.Error());
+}
+
+void PartFile::Discard() noexcept {
+    if (done_)
+        return;
+    stream_ = ExportFile();
+    file_.reset();
+    done_ = true;
 }
 
 void RefuseExistingTarget(const std::filesystem::path& target) {
@@ -281,24 +300,40 @@ void RefuseExistingTarget(const std::filesystem::path& target) {
                             L"» уже существует и не будет заменён.");
 }
 
-void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes, bool replace) {
-    const std::wstring name = WideFromPath(target);
+void RefuseExistingTarget(const TargetFolder& folder, const std::filesystem::path& name) {
+    if (folder.Holds(name))
+        throw ExportRefused(L"Файл «" + WideFromPath(folder.Path() / name) +
+                            L"» уже существует и не будет заменён.");
+}
+
+void WriteWholeFile(const TargetFolder& folder, const std::filesystem::path& name,
+                    std::string_view bytes, bool replace) {
+    const std::wstring shown = WideFromPath(folder.Path() / name);
     if (!replace)
-        RefuseExistingTarget(target);
-    PartFile part(PartPathOf(target));
-    auto refuse = [&](const wchar_t* what) {
+        RefuseExistingTarget(folder, name);
+    PartFile part(folder, name);
+    auto failed = [&](const wchar_t* what) {
         const std::wstring reason = part.FailureReason();
-        return ExportRefused(std::wstring(what) + L" «" + name + L"»" +
-                             (reason.empty() ? L"" : L": " + reason) + L".");
+        return WriteFailed(std::wstring(what) + L" «" + shown + L"»" +
+                           (reason.empty() ? L"" : L": " + reason) + L".");
     };
     if (!part.IsOpen())
-        throw refuse(L"Не удалось создать файл");
+        throw failed(L"Не удалось создать файл");
     part.File().Write(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-    if (!part.Commit(target, replace)) {
-        if (!replace)
-            RefuseExistingTarget(target);
-        throw refuse(L"Не удалось записать файл");
+    if (!part.Commit(name, replace)) {
+        if (!replace && part.Error() == EEXIST)
+            RefuseExistingTarget(folder, name);
+        throw failed(L"Не удалось записать файл");
     }
+}
+
+void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes, bool replace) {
+    int error = 0;
+    const auto folder = TargetFolder::Open(target.parent_path(), error);
+    if (!folder)
+        throw WriteFailed(L"Не удалось записать файл «" + WideFromPath(target) + L"»: " +
+                          SystemErrorText(error) + L".");
+    WriteWholeFile(*folder, target.filename(), bytes, replace);
 }
 
 std::wstring SystemErrorText(int error) {
@@ -334,37 +369,6 @@ std::wstring SystemErrorText(int error) {
     default:
         return L"ошибка системы " + std::to_wstring(error);
     }
-}
-
-void PartFile::Discard() noexcept {
-    if (done_)
-        return;
-    file_.Close();
-    RemoveQuietly(path_);
-    done_ = true;
-}
-
-bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-#ifdef _WIN32
-    // The C runtime's rename never replaces an existing file.
-    return ::_wrename(from.c_str(), to.c_str()) == 0;
-#else
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // A file system without the flag: a hard link fails on an existing name as well.
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return false;
-    ::unlink(from.c_str());
-    return true;
-#endif
-}
-
-bool RenameReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::error_code error;
-    std::filesystem::rename(from, to, error);
-    return !error;
 }
 
 bool FileExists(const std::filesystem::path& path) noexcept {

@@ -1,9 +1,9 @@
 #pragma once
 // The export's file access: stdio on wide paths (Windows) or byte paths (elsewhere), and
-// the one way every file the program makes outside "$$$.Wav" is written: a ".part" file
-// created exclusively under a name no one else holds, flushed, its size checked, then
-// renamed onto its target without replacing unless the caller asked. Portable: no
-// <windows.h>.
+// the one way every file the program makes outside "$$$.Wav" is written: a new file in
+// a folder opened once (TargetFolder), unnamed or under a name no one else holds while
+// written, flushed, its size checked, then named without replacing unless the caller
+// asked. Portable: no <windows.h>.
 
 #include <cstdint>
 #include <cstdio>
@@ -12,25 +12,32 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <memory>
+
+#include "platform/target_folder.h"
 
 namespace voice::exporting {
 
 class ExportFile {
 public:
     enum class Mode {
-        Read,   // an existing file, read only
-        Create, // a new file, read and write; fails when the name exists, a link included
+        Read, // an existing file, read only
     };
 
     ExportFile() noexcept = default;
+    // Read: only a regular file opens (a pipe, a device or a folder named like a
+    // recording is refused at once, never waited on).
     ExportFile(const std::filesystem::path& path, Mode mode);
+    // A stream someone else closes; Close only flushes it. Writes past limit bytes fail
+    // as a full file system would make them fail.
+    static ExportFile Borrowing(std::FILE* stream, std::uint64_t limit) noexcept;
     ~ExportFile();
     ExportFile(ExportFile&& other) noexcept
-        : file_(other.file_), failed_(other.failed_), error_(other.error_), at_(other.at_),
-          extent_(other.extent_) {
+        : file_(other.file_), owned_(other.owned_), failed_(other.failed_), error_(other.error_),
+          at_(other.at_), extent_(other.extent_), limit_(other.limit_) {
         other.file_ = nullptr;
     }
-    ExportFile& operator=(ExportFile&&) = delete;
+    ExportFile& operator=(ExportFile&& other) noexcept;
     ExportFile(const ExportFile&) = delete;
     ExportFile& operator=(const ExportFile&) = delete;
 
@@ -62,51 +69,66 @@ private:
     void Fail() noexcept;
 
     std::FILE* file_ = nullptr;
+    bool owned_ = true;
     bool failed_ = false;
     int error_ = 0;
     std::uint64_t at_ = 0;
     std::uint64_t extent_ = 0;
+    std::uint64_t limit_ = ~std::uint64_t{0};
 };
 
-// A file written as "<name>.part" and given its name only when complete: whatever is not
-// committed is removed, so a failed or cancelled command leaves no partial file. The
-// part file is always new: when the name is held (by another export, a leftover, a
-// link) the next of "<name>.2.part", "<name>.3.part"... is taken, never the one there.
+// The largest file a command writes: a WAV's sizes end at 4 GB.
+inline constexpr std::uint64_t kLargestWrittenFile = 0xFFFFFFFFull + 8;
+
+// A file written into a TargetFolder and given its name only when complete: whatever is
+// not committed goes, so a failed, cancelled or killed command leaves no partial file.
+// Unfinished, it has no name at all where the system allows (or is marked to go when
+// closed); elsewhere it is "<name>.part", always new: when that is held (by another
+// export, a leftover, a link) the next of "<name>.2.part"... is taken, never the one there.
 class PartFile {
 public:
-    explicit PartFile(std::filesystem::path partPath);
+    PartFile(const TargetFolder& folder, const std::filesystem::path& name);
     ~PartFile() { Discard(); }
     PartFile(const PartFile&) = delete;
     PartFile& operator=(const PartFile&) = delete;
 
-    const std::filesystem::path& Path() const noexcept { return path_; }
-    ExportFile& File() noexcept { return file_; }
-    bool IsOpen() const noexcept { return file_.IsOpen(); }
+    const TargetFolder& Folder() const noexcept { return folder_; }
+    ExportFile& File() noexcept { return stream_; }
+    bool IsOpen() const noexcept { return file_ != nullptr && !done_; }
 
-    // Flushes and closes the file; false (and the file removed) when any write failed or
-    // the system holds another size than was written.
-    bool Close() noexcept;
-    // Renames the closed file to target (never over an existing file unless replace).
-    bool Commit(const std::filesystem::path& target, bool replace);
+    // Gives the complete file name in its folder (never over an existing file unless
+    // replace); false, the file still uncommitted, when the name is taken or any write
+    // failed or the system holds another size than was written (then it is removed).
+    bool Commit(const std::filesystem::path& name, bool replace);
     void Discard() noexcept;
+    // The error number of the last failure (EEXIST: the name was taken).
+    int Error() const noexcept { return error_; }
 
     // Why the last step failed, in the user's words ("нет места на диске"); empty when
     // the system gave no reason.
     std::wstring FailureReason() const;
 
 private:
-    std::filesystem::path path_;
-    ExportFile file_;
+    bool Complete() noexcept;
+
+    const TargetFolder& folder_;
+    std::unique_ptr<TargetFolder::NewFile> file_;
+    ExportFile stream_;
     bool done_ = false;
     int error_ = 0;
 };
 
-// bytes written to target through a PartFile. Throws ExportRefused naming the file (and
-// the system's reason) when it cannot be written, or when it exists and replace is false.
+// bytes written as name in folder through a PartFile. Throws ExportRefused naming the
+// file when it exists and replace is false, and WriteFailed (with the system's reason)
+// when it cannot be written.
+void WriteWholeFile(const TargetFolder& folder, const std::filesystem::path& name,
+                    std::string_view bytes, bool replace);
+// The program's own files (settings, heard marks): target's folder opened as it is.
 void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes, bool replace);
 
 // Throws ExportRefused naming target when a file (or a link) of that name is there.
 void RefuseExistingTarget(const std::filesystem::path& target);
+void RefuseExistingTarget(const TargetFolder& folder, const std::filesystem::path& name);
 
 // An error number of the system (errno) in the user's words; empty for 0.
 std::wstring SystemErrorText(int error);
@@ -116,13 +138,6 @@ std::wstring SystemErrorText(int error);
 // sees it under Wine, and as voice-export lists it on Linux) is the Unix path.
 std::filesystem::path PathFromWide(std::wstring_view text);
 std::wstring WideFromPath(const std::filesystem::path& path);
-// path with ".part" appended to its last component.
-std::filesystem::path PartPathOf(const std::filesystem::path& path);
-
-// Renames unless to exists; false when it exists or the rename failed.
-bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
-// Renames over an existing file.
-bool RenameReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 // Also a link whose target is gone: the name is held all the same.
 bool FileExists(const std::filesystem::path& path) noexcept;
 void RemoveQuietly(const std::filesystem::path& path) noexcept;

@@ -8,7 +8,10 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "export/archive_guard.h"
 
 namespace voice::exporting {
 
@@ -22,6 +25,13 @@ public:
 
 private:
     std::wstring text_;
+};
+
+// A file could not be written (no space, no access): not the user's fault, so the
+// command line ends as for any failed write, not as for a refusal.
+class WriteFailed : public ExportRefused {
+public:
+    using ExportRefused::ExportRefused;
 };
 
 // Told about the work as it goes; called on the thread that runs the command.
@@ -78,8 +88,7 @@ struct LocalMoment {
 // One WAV per line into folder, named K<channel>_<YYYY-MM-DD>_<HH-MM-SS>.wav (never
 // overwriting), plus the index export_<YYYY-MM-DD_HH-MM-SS>.csv.
 ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines,
-                               const std::filesystem::path& folder,
-                               const std::vector<std::filesystem::path>& archiveBases,
+                               const std::filesystem::path& folder, const Archive& archive,
                                const LocalMoment& now, ExportProgress& progress);
 
 // All lines in one WAV with 0.5 s of silence between recordings, a cue point and a
@@ -87,8 +96,7 @@ ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines,
 // window's save dialog has asked by then; voice-export says --force), and only by the
 // complete file.
 ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines,
-                              const std::filesystem::path& target,
-                              const std::vector<std::filesystem::path>& archiveBases,
+                              const std::filesystem::path& target, const Archive& archive,
                               ExportProgress& progress, bool replace = true);
 
 // The whole list as CSV, each recording's playback length read from the recording (the
@@ -99,11 +107,14 @@ std::optional<std::string> ListCsvText(const std::vector<std::wstring>& lines,
 // for the merge).
 // Returns false when progress asked to stop (nothing written).
 bool SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
-                 const std::vector<std::filesystem::path>& archiveBases, ExportProgress& progress,
-                 bool replace = true);
+                 const Archive& archive, ExportProgress& progress, bool replace = true);
 // The same with nobody to tell or to ask.
 void SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
-                 const std::vector<std::filesystem::path>& archiveBases, bool replace = true);
+                 const Archive& archive, bool replace = true);
+// bytes as target, through the archive's guard: the target's folder opened once and
+// judged, a recording never replaced. Throws ExportRefused or WriteFailed.
+void WriteOutsideArchive(const std::filesystem::path& target, std::string_view bytes,
+                         const Archive& archive, bool replace);
 
 // The lines' display columns, one line each (what "Копировать" puts on the clipboard).
 std::wstring DisplayText(const std::vector<std::wstring>& lines);

@@ -1,6 +1,7 @@
 // ExportRecordings: one WAV per list line, named by channel and start, plus the index.
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 #include <set>
@@ -127,11 +128,9 @@ std::wstring FormatSeconds(double seconds) {
 // refuses an existing name.
 class FolderNames {
 public:
-    explicit FolderNames(const fs::path& folder) {
-        std::error_code error;
-        for (fs::directory_iterator it(folder, error), end; !error && it != end;
-             it.increment(error))
-            taken_.insert(FoldName(WideFromPath(it->path().filename())));
+    explicit FolderNames(const TargetFolder& folder) {
+        for (const fs::path& name : folder.Names())
+            taken_.insert(FoldName(WideFromPath(name)));
     }
     // The name or its ".part" file is there.
     bool Taken(const std::wstring& name) const {
@@ -144,18 +143,18 @@ private:
 };
 
 // Gives the part file the name chosen for it, or the next free one when another program
-// has taken that name meanwhile: never over an existing file.
-bool CommitUnderFreeName(PartFile& part, const fs::path& folder, const std::wstring& stem,
-                         const std::wstring& extension, std::wstring& name) {
-    const std::wstring own = name;
+// has taken that name meanwhile: never over an existing file, and the file stays open
+// and whole between the tries.
+bool CommitUnderFreeName(PartFile& part, const std::wstring& stem, const std::wstring& extension,
+                         std::wstring& name) {
+    const TargetFolder& folder = part.Folder();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (part.Commit(folder / PathFromWide(name), false))
+        if (part.Commit(PathFromWide(name), false))
             return true;
-        if (!FileExists(folder / PathFromWide(name)))
+        if (part.Error() != EEXIST)
             return false;
         name = FirstFreeName(stem, extension, [&](const std::wstring& n) {
-            return FileExists(folder / PathFromWide(n)) ||
-                   (n != own && FileExists(folder / PathFromWide(n + L".part")));
+            return folder.Holds(PathFromWide(n)) || folder.Holds(PathFromWide(n + L".part"));
         });
     }
     return false;
@@ -163,7 +162,7 @@ bool CommitUnderFreeName(PartFile& part, const fs::path& folder, const std::wstr
 
 class RecordingExporter {
 public:
-    RecordingExporter(const fs::path& folder, FolderNames& names)
+    RecordingExporter(const TargetFolder& folder, FolderNames& names)
         : folder_(folder), names_(names) {}
 
     // Writes the recording of list line lineIndex; the returned row is its line of the
@@ -180,7 +179,7 @@ private:
     std::wstring WriteWav(SourceRecording& source, const LineColumns& columns,
                           std::vector<std::wstring>& row, Written& written);
 
-    fs::path folder_;
+    const TargetFolder& folder_;
     FolderNames& names_;
     // The source and the exported file are hashed each on a thread of its own, while this
     // one reads, converts and writes.
@@ -234,7 +233,7 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
     // Known before writing, not after 4 GB of it (the pad byte and the INFO chunk follow).
     if (!ExportedWavFits(PathFromWide(columns.source), 1 + info.size()))
         return kTooLarge;
-    PartFile part(folder_ / PathFromWide(name + L".part"));
+    PartFile part(folder_, PathFromWide(name));
     if (!part.IsOpen())
         return WithReason(kCannotCreate, part);
     ExportFile& file = part.File();
@@ -294,7 +293,7 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
     if (!digest)
         return kHashFailed;
 
-    if (!CommitUnderFreeName(part, folder_, stem, L".wav", name))
+    if (!CommitUnderFreeName(part, stem, L".wav", name))
         return WithReason(kCannotWrite, part);
     names_.Add(name);
     row[7] = written.name = name;
@@ -304,20 +303,22 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
 
 } // namespace
 
-ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines, const fs::path& folder,
-                               const std::vector<fs::path>& archiveBases, const LocalMoment& now,
+ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines, const fs::path& path,
+                               const Archive& archive, const LocalMoment& now,
                                ExportProgress& progress) {
-    RefuseArchiveTarget(folder, archiveBases);
-    std::error_code error;
-    fs::create_directories(folder, error);
+    // Opened once and judged by its handle: every file below goes where this folder is,
+    // whatever happens to its path meanwhile.
+    const TargetFolder folder = archive.OpenTarget(path, true);
     const std::wstring indexStem = IndexFileStem(now);
     FolderNames names(folder);
     std::wstring indexName =
         FirstFreeName(indexStem, L".csv", [&](const std::wstring& n) { return names.Taken(n); });
-    PartFile index(folder / PathFromWide(indexName + L".part"));
+    PartFile index(folder, PathFromWide(indexName));
     names.Add(indexName + L".part");
     if (!index.IsOpen())
-        throw ExportRefused(L"Не удалось записать в папку «" + WideFromPath(folder) + L"».");
+        throw WriteFailed(L"Не удалось записать в папку «" + WideFromPath(path) + L"»" +
+                          (index.FailureReason().empty() ? L"" : L": " + index.FailureReason()) +
+                          L".");
     auto writeText = [&](const std::string& text) {
         index.File().Write(
             std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
@@ -338,11 +339,11 @@ ExportOutcome ExportRecordings(const std::vector<std::wstring>& lines, const fs:
 
     // The index of what was done, also after a cancel. Without it the outcome still
     // names every file written and every failure.
-    if (CommitUnderFreeName(index, folder, indexStem, L".csv", indexName)) {
-        result.indexFile = folder / PathFromWide(indexName);
+    if (CommitUnderFreeName(index, indexStem, L".csv", indexName)) {
+        result.indexFile = path / PathFromWide(indexName);
     } else {
         const std::wstring reason = index.FailureReason();
-        result.fileFailure = L"Не удалось записать указатель в папку «" + WideFromPath(folder) +
+        result.fileFailure = L"Не удалось записать указатель в папку «" + WideFromPath(path) +
                              L"»" + (reason.empty() ? L"" : L": " + reason) + L".";
     }
     return result.Take();

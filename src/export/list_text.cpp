@@ -47,26 +47,34 @@ std::optional<std::string> ListCsvText(const std::vector<std::wstring>& lines,
     return text;
 }
 
+void WriteOutsideArchive(const std::filesystem::path& target, std::string_view bytes,
+                         const Archive& archive, bool replace) {
+    const TargetFolder folder = archive.OpenTarget(target.parent_path(), false);
+    const std::filesystem::path name = target.filename();
+    if (replace)
+        archive.RefuseReplacing(folder, name);
+    WriteWholeFile(folder, name, bytes, replace);
+}
+
 bool SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
-                 const std::vector<std::filesystem::path>& archiveBases, ExportProgress& progress,
-                 bool replace) {
-    RefuseArchiveTarget(target, archiveBases);
+                 const Archive& archive, ExportProgress& progress, bool replace) {
+    archive.OpenTarget(target.parent_path(), false);
     if (!replace)
         RefuseExistingTarget(target);
     const std::optional<std::string> text = ListCsvText(lines, progress);
     if (!text)
         return false;
-    WriteWholeFile(target, *text, replace);
+    WriteOutsideArchive(target, *text, archive, replace);
     return true;
 }
 
 void SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
-                 const std::vector<std::filesystem::path>& archiveBases, bool replace) {
+                 const Archive& archive, bool replace) {
     class Unwatched final : public ExportProgress {
         void OnItem(std::size_t, std::size_t, const std::wstring&) override {}
         bool CancelRequested() const override { return false; }
     } unwatched;
-    SaveListCsv(lines, target, archiveBases, unwatched, replace);
+    SaveListCsv(lines, target, archive, unwatched, replace);
 }
 
 std::wstring DisplayText(const std::vector<std::wstring>& lines) {

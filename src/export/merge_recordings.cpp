@@ -121,9 +121,9 @@ void WriteHeader(ExportFile& file, std::uint64_t dataSize, std::uint64_t fileSiz
 } // namespace
 
 ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::path& target,
-                              const std::vector<fs::path>& archiveBases, ExportProgress& progress,
-                              bool replace) {
-    RefuseArchiveTarget(target, archiveBases);
+                              const Archive& archive, ExportProgress& progress, bool replace) {
+    const TargetFolder folder = archive.OpenTarget(target.parent_path(), false);
+    const fs::path name = target.filename();
     RecordingOutcome result;
     const MergePlan plan = PlanMerge(lines, progress, result);
     if (plan.cancelled) {
@@ -137,7 +137,15 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     if (plan.items.empty())
         return result.Take();
 
-    PartFile part(PartPathOf(target));
+    if (replace) {
+        // The file replaced must not be one the merge reads, by whatever name.
+        std::vector<FileIdentity> sources;
+        for (const MergeItem& item : plan.items)
+            if (const auto identity = IdentityOf(PathFromWide(item.columns.source)))
+                sources.push_back(*identity);
+        archive.RefuseReplacing(folder, name, sources);
+    }
+    PartFile part(folder, name);
     if (!part.IsOpen())
         throw ExportRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"»: " +
                             part.FailureReason() + L".");
@@ -184,7 +192,7 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     // What a recording taken back left past the end goes.
     if (data.HighWater() > fileSize)
         file.Resize(fileSize);
-    if (!part.Commit(target, replace)) {
+    if (!part.Commit(name, replace)) {
         result.NothingWritten();
         const std::wstring reason = part.FailureReason();
         result.fileFailure = L"Не удалось записать файл «" + WideFromPath(target) + L"»" +

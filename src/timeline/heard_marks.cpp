@@ -2,12 +2,11 @@
 
 #include "catalogue/list_line.h"
 #include "export/export_file.h"
+#include "export/export_job.h"
 #include "export/utf8.h"
 #include "timeline/ticks.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <vector>
 
 namespace voice::timeline {
@@ -148,17 +147,12 @@ HeardMarks LoadHeardMarks(const std::filesystem::path& file, bool& needsRewrite)
 bool SaveHeardMarks(const HeardMarks& marks, const std::filesystem::path& file) {
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
-    // A name no other writer uses, so two windows saving at once never share a file.
-    static std::atomic<unsigned> serial{0};
-    const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::filesystem::path temporary = file;
-    temporary += "." + std::to_string(tick) + "-" + std::to_string(++serial);
-    exporting::PartFile part(exporting::PartPathOf(temporary));
-    if (!part.IsOpen())
+    try {
+        exporting::WriteWholeFile(file, marks.Serialize(), true);
+        return true;
+    } catch (const exporting::ExportRefused&) {
         return false;
-    const std::string text = marks.Serialize();
-    part.File().Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-    return part.Commit(file, true);
+    }
 }
 
 } // namespace voice::timeline

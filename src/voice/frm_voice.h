@@ -15,6 +15,7 @@
 #include "catalogue/recording_search.h"
 #include "catalogue/sort_str.h"
 #include "conversion/file_handle_field.h"
+#include "export/archive_guard.h"
 #include "gui/background_work.h"
 #include "gui/bit_btn.h"
 #include "gui/button.h"
@@ -239,7 +240,7 @@ private:
     std::vector<std::wstring> SelectedLines() const;
     std::vector<std::wstring> AllLines() const;
     // The channels' base directories, which no command writes below.
-    std::vector<std::filesystem::path> ArchiveBases(const std::vector<std::wstring>& lines) const;
+    exporting::Archive ArchiveBases(const std::vector<std::wstring>& lines) const;
     // Stops playback, locks the list, "Start" and the player, and runs work on the
     // worker thread; succeeded runs after it, a refusal or an error is shown instead.
     void RunExportWork(const wchar_t* caption, std::function<void(gui::WorkProgress&)> work,

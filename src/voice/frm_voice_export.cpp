@@ -195,14 +195,14 @@ std::vector<std::wstring> TFrmVoice::AllLines() const {
     return lines;
 }
 
-std::vector<fs::path> TFrmVoice::ArchiveBases(const std::vector<std::wstring>& lines) const {
+exporting::Archive TFrmVoice::ArchiveBases(const std::vector<std::wstring>& lines) const {
     // The channels the lines come from count as searched, whatever their entries hold.
     std::array<bool, 8> searched{};
     for (const std::wstring& line : lines)
         if (!line.empty() && line.front() >= L'1' && line.front() <= L'8')
             searched[static_cast<std::size_t>(line.front() - L'1')] = true;
     Win32DirectoryEnumerator enumerator;
-    return exporting::ArchivePaths(
+    return exporting::Archive(
         exporting::FindArchiveBases(ChannelDirTable, searched, enumerator, StartDir));
 }
 
@@ -234,7 +234,7 @@ void TFrmVoice::RunExportWork(const wchar_t* caption, std::function<void(gui::Wo
 
 void TFrmVoice::ExportSelectedClick() {
     std::vector<std::wstring> lines = SelectedLines();
-    std::vector<fs::path> bases = ArchiveBases(lines);
+    exporting::Archive bases = ArchiveBases(lines);
     const std::optional<fs::path> folder = ChooseExportFolder(Handle());
     if (!folder)
         return;
@@ -258,7 +258,7 @@ void TFrmVoice::ExportSelectedClick() {
 
 void TFrmVoice::MergeSelectedClick() {
     std::vector<std::wstring> lines = SelectedLines();
-    std::vector<fs::path> bases = ArchiveBases(lines);
+    exporting::Archive bases = ArchiveBases(lines);
     const std::optional<fs::path> target =
         ChooseSaveFile(Handle(), {L"Объединить выбранные в один файл", L"Звук WAV (*.wav)", L"wav",
                                   L"merge_" + Stamp(Now()) + L".wav"});
@@ -288,7 +288,7 @@ void TFrmVoice::MergeSelectedClick() {
 
 void TFrmVoice::SaveListClick() {
     std::vector<std::wstring> lines = AllLines();
-    std::vector<fs::path> bases = ArchiveBases(lines);
+    exporting::Archive bases = ArchiveBases(lines);
     const std::optional<fs::path> target =
         ChooseSaveFile(Handle(), {L"Сохранить список", L"Список CSV (*.csv)", L"csv",
                                   L"list_" + Stamp(Now()) + L".csv"});

@@ -57,14 +57,16 @@ TEST(SafeFileTest, APartNameThatIsHeldIsNeverOpened) {
         const fs::path victim = folder.Path() / "archive" / "QC7A0000.1";
         WriteFile(victim, Bytes(100, 0x80));
         const fs::path target = folder.Path() / "out.wav";
-        c.make(PartPathOf(target), victim);
+        c.make(fs::path(target) += ".part", victim);
         const std::vector<std::wstring> before = FileNames(folder.Path());
         {
-            PartFile part(PartPathOf(target));
+            int error = 0;
+            const auto out = TargetFolder::Open(folder.Path(), error);
+            ASSERT_TRUE(out) << c.what;
+            PartFile part(*out, "out.wav");
             ASSERT_TRUE(part.IsOpen()) << c.what;
-            EXPECT_NE(part.Path(), PartPathOf(target)) << c.what;
             WriteText(part, "new");
-            ASSERT_TRUE(part.Commit(target, false)) << c.what;
+            ASSERT_TRUE(part.Commit("out.wav", false)) << c.what;
         }
         EXPECT_EQ(ReadText(target), "new") << c.what;
         EXPECT_EQ(ReadFile(victim), Bytes(100, 0x80)) << c.what;

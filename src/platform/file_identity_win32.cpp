@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "export/file_identity.h"
+#include "platform/file_identity.h"
 
-namespace voice::exporting {
+namespace voice {
 namespace {
 
 class Handle {
@@ -66,4 +66,4 @@ std::optional<std::filesystem::path> PhysicalPath(const std::filesystem::path& p
     return std::nullopt;
 }
 
-} // namespace voice::exporting
+} // namespace voice

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "export/file_identity.h"
+#include "platform/file_identity.h"
 
-namespace voice::exporting {
+namespace voice {
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
     struct stat info {};
@@ -24,4 +24,4 @@ std::optional<std::filesystem::path> PhysicalPath(const std::filesystem::path& p
     return std::filesystem::path(resolved.get());
 }
 
-} // namespace voice::exporting
+} // namespace voice

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <optional>
 
-namespace voice::exporting {
+namespace voice {
 
 struct FileIdentity {
     std::uint64_t volume = 0;
@@ -24,4 +24,4 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
 // that exists; nullopt otherwise.
 std::optional<std::filesystem::path> PhysicalPath(const std::filesystem::path& path);
 
-} // namespace voice::exporting
+} // namespace voice
