@@ -2,6 +2,9 @@
 // what it did even when its index cannot be written.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <iostream>
+
 #include "catalogue/channel_dir_table.h"
 #include "cli_archive_fixture.h"
 #include "export/export_file.h"
@@ -136,6 +139,64 @@ TEST_F(CliSafetyTest, TheGuardFindsTheArchiveWhereTheSearchFindsIt) {
     for (const auto& [target, exitCode] : cases)
         EXPECT_EQ(RunVoiceExport(with({"--out", Native(target)})).exitCode, exitCode) << target;
     EXPECT_EQ(TreeContents(Base(1)), before);
+}
+
+// The archive is every folder the search can enter, wherever it is stored and however it
+// is reached: a day folder or a recording kept elsewhere through a link, a day folder
+// mounted elsewhere, a base that --dir points away from. None of them is written.
+TEST_F(CliSafetyTest, TheArchiveReachedByALinkOrAMountIsNeverWritten) {
+    exporting::test::TempFolder store;
+    fs::create_directories(store.Path() / "QC6");
+    fs::create_directory_symlink(store.Path() / "QC6", Base(1) / "QC6");
+    exporting::test::WriteFile(store.Path() / "rec.1", Bytes(100, 0x80));
+    fs::create_symlink(store.Path() / "rec.1", Base(1) / "QC5" / "QC5A9000.1");
+    const fs::path mounted = out_.Path() / "view";
+    fs::create_directory(mounted);
+    const bool canMount =
+        std::system(("mount --bind '" + Native(Base(1) / "QC5") + "' '" + Native(mounted) +
+                     "' 2>/dev/null")
+                        .c_str()) == 0;
+    const std::string settings =
+        Native(WriteSettings(out_.Path() / "BegDir.Ini", {{1, Native(Base(1))}}));
+    const std::vector<std::vector<std::string>> cases = {
+        Args({"--out", Native(store.Path() / "QC6")}, "2"),
+        Args({"--merge", Native(store.Path() / "QC6" / "m.wav")}, "2"),
+        Args({"--merge", Native(store.Path() / "rec.1"), "--force"}, "1"),
+        Args({"--csv", Native(store.Path() / "rec.1"), "--force"}, "2"),
+        {"--channels", "2", "--settings", settings, "--dir", "1=" + Native(Base(2)), "--out",
+         Native(Base(1) / "x")},
+    };
+    const auto before = TreeContents(Base(1));
+    const auto storeBefore = TreeContents(store.Path());
+    for (const auto& args : cases) {
+        const CliRun run = RunVoiceExport(args);
+        EXPECT_EQ(run.exitCode, 2) << args.back() << Dump(run);
+    }
+    if (canMount) {
+        for (const auto& option : {"--out", "--csv", "--timeline"}) {
+            const fs::path target = std::string(option) == "--out" ? mounted : mounted / "f";
+            EXPECT_EQ(RunVoiceExport(Args({option, Native(target)}, "2")).exitCode, 2) << option;
+        }
+        std::system(("umount '" + Native(mounted) + "'").c_str());
+    } else {
+        std::cerr << "bind mount cases skipped: mounting needs root\n";
+    }
+    EXPECT_EQ(TreeContents(Base(1)), before);
+    EXPECT_EQ(TreeContents(store.Path()), storeBefore);
+}
+
+// A relative entry of the settings file that no longer fits once made absolute would
+// leave the guard and the search reading different folders: the run stops, naming it.
+TEST_F(CliSafetyTest, ASettingsEntryThatCannotBeMadeAbsoluteStopsTheRun) {
+    const std::string deep(200, 'd');
+    fs::create_directories(Root() / deep);
+    CurrentDirectory here(Root() / deep);
+    const std::string settings =
+        Native(WriteSettings(out_.Path() / "BegDir.Ini", {{3, std::string(120, 'r')}}));
+    const CliRun run = RunVoiceExport({"--channels", "3", "--from", "2026-12-05", "--to",
+                                       "2026-12-05", "--settings", settings, "--list"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Says(run, L"Каталог канала 3")) << Dump(run);
 }
 
 // When the index cannot be written every failure is still named, with the system's

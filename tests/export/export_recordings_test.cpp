@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "conversion/recording_converter.h"
 #include "export/export_file.h"
 #include "export/export_job.h"
@@ -274,6 +276,41 @@ TEST_F(ExportRecordingsTest, TargetsInsideTheArchiveAreRefusedBeforeAnythingIsWr
     EXPECT_NO_THROW(
         ExportRecordings({line}, archive_.Path() / L"kanal33", {base}, kNow, progress_));
 }
+
+#ifndef _WIN32
+// The folder is judged and opened once: swapped for a link into the archive after that,
+// its path leads elsewhere, but every file still goes into the folder that was judged.
+TEST_F(ExportRecordingsTest, AFolderSwappedForALinkIntoTheArchiveIsNotFollowed) {
+    const std::vector<std::wstring> lines = {
+        AddRecording(Archive(), 3, kStart, Bytes(10, 0x80)),
+        AddRecording(Archive(), 3, {2026, 12, 7, 10, 1, 0}, Bytes(10, 0x81))};
+    const fs::path base = archive_.Path() / L"kanal3";
+    const fs::path moved = out_.Path() / L"moved";
+    auto swapAtFirstRecording = [&](const fs::path& folder) {
+        progress_.beforeItem = [&, folder](std::size_t index) {
+            if (index != 0)
+                return;
+            fs::rename(folder, moved);
+            fs::create_directory_symlink(base / L"QC7", folder);
+        };
+    };
+    const std::function<void(const fs::path&)> commands[] = {
+        [&](const fs::path& folder) { ExportRecordings(lines, folder, {base}, kNow, progress_); },
+        [&](const fs::path& folder) { MergeRecordings(lines, folder / L"all.wav", {base}, progress_); },
+    };
+    for (const auto& command : commands) {
+        const fs::path folder = out_.Path() / L"target";
+        fs::create_directory(folder);
+        const std::vector<std::wstring> before = FileNames(base / L"QC7");
+        swapAtFirstRecording(folder);
+        command(folder);
+        EXPECT_EQ(FileNames(base / L"QC7"), before);
+        EXPECT_FALSE(FileNames(moved).empty());
+        fs::remove(folder);
+        fs::remove_all(moved);
+    }
+}
+#endif
 
 TEST(Sha256Test, KnownVectors) {
     const std::string abc = "abc";
