@@ -12,6 +12,7 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #endif
@@ -183,6 +184,23 @@ TEST_F(CliSafetyTest, TheArchiveReachedByALinkOrAMountIsNeverWritten) {
     }
     EXPECT_EQ(TreeContents(Base(1)), before);
     EXPECT_EQ(TreeContents(store.Path()), storeBefore);
+}
+
+// Only regular files are read as recordings: a pipe named like one never stops a
+// command, a link to a device is no endless recording. Each fails and the rest go on.
+TEST_F(CliSafetyTest, APipeOrADeviceNamedLikeARecordingFailsAtOnce) {
+    ASSERT_EQ(::mkfifo(Native(Base(1) / "QC5" / "QC5A9000.1").c_str(), 0666), 0);
+    fs::create_symlink("/dev/zero", Base(1) / "QC5" / "QC5A9100.1");
+    const std::pair<const char*, fs::path> commands[] = {
+        {"--out", out_.Path() / "out"},
+        {"--merge", out_.Path() / "all.wav"},
+        {"--csv", out_.Path() / "list.csv"},
+    };
+    for (const auto& [option, target] : commands) {
+        const CliRun run = RunVoiceExport(Args({option, Native(target)}, "1"));
+        EXPECT_EQ(run.exitCode, std::string(option) == "--csv" ? 0 : 1) << option << Dump(run);
+        EXPECT_TRUE(fs::exists(target)) << option;
+    }
 }
 
 // A relative entry of the settings file that no longer fits once made absolute would

@@ -277,6 +277,19 @@ TEST_F(ExportRecordingsTest, TargetsInsideTheArchiveAreRefusedBeforeAnythingIsWr
         ExportRecordings({line}, archive_.Path() / L"kanal33", {base}, kNow, progress_));
 }
 
+// A name another program takes while the recording is written does not lose it: it is
+// given the next free name, as when the name was taken beforehand.
+TEST_F(ExportRecordingsTest, ANameTakenMeanwhileGivesTheNextFreeName) {
+    const std::wstring line = AddRecording(Archive(), 3, kStart, Bytes(10, 0x80));
+    progress_.beforeItem = [&](std::size_t) {
+        WriteFile(Out() / L"K3_2026-12-07_10-00-00.wav", Bytes{9});
+    };
+    const ExportOutcome outcome = Export({line});
+    EXPECT_EQ(outcome.done, 1u);
+    EXPECT_EQ(ReadFile(Out() / L"K3_2026-12-07_10-00-00.wav"), Bytes{9});
+    EXPECT_EQ(ReadFile(Out() / L"K3_2026-12-07_10-00-00_2.wav").at(44), 0x80);
+}
+
 #ifndef _WIN32
 // The folder is judged and opened once: swapped for a link into the archive after that,
 // its path leads elsewhere, but every file still goes into the folder that was judged.
