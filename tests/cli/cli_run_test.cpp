@@ -12,7 +12,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <regex>
 #include <sstream>
 
@@ -261,33 +260,28 @@ TEST_F(CliRunTest, UnheardLeavesOutTheRecordingsHeardToTheEnd) {
 TEST_F(CliRunTest, UnheardStopsAtMarksItCannotUse) {
     const HeardMarksHome home(out_.Path());
     const fs::path file = timeline::HeardMarksPath();
-    const struct Case {
-        std::function<void()> make;
+    const struct {
+        const char* text; // none: a folder in the file's place
+        std::uintmax_t size;
         const wchar_t* says;
-    } cases[] = {
-        {[&] {
-             exporting::test::WriteFile(file, Bytes{'x', '\n'});
-         },
-         L"Повреждён"},
-        {[&] { fs::create_directories(file); }, L"это папка"},
-        {[&] {
-             exporting::test::WriteFile(file, Bytes{});
-             fs::resize_file(file, (256u << 20) + 1);
-         },
-         L"больше 256 МБ"},
-    };
-    for (const Case& c : cases) {
-        c.make();
+    } cases[] = {{"x\n", 2, L"Повреждён"},
+                 {nullptr, 0, L"это папка"},
+                 {"", (256u << 20) + 1, L"больше 256 МБ"}};
+    fs::create_directories(file.parent_path());
+    for (const auto& c : cases) {
+        if (c.text) {
+            std::ofstream(file) << c.text;
+            fs::resize_file(file, c.size);
+        } else {
+            fs::create_directories(file);
+        }
         const CliRun run = RunVoiceExport(Args({"--unheard", "--list"}));
         EXPECT_EQ(run.exitCode, 1) << Dump(run);
         EXPECT_TRUE(run.out.empty());
         EXPECT_TRUE(Says(run, L"«" + WideFromPath(file) + L"»") && Says(run, c.says)) << Dump(run);
         fs::remove_all(file);
     }
-    const CliRun none = RunVoiceExport(Args({"--unheard", "--list"}));
-    EXPECT_EQ(none.exitCode, 0);
-    EXPECT_EQ(none.out.size(), 18u);
-    EXPECT_TRUE(none.err.empty());
+    EXPECT_EQ(RunVoiceExport(Args({"--unheard", "--list"})).out.size(), 18u); // none: all
 }
 
 } // namespace

@@ -94,22 +94,17 @@ TEST(TimelineSvg, FoldedHoursKeepOnlyTheWindow) {
     EXPECT_NEAR(bars[1].width, 10, 0.001);
 }
 
-// Well-formed as XML 1.0 sees characters: valid UTF-8 of admitted characters only, and no
-// reference to a character other than tab, line feed and carriage return.
+// Well-formed as XML 1.0 sees characters: valid UTF-8 (a lone surrogate would not survive
+// the round trip) of admitted characters, references only to tab, line feed and CR.
 bool OnlyXmlChars(const std::string& svg) {
     const std::wstring text = exporting::FromUtf8(svg);
-    const auto admitted = [](std::uint32_t c) {
+    const auto admitted = [](wchar_t w) {
+        const auto c = static_cast<std::uint32_t>(w);
         return c == 9 || c == 10 || c == 13 || (c >= 0x20 && c <= 0xD7FF) ||
-               (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+               (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF) ||
+               (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDFFF);
     };
-    // UTF-16 pairs are whole here: the round trip would have replaced a lone half.
-    return exporting::ToUtf8(text) == svg &&
-           std::all_of(text.begin(), text.end(),
-                       [&](wchar_t c) {
-                           const auto u = static_cast<std::uint32_t>(c);
-                           return admitted(u) ||
-                                  (sizeof(wchar_t) == 2 && u >= 0xD800 && u <= 0xDFFF);
-                       }) &&
+    return exporting::ToUtf8(text) == svg && std::all_of(text.begin(), text.end(), admitted) &&
            !std::regex_search(svg, std::regex("&#(?!9;|10;|13;)"));
 }
 
