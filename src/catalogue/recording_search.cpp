@@ -22,6 +22,21 @@ struct DateText {
     std::wstring_view View() const noexcept { return {chars, 8}; }
 };
 
+bool EndsInSeparator(std::wstring_view dir) noexcept {
+    return !dir.empty() && dir.back() == L'\\';
+}
+
+std::size_t JoinedLength(std::wstring_view dir, std::wstring_view name) noexcept {
+    return dir.size() + (EndsInSeparator(dir) ? 0 : 1) + name.size();
+}
+
+std::wstring JoinedPath(std::wstring_view dir, std::wstring_view name) {
+    std::wstring path(dir);
+    if (!EndsInSeparator(dir))
+        path.push_back(L'\\');
+    return path.append(name);
+}
+
 DateText YyyymmddOf(int year, int month, int day) noexcept {
     DateText t;
     WriteYyyymmdd({year, month, day}, t.chars);
@@ -51,7 +66,12 @@ public:
     }
 
     void ScanDayDir(const std::wstring& dir) {
-        const DateTimeParts day = DecodeDayDirParts(dir);
+        DateTimeParts day;
+        try {
+            day = DecodeDayDirParts(dir);
+        } catch (const DateEncodeError&) {
+            throw NamedDateError(dir);
+        }
         if (!InDateRange(YyyymmddOf(day.year, day.month, day.day)) && dir.size() != 4)
             return;
         if (!enumerator_.ChangeDirectory(dir))
@@ -81,14 +101,18 @@ private:
     }
 
     void AddIfMatching(const std::wstring& dir, const DirectoryEntry& entry) {
-        const DateTimeParts start = DecodeRecordingParts(entry.name);
+        DateTimeParts start;
+        try {
+            start = DecodeRecordingParts(entry.name);
+        } catch (const DateEncodeError&) {
+            throw NamedDateError(JoinedPath(dir, entry.name));
+        }
         if (!InDateRange(YyyymmddOf(start.year, start.month, start.day)) || !InTimeWindow(start))
             return;
-        const bool rootDir = !dir.empty() && dir.back() == L'\\';
-        if (dir.size() + (rootDir ? 0 : 1) + entry.name.size() > kMaxFullPath)
+        if (JoinedLength(dir, entry.name) > kMaxFullPath)
             return;
         path_.assign(dir);
-        if (!rootDir)
+        if (!EndsInSeparator(dir))
             path_.push_back(L'\\');
         path_.append(entry.name);
         const DateTimeParts end =

@@ -8,6 +8,7 @@
 #include "catalogue/date_time.h"
 #include "catalogue/directory_enumerator.h"
 #include "catalogue/sort_str.h"
+#include "platform/app_error.h"
 
 #include <array>
 #include <functional>
@@ -34,6 +35,17 @@ struct SearchCriteria {
 
 bool AnyChannelTicked(const SearchCriteria& criteria) noexcept;
 
+// The search's DateEncodeError, its text unchanged, with the day folder or recording
+// (full path) whose name holds the date, for whoever must say where the search stopped.
+class NamedDateError : public DateEncodeError {
+public:
+    explicit NamedDateError(std::wstring path) : path_(std::move(path)) {}
+    const std::wstring& Path() const noexcept { return path_; }
+
+private:
+    std::wstring path_;
+};
+
 // One directory found below a channel's base directory.
 class TDirectory {
 public:
@@ -51,7 +63,7 @@ using DayDirList = std::vector<TDirectory>;
 // source reports, then afterChannel runs (the window copies the lines into its list box
 // there). Ends in startDir.
 //
-// An impossible calendar date in a name throws DateEncodeError at once: lineList keeps
+// An impossible calendar date in a name throws NamedDateError at once: lineList keeps
 // the completed channels' lines, sorted, plus the interrupted channel's lines found so
 // far, unsorted, and the current directory is left where the search was.
 void RunRecordingSearch(const SearchCriteria& criteria, const ChannelDirTable& table,

@@ -24,7 +24,7 @@ using exporting::WideFromPath;
 
 constexpr wchar_t kDefaultSettings[] = L"BegDir.Ini";
 
-// The command ends before anything is written, with this status and text.
+// The command ends here, with this status and text.
 class Stop {
 public:
     Stop(int exitCode, std::wstring text) : exitCode(exitCode), text(std::move(text)) {}
@@ -34,6 +34,19 @@ public:
 
 // Ctrl+C during the search.
 class Interrupted {};
+
+std::wstring OutputFailureText(const Console& console) {
+    const std::wstring failure = console.OutFailure();
+    return failure.empty() ? failure
+                           : L"Не удалось записать в стандартный вывод: " + failure + L".";
+}
+
+// Output cut short is a failed run, however much of it got through.
+void CheckOutput(const Console& console) {
+    std::wstring failure = OutputFailureText(console);
+    if (!failure.empty())
+        throw Stop(kExitSomeFailed, std::move(failure));
+}
 
 struct LoadedTable {
     ChannelDirTable table;     // what the search reads: the file's, then --dir
@@ -212,6 +225,35 @@ int CheckChannels(const CliOptions& options, const LoadedTable& loaded,
     return missing > 0 ? kExitSomeFailed : kExitDone;
 }
 
+// --unheard: the window's marks. None yet is nothing heard; a file that cannot be trusted
+// would quietly list what was heard, so the command stops.
+timeline::HeardMarks HeardMarksOrStop() {
+    const fs::path file = timeline::HeardMarksPath();
+    timeline::HeardMarksLoad load;
+    timeline::HeardMarks marks = timeline::LoadHeardMarks(file, load);
+    const std::wstring name =
+        L"файл отметок о прослушивании «" + EscapeControls(WideFromPath(file)) + L"»";
+    switch (load.file) {
+    case timeline::HeardMarksFile::Missing:
+    case timeline::HeardMarksFile::Read:
+        return marks;
+    case timeline::HeardMarksFile::Damaged:
+        throw Stop(kExitSomeFailed, L"Повреждён " + name +
+                                        L": какие записи прослушаны, неизвестно. Ничего не "
+                                        L"записано.");
+    case timeline::HeardMarksFile::TooLarge:
+        throw Stop(kExitSomeFailed, L"Слишком велик " + name +
+                                        L" (больше 256 МБ): это не файл отметок. Ничего не "
+                                        L"записано.");
+    case timeline::HeardMarksFile::Unreadable:
+        break;
+    }
+    const std::wstring reason = exporting::SystemErrorText(load.error);
+    throw Stop(kExitSomeFailed, L"Не удалось прочитать " + name +
+                                    (reason.empty() ? L"" : L": " + reason) +
+                                    L". Ничего не записано.");
+}
+
 // The lines with their paths as this system spells them.
 void UseNativePaths(std::vector<std::wstring>& lines) {
     for (std::wstring& line : lines) {
@@ -289,6 +331,9 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     ConsoleProgress progress(console, !options.quiet, cancel);
     const int ordering = options.ordering;
     TSortStr lineList([ordering] { return ordering; });
+    // Before the search: a long search must not end in a refusal.
+    const std::optional<timeline::HeardMarks> heard =
+        options.unheard ? std::optional(HeardMarksOrStop()) : std::nullopt;
     WatchedEnumerator enumerator(platform.Enumerator(), progress);
     try {
         RunRecordingSearch(
@@ -296,19 +341,20 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     } catch (const Interrupted&) {
         platform.Enumerator().ChangeDirectory(startDir);
         throw Stop(kExitSomeFailed, L"Прервано, ничего не записано.");
+    } catch (const NamedDateError& error) {
+        // The window stops at such a name too; here the name is given, so it can be found.
+        platform.Enumerator().ChangeDirectory(startDir);
+        throw Stop(kExitSomeFailed, L"Поиск остановлен: имя «" +
+                                        EscapeControls(WideFromPath(PathFromWide(error.Path()))) +
+                                        L"» означает несуществующую дату. Ничего не записано.");
     } catch (...) {
-        // An impossible date in a name ends the search where it was.
         platform.Enumerator().ChangeDirectory(startDir);
         throw;
     }
     progress.End();
     std::vector<std::wstring> lines = lineList.Lines();
-    if (options.unheard) {
-        bool damaged = false;
-        const timeline::HeardMarks heard =
-            timeline::LoadHeardMarks(timeline::HeardMarksPath(), damaged);
-        std::erase_if(lines, [&](const std::wstring& line) { return heard.Heard(line); });
-    }
+    if (heard)
+        std::erase_if(lines, [&](const std::wstring& line) { return heard->Heard(line); });
     if (options.paths == PathForm::Native)
         UseNativePaths(lines);
 
@@ -318,6 +364,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
             if (progress.CancelRequested())
                 throw Stop(kExitSomeFailed, L"Прервано, ничего не записано.");
             console.Out(EscapeControls(line));
+            CheckOutput(console);
         }
         return exitCode;
     case CliCommand::Csv: {
@@ -327,6 +374,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
             throw Stop(kExitSomeFailed, L"Прервано, ничего не записано.");
         if (options.toStandardOutput) {
             console.OutBytes(*text);
+            CheckOutput(console);
         } else {
             exporting::WriteOutsideArchive(target, *text, archive, options.force);
             if (!options.quiet)
@@ -345,6 +393,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
                                   criteria.toTime.enabled, criteria.toTime.text));
         if (options.toStandardOutput) {
             console.OutBytes(svg);
+            CheckOutput(console);
         } else {
             exporting::WriteOutsideArchive(target, svg, archive, options.force);
             if (!options.quiet)
@@ -376,11 +425,16 @@ int RunArguments(const std::vector<std::string>& args, CliPlatform& platform, Co
     const ParsedArguments parsed = ParseArguments(args);
     if (parsed.options)
         return RunCli(*parsed.options, platform, console, cancel);
-    if (parsed.exitCode == 0)
-        console.Out(parsed.text);
-    else
+    if (parsed.exitCode != 0) {
         console.Err(parsed.text);
-    return parsed.exitCode;
+        return parsed.exitCode;
+    }
+    console.Out(parsed.text);
+    const std::wstring failure = OutputFailureText(console);
+    if (failure.empty())
+        return kExitDone;
+    console.Err(failure);
+    return kExitSomeFailed;
 }
 
 int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,

@@ -14,6 +14,10 @@ public:
     virtual void Out(std::wstring_view line) = 0; // a newline is added
     // A document's bytes to standard output as they are (a CSV to "-").
     virtual void OutBytes(std::string_view bytes) = 0;
+    // Why standard output did not take all that was written to it, in the user's words
+    // ("нет места на диске"); empty while it took everything. After a failure the rest
+    // of the output is dropped.
+    virtual std::wstring OutFailure() const = 0;
     virtual void Err(std::wstring_view line) = 0;
     // Whether stderr is a terminal a progress line may be drawn on.
     virtual bool ErrIsTerminal() const = 0;

@@ -8,20 +8,40 @@
 namespace voice::cli {
 namespace {
 
+std::wstring OutErrorText(DWORD error) {
+    switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return L"нет места на диске";
+    case ERROR_INVALID_HANDLE:
+        return L"он закрыт";
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:
+        return L"канал закрыт";
+    case ERROR_ACCESS_DENIED:
+        return L"отказано в доступе";
+    default:
+        return L"ошибка системы " + std::to_wstring(error);
+    }
+}
+
 // A console takes wide text as it stands; a pipe or a file gets UTF-8.
 class Win32Console final : public Console {
 public:
     Win32Console()
         : out_(::GetStdHandle(STD_OUTPUT_HANDLE)), err_(::GetStdHandle(STD_ERROR_HANDLE)) {}
 
-    void Out(std::wstring_view line) override { Write(out_, std::wstring(line) + L"\r\n"); }
+    void Out(std::wstring_view line) override { WriteOut(std::wstring(line) + L"\r\n"); }
     void OutBytes(std::string_view bytes) override {
-        DWORD written = 0;
-        ::WriteFile(out_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        if (outError_ == 0 && !WriteBytes(out_, bytes))
+            outError_ = LastError();
+    }
+    std::wstring OutFailure() const override {
+        return outError_ == 0 ? std::wstring() : OutErrorText(outError_);
     }
     void Err(std::wstring_view line) override {
         EndProgress();
-        Write(err_, std::wstring(line) + L"\r\n");
+        Write(err_, std::wstring(line) + L"\r\n"); // nowhere left to tell of a failure
     }
     bool ErrIsTerminal() const override { return IsConsole(err_); }
     void Progress(std::wstring_view text) override {
@@ -47,21 +67,48 @@ private:
         return handle != INVALID_HANDLE_VALUE && handle != nullptr &&
                ::GetConsoleMode(handle, &mode) != FALSE;
     }
-    static void Write(HANDLE handle, const std::wstring& text) {
-        DWORD written = 0;
-        if (IsConsole(handle)) {
-            ::WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written,
-                            nullptr);
-            return;
+    // The error of the failed write; a handle never given reads as closed.
+    static DWORD LastError() {
+        const DWORD error = ::GetLastError();
+        return error != 0 ? error : ERROR_INVALID_HANDLE;
+    }
+    static bool WriteBytes(HANDLE handle, std::string_view bytes) {
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+            ::SetLastError(ERROR_INVALID_HANDLE);
+            return false;
         }
-        const std::string bytes = exporting::ToUtf8(text);
-        ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        while (!bytes.empty()) {
+            DWORD written = 0;
+            if (!::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                             nullptr))
+                return false;
+            if (written == 0) {
+                ::SetLastError(ERROR_DISK_FULL);
+                return false;
+            }
+            bytes.remove_prefix(written);
+        }
+        return true;
+    }
+    static bool Write(HANDLE handle, const std::wstring& text) {
+        if (IsConsole(handle)) {
+            DWORD written = 0;
+            return ::WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written,
+                                   nullptr) != FALSE &&
+                   written == text.size();
+        }
+        return WriteBytes(handle, exporting::ToUtf8(text));
+    }
+    void WriteOut(const std::wstring& text) {
+        if (outError_ == 0 && !Write(out_, text))
+            outError_ = LastError();
     }
 
     HANDLE out_;
     HANDLE err_;
     bool shown_ = false;
     std::size_t width_ = 0;
+    DWORD outError_ = 0;
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "timeline/ticks.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace voice::timeline {
@@ -125,14 +126,24 @@ bool HeardMarks::Mark(std::wstring_view line) {
     return !key.empty() && keys_.insert(std::move(key)).second;
 }
 
-HeardMarks LoadHeardMarks(const std::filesystem::path& file, bool& needsRewrite) {
-    needsRewrite = false;
+HeardMarks LoadHeardMarks(const std::filesystem::path& file, HeardMarksLoad& load) {
+    load = {};
     if (!exporting::FileExists(file))
         return {};
+    // Some systems open a folder for reading and fail only at the read.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(file, ignored)) {
+        load = {HeardMarksFile::Unreadable, EISDIR};
+        return {};
+    }
     exporting::ExportFile in(file, exporting::ExportFile::Mode::Read);
-    const std::uint64_t length = in.IsOpen() ? in.Length() : 0;
-    if (!in.IsOpen() || length > kLargestFile) {
-        needsRewrite = true;
+    if (!in.IsOpen()) {
+        load = {HeardMarksFile::Unreadable, in.Error()};
+        return {};
+    }
+    const std::uint64_t length = in.Length();
+    if (length > kLargestFile) {
+        load.file = HeardMarksFile::TooLarge;
         return {};
     }
     std::string text(static_cast<std::size_t>(length), '\0');
@@ -140,7 +151,17 @@ HeardMarks LoadHeardMarks(const std::filesystem::path& file, bool& needsRewrite)
     text.resize(read);
     bool damaged = false;
     HeardMarks marks = HeardMarks::Parse(text, damaged);
-    needsRewrite = damaged || in.Failed();
+    if (in.Failed())
+        load = {HeardMarksFile::Unreadable, in.Error()};
+    else
+        load.file = damaged ? HeardMarksFile::Damaged : HeardMarksFile::Read;
+    return marks;
+}
+
+HeardMarks LoadHeardMarks(const std::filesystem::path& file, bool& needsRewrite) {
+    HeardMarksLoad load;
+    HeardMarks marks = LoadHeardMarks(file, load);
+    needsRewrite = load.file != HeardMarksFile::Missing && load.file != HeardMarksFile::Read;
     return marks;
 }
 

@@ -36,8 +36,25 @@ private:
     std::unordered_set<std::string> keys_;
 };
 
+// What the store's file turned out to be.
+enum class HeardMarksFile {
+    Missing,    // none yet: nothing heard
+    Read,       // read whole
+    Damaged,    // not in the format, wholly or in part
+    Unreadable, // cannot be opened or read (a folder in its place, no access)
+    TooLarge,   // far bigger than any store of ours
+};
+
+struct HeardMarksLoad {
+    HeardMarksFile file = HeardMarksFile::Missing;
+    int error = 0; // the system's error number when Unreadable
+};
+
 // The store's file: a missing file reads as empty; a damaged or unreadable one reads as
-// what can be read of it, and needsRewrite says the next save should replace it.
+// what can be read of it, and load says which it was.
+HeardMarks LoadHeardMarks(const std::filesystem::path& file, HeardMarksLoad& load);
+// As above; needsRewrite says the next save should replace the file (it was neither
+// missing nor read whole).
 HeardMarks LoadHeardMarks(const std::filesystem::path& file, bool& needsRewrite);
 // Writes a temporary file beside the target (a new name, created exclusively) and renames
 // it over the target; false when anything failed, the old file then unchanged.

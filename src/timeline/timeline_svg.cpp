@@ -7,13 +7,39 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 
 namespace voice::timeline {
 namespace {
 
+// Whether XML 1.0 admits the character at all, even as a reference.
+bool IsXmlChar(char32_t c) noexcept {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// Text for an element or an attribute value, well-formed in either. A character XML cannot
+// carry is written out as the list writes control characters ("\x01"); tab and carriage
+// return are references, which a parser keeps as they are.
 std::string Escaped(std::wstring_view text) {
+    std::wstring kept;
+    kept.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<char32_t>(text[i]);
+        const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
+                          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        if (pair) {
+            kept.append(text.substr(i++, 2));
+        } else if (IsXmlChar(c)) {
+            kept += text[i];
+        } else {
+            wchar_t code[16];
+            std::swprintf(code, 16, L"\\x%02X", static_cast<unsigned>(c));
+            kept += code;
+        }
+    }
     std::string out;
-    for (char c : exporting::ToUtf8(text)) {
+    for (char c : exporting::ToUtf8(kept)) {
         switch (c) {
         case '&':
             out += "&amp;";
@@ -26,6 +52,12 @@ std::string Escaped(std::wstring_view text) {
             break;
         case '"':
             out += "&quot;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        case '\r':
+            out += "&#13;";
             break;
         default:
             out += c;

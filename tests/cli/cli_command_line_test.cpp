@@ -136,6 +136,7 @@ class TerminalConsole final : public Console {
 public:
     void Out(std::wstring_view) override {}
     void OutBytes(std::string_view) override {}
+    std::wstring OutFailure() const override { return {}; }
     void Err(std::wstring_view) override {}
     bool ErrIsTerminal() const override { return true; }
     void Progress(std::wstring_view text) override { shown.emplace_back(text); }
@@ -235,6 +236,29 @@ TEST_F(CliCommandLineTest, NativePathsLetTheSystemsToolsCheckTheIndex) {
     const std::string command =
         "sha256sum --quiet --strict -c '" + Native(out_.Path() / "sums") + "' >/dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << sums;
+}
+
+// Output that did not reach standard output is a failure, said on stderr, for every
+// command that writes there.
+TEST_F(CliCommandLineTest, OutputThatCannotBeWrittenFailsTheRun) {
+    const std::vector<std::string> commands[] = {
+        Args({"--list"}), Args({"--csv", "-"}), Args({"--timeline", "-"}), {"--help"}};
+    const std::pair<const char*, std::string> outputs[] = {{">/dev/full", "нет места на диске"},
+                                                           {">&-", "он закрыт"}};
+    const std::string errFile = Native(out_.Path() / "err");
+    for (const auto& command : commands)
+        for (const auto& [redirect, reason] : outputs) {
+            std::string line = std::string("'") + VOICE_EXPORT_PROGRAM + "'";
+            for (const std::string& arg : command)
+                line += " '" + arg + "'";
+            const int status =
+                std::system((line + ' ' + redirect + " 2>'" + errFile + "'").c_str());
+            const std::string err = exporting::test::ReadText(errFile);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << line << err;
+            EXPECT_NE(err.find("Не удалось записать в стандартный вывод: " + reason + "."),
+                      std::string::npos)
+                << line << err;
+        }
 }
 
 // Whether signal is waiting to be delivered to process.

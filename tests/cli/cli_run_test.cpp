@@ -163,13 +163,24 @@ TEST_F(CliRunTest, FailuresRefusalsAndBadSettingsGiveTheirExitCodes) {
               (std::vector<std::wstring>{L"all.wav", L"list.csv", L"out", L"short.ini"}));
 }
 
-TEST_F(CliRunTest, AnImpossibleDateInANameFailsAsInTheWindow) {
-    // "Q2U" is 30 February 2026.
-    exporting::test::WriteFile(Base(1) / "Q2U" / "Q2UA0000.1", Bytes(10, 0x80));
-    const CliRun run = RunVoiceExport(Args({"--list"}));
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err, std::vector<std::wstring>{L"Invalid argument to date encode."});
-    EXPECT_TRUE(run.out.empty());
+// The window stops at such a name; so does the command line, naming it: a day folder
+// anywhere in a base, a recording in a searched day folder ("Q2U", "R2U": 30 February).
+TEST_F(CliRunTest, AnImpossibleDateStopsTheSearchNamingWhere) {
+    const fs::path cases[] = {Base(3) / "R2U", Base(1) / "QC6" / "Q2UA0000.1"};
+    for (const fs::path& odd : cases) {
+        if (odd.has_extension())
+            exporting::test::WriteFile(odd, Bytes(10, 0x80));
+        else
+            fs::create_directories(odd);
+        const CliRun run = RunVoiceExport(Args({"--list"}));
+        EXPECT_EQ(run.exitCode, 1) << Dump(run);
+        EXPECT_TRUE(run.out.empty());
+        ASSERT_EQ(run.err.size(), 1u) << Dump(run);
+        EXPECT_NE(run.err[0].find(L"«" + WideFromPath(odd) + L"» означает несуществующую дату"),
+                  std::wstring::npos)
+            << Dump(run);
+        fs::remove(odd);
+    }
 }
 
 std::string ReadText(const fs::path& path) {
@@ -242,6 +253,35 @@ TEST_F(CliRunTest, UnheardLeavesOutTheRecordingsHeardToTheEnd) {
     expected.erase(expected.begin() + 2);
     EXPECT_EQ(RunVoiceExport(Args({"--unheard", "--list"})).out, expected);
     EXPECT_EQ(RunVoiceExport(Args({"--list"})).out, listed); // only when asked
+}
+
+// Marks that cannot be trusted would list recordings already heard: the run stops, naming
+// the file. Nothing is said of a file not there yet.
+TEST_F(CliRunTest, UnheardStopsAtMarksItCannotUse) {
+    const HeardMarksHome home(out_.Path());
+    const fs::path file = timeline::HeardMarksPath();
+    const struct {
+        const char* text; // none: a folder in the file's place
+        std::uintmax_t size;
+        const wchar_t* says;
+    } cases[] = {{"x\n", 2, L"Повреждён"},
+                 {nullptr, 0, L"это папка"},
+                 {"", (256u << 20) + 1, L"больше 256 МБ"}};
+    fs::create_directories(file.parent_path());
+    for (const auto& c : cases) {
+        if (c.text) {
+            std::ofstream(file) << c.text;
+            fs::resize_file(file, c.size);
+        } else {
+            fs::create_directories(file);
+        }
+        const CliRun run = RunVoiceExport(Args({"--unheard", "--list"}));
+        EXPECT_EQ(run.exitCode, 1) << Dump(run);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_TRUE(Says(run, L"«" + WideFromPath(file) + L"»") && Says(run, c.says)) << Dump(run);
+        fs::remove_all(file);
+    }
+    EXPECT_EQ(RunVoiceExport(Args({"--unheard", "--list"})).out.size(), 18u); // none: all
 }
 
 } // namespace

@@ -15,6 +15,7 @@ class CapturedConsole final : public Console {
 public:
     void Out(std::wstring_view line) override { out.emplace_back(line); }
     void OutBytes(std::string_view bytes) override { outBytes += bytes; }
+    std::wstring OutFailure() const override { return {}; }
     void Err(std::wstring_view line) override { err.emplace_back(line); }
     bool ErrIsTerminal() const override { return false; }
     void Progress(std::wstring_view) override {}

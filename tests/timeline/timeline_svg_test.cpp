@@ -1,11 +1,13 @@
 // The SVG picture parsed back: a lane per channel, one bar per recording at its place, and
 // the tooltip's text as each bar's title.
 
+#include "export/utf8.h"
 #include "timeline/timeline_svg.h"
 #include "timeline_lines.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <regex>
 
@@ -90,6 +92,44 @@ TEST(TimelineSvg, FoldedHoursKeepOnlyTheWindow) {
     EXPECT_NEAR(bars[0].x, 90 + 60, 0.001);
     EXPECT_NEAR(bars[1].x, 90 + 480 + 60, 0.001);
     EXPECT_NEAR(bars[1].width, 10, 0.001);
+}
+
+// Well-formed as XML 1.0 sees characters: valid UTF-8 (a lone surrogate would not survive
+// the round trip) of admitted characters, references only to tab, line feed and CR.
+bool OnlyXmlChars(const std::string& svg) {
+    const std::wstring text = exporting::FromUtf8(svg);
+    const auto admitted = [](wchar_t w) {
+        const auto c = static_cast<std::uint32_t>(w);
+        return c == 9 || c == 10 || c == 13 || (c >= 0x20 && c <= 0xD7FF) ||
+               (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF) ||
+               (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDFFF);
+    };
+    return exporting::ToUtf8(text) == svg && std::all_of(text.begin(), text.end(), admitted) &&
+           !std::regex_search(svg, std::regex("&#(?!9;|10;|13;)"));
+}
+
+// Names with what XML cannot hold as it is: the picture still parses, and the title names
+// the file as the list would.
+TEST(TimelineSvg, AnyNameGivesAWellFormedDocument) {
+    struct Case {
+        std::wstring name;
+        std::string title;
+    } cases[] = {
+        {L"a\x01-b\x1F\x7F", "a\\x01-b\\x1F\x7F"},
+        {std::wstring(L"z") + wchar_t(0xFFFE) + wchar_t(0xFFFF), "z\\xFFFE\\xFFFF"},
+        {L"cr\r\ttab\nlf", "cr&#13;&#9;tab\nlf"},
+        {std::wstring(L"s") + wchar_t(0xD800) + L"-" + wchar_t(0xDC00), "s\\xD800-\\xDC00"},
+        {L"\U0001F600 \"q\" <&>", "\xF0\x9F\x98\x80 &quot;q&quot; &lt;&amp;&gt;"},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::wstring> lines = {LineOf(1, Dec7(1), Dec7(2), 9, L"D:\\" + c.name)};
+        const Timeline timeline = BuildTimeline(lines);
+        const std::string svg = TimelineSvg(timeline, lines, Fold(timeline.firstDay, {}, false));
+        EXPECT_TRUE(OnlyXmlChars(svg)) << c.title;
+        const std::vector<ParsedBar> bars = Bars(svg);
+        ASSERT_EQ(bars.size(), 1u) << c.title;
+        EXPECT_TRUE(bars[0].title.ends_with("Файл: D:\\" + c.title)) << bars[0].title;
+    }
 }
 
 } // namespace
