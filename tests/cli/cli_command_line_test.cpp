@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "catalogue/channel_dir_table.h"
 #include "cli/system_platform.h"
 #include "cli_archive_fixture.h"
 #include "export/export_file.h"
@@ -210,6 +211,51 @@ TEST_F(CliCommandLineTest, ALineBreakInANameIsWrittenOut) {
         EXPECT_EQ(line.find_first_of(L"\n\r\t\x1b"), std::wstring::npos);
         EXPECT_NE(line.find(L"two\\nlines\\tand\\x1B"), std::wstring::npos) << ToUtf8(line);
     }
+}
+
+// A base folder named in code page 1251 and a day folder holding a byte that is no text:
+// every read opens the very file; everything shown writes such a byte out as "\xNN".
+TEST_F(CliCommandLineTest, NamesThatAreNoTextAreReadAsGivenAndShownWrittenOut) {
+    const fs::path base = out_.Path() / "\xca\xe0\xed\xe0\xeb"
+                                        "1";
+    const std::string day = exporting::NameBytes(
+        exporting::test::RecordingName({2026, 12, 5, 0, 0, 0}, 1).substr(0, 3));
+    fs::rename(Base(1), base);
+    fs::rename(base / day, base / (day + "\xff"));
+    ChannelDirTable table;
+    table.SetChannelDirBytes(0, Native(base)); // as a settings file written here holds it
+    const fs::path settings = out_.Path() / "BegDir.Ini";
+    exporting::test::WriteFile(settings, Bytes(table.Data().begin(), table.Data().end()));
+    const std::string shown = "\\xCA\\xE0\\xED\\xE0\\xEB1";
+    struct Case {
+        std::vector<std::string> options;
+        bool showsPaths; // a merge names no source, so only its reading counts
+    };
+    const Case cases[] = {
+        {{"--dir", "1=" + Native(base), "--list"}, true},
+        {{"--dir", "1=" + Native(base), "--paths", "native", "--list"}, true},
+        {{"--settings", Native(settings), "--csv", "-"}, true},
+        {{"--dir", "1=" + Native(base), "--out", Native(out_.Path() / "out")}, true},
+        {{"--dir", "1=" + Native(base), "--merge", Native(out_.Path() / "all.wav")}, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--channels", "1",    "--from",
+                                         "2026-12-05", "--to", "2026-12-05"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const CliRun run = RunVoiceExport(args);
+        EXPECT_EQ(run.exitCode, 0) << Dump(run);
+        std::string text = run.outBytes;
+        for (const std::wstring& line : run.out)
+            text += ToUtf8(line) + "\n";
+        if (c.options[2] == "--out")
+            text = exporting::test::ReadText(IndexIn(out_.Path() / "out"));
+        if (!c.showsPaths)
+            continue;
+        EXPECT_NE(text.find(shown), std::string::npos) << c.options.back() << "\n" << text;
+        EXPECT_NE(text.find(day + "\\xFF"), std::string::npos) << c.options.back();
+        EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << c.options.back(); // U+FFFD
+    }
+    EXPECT_EQ(FileNames(out_.Path() / "out").size(), 7u); // six recordings and the index
 }
 
 // With --paths native the index names the sources as this system does, so that
