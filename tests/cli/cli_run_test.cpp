@@ -4,7 +4,6 @@
 #include "catalogue/recording_search.h"
 #include "cli_test_support.h"
 #include "export/export_file.h"
-#include "export/line_columns.h"
 #include "export/utf8.h"
 #include "export_fixture.h"
 #include "recording_encoder.h"
@@ -23,13 +22,7 @@
 
 #include "catalogue/win32_directory_enumerator.h"
 #else
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <ctime>
-
 #include "cli/posix_directory_enumerator.h"
-#include "export/local_time.h"
 #endif
 
 namespace voice::cli::test {
@@ -252,96 +245,6 @@ TEST_F(CliRunTest, UnheardLeavesOutTheRecordingsHeardToTheEnd) {
     EXPECT_EQ(RunVoiceExport(Args({"--unheard", "--list"})).out, expected);
     EXPECT_EQ(RunVoiceExport(Args({"--list"})).out, listed); // only when asked
 }
-
-#ifndef _WIN32
-fs::path IndexOf(const fs::path& folder) {
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().extension() == ".csv")
-            return entry.path();
-    return {};
-}
-
-// The zone for a scope, as the C library reads it.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ"))
-            saved_ = old;
-        Set(zone);
-    }
-    ~TimeZone() {
-        if (saved_)
-            ::setenv("TZ", saved_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-    void Set(const char* zone) {
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
-
-// Written in summer, in winter, and just after the clock went forward, listed in whatever
-// season this runs: the index, the saved list and the picture give each end as the clock
-// showed it then, and a heard mark outlives a change of the clock.
-TEST_F(CliRunTest, EndsAreTheClockOfTheirMomentAndHeardMarksOutliveAClockChange) {
-    TimeZone zone("Europe/Berlin");
-    const HeardMarksHome home(out_.Path());
-    struct Case {
-        DateTimeParts start, writtenUtc;
-        std::string end;
-    };
-    const Case cases[] = {
-        {{2026, 7, 1, 10, 0, 0}, {2026, 7, 1, 8, 0, 10}, "2026-07-01 10:00:10"},
-        {{2026, 3, 29, 3, 0, 0}, {2026, 3, 29, 1, 30, 0}, "2026-03-29 03:30:00"},
-        {{2026, 11, 2, 9, 0, 0}, {2026, 11, 2, 8, 0, 20}, "2026-11-02 09:00:20"},
-    };
-    for (const Case& c : cases) {
-        Add(1, c.start, EncodeRecording(RecordingKind::HeaderlessPcm, SoundWithRuns(800, 1)));
-        const timespec at{static_cast<std::time_t>(exporting::SecondsOf(c.writtenUtc)), 0};
-        const timespec times[] = {at, at};
-        const std::wstring name = exporting::test::RecordingName(c.start, 1);
-        ASSERT_EQ(
-            ::utimensat(AT_FDCWD, Native(Base(1) / name.substr(0, 3) / name).c_str(), times, 0), 0);
-    }
-    const auto args = [&](std::vector<std::string> extra) {
-        std::vector<std::string> all = {
-            "--channels", "1",          "--from", "2026-03-29",
-            "--to",       "2026-11-02", "--dir",  "1=" + Native(Base(1))};
-        all.insert(all.end(), extra.begin(), extra.end());
-        return all;
-    };
-    ASSERT_EQ(RunVoiceExport(args({"--out", Native(out_.Path() / "out"), "--quiet"})).exitCode, 0);
-    const std::string svg = RunVoiceExport(args({"--timeline", "-"})).outBytes;
-    for (const auto& rows : {CsvRows(exporting::test::ReadText(IndexOf(out_.Path() / "out"))),
-                             CsvRows(RunVoiceExport(args({"--csv", "-"})).outBytes)}) {
-        ASSERT_EQ(rows.size(), 4u);
-        for (const Case& c : cases) {
-            const std::string start = ToUtf8(exporting::FormatIsoDateTime(c.start));
-            const auto row = std::find_if(rows.begin(), rows.end(),
-                                          [&](const auto& r) { return r.at(1) == start; });
-            ASSERT_NE(row, rows.end()) << start;
-            EXPECT_EQ(row->at(2), c.end) << start;
-            const std::string shown = c.end.substr(8, 2) + '.' + c.end.substr(5, 2) + '.' +
-                                      c.end.substr(0, 4) + c.end.substr(10);
-            EXPECT_NE(svg.find("Конец: " + shown), std::string::npos) << shown;
-        }
-    }
-
-    timeline::HeardMarks marks;
-    const std::vector<std::wstring> listed = RunVoiceExport(args({"--list"})).out;
-    for (const std::wstring& line : listed)
-        marks.Mark(line);
-    ASSERT_TRUE(timeline::SaveHeardMarks(marks, timeline::HeardMarksPath()));
-    zone.Set("Asia/Tokyo"); // the offset in force now moves every listed end
-    EXPECT_NE(RunVoiceExport(args({"--list"})).out, listed);
-    EXPECT_TRUE(RunVoiceExport(args({"--unheard", "--list"})).out.empty());
-}
-#endif
 
 } // namespace
 } // namespace voice::cli::test

