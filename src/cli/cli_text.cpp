@@ -2,13 +2,21 @@
 
 #include <cwchar>
 
+#include "export/utf8.h"
+
 namespace voice::cli {
 
 std::wstring EscapeControls(std::wstring_view text) {
     std::wstring escaped;
     escaped.reserve(text.size());
     for (const wchar_t c : text) {
-        if (c >= 0x20 && c != 0x7F) {
+        const int byte = exporting::KeptByte(c);
+        if (byte >= 0) {
+            // A byte of a name that is no text.
+            wchar_t code[8];
+            std::swprintf(code, 8, L"\\x%02X", static_cast<unsigned>(byte));
+            escaped += code;
+        } else if (c >= 0x20 && c != 0x7F) {
             escaped += c;
         } else if (c == L'\n') {
             escaped += L"\\n";

@@ -30,7 +30,7 @@ std::vector<std::string> Utf8Arguments() {
     LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> args;
     for (int i = 1; wide && i < count; ++i)
-        args.push_back(exporting::ToUtf8(wide[i]));
+        args.push_back(exporting::NameBytes(wide[i]));
     ::LocalFree(wide);
     return args;
 }

@@ -17,7 +17,7 @@ namespace voice::cli {
 namespace {
 
 using exporting::FromUtf8;
-using exporting::ToUtf8;
+using exporting::NameBytes;
 
 constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
 
@@ -30,11 +30,20 @@ std::string Lower(std::string_view text) {
         else if (c >= 0x400 && c <= 0x40F)
             c = static_cast<wchar_t>(c + 0x50);
     }
-    return ToUtf8(wide);
+    return NameBytes(wide);
 }
 
 bool IsValidUtf8(std::string_view text) {
-    return ToUtf8(FromUtf8(text)) == text;
+    for (const wchar_t c : FromUtf8(text))
+        if (exporting::KeptByte(c) >= 0)
+            return false;
+    return true;
+}
+
+bool Exists(const std::wstring& path) {
+    struct stat info;
+    const std::string unix = exporting::PathFromWide(path).native();
+    return ::stat(ResolveIgnoringCase(unix).c_str(), &info) == 0;
 }
 
 // The attribute word Wine reports for an entry.
@@ -163,7 +172,13 @@ std::uint64_t PosixDirectoryEnumerator::ToLocalFileTime(std::uint64_t utcFileTim
 }
 
 std::wstring PosixDirectoryEnumerator::AnsiToWideText(std::string_view ansi) {
-    return IsValidUtf8(ansi) ? FromUtf8(ansi) : Cp1251ToWide(ansi);
+    if (IsValidUtf8(ansi))
+        return FromUtf8(ansi);
+    // Not text: code page 1251 from Windows, or a name of this system that is no UTF-8
+    // (a base made absolute against such a directory); the one that exists is meant.
+    std::wstring fromWindows = Cp1251ToWide(ansi);
+    std::wstring asGiven = FromUtf8(ansi);
+    return !Exists(fromWindows) && Exists(asGiven) ? asGiven : fromWindows;
 }
 
 std::wstring Cp1251ToWide(std::string_view bytes) {

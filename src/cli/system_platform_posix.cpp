@@ -14,7 +14,7 @@ class PosixPlatform final : public CliPlatform {
 public:
     DirectoryEnumerator& Enumerator() override { return enumerator_; }
     bool StoreChannelDir(ChannelDirTable& table, int k, const std::wstring& path) override {
-        return table.SetChannelDirBytes(k, exporting::ToUtf8(path));
+        return table.SetChannelDirBytes(k, exporting::NameBytes(path));
     }
     std::wstring CurrentDirectory() override { return WindowsFormOfCurrentDirectory(); }
     std::wstring AbsolutePath(const std::wstring& path) override {

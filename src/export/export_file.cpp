@@ -229,9 +229,9 @@ std::filesystem::path PathFromWide(std::wstring_view text) {
         for (wchar_t& c : unix)
             if (c == L'\\')
                 c = L'/';
-        return std::filesystem::path(ToUtf8(unix));
+        return std::filesystem::path(NameBytes(unix));
     }
-    return std::filesystem::path(ToUtf8(text));
+    return std::filesystem::path(NameBytes(text));
 #endif
 }
 

@@ -5,6 +5,7 @@
 #include "catalogue/list_line.h"
 #include "catalogue/recording_name.h"
 #include "conversion/playback_paths.h"
+#include "export/local_time.h"
 
 namespace voice::exporting {
 namespace {
@@ -40,6 +41,9 @@ LineColumns ReadLineColumns(std::wstring_view line) {
                              ? namedYear
                              : (columns.start.year < 80 ? 2000 : 1900) + columns.start.year;
     columns.end.year += columns.end.year < 80 ? 2000 : 1900;
+    const DateTimeParts& e = columns.end;
+    if (IsValidDate(e.year, e.month, e.day) && e.hour < 24 && e.minute < 60 && e.second < 60)
+        columns.end = EndAsItWas(columns.end);
     return columns;
 }
 

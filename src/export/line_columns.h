@@ -11,8 +11,8 @@ namespace voice::exporting {
 
 struct LineColumns {
     int channel = 0;
-    DateTimeParts start; // four-digit year
-    DateTimeParts end;
+    DateTimeParts start;    // four-digit year
+    DateTimeParts end;      // as the clock showed it then; the line shows it by today's offset
     std::uint64_t size = 0; // as the list shows it
     std::wstring display;   // columns 1..80 without the trailing blanks
     std::wstring source;    // the recording's path (column 81 on)
@@ -20,7 +20,8 @@ struct LineColumns {
 
 // The list shows two-digit years. The start's century comes from the recording's own
 // name (which may decode to 1999 or 1900); the end, a file time of the platform's
-// date-time form, lies in 1980..2079.
+// date-time form, lies in 1980..2079. The index, the saved list and the merge read the end
+// here, so all show the local time in force when the file was written.
 LineColumns ReadLineColumns(std::wstring_view line);
 
 // "YYYY-MM-DD HH:MM:SS"

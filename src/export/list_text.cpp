@@ -7,26 +7,10 @@
 #include "export/export_file.h"
 #include "export/export_job.h"
 #include "export/line_columns.h"
+#include "export/local_time.h"
 #include "export/recording_duration.h"
 
 namespace voice::exporting {
-namespace {
-
-// Days since 01.01.1970 of a proleptic Gregorian date.
-std::int64_t DaysFromCivil(int year, int month, int day) noexcept {
-    year -= month <= 2;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int yearOfEra = static_cast<int>(year - era * 400);
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-std::int64_t Seconds(const DateTimeParts& p) noexcept {
-    return DaysFromCivil(p.year, p.month, p.day) * 86400 + p.hour * 3600 + p.minute * 60 + p.second;
-}
-
-} // namespace
 
 std::optional<std::string> ListCsvText(const std::vector<std::wstring>& lines,
                                        ExportProgress& progress) {
@@ -39,10 +23,11 @@ std::optional<std::string> ListCsvText(const std::vector<std::wstring>& lines,
         progress.OnPreparing(i, lines.size(), c.source);
         // A recording that cannot be read keeps the length its line shows.
         const std::optional<double> seconds = PlaybackSeconds(PathFromWide(c.source));
-        text += CsvRow(
-            {std::to_wstring(c.channel), FormatIsoDateTime(c.start), FormatIsoDateTime(c.end),
-             seconds ? FormatSeconds(*seconds) : std::to_wstring(Seconds(c.end) - Seconds(c.start)),
-             std::to_wstring(c.size), c.source});
+        text += CsvRow({std::to_wstring(c.channel), FormatIsoDateTime(c.start),
+                        FormatIsoDateTime(c.end),
+                        seconds ? FormatSeconds(*seconds)
+                                : std::to_wstring(SecondsOf(c.end) - SecondsOf(c.start)),
+                        std::to_wstring(c.size), c.source});
     }
     return text;
 }

@@ -4,6 +4,7 @@ namespace voice::exporting {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kFirstKept = 0xDC80; // bytes 0x80..0xFF outside a valid sequence
 
 void Append(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -30,9 +31,9 @@ bool IsLowSurrogate(char32_t c) noexcept {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-} // namespace
-
-std::string ToUtf8(std::wstring_view text) {
+// keptByte: how a character standing for a byte is written.
+template <class KeptByteWriter>
+std::string Encode(std::wstring_view text, KeptByteWriter keptByte) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -40,6 +41,9 @@ std::string ToUtf8(std::wstring_view text) {
         if (IsHighSurrogate(c) && i + 1 < text.size() &&
             IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) {
             c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
+        } else if (const int byte = KeptByte(text[i]); byte >= 0) {
+            keptByte(out, static_cast<unsigned char>(byte));
+            continue;
         } else if (IsHighSurrogate(c) || IsLowSurrogate(c) || c > 0x10FFFF) {
             c = kReplacement;
         }
@@ -48,12 +52,34 @@ std::string ToUtf8(std::wstring_view text) {
     return out;
 }
 
+} // namespace
+
+int KeptByte(wchar_t c) noexcept {
+    const auto code = static_cast<char32_t>(c);
+    return code >= kFirstKept && code <= kFirstKept + 0x7F ? static_cast<int>(code - 0xDC00) : -1;
+}
+
+std::string ToUtf8(std::wstring_view text) {
+    return Encode(text, [](std::string& out, unsigned char byte) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    });
+}
+
+std::string NameBytes(std::wstring_view text) {
+    return Encode(text,
+                  [](std::string& out, unsigned char byte) { out += static_cast<char>(byte); });
+}
+
 std::wstring FromUtf8(std::string_view text) {
     std::wstring out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
         const std::size_t length = lead < 0x80    ? 1
+                                   : lead >= 0xF8 ? 0
                                    : lead >= 0xF0 ? 4
                                    : lead >= 0xE0 ? 3
                                    : lead >= 0xC0 ? 2
@@ -71,7 +97,7 @@ std::wstring FromUtf8(std::string_view text) {
         static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
         if (!valid || c < kSmallest[length] || c > 0x10FFFF || IsHighSurrogate(c) ||
             IsLowSurrogate(c)) {
-            out += static_cast<wchar_t>(kReplacement);
+            out += static_cast<wchar_t>(kFirstKept + (lead - 0x80));
             ++i;
             continue;
         }

@@ -3,27 +3,77 @@
 #include "catalogue/list_line.h"
 #include "export/export_file.h"
 #include "export/export_job.h"
+#include "export/local_time.h"
 #include "export/utf8.h"
-#include "timeline/ticks.h"
+#include "timeline/timeline_model.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 namespace voice::timeline {
 namespace {
 
-constexpr std::string_view kHeader = "Voice heard marks 1";
+// Version 2 keys the write time in UTC, so a clock change leaves a mark standing, and
+// escapes the path, so any name survives a line of its own. Version 1 (the list's local
+// end, the path as it was) is still read.
+constexpr std::string_view kHeader = "Voice heard marks 2";
+constexpr std::string_view kOldHeader = "Voice heard marks 1";
 // Far more marks than any archive's lists would gather; a bigger file is not ours.
 constexpr std::uint64_t kLargestFile = 256ull << 20;
 
-std::string IsoStamp(Seconds t) {
-    // FormatDateTime gives "dd.mm.yyyy hh:nn:ss"; the file keeps the sortable form.
-    const std::wstring shown = FormatDateTime(t);
-    std::string text;
-    text += exporting::ToUtf8(shown.substr(6, 4)) + '-' + exporting::ToUtf8(shown.substr(3, 2)) +
-            '-' + exporting::ToUtf8(shown.substr(0, 2)) + ' ' + exporting::ToUtf8(shown.substr(11));
+constexpr std::string_view kStamp = "dddd-dd-ddTdd:dd:ddZ";
+constexpr std::string_view kOldStamp = "dddd-dd-dd dd:dd:dd";
+constexpr char kHex[] = "0123456789ABCDEF";
+
+std::string UtcStamp(std::int64_t utc) {
+    const DateTimeParts p = exporting::PartsOf(utc);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", p.year, p.month, p.day,
+                  p.hour, p.minute, p.second);
     return text;
+}
+
+// The path's bytes, with '%', line breaks and every other control character as %XX, and
+// a byte of a name that is no text (see FromUtf8) too, so the file stays UTF-8.
+std::string EscapedPath(std::wstring_view path) {
+    std::string out;
+    std::wstring run; // characters kept as they are
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const wchar_t c = path[i];
+        const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < path.size() &&
+                          path[i + 1] >= 0xDC00 && path[i + 1] <= 0xDFFF;
+        const int byte = pair ? -1 : exporting::KeptByte(c);
+        if (byte < 0 && c >= 0x20 && c != 0x7F && c != L'%') {
+            run += c;
+            if (pair)
+                run += path[++i];
+            continue;
+        }
+        const auto code = static_cast<unsigned>(byte >= 0 ? byte : c);
+        out += exporting::NameBytes(run) + '%' + kHex[code >> 4] + kHex[code & 0xF];
+        run.clear();
+    }
+    return out + exporting::NameBytes(run);
+}
+
+bool IsHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+// Written by EscapedPath: no control character, every '%' followed by two hex digits.
+bool IsEscapedPath(std::string_view path) {
+    if (path.empty())
+        return false;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (c < 0x20 || c == 0x7F)
+            return false;
+        if (c == '%' && (i + 2 >= path.size() || !IsHex(path[i + 1]) || !IsHex(path[i + 2])))
+            return false;
+    }
+    return true;
 }
 
 bool AllDigits(std::string_view text) {
@@ -35,25 +85,51 @@ bool AllDigits(std::string_view text) {
     return true;
 }
 
-// "YYYY-MM-DD hh:mm:ss"
-bool IsStamp(std::string_view text) {
-    static constexpr std::string_view kPattern = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != kPattern.size())
+bool Matches(std::string_view text, std::string_view pattern) {
+    if (text.size() != pattern.size())
         return false;
     for (std::size_t i = 0; i < text.size(); ++i)
-        if (kPattern[i] == 'd' ? (text[i] < '0' || text[i] > '9') : text[i] != kPattern[i])
+        if (pattern[i] == 'd' ? (text[i] < '0' || text[i] > '9') : text[i] != pattern[i])
             return false;
     return true;
 }
 
+struct KeyFields {
+    std::string_view size, stamp, path;
+};
+
 // size TAB stamp TAB non-empty path
-bool IsKey(std::string_view line) {
+bool SplitKey(std::string_view line, std::string_view stampPattern, KeyFields& fields) {
     const std::size_t a = line.find('\t');
     if (a == std::string_view::npos)
         return false;
     const std::size_t b = line.find('\t', a + 1);
-    return b != std::string_view::npos && b + 1 < line.size() && AllDigits(line.substr(0, a)) &&
-           IsStamp(line.substr(a + 1, b - a - 1));
+    if (b == std::string_view::npos || b + 1 >= line.size())
+        return false;
+    fields = {line.substr(0, a), line.substr(a + 1, b - a - 1), line.substr(b + 1)};
+    return AllDigits(fields.size) && Matches(fields.stamp, stampPattern);
+}
+
+int Number(std::string_view digits) {
+    int value = 0;
+    for (char c : digits)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
+// A version 1 line as today's key: its local time taken by the offset in force now, as the
+// list it was marked from showed it, and its path escaped. Empty when it does not read.
+std::string KeyOfOldLine(std::string_view line) {
+    KeyFields f;
+    if (!SplitKey(line, kOldStamp, f))
+        return {};
+    const DateTimeParts local{Number(f.stamp.substr(0, 4)),  Number(f.stamp.substr(5, 2)),
+                              Number(f.stamp.substr(8, 2)),  Number(f.stamp.substr(11, 2)),
+                              Number(f.stamp.substr(14, 2)), Number(f.stamp.substr(17, 2))};
+    const std::int64_t utc =
+        exporting::UtcOfListed(exporting::SecondsOf(local), exporting::UtcOffsetNow());
+    return std::string(f.size) + '\t' + UtcStamp(utc) + '\t' +
+           EscapedPath(exporting::FromUtf8(f.path));
 }
 
 } // namespace
@@ -63,7 +139,9 @@ std::string HeardKeyOf(std::wstring_view line) {
     const std::wstring_view path = ListLinePath(line);
     if (times.channel == 0 || path.empty())
         return {};
-    return std::to_string(times.size) + '\t' + IsoStamp(times.end) + '\t' + exporting::ToUtf8(path);
+    // The list's end is the write time by the offset in force now; the key is that moment.
+    const std::int64_t utc = exporting::UtcOfListed(times.end, exporting::UtcOffsetNow());
+    return std::to_string(times.size) + '\t' + UtcStamp(utc) + '\t' + EscapedPath(path);
 }
 
 HeardMarks HeardMarks::Parse(std::string_view text, bool& damaged) {
@@ -73,6 +151,7 @@ HeardMarks HeardMarks::Parse(std::string_view text, bool& damaged) {
         return marks;
     std::size_t at = 0;
     bool first = true;
+    bool old = false;
     while (at < text.size()) {
         std::size_t end = text.find('\n', at);
         if (end == std::string_view::npos)
@@ -83,7 +162,8 @@ HeardMarks HeardMarks::Parse(std::string_view text, bool& damaged) {
             line.remove_suffix(1);
         if (first) {
             first = false;
-            if (line != kHeader) {
+            old = line == kOldHeader;
+            if (line != kHeader && !old) {
                 damaged = true;
                 return marks; // not ours: nothing in it can be trusted
             }
@@ -91,10 +171,15 @@ HeardMarks HeardMarks::Parse(std::string_view text, bool& damaged) {
         }
         if (line.empty())
             continue;
-        if (IsKey(line))
-            marks.keys_.emplace(line);
-        else
+        KeyFields fields;
+        std::string key =
+            old ? KeyOfOldLine(line)
+                : (SplitKey(line, kStamp, fields) && IsEscapedPath(fields.path) ? std::string(line)
+                                                                                : std::string());
+        if (key.empty())
             damaged = true;
+        else
+            marks.keys_.insert(std::move(key));
     }
     return marks;
 }

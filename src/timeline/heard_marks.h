@@ -2,12 +2,14 @@
 // Which recordings the user has heard to the end: kept per user, outside the archive, in a
 // small text file of the program's own (UTF-8):
 //
-//     Voice heard marks 1
-//     <size>\t<YYYY-MM-DD hh:mm:ss>\t<path>
+//     Voice heard marks 2
+//     <size>\t<YYYY-MM-DDThh:mm:ssZ>\t<path>
 //
-// one line per recording, keyed by its path, size and write time as the list shows them
-// (the end column is the file's write time), so a recording replaced or rewritten since
-// counts as not heard. The window and voice-export read the same format. Portable.
+// one line per recording, keyed by its path, size and write time (the list's end column
+// taken back to UTC, so no clock change moves it), so a recording replaced or rewritten
+// since counts as not heard. In the path '%', control characters and bytes of a name that
+// is no text are written %XX. Version 1 files (local time, the path as it was) still read.
+// The window and voice-export read the same format. Portable.
 
 #include <cstddef>
 #include <filesystem>

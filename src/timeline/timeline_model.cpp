@@ -1,8 +1,11 @@
 #include "timeline/timeline_model.h"
 
 #include "catalogue/list_line.h"
+#include "export/local_time.h"
 
 #include <algorithm>
+#include <array>
+#include <limits>
 
 namespace voice::timeline {
 namespace {
@@ -16,6 +19,29 @@ bool ReadStamp(const DateTimeParts& p, Seconds& out) noexcept {
                        p.minute, p.second);
     return true;
 }
+
+// The list's end as the clock showed it then (the list converts by today's offset). The
+// offset at a moment changes only at a zone's transitions, which fall on a quarter hour, so
+// recordings of the same quarter hour ask the system once.
+class EndClock {
+public:
+    Seconds AsItWas(Seconds listed) {
+        const Seconds utc = exporting::UtcOfListed(listed, offsetNow_);
+        const Seconds quarter = utc >= 0 ? utc / 900 : (utc - 899) / 900;
+        Slot& slot = memo_[static_cast<std::size_t>(quarter) % memo_.size()];
+        if (slot.quarter != quarter)
+            slot = {quarter, exporting::LocalSecondsAt(quarter * 900) - quarter * 900};
+        return utc + slot.offset;
+    }
+
+private:
+    struct Slot {
+        Seconds quarter = std::numeric_limits<Seconds>::min();
+        Seconds offset = 0;
+    };
+    Seconds offsetNow_ = exporting::UtcOffsetNow();
+    std::array<Slot, 1024> memo_{};
+};
 
 } // namespace
 
@@ -54,11 +80,12 @@ Timeline BuildTimeline(std::span<const std::wstring> lines, Seconds searchedFrom
     std::vector<Recording> read(lines.size());
     std::size_t perChannel[kChannels] = {};
     std::size_t kept = 0;
+    EndClock clock;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const LineTimes times = ReadLineTimes(lines[i]);
         if (times.channel == 0)
             continue;
-        read[kept++] = {times.start, std::max(times.start, times.end), times.size,
+        read[kept++] = {times.start, std::max(times.start, clock.AsItWas(times.end)), times.size,
                         static_cast<std::int32_t>(i), times.channel};
         ++perChannel[times.channel];
     }

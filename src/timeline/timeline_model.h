@@ -1,7 +1,8 @@
 #pragma once
 // The recordings of the current list as the timeline shows them: one lane per channel that
 // has lines, each lane's recordings in order of their start. Times are local wall-clock
-// seconds, as the list shows them. Portable.
+// seconds: the start as the recording's name gives it, the end as the clock showed it when
+// the file was written (the list shows it by today's offset). Portable.
 
 #include <cstdint>
 #include <span>

@@ -5,23 +5,28 @@
 #include <algorithm>
 #include <map>
 
+#include "catalogue/channel_dir_table.h"
 #include "cli/system_platform.h"
 #include "cli_archive_fixture.h"
 #include "export/export_file.h"
+#include "export/local_time.h"
 #include "export/utf8.h"
 #include "export_fixture.h"
 #include "recording_encoder.h"
+#include "timeline/heard_marks.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <functional>
 #include <thread>
@@ -211,6 +216,97 @@ TEST_F(CliCommandLineTest, ALineBreakInANameIsWrittenOut) {
         EXPECT_EQ(line.find_first_of(L"\n\r\t\x1b"), std::wstring::npos);
         EXPECT_NE(line.find(L"two\\nlines\\tand\\x1B"), std::wstring::npos) << ToUtf8(line);
     }
+}
+
+// A base folder named in code page 1251 and a day folder holding a byte that is no text:
+// every read opens the very file; everything shown writes such a byte out as "\xNN".
+TEST_F(CliCommandLineTest, NamesThatAreNoTextAreReadAsGivenAndShownWrittenOut) {
+    const fs::path base = out_.Path() / "\xca\xe0\xed\xe0\xeb"
+                                        "1";
+    const std::string day = exporting::NameBytes(
+        exporting::test::RecordingName({2026, 12, 5, 0, 0, 0}, 1).substr(0, 3));
+    fs::rename(Base(1), base);
+    fs::rename(base / day, base / (day + "\xff"));
+    ChannelDirTable table;
+    table.SetChannelDirBytes(0, Native(base)); // as a settings file written here holds it
+    const fs::path settings = out_.Path() / "BegDir.Ini";
+    exporting::test::WriteFile(settings, Bytes(table.Data().begin(), table.Data().end()));
+    const std::string dir = "1=" + Native(base), out = Native(out_.Path() / "out");
+    const std::vector<std::string> cases[] = {{"--dir", dir, "--list"},
+                                              {"--dir", dir, "--paths", "native", "--list"},
+                                              {"--settings", Native(settings), "--csv", "-"},
+                                              {"--dir", dir, "--out", out}};
+    for (auto options : cases) {
+        options.insert(options.begin(),
+                       {"--channels", "1", "--from", "2026-12-05", "--to", "2026-12-05"});
+        const CliRun run = RunVoiceExport(options);
+        EXPECT_EQ(run.exitCode, 0) << Dump(run);
+        std::string text = run.outBytes;
+        for (const std::wstring& line : run.out)
+            text += ToUtf8(line) + "\n";
+        if (options[8] == "--out")
+            text = exporting::test::ReadText(IndexIn(out_.Path() / "out"));
+        EXPECT_NE(text.find("\\xCA\\xE0\\xED\\xE0\\xEB1"), std::string::npos) << text;
+        EXPECT_NE(text.find(day + "\\xFF"), std::string::npos) << text;
+        EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << text; // U+FFFD
+    }
+    EXPECT_EQ(FileNames(out_.Path() / "out").size(), 7u); // six recordings and the index
+}
+
+// The zone as the C library reads it, for a scope; the tests run without TZ.
+struct ZoneScope {
+    explicit ZoneScope(const char* zone) { Set(zone); }
+    ~ZoneScope() { Set(nullptr); }
+    static void Set(const char* zone) {
+        zone ? ::setenv("TZ", zone, 1) : ::unsetenv("TZ");
+        ::tzset();
+    }
+};
+
+// Written just after the clock went forward, in summer and in winter, listed in whatever
+// season this runs: the index, the saved list and the picture give each end as the clock
+// showed it then, and a heard mark outlives a change of the clock.
+TEST_F(CliCommandLineTest, EndsAreTheClockOfTheirMomentAndHeardMarksOutliveAClockChange) {
+    const ZoneScope zone("Europe/Berlin");
+    ::setenv("XDG_DATA_HOME", Native(out_.Path()).c_str(), 1);
+    const std::pair<DateTimeParts, std::string> written[] = {
+        // in UTC; the end shown
+        {{2026, 3, 29, 1, 30, 0}, "03-29 03:30:00"},
+        {{2026, 7, 1, 8, 0, 10}, "07-01 10:00:10"},
+        {{2026, 11, 2, 8, 0, 20}, "11-02 09:00:20"}};
+    for (const auto& [utc, end] : written) {
+        const fs::path file =
+            Add(1, {2026, utc.month, utc.day, 0, 0, 0},
+                EncodeRecording(RecordingKind::HeaderlessPcm, SoundWithRuns(800, 1)));
+        const timespec at{static_cast<std::time_t>(exporting::SecondsOf(utc)), 0};
+        const timespec times[] = {at, at};
+        ASSERT_EQ(::utimensat(AT_FDCWD, Native(file).c_str(), times, 0), 0);
+    }
+    const auto run = [&](std::vector<std::string> options) {
+        return RunVoiceExport(Args(options, "1", "2026-03-29", "2026-11-02"));
+    };
+    ASSERT_EQ(run({"--out", Native(out_.Path()), "--quiet"}).exitCode, 0);
+    const std::string svg = run({"--timeline", "-"}).outBytes;
+    for (const auto& rows : {CsvRows(exporting::test::ReadText(IndexIn(out_.Path()))),
+                             CsvRows(run({"--csv", "-"}).outBytes)}) {
+        ASSERT_EQ(rows.size(), 4u);
+        for (std::size_t i = 0; i < 3; ++i)
+            EXPECT_EQ(rows[i + 1].at(2), "2026-" + written[i].second);
+    }
+    for (const auto& [utc, end] : written) // the tooltip's "dd.mm.yyyy hh:nn:ss"
+        EXPECT_NE(svg.find("Конец: " + end.substr(3, 2) + '.' + end.substr(0, 2) + ".2026" +
+                           end.substr(5)),
+                  std::string::npos)
+            << end;
+
+    const std::vector<std::wstring> listed = run({"--list"}).out;
+    timeline::HeardMarks marks;
+    for (const std::wstring& line : listed)
+        marks.Mark(line);
+    ASSERT_TRUE(timeline::SaveHeardMarks(marks, timeline::HeardMarksPath()));
+    ZoneScope::Set("Asia/Tokyo"); // another offset in force now moves every listed end
+    EXPECT_NE(run({"--list"}).out, listed);
+    EXPECT_TRUE(run({"--unheard", "--list"}).out.empty());
 }
 
 // With --paths native the index names the sources as this system does, so that

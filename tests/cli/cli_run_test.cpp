@@ -10,8 +10,10 @@
 #include "timeline/heard_marks.h"
 #include "timeline/timeline_model.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <sstream>
 
@@ -50,7 +52,7 @@ std::vector<std::wstring> WindowSearch(const SearchCriteria& criteria, const Cha
 }
 
 std::string Native(const fs::path& path) {
-    return ToUtf8(WideFromPath(path));
+    return exporting::NameBytes(WideFromPath(path));
 }
 
 // Channels 1 and 3 over 5 to 7 December 2026, every stored form among them.

@@ -21,7 +21,7 @@ CliRun RunVoiceExport(const std::vector<std::string>& args, bool cancelled) {
 }
 
 std::string Native(const std::filesystem::path& path) {
-    return exporting::ToUtf8(exporting::WideFromPath(path));
+    return exporting::NameBytes(exporting::WideFromPath(path));
 }
 
 bool Says(const CliRun& run, const std::wstring& text) {

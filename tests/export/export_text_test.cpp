@@ -27,16 +27,24 @@ TEST(CsvTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
     EXPECT_EQ(CsvRow({L"1", L"a;b", L""}), "1;\"a;b\";\r\n");
 }
 
-TEST(Utf8Test, RoundTripsAndReplacesWhatIsNotText) {
+TEST(Utf8Test, TextRoundTripsAndANameThatIsNoTextKeepsItsBytes) {
     const std::wstring texts[] = {L"", L"abc", L"Канал 3 ё", L"\u20AC", L"\U0001F600"};
     for (const std::wstring& text : texts)
         EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
     EXPECT_EQ(ToUtf8(L"\U0001F600"), "\xF0\x9F\x98\x80");
-    EXPECT_EQ(FromUtf8("a\xFF"
-                       "b"),
-              L"a\uFFFDb");
-    EXPECT_EQ(FromUtf8("\xC0\xAF"), L"\uFFFD\uFFFD"); // overlong '/'
-    EXPECT_EQ(FromUtf8("\xE2\x82"), L"\uFFFD\uFFFD"); // cut short
+    // Bytes outside a valid sequence go back to the system as they came and are shown as
+    // "\xNN", never as U+FFFD.
+    const std::pair<std::string, std::string> names[] = {
+        {"\xCA\xE0\xED\xE0\xEB", "\\xCA\\xE0\\xED\\xE0\\xEB"}, // code page 1251
+        {"\xC0\xAF\xE2\x82", "\\xC0\\xAF\\xE2\\x82"},          // overlong '/', cut short
+        {"\xED\xB3\xBF\xF8\x90\x80\x80",
+         "\\xED\\xB3\\xBF\\xF8\\x90\\x80\\x80"}, // a surrogate; no lead
+        {"\xD0\x9A\xFF\xF0\x9F\x98\x80", "\xD0\x9A\\xFF\xF0\x9F\x98\x80"},
+    };
+    for (const auto& [bytes, shown] : names) {
+        EXPECT_EQ(NameBytes(FromUtf8(bytes)), bytes) << shown;
+        EXPECT_EQ(ToUtf8(FromUtf8(bytes)), shown);
+    }
     if constexpr (sizeof(wchar_t) == 2) {
         const wchar_t lone[] = {L'x', static_cast<wchar_t>(0xD800), 0};
         EXPECT_EQ(ToUtf8(lone), "x\xEF\xBF\xBD");

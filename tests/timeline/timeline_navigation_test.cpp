@@ -1,5 +1,8 @@
 // Finding recordings from the keyboard and the mouse, and the heard marks' store.
 
+#include "export/line_columns.h"
+#include "export/local_time.h"
+#include "export/utf8.h"
 #include "timeline/heard_marks.h"
 #include "timeline/navigation.h"
 #include "timeline_lines.h"
@@ -140,11 +143,39 @@ TEST(HeardMarks, KeyedByPathSizeAndWriteTime) {
     for (const Case& c : others)
         EXPECT_FALSE(marks.Heard(c.other)) << c.what;
     EXPECT_FALSE(marks.Mark(L"not a recording"));
-    EXPECT_EQ(HeardKeyOf(line), "4242\t2026-12-07 10:05:00\tD:\\demo\\kanal2\\Запись.2");
+    // The write time in UTC: the list's end less the offset it was listed with (now's).
+    std::string utc = exporting::ToUtf8(
+        exporting::FormatIsoDateTime(exporting::PartsOf(Dec7(10, 5) - exporting::UtcOffsetNow())));
+    utc[10] = 'T';
+    EXPECT_EQ(HeardKeyOf(line), "4242\t" + utc + "Z\tD:\\demo\\kanal2\\Запись.2");
+    // A mark of the first version (the list's end as it was shown) still counts.
+    bool damaged = true;
+    EXPECT_TRUE(HeardMarks::Parse("Voice heard marks 1\n4242\t2026-12-07 10:05:00\t"
+                                  "D:\\demo\\kanal2\\Запись.2\n",
+                                  damaged)
+                    .Heard(line));
+}
+
+// Each name a line of its own in the file, however odd, and no two names sharing a key.
+TEST(HeardMarks, AnyNameSurvivesTheFile) {
+    const std::wstring names[] = {
+        L"D:i\x01\r", L"a\tb\nc",       L"100%41",
+        L"100A",      L"Z:\\QC5\u00FF", L"Z:\\QC5" + std::wstring(1, static_cast<wchar_t>(0xDCFF))};
+    HeardMarks marks;
+    for (const std::wstring& name : names)
+        EXPECT_TRUE(marks.Mark(LineOf(2, Dec7(10), Dec7(10, 5), 1, name)));
+    bool damaged = true;
+    const HeardMarks again = HeardMarks::Parse(marks.Serialize(), damaged);
+    EXPECT_FALSE(damaged);
+    EXPECT_EQ(again.Size(), std::size(names));
+    for (const std::wstring& name : names)
+        EXPECT_TRUE(again.Heard(LineOf(2, Dec7(10), Dec7(10, 5), 1, name)))
+            << exporting::ToUtf8(name);
 }
 
 TEST(HeardMarks, ADamagedTextKeepsWhatReads) {
     const std::string good = "12\t2026-12-07 10:05:00\tD:\\a.1";
+    const std::string good2 = "12\t2026-12-07T09:05:00Z\tD:\\a%0D.1";
     struct Case {
         const char* what;
         std::string text;
@@ -158,7 +189,8 @@ TEST(HeardMarks, ADamagedTextKeepsWhatReads) {
         {"a bad line among good", "Voice heard marks 1\n" + good + "\nx\tbad\n12\t2026-12-07\tp\n",
          1, true},
         {"no path", "Voice heard marks 1\n12\t2026-12-07 10:05:00\t\n", 0, true},
-        {"another header", "Voice heard marks 2\n" + good + "\n", 0, true},
+        {"this version", "Voice heard marks 2\n" + good2 + "\n", 1, false},
+        {"another header", "Voice heard marks 3\n" + good2 + "\n", 0, true},
         {"binary", std::string("\0\x01\xff", 3), 0, true},
     };
     for (const Case& c : cases) {
