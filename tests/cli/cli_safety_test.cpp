@@ -203,6 +203,36 @@ TEST_F(CliSafetyTest, APipeOrADeviceNamedLikeARecordingFailsAtOnce) {
     }
 }
 
+// A file that cannot be written is a failure (1) whatever the command, and a settings
+// "file" that is a folder is named as one; nothing is left behind.
+TEST_F(CliSafetyTest, OneFailureOneExitStatus) {
+    for (int minute = 0; minute < 40; ++minute)
+        Add(3, {2026, 12, 5, 20, minute, 0}, Bytes(400, 0x80));
+    const fs::path folder = out_.Path() / "full";
+    fs::create_directory(folder);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 2000;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::vector<CliRun> runs;
+    for (const char* option : {"--merge", "--csv", "--timeline"})
+        runs.push_back(RunVoiceExport(Args({option, Native(folder / "f")}, "3")));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    for (const CliRun& run : runs) {
+        EXPECT_EQ(run.exitCode, 1) << Dump(run);
+        EXPECT_TRUE(Says(run, L"нет места на диске")) << Dump(run);
+    }
+    EXPECT_TRUE(FileNames(folder).empty());
+    const CliRun settings = RunVoiceExport(
+        {"--channels", "3", "--from", "2026-12-05", "--to", "2026-12-05", "--settings",
+         Native(folder), "--list"});
+    EXPECT_EQ(settings.exitCode, 2);
+    EXPECT_TRUE(Says(settings, L"это папка")) << Dump(settings);
+}
+
 // A relative entry of the settings file that no longer fits once made absolute would
 // leave the guard and the search reading different folders: the run stops, naming it.
 TEST_F(CliSafetyTest, ASettingsEntryThatCannotBeMadeAbsoluteStopsTheRun) {
