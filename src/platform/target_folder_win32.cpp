@@ -149,9 +149,14 @@ public:
             error = EIO;
             return false;
         }
-        if (!::SetFileInformationByHandle(file, FileRenameInfo, info,
-                                          static_cast<DWORD>(buffer.size()))) {
-            error = ErrnoOf(::GetLastError());
+        // The system's own call: the Win32 wrapper may take the name against the current
+        // directory instead of the folder handle.
+        IO_STATUS_BLOCK status{};
+        const NTSTATUS renamed = ::NtSetInformationFile(file, &status, info,
+                                                        static_cast<ULONG>(buffer.size()),
+                                                        FileRenameInformation);
+        if (renamed < 0) {
+            error = ErrnoOf(::RtlNtStatusToDosError(renamed));
             MarkForDeletion(file, true);
             return false;
         }
