@@ -81,13 +81,11 @@ constexpr gui::Shortcut kPlayerKeys[] = {
     Key(VK_ADD,              true,  kFasterCommand),
     Key('0',                 true,  kNormalSpeedCommand),
     Key(VK_NUMPAD0,          true,  kNormalSpeedCommand),
-    Key(VK_MEDIA_PLAY_PAUSE, false, kPlayPauseCommand),
-    Key(VK_MEDIA_STOP,       false, kStopCommand),
-    Key(VK_MEDIA_PREV_TRACK, false, kPreviousCommand),
-    Key(VK_MEDIA_NEXT_TRACK, false, kNextCommand),
 };
 
-// The same media keys as a keyboard or remote reports them through the system.
+// The media keys, only as the system reports them: one press arrives both as the key and
+// as WM_APPCOMMAND (Windows makes it from the unhandled key, Wine sends it anyway), so
+// taking the key as well would act twice.
 constexpr struct { int appCommand; UINT command; } kAppCommands[] = {
     {APPCOMMAND_MEDIA_PLAY_PAUSE,    kPlayPauseCommand},
     {APPCOMMAND_MEDIA_STOP,          kStopCommand},
@@ -405,8 +403,10 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
     if (play) {
         PressPlayerButton(btPlay);
         MediaPlayer1.SetNotify(true);
-    } else if (sourceSeconds > 0) {
-        SeekQuietly(PositionOfSource(sourceSeconds));
+    } else {
+        if (sourceSeconds > 0)
+            SeekQuietly(PositionOfSource(sourceSeconds));
+        ShowHeldPosition();
     }
 }
 
@@ -481,6 +481,8 @@ void TFrmVoice::SkipKey(double seconds) {
     if (playing) {
         MediaPlayer1.Play();
         MediaPlayer1.SetNotify(true);
+    } else {
+        ShowHeldPosition();
     }
 }
 

@@ -154,7 +154,8 @@ void TFrmVoice::TimelinePlaybackTick() {
         const TMPState mode = MediaPlayer1.Mode();
         const std::int32_t length = MediaPlayer1.Length();
         const std::int32_t position = MediaPlayer1.Position();
-        if (mode == msPlaying || mode == msPaused) {
+        // Paused or stopped the recording is still where playback stands: a skip shows.
+        if (mode == msPlaying || mode == msPaused || mode == msStopped) {
             line = CurrentIndex;
             fraction = length > 0 ? static_cast<double>(position) / length : 0;
         }
