@@ -45,6 +45,12 @@ public:
 
     bool Held() const noexcept { return layout_.has_value(); }
     int SampleRate() const noexcept { return layout_ ? layout_->sampleRate : 0; }
+    // How long the recording lasts.
+    double Seconds() const noexcept {
+        return layout_ && layout_->sampleRate > 0
+                   ? static_cast<double>(layout_->frames) / layout_->sampleRate
+                   : 0.0;
+    }
     // Mono samples from source second `from` on, `seconds` of them at most (fewer at the
     // end; INFINITY: the rest). Empty when the file can no longer be read.
     std::vector<float> Read(double fromSeconds, double seconds) const;

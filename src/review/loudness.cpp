@@ -67,14 +67,11 @@ std::optional<double> ActiveSpeechLevelDb(std::span<const float> samples, int sa
 
 LevelPlan PlanLevel(std::span<const float> samples, int sampleRate) {
     LevelPlan plan;
+    // No speech found: noise alone, or speech too faint to tell from its hiss. Either way
+    // it stays as it was: raised, hiss would roar; lowered, faint speech would be lost.
     double gainDb = 0;
-    if (const auto speech = ActiveSpeechLevelDb(samples, sampleRate)) {
+    if (const auto speech = ActiveSpeechLevelDb(samples, sampleRate))
         gainDb = std::min(kSpeechTargetDb - *speech, kMostGainDb);
-    } else {
-        const std::vector<float> levels =
-            FrameLevelsDb(samples, FrameLength(sampleRate, kFrameSeconds));
-        gainDb = std::min(0.0, kNoiseTargetDb - MeanLevelDb(levels));
-    }
     plan.gain = static_cast<float>(DbToGain(gainDb));
 
     // Each block's highest allowed gain, lowered ahead of a peak by taking the least of

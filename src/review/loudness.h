@@ -1,8 +1,9 @@
 #pragma once
 // One listening level for every recording: the level of its speech, measured over the
 // frames where someone speaks and not over its silences, brought to a target, with a
-// limiter so no peak clips. A recording of only noise is never raised: evening out the
-// level must not turn hiss into a roar. Portable: no <windows.h>.
+// limiter so no peak clips. A recording without speech found in it keeps its level:
+// evening out the level must not turn hiss into a roar, nor bury faint speech. Portable:
+// no <windows.h>.
 
 #include <cstddef>
 #include <optional>
@@ -12,7 +13,6 @@
 namespace voice::review {
 
 inline constexpr double kSpeechTargetDb = -20.0; // RMS of active speech, dB full scale
-inline constexpr double kNoiseTargetDb = -50.0;  // a noise-only recording ends no louder
 inline constexpr double kMostGainDb = 30.0;
 inline constexpr float kPeakCeiling = 0.966f; // -0.3 dB full scale
 

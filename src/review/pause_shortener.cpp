@@ -20,8 +20,17 @@ constexpr float kAboveFloorDb = 10.0f;
 // nothing louder in it, is never taken for a pause.
 constexpr float kUnderLoudDb = 12.0f;
 
-// Sliding minimum over [i - reach, i + reach], in one pass with a queue of candidates.
-std::vector<float> NoiseFloor(std::span<const float> levels) {
+// Digital silence (a voice-operated recorder's gaps, zeros) is no noise floor: beside it
+// the line's own hiss would count as sound. A 16-bit recording's last bit is at -90 dB.
+constexpr float kDigitalSilenceDb = -100.0f;
+
+// Sliding minimum over [i - reach, i + reach] of the frames that are not digital silence,
+// in one pass with a queue of candidates; kSilenceDb where there are none.
+std::vector<float> NoiseFloor(std::span<const float> frameLevels) {
+    std::vector<float> levels(frameLevels.begin(), frameLevels.end());
+    for (float& level : levels)
+        if (level <= kDigitalSilenceDb)
+            level = INFINITY;
     const std::size_t n = levels.size();
     std::vector<float> floor(n);
     std::deque<std::size_t> candidates; // indices, their levels rising
@@ -36,7 +45,7 @@ std::vector<float> NoiseFloor(std::span<const float> levels) {
         while (candidates.front() + kFloorReachFrames < i) {
             candidates.pop_front();
         }
-        floor[i] = levels[candidates.front()];
+        floor[i] = std::isinf(levels[candidates.front()]) ? kSilenceDb : levels[candidates.front()];
     }
     return floor;
 }

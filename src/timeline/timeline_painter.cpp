@@ -132,6 +132,20 @@ void TimelinePainter::PaintDensity(int left, int top, int bottom, const LaneRast
     }
 }
 
+void TimelinePainter::PaintEmpty(HDC target, SIZE size, const TimelinePicture& p) {
+    // No recordings: no axis either (its days would be made up), only a word in the middle.
+    const Colours c;
+    Fill(0, 0, size.cx, size.cy, c.window);
+    HDC dc = memory_->Get();
+    DcSelection font(dc,
+                     p.font ? static_cast<HGDIOBJ>(p.font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, c.grey);
+    RECT all{0, 0, size.cx, size.cy};
+    ::DrawTextW(dc, L"Нет записей", -1, &all, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+    ::BitBlt(target, 0, 0, size.cx, size.cy, dc, 0, 0, SRCCOPY);
+}
+
 void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
     if (size.cx <= 0 || size.cy <= 0)
         return;
@@ -144,6 +158,10 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
     const TimeScale& scale = *p.scale;
     const TimelineLayout& l = p.layout;
     const int right = scale.Left() + scale.Width();
+    if (timeline.Empty()) {
+        PaintEmpty(target, size, p);
+        return;
+    }
 
     // Background, lanes, the axis's grid.
     Fill(0, 0, size.cx, size.cy, c.window);

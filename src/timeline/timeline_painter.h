@@ -55,6 +55,7 @@ public:
     void Paint(HDC target, SIZE size, const TimelinePicture& picture);
 
 private:
+    void PaintEmpty(HDC target, SIZE size, const TimelinePicture& picture);
     void EnsureBitmap(HDC like, SIZE size);
     void ReleaseBitmap() noexcept;
     void Fill(int x0, int y0, int x1, int y1, COLORREF colour);

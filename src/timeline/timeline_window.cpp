@@ -118,12 +118,18 @@ void TimelineWindow::SetLines(std::vector<std::wstring> lines, Seconds searchedF
 void TimelineWindow::Rebuild(bool keepView) {
     const double perPixel = keepView ? scale_.SecondsPerPixel() : savedPerPixel_;
     const double centre = scale_.TimeAt(scale_.Left() + scale_.Width() / 2.0);
+    // Folding keeps the list: its selection stays the list's.
+    const std::vector<std::int32_t> selectedLines =
+        keepView ? SelectedLines() : std::vector<std::int32_t>{};
     timeline_ = BuildTimeline(lines_, searchedFrom_, searchedTo_);
     index_ = DensityIndex(timeline_);
     indexStale_ = true;
     const Fold fold(timeline_.firstDay, window_, folded_);
     scale_ = TimeScale(fold, timeline_.firstDay, timeline_.lastDay, 0, 1);
     selected_.assign(timeline_.recordings.size(), false);
+    for (std::int32_t line : selectedLines)
+        if (timeline_.ItemOfLine(line) >= 0)
+            selected_[timeline_.ItemOfLine(line)] = true;
     heard_.assign(timeline_.recordings.size(), false);
     for (std::size_t line = 0; line < heardByLine_.size(); ++line)
         if (heardByLine_[line] && timeline_.ItemOfLine(static_cast<std::int32_t>(line)) >= 0)
@@ -178,6 +184,8 @@ void TimelineWindow::UpdateScrollBar() {
     const double span = scale_.ShownEnd() - scale_.ShownStart();
     info.nPage = static_cast<UINT>(std::lround(std::min(1.0, span / total) * kScrollRange));
     info.nPos = static_cast<int>(std::lround(scale_.ShownStart() / total * kScrollRange));
+    if (timeline_.Empty())
+        info.nMax = static_cast<int>(info.nPage = info.nPos = 0); // nothing to scroll to
     ::SetScrollInfo(Handle(), SB_HORZ, &info, TRUE);
 }
 
@@ -356,11 +364,11 @@ bool TimelineWindow::OnKeyDown(WPARAM key, LPARAM) {
     switch (key) {
     case VK_LEFT:
     case VK_RIGHT:
-        if (shift)
-            return false;
+        if (shift || ctrl)
+            return false; // Ctrl+Left/Right are the player's skip keys
         MoveFocus(from < 0 ? FirstRecording(timeline_)
                            : NextInLane(timeline_, from, key == VK_LEFT ? -1 : 1),
-                  !ctrl);
+                  true);
         return true;
     case VK_UP:
     case VK_DOWN:

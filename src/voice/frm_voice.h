@@ -152,6 +152,8 @@ public:
     // --- Playback sequencing (frm_voice_playback.cpp) --------------------------------
     void StartPlayback();
     void ShowPlayPosition(std::int32_t position, std::int32_t length);
+    // Paused or stopped the tick leaves the bar alone: a move made then is shown at once.
+    void ShowHeldPosition();
     void Timer1Timer();
     void TrackBar1Change();
     void MediaPlayer1Notify();

@@ -7,6 +7,8 @@
 #include "gui/message_box.h"
 #include "voice/frm_voice.h"
 
+#include <utility>
+
 namespace voice {
 namespace {
 
@@ -92,6 +94,16 @@ void TFrmVoice::ShowPlayPosition(std::int32_t position, std::int32_t length) {
         return;
     const std::int64_t range = TrackBar1.Max() - TrackBar1.Min();
     TrackBar1.SetPosition(TrackBar1.Min() + static_cast<int>(position * range / length));
+}
+
+void TFrmVoice::ShowHeldPosition() {
+    if (!MediaPlayer1.DeviceOpen())
+        return;
+    // Only the bar moves: its change event would seek back to the bar's coarser step.
+    auto changed = std::exchange(TrackBar1.OnChange, nullptr);
+    ShowPlayPosition(MediaPlayer1.Position(), MediaPlayer1.Length());
+    TrackBar1.OnChange = std::move(changed);
+    TimelinePlaybackTick();
 }
 
 void TFrmVoice::TrackBar1Change() {

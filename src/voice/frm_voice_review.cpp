@@ -81,13 +81,11 @@ constexpr gui::Shortcut kPlayerKeys[] = {
     Key(VK_ADD,              true,  kFasterCommand),
     Key('0',                 true,  kNormalSpeedCommand),
     Key(VK_NUMPAD0,          true,  kNormalSpeedCommand),
-    Key(VK_MEDIA_PLAY_PAUSE, false, kPlayPauseCommand),
-    Key(VK_MEDIA_STOP,       false, kStopCommand),
-    Key(VK_MEDIA_PREV_TRACK, false, kPreviousCommand),
-    Key(VK_MEDIA_NEXT_TRACK, false, kNextCommand),
 };
 
-// The same media keys as a keyboard or remote reports them through the system.
+// The media keys, only as the system reports them: one press arrives both as the key and
+// as WM_APPCOMMAND (Windows makes it from the unhandled key, Wine sends it anyway), so
+// taking the key as well would act twice.
 constexpr struct { int appCommand; UINT command; } kAppCommands[] = {
     {APPCOMMAND_MEDIA_PLAY_PAUSE,    kPlayPauseCommand},
     {APPCOMMAND_MEDIA_STOP,          kStopCommand},
@@ -261,9 +259,8 @@ void TFrmVoice::ChangeReviewOptions(const review::ReviewOptions& options) {
 bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
     Review.source.Reset();
     Review.analysis.reset();
-    Review.timeline.reset();
+    Review.clock = {};
     Review.origin = 0;
-    Review.timelineStart = 0;
     Review.partEnd = 0;
     const std::wstring line = LBListFiles.Line(index);
     const bool speedAlone = !Review.options.shortenPauses && !Review.options.evenLoudness;
@@ -304,7 +301,9 @@ TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wst
                                              : Review.source.TakeRecording(
                                                    RecordingPathOfListLine(line),
                                                    result.kind == RecordingKind::HeaderlessPcm))) {
-        Review.timeline = review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed);
+        Review.clock = review::PlaybackClock(
+            review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed), 0.0,
+            static_cast<double>(result.samples) / kPlaybackSampleRate);
         return StretchedWrite::Done;
     }
     // Stretched, but not from what the player would play, or without its source:
@@ -316,7 +315,7 @@ TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wst
 }
 
 bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
-    Review.timeline.reset();
+    Review.clock = {};
     Review.partEnd = 0;
     if (!Review.source.SetAside(PlaybackSourcePath()))
         return false;
@@ -356,23 +355,19 @@ bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
     }
     if (!WriteMono16PlaybackFile(PlaybackFilePath(StartDir), rate, processed.samples))
         return false;
-    Review.timeline = std::move(processed.timeline);
+    Review.clock = review::PlaybackClock(std::move(processed.timeline), start,
+                                         Review.source.Seconds());
     Review.origin = fromSourceSeconds;
-    Review.timelineStart = start;
     Review.partEnd = partLength > 0 ? fromSourceSeconds + partLength : 0;
     return true;
 }
 
 double TFrmVoice::PlayedSourceSeconds() {
-    const double output = MediaPlayer1.Position() / 1000.0;
-    return Review.timeline ? Review.timelineStart + Review.timeline->SourceFromOutput(output)
-                           : output;
+    return Review.clock.RecordingAt(MediaPlayer1.Position() / 1000.0);
 }
 
 std::int32_t TFrmVoice::PositionOfSource(double sourceSeconds) const {
-    const double output =
-        Review.timeline ? Review.timeline->OutputFromSource(sourceSeconds - Review.timelineStart)
-                        : sourceSeconds;
+    const double output = Review.clock.FileAt(sourceSeconds);
     return static_cast<std::int32_t>(std::lround(std::max(0.0, output) * 1000.0));
 }
 
@@ -405,8 +400,10 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
     if (play) {
         PressPlayerButton(btPlay);
         MediaPlayer1.SetNotify(true);
-    } else if (sourceSeconds > 0) {
-        SeekQuietly(PositionOfSource(sourceSeconds));
+    } else {
+        if (sourceSeconds > 0)
+            SeekQuietly(PositionOfSource(sourceSeconds));
+        ShowHeldPosition();
     }
 }
 
@@ -464,7 +461,7 @@ void TFrmVoice::SkipKey(double seconds) {
     const bool playing = mode == msPlaying;
     const double target = std::max(0.0, PlayedSourceSeconds() + seconds);
     // Outside the part the file holds: written again from there.
-    if (Review.timeline &&
+    if (Review.clock.Processed() &&
         (target < Review.origin - 1e-3 || (Review.partEnd > 0 && target >= Review.partEnd))) {
         ReloadAt(target, playing);
         return;
@@ -481,6 +478,8 @@ void TFrmVoice::SkipKey(double seconds) {
     if (playing) {
         MediaPlayer1.Play();
         MediaPlayer1.SetNotify(true);
+    } else {
+        ShowHeldPosition();
     }
 }
 

@@ -44,7 +44,7 @@ void TimelineLinkDeleter::operator()(TimelineLink* link) const noexcept {
 namespace {
 
 // Within this much of its end a recording counts as heard.
-constexpr std::int32_t kHeardBeforeEnd = 1000; // ms
+constexpr double kHeardBeforeEnd = 1.0; // s
 
 timeline::Seconds Midnight(const CalendarDate& date) {
     return timeline::LocalSeconds(date.year, date.month, date.day, 0, 0, 0);
@@ -152,11 +152,13 @@ void TFrmVoice::TimelinePlaybackTick() {
     double fraction = 0;
     if (MediaPlayer1.DeviceOpen() && 0 <= CurrentIndex && CurrentIndex < LBListFiles.Count()) {
         const TMPState mode = MediaPlayer1.Mode();
-        const std::int32_t length = MediaPlayer1.Length();
-        const std::int32_t position = MediaPlayer1.Position();
-        if (mode == msPlaying || mode == msPaused) {
+        // In the recording's own seconds: the file open may be a part of it, or faster.
+        const double length = Review.clock.RecordingLength(MediaPlayer1.Length() / 1000.0);
+        const double position = Review.clock.RecordingAt(MediaPlayer1.Position() / 1000.0);
+        // Paused or stopped the recording is still where playback stands: a skip shows.
+        if (mode == msPlaying || mode == msPaused || mode == msStopped) {
             line = CurrentIndex;
-            fraction = length > 0 ? static_cast<double>(position) / length : 0;
+            fraction = length > 0 ? position / length : 0;
         }
         if (mode == msPlaying)
             link.playedLine = CurrentIndex;

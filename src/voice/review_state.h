@@ -4,6 +4,7 @@
 // source went in the file the player has open.
 
 #include "conversion/playback_source.h"
+#include "review/playback_clock.h"
 #include "review/review_pipeline.h"
 
 #include <optional>
@@ -19,12 +20,10 @@ struct ReviewState {
     // How the loaded recording's level and pauses were judged: once, on all of it, so a
     // later change reads and processes only the part it plays. Goes with the source.
     std::optional<review::RecordingAnalysis> analysis;
-    // Where each source moment is in the file the player has open; none: the designed
-    // file, one to one. The file begins at source second origin; the timeline counts its
-    // source seconds from timelineStart (what was read began there).
-    std::optional<review::ProcessedTimeline> timeline;
+    // Where each moment of the recording is in the file the player has open; the
+    // designed file: one to one. The file begins at source second origin.
+    review::PlaybackClock clock;
     double origin = 0;
-    double timelineStart = 0;
     // A file written while playing holds only a part, so the new speed sounds at once;
     // the source second it ends at (0: the recording's end). The next part follows there.
     double partEnd = 0;

@@ -4,6 +4,7 @@
 
 #include "gui/form.h"
 #include "held_keys.h"
+#include "keyboard_input.h"
 #include "recording_encoder.h"
 #include "test_host_window.h"
 #include "timeline/heard_marks.h"
@@ -188,6 +189,35 @@ TEST_F(TimelineWindowTest, LanesFollowTheListAndClearingEmptiesThem) {
     ::SendMessageW(form->ControlHandle(L"BtnClearList"), BM_CLICK, 0, 0);
     Pump();
     EXPECT_TRUE(View().Model().lanes.empty());
+    // Nothing to show: no axis of made-up days, nothing to scroll.
+    SCROLLINFO scroll{sizeof(scroll), SIF_RANGE | SIF_PAGE};
+    ::GetScrollInfo(ViewHandle(), SB_HORZ, &scroll);
+    EXPECT_EQ(scroll.nMax - scroll.nMin, 0);
+    RECT client{};
+    ::GetClientRect(ViewHandle(), &client);
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    View().PaintInto(dc);
+    EXPECT_EQ(::GetPixel(dc, 3, 3), ::GetSysColor(COLOR_WINDOW)); // where the axis was
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+}
+
+TEST_F(TimelineWindowTest, FoldingTheHoursKeepsTheSelectionThatEnterPlays) {
+    FillList({1, 2, 1});
+    OpenTimeline();
+    View().SetLines(lines, 0, 0, DayWindowOf(true, L"09:00:00", true, L"11:00:00"));
+    ClickAt(View().PointOfLine(2));
+    ::SendMessageW(ViewHandle(), WM_COMMAND, TimelineWindow::kFoldCommand, 0);
+    ASSERT_TRUE(View().Folded());
+    EXPECT_EQ(View().SelectedLines(), std::vector<std::int32_t>{2});
+    Key(VK_RETURN);
+    EXPECT_EQ(form->CurrentIndex, 2);
+    form->MediaPlayer1.Close();
 }
 
 TEST_F(TimelineWindowTest, OneSelectionForTheListAndTheTimeline) {
@@ -353,6 +383,38 @@ TEST_F(TimelineWindowTest, KeysMoveThroughTheRecordingsAndTheRestGoToTheMainWind
     EXPECT_NE(form->MediaPlayer1.Mode(), msPlaying);
     EXPECT_FALSE(::SendMessageW(ViewHandle(), WM_APPCOMMAND, 0,
                                 MAKELPARAM(0, FAPPCOMMAND_KEY | APPCOMMAND_BROWSER_BACKWARD)));
+}
+
+TEST_F(TimelineWindowTest, PlayerKeysTypedHereActOnceAndASkipWhilePausedShowsAtOnce) {
+    FillList({1, 2}, 12.0);
+    OpenTimeline();
+    ClickAt(View().PointOfLine(1));
+    const auto type = [&](UINT key, std::initializer_list<UINT> held = {}) {
+        gui::testing::TypeKey(*form, ViewHandle(), key, held);
+    };
+    TMediaPlayer& player = form->MediaPlayer1;
+    type(VK_RETURN);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return player.DeviceOpen() && player.Mode() == msPlaying && player.Position() >= 500;
+        },
+        90s));
+    type(VK_MEDIA_PLAY_PAUSE);
+    ASSERT_EQ(player.Mode(), msPaused);
+    const std::int32_t length = player.Length();
+    for (const auto& [key, skip] : {std::pair{VK_RIGHT, 5000}, std::pair{VK_LEFT, -5000}}) {
+        const std::int32_t before = player.Position();
+        type(key, {VK_CONTROL});
+        const std::int32_t now = player.Position();
+        EXPECT_NEAR(now, std::max(0, before + skip), 400) << key;
+        EXPECT_EQ(View().FocusedLine(), 1) << key; // a skip, not a move to another bar
+        EXPECT_EQ(form->TrackBar1.Position(), now * std::int64_t{50} / length) << key;
+        EXPECT_EQ(View().PlayingLine(), 1) << key;
+        EXPECT_NEAR(View().PlayheadX(), View().PointOfLine(1, double(now) / length).x, 1) << key;
+    }
+    type(VK_MEDIA_PLAY_PAUSE);
+    EXPECT_EQ(player.Mode(), msPlaying);
+    player.Close();
 }
 
 TEST_F(TimelineWindowTest, ThePlayheadCrossesTheBarDuringARealPlaybackWhichThenCountsAsHeard) {

@@ -6,6 +6,7 @@
 #include "conversion/playback_file_writer.h"
 #include "gui/form.h"
 #include "held_keys.h"
+#include "keyboard_input.h"
 #include "recording_encoder.h"
 #include "test_host_window.h"
 #include "voice/frm_voice.h"
@@ -158,6 +159,14 @@ protected:
             return true;
         ::DispatchMessageW(&msg);
         return false;
+    }
+    // A key as the keyboard sends it, at a control.
+    void Type(const wchar_t* focus, UINT key, std::initializer_list<UINT> held = {}) {
+        gui::testing::TypeKey(*form, form->ControlHandle(focus), key, held);
+    }
+    // Where the position bar stands for a position of the file playing.
+    int BarOf(std::int32_t position) {
+        return static_cast<int>(position * std::int64_t{50} / form->MediaPlayer1.Length());
     }
     bool Mode(TMPState mode) {
         return form->MediaPlayer1.DeviceOpen() && form->MediaPlayer1.Mode() == mode;
@@ -442,7 +451,7 @@ TEST_F(ReviewWindowTest, SpeedChangesInALongRecordingPlayAPartFromTheSameMoment)
 
 // Quiet, then loud after the parts played below: judged on all of it, the loud end sets the
 // level (the speech, -20 dB full scale); judged on the samples up to a part's end, the
-// recording would pass for quiet noise and be turned down to the noise target instead.
+// recording would pass for quiet noise and keep its own level instead.
 double QuietThenLoud(int second) {
     return second < 340 ? 0.05 : 0.4;
 }
@@ -518,7 +527,11 @@ TEST_F(ReviewWindowTest, PlayerKeysAndMediaKeysDriveTheSequence) {
     EXPECT_EQ(ShownFileName(), Shown(1));
     appCommand(APPCOMMAND_MEDIA_PLAY_PAUSE);
     EXPECT_TRUE(Mode(msPaused));
-    PressKey(L"BitBtnStart", VK_MEDIA_PLAY_PAUSE, {});
+    Type(L"BitBtnStart", VK_MEDIA_PLAY_PAUSE); // one press, one toggle
+    EXPECT_TRUE(Playing());
+    Type(L"LBListFiles", VK_MEDIA_PLAY_PAUSE);
+    EXPECT_TRUE(Mode(msPaused));
+    Type(L"LBListFiles", 'P', {VK_CONTROL});
     EXPECT_TRUE(Playing());
 
     EXPECT_TRUE(PressKey(L"LBListFiles", VK_NEXT)); // Ctrl+PgDn: line 2 is not selected
@@ -530,7 +543,7 @@ TEST_F(ReviewWindowTest, PlayerKeysAndMediaKeysDriveTheSequence) {
     PressKey(L"TrackBar1", VK_PRIOR);
     ASSERT_TRUE(PumpUntil([&] { return Playing(); }));
     EXPECT_EQ(ShownFileName(), Shown(3));
-    PressKey(L"LBListFiles", VK_MEDIA_PREV_TRACK, {});
+    Type(L"LBListFiles", VK_MEDIA_PREV_TRACK);
     ASSERT_TRUE(PumpUntil([&] { return Playing(); }));
     EXPECT_EQ(ShownFileName(), Shown(1));
     PressKey(L"LBListFiles", VK_PRIOR); // the first selected line has none before it
@@ -540,15 +553,17 @@ TEST_F(ReviewWindowTest, PlayerKeysAndMediaKeysDriveTheSequence) {
     PressKey(L"LBListFiles", 'Q'); // stop: stays loaded in the middle, does not advance
     EXPECT_TRUE(Mode(msStopped));
     const std::int32_t stopped = form->MediaPlayer1.Position();
-    PressKey(L"LBListFiles", VK_RIGHT);
+    Type(L"LBListFiles", VK_RIGHT, {VK_CONTROL});
     EXPECT_TRUE(positionNear(stopped + 5000));
+    EXPECT_EQ(form->TrackBar1.Position(), BarOf(form->MediaPlayer1.Position())); // at once
     PressKey(L"MEDTime0", VK_LEFT); // a text field keeps its word move
     EXPECT_TRUE(positionNear(stopped + 5000));
     PressKey(L"ChBxAutoStart", VK_LEFT);
     EXPECT_TRUE(positionNear(stopped));
     PressKey(L"LBListFiles", VK_LEFT);
     EXPECT_EQ(form->MediaPlayer1.Position(), 0);
-    PressKey(L"LBListFiles", VK_MEDIA_PLAY_PAUSE, {});
+    EXPECT_EQ(form->TrackBar1.Position(), 0);
+    Type(L"LBListFiles", VK_MEDIA_PLAY_PAUSE);
     ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 500; }));
     PressKey(L"LBListFiles", VK_RIGHT); // while playing it plays on from the new place
     EXPECT_TRUE(Playing());
