@@ -3,13 +3,13 @@
 #include <CLI/CLI.hpp>
 
 #include "catalogue/date_time.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "platform/app_error.h"
 
 namespace voice::cli {
 namespace {
 
-using exporting::FromUtf8;
+using voice::FromUtf8;
 
 constexpr int kExitBadArguments = 2;
 

@@ -8,7 +8,7 @@
 #include "catalogue/sort_str.h"
 #include "cli/cli_text.h"
 #include "export/archive_guard.h"
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/line_columns.h"
 #include "platform/app_error.h"
 #include "timeline/heard_marks.h"
@@ -18,9 +18,9 @@ namespace voice::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using exporting::ExportFile;
-using exporting::PathFromWide;
-using exporting::WideFromPath;
+using voice::FileStream;
+using voice::PathFromWide;
+using voice::WideFromPath;
 
 constexpr wchar_t kDefaultSettings[] = L"BegDir.Ini";
 
@@ -63,14 +63,14 @@ LoadedTable LoadTable(const CliOptions& options, CliPlatform& platform) {
     const bool named = options.settings.has_value();
     loaded.file = platform.AbsolutePath(named ? *options.settings : kDefaultSettings);
     const fs::path path = PathFromWide(loaded.file);
-    ExportFile file(path, ExportFile::Mode::Read);
+    FileStream file(path, FileStream::Mode::Read);
     if (!file.IsOpen()) {
-        if (named && !exporting::FileExists(path))
+        if (named && !voice::FileExists(path))
             throw Stop(kExitSomeFailed,
                        L"Файл настроек «" + loaded.file + L"» не найден: искать негде.");
         if (named)
             throw Stop(kExitRefused, L"Не удалось открыть файл настроек «" + loaded.file + L"»: " +
-                                         exporting::SystemErrorText(file.Error()) + L".");
+                                         voice::SystemErrorText(file.Error()) + L".");
     } else {
         ChannelDirTable::Bytes bytes{};
         const std::uint64_t length = file.Length();
@@ -248,7 +248,7 @@ timeline::HeardMarks HeardMarksOrStop() {
     case timeline::HeardMarksFile::Unreadable:
         break;
     }
-    const std::wstring reason = exporting::SystemErrorText(load.error);
+    const std::wstring reason = voice::SystemErrorText(load.error);
     throw Stop(kExitSomeFailed, L"Не удалось прочитать " + name +
                                     (reason.empty() ? L"" : L": " + reason) +
                                     L". Ничего не записано.");
@@ -320,7 +320,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     if (toFile) {
         exporting::RefuseArchiveTarget(target, archive.BasePaths());
         if (options.command != CliCommand::Out && !options.force)
-            exporting::RefuseExistingTarget(target);
+            voice::RefuseExistingTarget(target);
     }
     SearchCriteria criteria = options.criteria;
     const int exitCode = CheckChannels(options, loaded, bases, console, criteria.channelTicked);
@@ -444,11 +444,11 @@ int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,
     } catch (const Stop& stop) {
         console.Err(stop.text);
         return stop.exitCode;
-    } catch (const exporting::WriteFailed& failed) {
+    } catch (const voice::WriteFailed& failed) {
         // Written nothing, as for any file that could not be written.
         console.Err(failed.Text());
         return kExitSomeFailed;
-    } catch (const exporting::ExportRefused& refused) {
+    } catch (const voice::WriteRefused& refused) {
         console.Err(refused.Text());
     } catch (const AppError& error) {
         // As the window's error box shows it: a full stop after a letter or digit.

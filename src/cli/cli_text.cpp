@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "export/utf8.h"
+#include "platform/utf8.h"
 
 namespace voice::cli {
 
@@ -10,7 +10,7 @@ std::wstring EscapeControls(std::wstring_view text) {
     std::wstring escaped;
     escaped.reserve(text.size());
     for (const wchar_t c : text) {
-        const int byte = exporting::KeptByte(c);
+        const int byte = voice::KeptByte(c);
         if (byte >= 0) {
             // A byte of a name that is no text.
             wchar_t code[8];

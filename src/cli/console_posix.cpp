@@ -8,13 +8,13 @@
 #include <string>
 
 #include "cli/console.h"
-#include "export/export_file.h"
-#include "export/utf8.h"
+#include "platform/safe_file.h"
+#include "platform/utf8.h"
 
 namespace voice::cli {
 namespace {
 
-using exporting::ToUtf8;
+using voice::ToUtf8;
 
 // A standard descriptor the program was started without is held by /dev/null opened for
 // reading: a file opened later cannot take its number (and receive the list or the
@@ -45,7 +45,7 @@ std::wstring OutErrorText(int error) {
     case EPIPE:
         return L"канал закрыт";
     default:
-        return exporting::SystemErrorText(error);
+        return voice::SystemErrorText(error);
     }
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "cli/console.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 
 namespace voice::cli {
 namespace {
@@ -97,7 +97,7 @@ private:
                                    nullptr) != FALSE &&
                    written == text.size();
         }
-        return WriteBytes(handle, exporting::ToUtf8(text));
+        return WriteBytes(handle, voice::ToUtf8(text));
     }
     void WriteOut(const std::wstring& text) {
         if (outError_ == 0 && !Write(out_, text))

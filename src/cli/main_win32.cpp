@@ -7,7 +7,7 @@
 
 #include "cli/cli_run.h"
 #include "cli/system_platform.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 
 namespace voice::cli {
 namespace {
@@ -30,7 +30,7 @@ std::vector<std::string> Utf8Arguments() {
     LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> args;
     for (int i = 1; wide && i < count; ++i)
-        args.push_back(exporting::NameBytes(wide[i]));
+        args.push_back(voice::NameBytes(wide[i]));
     ::LocalFree(wide);
     return args;
 }

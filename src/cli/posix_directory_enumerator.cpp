@@ -10,14 +10,14 @@
 #include <memory>
 #include <vector>
 
-#include "export/export_file.h"
-#include "export/utf8.h"
+#include "platform/safe_file.h"
+#include "platform/utf8.h"
 
 namespace voice::cli {
 namespace {
 
-using exporting::FromUtf8;
-using exporting::NameBytes;
+using voice::FromUtf8;
+using voice::NameBytes;
 
 constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
 
@@ -35,14 +35,14 @@ std::string Lower(std::string_view text) {
 
 bool IsValidUtf8(std::string_view text) {
     for (const wchar_t c : FromUtf8(text))
-        if (exporting::KeptByte(c) >= 0)
+        if (voice::KeptByte(c) >= 0)
             return false;
     return true;
 }
 
 bool Exists(const std::wstring& path) {
     struct stat info;
-    const std::string unix = exporting::PathFromWide(path).native();
+    const std::string unix = voice::PathFromWide(path).native();
     return ::stat(ResolveIgnoringCase(unix).c_str(), &info) == 0;
 }
 
@@ -119,7 +119,7 @@ std::wstring WindowsFormOfCurrentDirectory() {
 bool PosixDirectoryEnumerator::ChangeDirectory(const std::wstring& path) {
     if (path.empty())
         return false;
-    const std::string unix = exporting::PathFromWide(path).native();
+    const std::string unix = voice::PathFromWide(path).native();
     return ::chdir(ResolveIgnoringCase(unix).c_str()) == 0;
 }
 

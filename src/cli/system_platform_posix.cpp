@@ -5,7 +5,7 @@
 
 #include "cli/posix_directory_enumerator.h"
 #include "cli/system_platform.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 
 namespace voice::cli {
 namespace {
@@ -14,7 +14,7 @@ class PosixPlatform final : public CliPlatform {
 public:
     DirectoryEnumerator& Enumerator() override { return enumerator_; }
     bool StoreChannelDir(ChannelDirTable& table, int k, const std::wstring& path) override {
-        return table.SetChannelDirBytes(k, exporting::NameBytes(path));
+        return table.SetChannelDirBytes(k, voice::NameBytes(path));
     }
     std::wstring CurrentDirectory() override { return WindowsFormOfCurrentDirectory(); }
     std::wstring AbsolutePath(const std::wstring& path) override {
@@ -25,7 +25,7 @@ public:
         std::vector<char> buffer(4096);
         if (!::getcwd(buffer.data(), buffer.size()))
             return path;
-        const std::wstring current = exporting::FromUtf8(buffer.data());
+        const std::wstring current = voice::FromUtf8(buffer.data());
         return current + (current.ends_with(L'/') ? L"" : L"/") + path;
     }
     wchar_t TimeSeparator() override { return L':'; }

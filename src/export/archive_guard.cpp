@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/export_job.h"
 #include "export/export_names.h"
 
@@ -146,7 +146,7 @@ void RefuseArchiveTarget(const fs::path& target, const std::vector<fs::path>& ar
             continue;
         const auto identity = IdentityOf(base);
         if ((identity && Contains(ancestors, *identity)) || IsInsideBySpelling(target, base))
-            throw ExportRefused(RefusalText(target, base));
+            throw WriteRefused(RefusalText(target, base));
     }
 }
 
@@ -188,7 +188,7 @@ void Archive::Add(const fs::path& base) {
 }
 
 [[noreturn]] void Archive::Refuse(const fs::path& target, const fs::path& base) const {
-    throw ExportRefused(RefusalText(target, base));
+    throw WriteRefused(RefusalText(target, base));
 }
 
 std::optional<fs::path> Archive::HolderOf(const TargetFolder& folder) const {
@@ -226,7 +226,7 @@ TargetFolder Archive::OpenTarget(const fs::path& path, bool create) const {
     };
     auto cannotOpen = [&](int error) {
         const std::wstring reason = SystemErrorText(error);
-        return ExportRefused(L"Не удалось открыть папку «" + WideFromPath(path) + L"»" +
+        return WriteRefused(L"Не удалось открыть папку «" + WideFromPath(path) + L"»" +
                              (reason.empty() ? L"" : L": " + reason) + L".");
     };
     int error = 0;
@@ -266,7 +266,7 @@ void Archive::RefuseReplacing(const TargetFolder& folder, const fs::path& name,
                               const std::vector<FileIdentity>& sources) const {
     const auto identity = folder.IdentityOfName(name);
     if (identity && (Contains(sources, *identity) || HoldsRecording(*identity)))
-        throw ExportRefused(L"Файл «" + WideFromPath(folder.Path() / name) +
+        throw WriteRefused(L"Файл «" + WideFromPath(folder.Path() / name) +
                             L"» - запись архива, он не будет заменён.");
 }
 

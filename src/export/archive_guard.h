@@ -49,7 +49,7 @@ std::vector<FileIdentity> ExistingAncestors(const std::filesystem::path& target)
 // there, nor a case variant the search would take for it).
 bool IsInside(const std::filesystem::path& target, const std::filesystem::path& base);
 
-// Throws ExportRefused with the Russian message when target lies inside any base.
+// Throws WriteRefused with the Russian message when target lies inside any base.
 void RefuseArchiveTarget(const std::filesystem::path& target,
                          const std::vector<std::filesystem::path>& archiveBases);
 
@@ -75,9 +75,9 @@ public:
 
     // The folder that path names, opened once and judged; the folders missing on the way
     // are made (when create) each only inside a folder already judged. Throws
-    // ExportRefused with the user's message when it is the archive or cannot be opened.
+    // WriteRefused with the user's message when it is the archive or cannot be opened.
     TargetFolder OpenTarget(const std::filesystem::path& path, bool create) const;
-    // Throws ExportRefused when name in folder is a recording of the archive or one of
+    // Throws WriteRefused when name in folder is a recording of the archive or one of
     // sources: a file that is replaced must never be one read.
     void RefuseReplacing(const TargetFolder& folder, const std::filesystem::path& name,
                          const std::vector<FileIdentity>& sources = {}) const;

@@ -1,6 +1,6 @@
 #include "export/csv_writer.h"
 
-#include "export/utf8.h"
+#include "platform/utf8.h"
 
 namespace voice::exporting {
 

@@ -12,27 +12,9 @@
 #include <vector>
 
 #include "export/archive_guard.h"
+#include "platform/safe_file.h"
 
 namespace voice::exporting {
-
-// A command refused before anything was written (target inside the archive, a merged
-// file that would pass 4 GB, a folder that cannot be written). The text is the
-// Russian message the user sees.
-class ExportRefused {
-public:
-    explicit ExportRefused(std::wstring text) : text_(std::move(text)) {}
-    const std::wstring& Text() const noexcept { return text_; }
-
-private:
-    std::wstring text_;
-};
-
-// A file could not be written (no space, no access): not the user's fault, so the
-// command line ends as for any failed write, not as for a refusal.
-class WriteFailed : public ExportRefused {
-public:
-    using ExportRefused::ExportRefused;
-};
 
 // Told about the work as it goes; called on the thread that runs the command.
 class ExportProgress {
@@ -112,7 +94,7 @@ bool SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::
 void SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
                  const Archive& archive, bool replace = true);
 // bytes as target, through the archive's guard: the target's folder opened once and
-// judged, a recording never replaced. Throws ExportRefused or WriteFailed.
+// judged, a recording never replaced. Throws WriteRefused or WriteFailed.
 void WriteOutsideArchive(const std::filesystem::path& target, std::string_view bytes,
                          const Archive& archive, bool replace);
 

@@ -1,6 +1,6 @@
 #include "export/export_names.h"
 
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/export_job.h"
 
 namespace voice::exporting {

@@ -37,7 +37,7 @@ const std::vector<std::wstring> kIndexHeader = {
 // the provisional header; otherwise it is read back once complete.
 class PartWriter final : public ConvertedWriter {
 public:
-    PartWriter(ExportFile& file, BackgroundSha256& hash, const std::optional<WavHeader>& finalHead)
+    PartWriter(FileStream& file, BackgroundSha256& hash, const std::optional<WavHeader>& finalHead)
         : file_(file), hash_(hash), hashing_(finalHead.has_value()) {
         if (hashing_)
             hash_.Update(*finalHead);
@@ -77,7 +77,7 @@ public:
     }
 
 private:
-    ExportFile& file_;
+    FileStream& file_;
     BackgroundSha256& hash_;
     std::uint64_t written_ = 0;
     bool hashing_;
@@ -236,7 +236,7 @@ std::wstring RecordingExporter::WriteWav(SourceRecording& source, const LineColu
     PartFile part(folder_, PathFromWide(name));
     if (!part.IsOpen())
         return WithReason(kCannotCreate, part);
-    ExportFile& file = part.File();
+    FileStream& file = part.File();
     std::array<std::uint8_t, kDetectionSize> head{};
     source.Read(head);
     const RecordingKind kind = DetectKind(source);

@@ -4,7 +4,7 @@
 
 #include "export/archive_guard.h"
 #include "export/csv_writer.h"
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/export_job.h"
 #include "export/line_columns.h"
 #include "export/local_time.h"

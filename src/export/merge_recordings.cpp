@@ -27,21 +27,21 @@ std::wstring MegaBytes(std::uint64_t bytes) {
     return std::to_wstring((bytes + (1u << 20) - 1) >> 20);
 }
 
-ExportRefused PastFourGigabytes() {
-    return ExportRefused(L"Общий файл превысил бы 4 ГБ. Выберите меньше записей.");
+WriteRefused PastFourGigabytes() {
+    return WriteRefused(L"Общий файл превысил бы 4 ГБ. Выберите меньше записей.");
 }
 
 // The merged file's data chunk as it grows: recordings appended, and taken back again
 // when one turns out not to be whole.
 class MergedData {
 public:
-    MergedData(ExportFile& file, std::uint64_t limit) noexcept : file_(file), limit_(limit) {}
+    MergedData(FileStream& file, std::uint64_t limit) noexcept : file_(file), limit_(limit) {}
 
     std::uint64_t Samples() const noexcept { return samples_; }
     // The farthest the file has been written: past the end when something was taken back.
     std::uint64_t HighWater() const noexcept { return highWater_; }
 
-    // Throws ExportRefused rather than pass the limit (a run-coded recording is sized only
+    // Throws WriteRefused rather than pass the limit (a run-coded recording is sized only
     // as it is decoded).
     void Append(std::span<const std::uint8_t> bytes) {
         if (bytes.size() > limit_ - samples_)
@@ -57,7 +57,7 @@ public:
     }
 
 private:
-    ExportFile& file_;
+    FileStream& file_;
     std::uint64_t limit_;
     std::uint64_t samples_ = 0;
     std::uint64_t highWater_ = kWavHeaderSize;
@@ -111,7 +111,7 @@ std::wstring AppendRecording(const MergeItem& item, bool first, MergedData& data
 }
 
 // The merged file's first 44 bytes are the playback header: the same format.
-void WriteHeader(ExportFile& file, std::uint64_t dataSize, std::uint64_t fileSize) {
+void WriteHeader(FileStream& file, std::uint64_t dataSize, std::uint64_t fileSize) {
     const WavHeader header = MakePlaybackWavHeader(static_cast<std::uint32_t>(fileSize - 8),
                                                    static_cast<std::uint32_t>(dataSize));
     file.Seek(0);
@@ -131,7 +131,7 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
         return result.Take();
     }
     if (plan.fileSize - 8 > kLargestRiffSize)
-        throw ExportRefused(L"Общий файл занял бы " + MegaBytes(plan.fileSize) +
+        throw WriteRefused(L"Общий файл занял бы " + MegaBytes(plan.fileSize) +
                             L" МБ, а файл WAV не может быть больше 4 ГБ. Выберите меньше "
                             L"записей.");
     if (plan.items.empty())
@@ -147,9 +147,9 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     }
     PartFile part(folder, name);
     if (!part.IsOpen())
-        throw ExportRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"»: " +
+        throw WriteRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"»: " +
                             part.FailureReason() + L".");
-    ExportFile& file = part.File();
+    FileStream& file = part.File();
     WriteHeader(file, 0, kWavHeaderSize); // written again once the sizes are known
 
     MergedData data(file, plan.dataLimit);

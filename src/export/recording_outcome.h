@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/export_job.h"
 
 namespace voice::exporting {

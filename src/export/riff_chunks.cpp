@@ -1,7 +1,7 @@
 #include "export/riff_chunks.h"
 
 #include "conversion/wav_header.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 
 namespace voice::exporting {
 namespace {

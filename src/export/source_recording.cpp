@@ -10,7 +10,7 @@
 namespace voice::exporting {
 
 SourceRecording::SourceRecording(const std::filesystem::path& path)
-    : file_(path, ExportFile::Mode::Read) {
+    : file_(path, FileStream::Mode::Read) {
     if (file_.IsOpen())
         length_ = file_.Length();
 }

@@ -10,7 +10,7 @@
 
 #include "conversion/recording_converter.h"
 #include "export/background_sha256.h"
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 
 namespace voice::exporting {
 
@@ -41,7 +41,7 @@ public:
     std::optional<Sha256Digest> FinishHash();
 
 private:
-    ExportFile file_;
+    FileStream file_;
     std::uint64_t length_ = 0;
     std::uint64_t position_ = 0;
     std::uint64_t hashed_ = 0; // bytes 0..hashed_ are in the hash

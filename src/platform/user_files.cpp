@@ -1,5 +1,6 @@
 #include "platform/user_files.h"
 
+#include "platform/safe_file.h"
 #include "platform/unique_handle.h"
 
 #include <string>
@@ -56,30 +57,12 @@ UserSettingsFile::UserSettingsFile(fs::path path)
 bool UserSettingsFile::Save() const {
     std::error_code ignored;
     fs::create_directories(path_.parent_path(), ignored);
-    // A name of this process's own, created only if no one holds it.
-    const fs::path temporary = path_.wstring() + L"." + std::to_wstring(::GetCurrentProcessId()) +
-                               L"-" + std::to_wstring(::GetTickCount64()) + L".tmp";
-    const std::string text = values_.Serialize();
-    {
-        FileHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return false;
-        DWORD written = 0;
-        const bool complete = ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()),
-                                          &written, nullptr) &&
-                              written == text.size() && ::FlushFileBuffers(file.Get());
-        if (!complete) {
-            file.Reset();
-            ::DeleteFileW(temporary.c_str());
-            return false;
-        }
-    }
-    if (::MoveFileExW(temporary.c_str(), path_.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    try {
+        WriteWholeFile(path_, values_.Serialize(), true);
         return true;
-    ::DeleteFileW(temporary.c_str());
-    return false;
+    } catch (const WriteRefused&) {
+        return false;
+    }
 }
 
 } // namespace voice

@@ -1,10 +1,9 @@
 #include "timeline/heard_marks.h"
 
 #include "catalogue/list_line.h"
-#include "export/export_file.h"
-#include "export/export_job.h"
+#include "platform/safe_file.h"
 #include "export/local_time.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "timeline/timeline_model.h"
 
 #include <algorithm>
@@ -44,7 +43,7 @@ std::string EscapedPath(std::wstring_view path) {
         const wchar_t c = path[i];
         const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < path.size() &&
                           path[i + 1] >= 0xDC00 && path[i + 1] <= 0xDFFF;
-        const int byte = pair ? -1 : exporting::KeptByte(c);
+        const int byte = pair ? -1 : voice::KeptByte(c);
         if (byte < 0 && c >= 0x20 && c != 0x7F && c != L'%') {
             run += c;
             if (pair)
@@ -52,10 +51,10 @@ std::string EscapedPath(std::wstring_view path) {
             continue;
         }
         const auto code = static_cast<unsigned>(byte >= 0 ? byte : c);
-        out += exporting::NameBytes(run) + '%' + kHex[code >> 4] + kHex[code & 0xF];
+        out += voice::NameBytes(run) + '%' + kHex[code >> 4] + kHex[code & 0xF];
         run.clear();
     }
-    return out + exporting::NameBytes(run);
+    return out + voice::NameBytes(run);
 }
 
 bool IsHex(char c) {
@@ -129,7 +128,7 @@ std::string KeyOfOldLine(std::string_view line) {
     const std::int64_t utc =
         exporting::UtcOfListed(exporting::SecondsOf(local), exporting::UtcOffsetNow());
     return std::string(f.size) + '\t' + UtcStamp(utc) + '\t' +
-           EscapedPath(exporting::FromUtf8(f.path));
+           EscapedPath(voice::FromUtf8(f.path));
 }
 
 } // namespace
@@ -213,7 +212,7 @@ bool HeardMarks::Mark(std::wstring_view line) {
 
 HeardMarks LoadHeardMarks(const std::filesystem::path& file, HeardMarksLoad& load) {
     load = {};
-    if (!exporting::FileExists(file))
+    if (!voice::FileExists(file))
         return {};
     // Some systems open a folder for reading and fail only at the read.
     std::error_code ignored;
@@ -221,7 +220,7 @@ HeardMarks LoadHeardMarks(const std::filesystem::path& file, HeardMarksLoad& loa
         load = {HeardMarksFile::Unreadable, EISDIR};
         return {};
     }
-    exporting::ExportFile in(file, exporting::ExportFile::Mode::Read);
+    voice::FileStream in(file, voice::FileStream::Mode::Read);
     if (!in.IsOpen()) {
         load = {HeardMarksFile::Unreadable, in.Error()};
         return {};
@@ -254,9 +253,9 @@ bool SaveHeardMarks(const HeardMarks& marks, const std::filesystem::path& file) 
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
     try {
-        exporting::WriteWholeFile(file, marks.Serialize(), true);
+        voice::WriteWholeFile(file, marks.Serialize(), true);
         return true;
-    } catch (const exporting::ExportRefused&) {
+    } catch (const voice::WriteRefused&) {
         return false;
     }
 }

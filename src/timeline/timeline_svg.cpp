@@ -1,7 +1,7 @@
 #include "timeline/timeline_svg.h"
 
 #include "catalogue/list_line.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "timeline/ticks.h"
 #include "timeline/tooltip.h"
 
@@ -39,7 +39,7 @@ std::string Escaped(std::wstring_view text) {
         }
     }
     std::string out;
-    for (char c : exporting::ToUtf8(kept)) {
+    for (char c : voice::ToUtf8(kept)) {
         switch (c) {
         case '&':
             out += "&amp;";

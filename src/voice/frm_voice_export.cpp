@@ -222,7 +222,7 @@ void TFrmVoice::RunExportWork(const wchar_t* caption, std::function<void(gui::Wo
         }
         try {
             std::rethrow_exception(error);
-        } catch (const exporting::ExportRefused& refused) {
+        } catch (const voice::WriteRefused& refused) {
             gui::ShowMessageBox(Handle(), refused.Text(), L"Предупреждение",
                                 MB_OK | MB_ICONWARNING);
         } catch (...) {

@@ -3,16 +3,16 @@
 #include "cli/cli_run.h"
 #include "cli/system_platform.h"
 #include "cli_test_support.h"
-#include "export/export_file.h"
-#include "export/utf8.h"
+#include "platform/safe_file.h"
+#include "platform/utf8.h"
 #include "export_fixture.h"
 #include "recording_encoder.h"
 
 namespace voice::cli::test {
 namespace {
 
-using exporting::ToUtf8;
-using exporting::WideFromPath;
+using voice::ToUtf8;
+using voice::WideFromPath;
 using exporting::test::AddRecording;
 using exporting::test::Bytes;
 using exporting::test::FileNames;

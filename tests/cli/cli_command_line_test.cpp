@@ -8,9 +8,9 @@
 #include "catalogue/channel_dir_table.h"
 #include "cli/system_platform.h"
 #include "cli_archive_fixture.h"
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/local_time.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "export_fixture.h"
 #include "recording_encoder.h"
 #include "timeline/heard_marks.h"
@@ -35,9 +35,9 @@
 namespace voice::cli::test {
 namespace {
 
-using exporting::FromUtf8;
-using exporting::ToUtf8;
-using exporting::WideFromPath;
+using voice::FromUtf8;
+using voice::ToUtf8;
+using voice::WideFromPath;
 using exporting::test::Bytes;
 using exporting::test::FileNames;
 using exporting::test::TempFolder;
@@ -223,7 +223,7 @@ TEST_F(CliCommandLineTest, ALineBreakInANameIsWrittenOut) {
 TEST_F(CliCommandLineTest, NamesThatAreNoTextAreReadAsGivenAndShownWrittenOut) {
     const fs::path base = out_.Path() / "\xca\xe0\xed\xe0\xeb"
                                         "1";
-    const std::string day = exporting::NameBytes(
+    const std::string day = voice::NameBytes(
         exporting::test::RecordingName({2026, 12, 5, 0, 0, 0}, 1).substr(0, 3));
     fs::rename(Base(1), base);
     fs::rename(base / day, base / (day + "\xff"));

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_options.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 
 namespace voice::cli {
 namespace {
@@ -17,7 +17,7 @@ TEST(CliOptionsTest, ReadsTheSelectionAndTheCommand) {
     const ParsedArguments parsed = ParseArguments(
         With({"--time-to", "17:00:00", "--order", "size", "--dir", "3=/rec/три", "--dir",
               "1=D:\\REC", "--settings", "my.ini", "--out", "выдача", "--quiet"}));
-    ASSERT_TRUE(parsed.options.has_value()) << exporting::ToUtf8(parsed.text);
+    ASSERT_TRUE(parsed.options.has_value()) << voice::ToUtf8(parsed.text);
     const CliOptions& o = *parsed.options;
     EXPECT_EQ(o.criteria.channelTicked,
               (std::array<bool, 8>{true, false, true, false, false, false, false, false}));
@@ -70,7 +70,7 @@ TEST(CliOptionsTest, BadArgumentsExitWithTwoAndSayWhy) {
         const ParsedArguments parsed = ParseArguments(c.args);
         EXPECT_FALSE(parsed.options.has_value());
         EXPECT_EQ(parsed.exitCode, 2);
-        EXPECT_NE(parsed.text.find(c.says), std::wstring::npos) << exporting::ToUtf8(parsed.text);
+        EXPECT_NE(parsed.text.find(c.says), std::wstring::npos) << voice::ToUtf8(parsed.text);
     }
 }
 

@@ -3,8 +3,8 @@
 #include "catalogue/channel_dir_table.h"
 #include "catalogue/recording_search.h"
 #include "cli_test_support.h"
-#include "export/export_file.h"
-#include "export/utf8.h"
+#include "platform/safe_file.h"
+#include "platform/utf8.h"
 #include "export_fixture.h"
 #include "recording_encoder.h"
 #include "timeline/heard_marks.h"
@@ -28,8 +28,8 @@
 namespace voice::cli::test {
 namespace {
 
-using exporting::ToUtf8;
-using exporting::WideFromPath;
+using voice::ToUtf8;
+using voice::WideFromPath;
 using exporting::test::AddRecording;
 using exporting::test::Bytes;
 using exporting::test::FileNames;
@@ -52,7 +52,7 @@ std::vector<std::wstring> WindowSearch(const SearchCriteria& criteria, const Cha
 }
 
 std::string Native(const fs::path& path) {
-    return exporting::NameBytes(WideFromPath(path));
+    return voice::NameBytes(WideFromPath(path));
 }
 
 // Channels 1 and 3 over 5 to 7 December 2026, every stored form among them.

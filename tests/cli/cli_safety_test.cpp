@@ -7,7 +7,7 @@
 
 #include "catalogue/channel_dir_table.h"
 #include "cli_archive_fixture.h"
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "recording_encoder.h"
 
 #ifndef _WIN32
@@ -20,7 +20,7 @@
 namespace voice::cli::test {
 namespace {
 
-using exporting::WideFromPath;
+using voice::WideFromPath;
 using exporting::test::Bytes;
 using exporting::test::FileNames;
 namespace fs = std::filesystem;
@@ -274,7 +274,7 @@ TEST_F(CliSafetyTest, AnIndexThatCannotBeWrittenStillReportsEverything) {
     const std::vector<std::wstring> files = FileNames(folder);
     EXPECT_EQ(files.size(), 46u); // 6 + 40 recordings; no index, no part file
     for (const std::wstring& name : files)
-        EXPECT_TRUE(Says(run, WideFromPath(folder / exporting::PathFromWide(name))));
+        EXPECT_TRUE(Says(run, WideFromPath(folder / voice::PathFromWide(name))));
 }
 #endif
 

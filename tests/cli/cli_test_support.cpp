@@ -1,8 +1,8 @@
 #include "cli_test_support.h"
 
 #include "cli/system_platform.h"
-#include "export/export_file.h"
-#include "export/utf8.h"
+#include "platform/safe_file.h"
+#include "platform/utf8.h"
 
 #include <fstream>
 #include <iterator>
@@ -21,7 +21,7 @@ CliRun RunVoiceExport(const std::vector<std::string>& args, bool cancelled) {
 }
 
 std::string Native(const std::filesystem::path& path) {
-    return exporting::NameBytes(exporting::WideFromPath(path));
+    return voice::NameBytes(voice::WideFromPath(path));
 }
 
 bool Says(const CliRun& run, const std::wstring& text) {
@@ -34,7 +34,7 @@ bool Says(const CliRun& run, const std::wstring& text) {
 std::string Dump(const CliRun& run) {
     std::string text;
     for (const std::wstring& line : run.err)
-        text += exporting::ToUtf8(line) + "\n";
+        text += voice::ToUtf8(line) + "\n";
     return text;
 }
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_test_support.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "temp_directory.h"
 #include "window_driver.h"
 
@@ -38,7 +38,7 @@ TEST(CliWindowTest, ListEqualsTheWindowsListForEveryOrdering) {
     window.SetDate(L"DTPicker0", 2010, 3, 14);
     window.SetDate(L"DTPicker1", 2010, 3, 16);
     const char* orderings[] = {"start", "end", "channel", "size"};
-    const std::string settings = exporting::ToUtf8(start / L"BegDir.Ini");
+    const std::string settings = voice::ToUtf8(start / L"BegDir.Ini");
     for (int k = 0; k < 4; ++k) {
         window.ClickItem(L"RGSort", k);
         window.Click(L"BtnFormList");

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/export_job.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "export_fixture.h"
 #include "recording_encoder.h"
 #include "riff_files.h"

@@ -10,7 +10,7 @@
 
 #include "catalogue/list_line.h"
 #include "catalogue/recording_name.h"
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/sha256.h"
 
 namespace voice::exporting::test {

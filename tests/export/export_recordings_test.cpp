@@ -3,10 +3,10 @@
 #include <functional>
 
 #include "conversion/recording_converter.h"
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/export_job.h"
 #include "export/sha256.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "export_fixture.h"
 #include "memory_conversion.h"
 #include "recording_encoder.h"
@@ -261,12 +261,12 @@ TEST_F(ExportRecordingsTest, TargetsInsideTheArchiveAreRefusedBeforeAnythingIsWr
         try {
             ExportRecordings({line}, target, {base}, kNow, progress_);
             ADD_FAILURE() << target;
-        } catch (const ExportRefused& refused) {
+        } catch (const WriteRefused& refused) {
             EXPECT_NE(refused.Text().find(L"Запись в архив запрещена"), std::wstring::npos);
         }
         EXPECT_THROW(MergeRecordings({line}, target / L"all.wav", {base}, progress_),
-                     ExportRefused);
-        EXPECT_THROW(SaveListCsv({line}, target / L"list.csv", {base}), ExportRefused);
+                     WriteRefused);
+        EXPECT_THROW(SaveListCsv({line}, target / L"list.csv", {base}), WriteRefused);
     }
     std::vector<std::wstring> archiveFiles;
     for (const auto& entry : fs::recursive_directory_iterator(archive_.Path()))

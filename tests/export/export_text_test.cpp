@@ -2,10 +2,10 @@
 
 #include "catalogue/list_line.h"
 #include "export/csv_writer.h"
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/export_job.h"
 #include "export/line_columns.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "export_fixture.h"
 
 namespace voice::exporting::test {

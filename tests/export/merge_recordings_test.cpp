@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "conversion/recording_converter.h"
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/export_job.h"
 #include "export_fixture.h"
 #include "recording_encoder.h"
@@ -129,7 +129,7 @@ TEST_F(MergeRecordingsTest, AResultPastFourGigabytesIsRefusedBeforeAnythingIsWri
     try {
         Merge(lines);
         ADD_FAILURE() << "not refused";
-    } catch (const ExportRefused& refused) {
+    } catch (const WriteRefused& refused) {
         EXPECT_NE(refused.Text().find(L"4 ГБ"), std::wstring::npos);
     }
     EXPECT_TRUE(FileNames(out_.Path()).empty());

@@ -4,10 +4,10 @@
 
 #include <functional>
 
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 #include "export/export_job.h"
 #include "export/recording_duration.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "export_fixture.h"
 
 #ifndef _WIN32
@@ -84,7 +84,7 @@ TEST(SafeFileTest, ALinkAtTheTargetIsNeverWrittenThrough) {
     const fs::path victim = folder.Path() / "recording.1";
     WriteFile(victim, Bytes{1});
     fs::create_symlink(victim, folder.Path() / "list.csv");
-    EXPECT_THROW(WriteWholeFile(folder.Path() / "list.csv", "new", false), ExportRefused);
+    EXPECT_THROW(WriteWholeFile(folder.Path() / "list.csv", "new", false), WriteRefused);
     WriteWholeFile(folder.Path() / "list.csv", "new", true);
     EXPECT_EQ(ReadFile(victim), Bytes{1});
     EXPECT_EQ(ReadText(folder.Path() / "list.csv"), "new");
@@ -121,7 +121,7 @@ TEST(SafeFileTest, AFailedWriteLeavesNothingAndSaysWhy) {
         FileSizeLimit limit(4096);
         WriteWholeFile(target, std::string(100000, 'x'), false);
         ADD_FAILURE() << "written past the limit";
-    } catch (const ExportRefused& refused) {
+    } catch (const WriteRefused& refused) {
         EXPECT_NE(refused.Text().find(L"нет места на диске"), std::wstring::npos)
             << ToUtf8(refused.Text());
         EXPECT_NE(refused.Text().find(WideFromPath(target)), std::wstring::npos);

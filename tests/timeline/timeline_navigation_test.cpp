@@ -2,7 +2,7 @@
 
 #include "export/line_columns.h"
 #include "export/local_time.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "timeline/heard_marks.h"
 #include "timeline/navigation.h"
 #include "timeline_lines.h"
@@ -144,7 +144,7 @@ TEST(HeardMarks, KeyedByPathSizeAndWriteTime) {
         EXPECT_FALSE(marks.Heard(c.other)) << c.what;
     EXPECT_FALSE(marks.Mark(L"not a recording"));
     // The write time in UTC: the list's end less the offset it was listed with (now's).
-    std::string utc = exporting::ToUtf8(
+    std::string utc = voice::ToUtf8(
         exporting::FormatIsoDateTime(exporting::PartsOf(Dec7(10, 5) - exporting::UtcOffsetNow())));
     utc[10] = 'T';
     EXPECT_EQ(HeardKeyOf(line), "4242\t" + utc + "Z\tD:\\demo\\kanal2\\Запись.2");
@@ -170,7 +170,7 @@ TEST(HeardMarks, AnyNameSurvivesTheFile) {
     EXPECT_EQ(again.Size(), std::size(names));
     for (const std::wstring& name : names)
         EXPECT_TRUE(again.Heard(LineOf(2, Dec7(10), Dec7(10, 5), 1, name)))
-            << exporting::ToUtf8(name);
+            << voice::ToUtf8(name);
 }
 
 TEST(HeardMarks, ADamagedTextKeepsWhatReads) {

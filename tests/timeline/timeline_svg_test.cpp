@@ -1,7 +1,7 @@
 // The SVG picture parsed back: a lane per channel, one bar per recording at its place, and
 // the tooltip's text as each bar's title.
 
-#include "export/utf8.h"
+#include "platform/utf8.h"
 #include "timeline/timeline_svg.h"
 #include "timeline_lines.h"
 
@@ -97,14 +97,14 @@ TEST(TimelineSvg, FoldedHoursKeepOnlyTheWindow) {
 // Well-formed as XML 1.0 sees characters: valid UTF-8 (a lone surrogate would not survive
 // the round trip) of admitted characters, references only to tab, line feed and CR.
 bool OnlyXmlChars(const std::string& svg) {
-    const std::wstring text = exporting::FromUtf8(svg);
+    const std::wstring text = voice::FromUtf8(svg);
     const auto admitted = [](wchar_t w) {
         const auto c = static_cast<std::uint32_t>(w);
         return c == 9 || c == 10 || c == 13 || (c >= 0x20 && c <= 0xD7FF) ||
                (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF) ||
                (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDFFF);
     };
-    return exporting::ToUtf8(text) == svg && std::all_of(text.begin(), text.end(), admitted) &&
+    return voice::ToUtf8(text) == svg && std::all_of(text.begin(), text.end(), admitted) &&
            !std::regex_search(svg, std::regex("&#(?!9;|10;|13;)"));
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace voice::exporting {
+namespace voice {
 
 // A byte kept by FromUtf8 as "\xNN"; any other unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(std::wstring_view text);
@@ -26,4 +26,4 @@ std::wstring FromUtf8(std::string_view text);
 // The byte a character of FromUtf8's stands for, or -1 for a character that is text.
 int KeptByte(wchar_t c) noexcept;
 
-} // namespace voice::exporting
+} // namespace voice

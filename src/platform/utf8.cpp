@@ -1,6 +1,6 @@
-#include "export/utf8.h"
+#include "platform/utf8.h"
 
-namespace voice::exporting {
+namespace voice {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -115,4 +115,4 @@ std::wstring FromUtf8(std::string_view text) {
     return out;
 }
 
-} // namespace voice::exporting
+} // namespace voice

@@ -1,12 +1,11 @@
-#include "export/export_file.h"
+#include "platform/safe_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <system_error>
 #include <utility>
 
-#include "export/export_job.h"
-#include "export/utf8.h"
+#include "platform/utf8.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -20,7 +19,7 @@ extern "C" __declspec(dllimport) unsigned long __stdcall GetFileType(void* file)
 #include <unistd.h>
 #endif
 
-namespace voice::exporting {
+namespace voice {
 namespace {
 
 #ifdef _WIN32
@@ -57,7 +56,7 @@ std::FILE* OpenForReading(const std::filesystem::path& path) noexcept {
 #endif
 }
 
-std::FILE* Open(const std::filesystem::path& path, ExportFile::Mode) noexcept {
+std::FILE* Open(const std::filesystem::path& path, FileStream::Mode) noexcept {
     errno = 0;
     return OpenForReading(path);
 }
@@ -81,31 +80,31 @@ std::uint64_t TellFile(std::FILE* file) noexcept {
 
 } // namespace
 
-ExportFile::ExportFile(const std::filesystem::path& path, Mode mode) : file_(Open(path, mode)) {
+FileStream::FileStream(const std::filesystem::path& path, Mode mode) : file_(Open(path, mode)) {
     if (!file_)
         error_ = errno;
 }
 
-void ExportFile::Fail() noexcept {
+void FileStream::Fail() noexcept {
     if (!failed_ && error_ == 0)
         error_ = errno;
     failed_ = true;
 }
 
-ExportFile ExportFile::Borrowing(std::FILE* stream, std::uint64_t limit) noexcept {
-    ExportFile file;
+FileStream FileStream::Borrowing(std::FILE* stream, std::uint64_t limit) noexcept {
+    FileStream file;
     file.file_ = stream;
     file.owned_ = false;
     file.limit_ = limit;
     return file;
 }
 
-ExportFile::~ExportFile() {
+FileStream::~FileStream() {
     if (file_ && owned_)
         std::fclose(file_);
 }
 
-ExportFile& ExportFile::operator=(ExportFile&& other) noexcept {
+FileStream& FileStream::operator=(FileStream&& other) noexcept {
     if (this != &other) {
         if (file_ && owned_)
             std::fclose(file_);
@@ -120,7 +119,7 @@ ExportFile& ExportFile::operator=(ExportFile&& other) noexcept {
     return *this;
 }
 
-std::size_t ExportFile::Read(std::span<std::uint8_t> into) noexcept {
+std::size_t FileStream::Read(std::span<std::uint8_t> into) noexcept {
     if (!file_ || into.empty())
         return 0;
     errno = 0;
@@ -131,7 +130,7 @@ std::size_t ExportFile::Read(std::span<std::uint8_t> into) noexcept {
     return n;
 }
 
-void ExportFile::Write(std::span<const std::uint8_t> bytes) noexcept {
+void FileStream::Write(std::span<const std::uint8_t> bytes) noexcept {
     if (!file_ || bytes.empty())
         return;
     errno = 0;
@@ -147,21 +146,21 @@ void ExportFile::Write(std::span<const std::uint8_t> bytes) noexcept {
         Fail();
 }
 
-void ExportFile::Seek(std::uint64_t offset) noexcept {
+void FileStream::Seek(std::uint64_t offset) noexcept {
     if (!file_ || SeekFile(file_, offset, SEEK_SET) != 0)
         Fail();
     else
         at_ = offset;
 }
 
-void ExportFile::SeekToEnd() noexcept {
+void FileStream::SeekToEnd() noexcept {
     if (!file_ || SeekFile(file_, 0, SEEK_END) != 0)
         Fail();
     else
         at_ = TellFile(file_);
 }
 
-std::uint64_t ExportFile::Length() noexcept {
+std::uint64_t FileStream::Length() noexcept {
     if (!file_)
         return 0;
     const std::uint64_t at = TellFile(file_);
@@ -171,7 +170,7 @@ std::uint64_t ExportFile::Length() noexcept {
     return length;
 }
 
-bool ExportFile::Close() noexcept {
+bool FileStream::Close() noexcept {
     errno = 0;
     if (file_ && !owned_)
         Flush();
@@ -181,14 +180,14 @@ bool ExportFile::Close() noexcept {
     return !failed_;
 }
 
-bool ExportFile::Flush() noexcept {
+bool FileStream::Flush() noexcept {
     errno = 0;
     if (!file_ || std::fflush(file_) != 0)
         Fail();
     return !failed_;
 }
 
-void ExportFile::Resize(std::uint64_t size) noexcept {
+void FileStream::Resize(std::uint64_t size) noexcept {
     if (!Flush())
         return;
 #ifdef _WIN32
@@ -202,7 +201,7 @@ void ExportFile::Resize(std::uint64_t size) noexcept {
         extent_ = size;
 }
 
-std::optional<std::uint64_t> ExportFile::SizeOnDisk() const noexcept {
+std::optional<std::uint64_t> FileStream::SizeOnDisk() const noexcept {
     if (!file_)
         return std::nullopt;
 #ifdef _WIN32
@@ -246,7 +245,7 @@ std::wstring WideFromPath(const std::filesystem::path& path) {
 PartFile::PartFile(const TargetFolder& folder, const std::filesystem::path& name)
     : folder_(folder), file_(folder.StartFile(name, error_)) {
     if (file_)
-        stream_ = ExportFile::Borrowing(file_->Stream(), kLargestWrittenFile);
+        stream_ = FileStream::Borrowing(file_->Stream(), kLargestWrittenFile);
     else
         done_ = true; // nothing of ours to remove
 }
@@ -277,7 +276,7 @@ bool PartFile::Commit(const std::filesystem::path& name, bool replace) {
             error_ = EEXIST;
         return false;
     }
-    stream_ = ExportFile();
+    stream_ = FileStream();
     done_ = true;
     return true;
 }
@@ -289,20 +288,20 @@ std::wstring PartFile::FailureReason() const {
 void PartFile::Discard() noexcept {
     if (done_)
         return;
-    stream_ = ExportFile();
+    stream_ = FileStream();
     file_.reset();
     done_ = true;
 }
 
 void RefuseExistingTarget(const std::filesystem::path& target) {
     if (FileExists(target))
-        throw ExportRefused(L"Файл «" + WideFromPath(target) +
+        throw WriteRefused(L"Файл «" + WideFromPath(target) +
                             L"» уже существует и не будет заменён.");
 }
 
 void RefuseExistingTarget(const TargetFolder& folder, const std::filesystem::path& name) {
     if (folder.Holds(name))
-        throw ExportRefused(L"Файл «" + WideFromPath(folder.Path() / name) +
+        throw WriteRefused(L"Файл «" + WideFromPath(folder.Path() / name) +
                             L"» уже существует и не будет заменён.");
 }
 
@@ -381,4 +380,4 @@ void RemoveQuietly(const std::filesystem::path& path) noexcept {
     std::filesystem::remove(path, error);
 }
 
-} // namespace voice::exporting
+} // namespace voice

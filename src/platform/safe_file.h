@@ -1,6 +1,7 @@
 #pragma once
-// The export's file access: stdio on wide paths (Windows) or byte paths (elsewhere), and
-// the one way every file the program makes outside "$$$.Wav" is written: a new file in
+// The program's file access: stdio on wide paths (Windows) or byte paths (elsewhere), and
+// the one way every file the program makes outside "$$$.Wav" is written (exports, lists,
+// settings, heard marks): a new file in
 // a folder opened once (TargetFolder), unnamed or under a name no one else holds while
 // written, flushed, its size checked, then named without replacing unless the caller
 // asked. Portable: no <windows.h>.
@@ -16,30 +17,51 @@
 
 #include "platform/target_folder.h"
 
-namespace voice::exporting {
+namespace voice {
 
-class ExportFile {
+// A write refused before anything was written (a target inside the archive, an existing
+// file not to be replaced, a merged file that would pass 4 GB). The text is the
+// Russian message the user sees.
+class WriteRefused {
+public:
+    explicit WriteRefused(std::wstring text) : text_(std::move(text)) {}
+    const std::wstring& Text() const noexcept { return text_; }
+
+private:
+    std::wstring text_;
+};
+
+// A file could not be written (no space, no access): not the user's fault, so the
+// command line ends as for any failed write, not as for a refusal.
+class WriteFailed : public WriteRefused {
+public:
+    using WriteRefused::WriteRefused;
+};
+
+
+
+class FileStream {
 public:
     enum class Mode {
         Read, // an existing file, read only
     };
 
-    ExportFile() noexcept = default;
+    FileStream() noexcept = default;
     // Read: only a regular file opens (a pipe, a device or a folder named like a
     // recording is refused at once, never waited on).
-    ExportFile(const std::filesystem::path& path, Mode mode);
+    FileStream(const std::filesystem::path& path, Mode mode);
     // A stream someone else closes; Close only flushes it. Writes past limit bytes fail
     // as a full file system would make them fail.
-    static ExportFile Borrowing(std::FILE* stream, std::uint64_t limit) noexcept;
-    ~ExportFile();
-    ExportFile(ExportFile&& other) noexcept
+    static FileStream Borrowing(std::FILE* stream, std::uint64_t limit) noexcept;
+    ~FileStream();
+    FileStream(FileStream&& other) noexcept
         : file_(other.file_), owned_(other.owned_), failed_(other.failed_), error_(other.error_),
           at_(other.at_), extent_(other.extent_), limit_(other.limit_) {
         other.file_ = nullptr;
     }
-    ExportFile& operator=(ExportFile&& other) noexcept;
-    ExportFile(const ExportFile&) = delete;
-    ExportFile& operator=(const ExportFile&) = delete;
+    FileStream& operator=(FileStream&& other) noexcept;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
 
     bool IsOpen() const noexcept { return file_ != nullptr; }
     // A read, write, seek or close has failed since the open.
@@ -93,7 +115,7 @@ public:
     PartFile& operator=(const PartFile&) = delete;
 
     const TargetFolder& Folder() const noexcept { return folder_; }
-    ExportFile& File() noexcept { return stream_; }
+    FileStream& File() noexcept { return stream_; }
     bool IsOpen() const noexcept { return file_ != nullptr && !done_; }
 
     // Gives the complete file name in its folder (never over an existing file unless
@@ -113,12 +135,12 @@ private:
 
     const TargetFolder& folder_;
     std::unique_ptr<TargetFolder::NewFile> file_;
-    ExportFile stream_;
+    FileStream stream_;
     bool done_ = false;
     int error_ = 0;
 };
 
-// bytes written as name in folder through a PartFile. Throws ExportRefused naming the
+// bytes written as name in folder through a PartFile. Throws WriteRefused naming the
 // file when it exists and replace is false, and WriteFailed (with the system's reason)
 // when it cannot be written.
 void WriteWholeFile(const TargetFolder& folder, const std::filesystem::path& name,
@@ -126,7 +148,7 @@ void WriteWholeFile(const TargetFolder& folder, const std::filesystem::path& nam
 // The program's own files (settings, heard marks): target's folder opened as it is.
 void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes, bool replace);
 
-// Throws ExportRefused naming target when a file (or a link) of that name is there.
+// Throws WriteRefused naming target when a file (or a link) of that name is there.
 void RefuseExistingTarget(const std::filesystem::path& target);
 void RefuseExistingTarget(const TargetFolder& folder, const std::filesystem::path& name);
 
@@ -142,4 +164,4 @@ std::wstring WideFromPath(const std::filesystem::path& path);
 bool FileExists(const std::filesystem::path& path) noexcept;
 void RemoveQuietly(const std::filesystem::path& path) noexcept;
 
-} // namespace voice::exporting
+} // namespace voice
