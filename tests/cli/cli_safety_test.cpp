@@ -210,17 +210,12 @@ TEST_F(CliSafetyTest, OneFailureOneExitStatus) {
         Add(3, {2026, 12, 5, 20, minute, 0}, Bytes(400, 0x80));
     const fs::path folder = out_.Path() / "full";
     fs::create_directory(folder);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = 2000;
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
     std::vector<CliRun> runs;
-    for (const char* option : {"--merge", "--csv", "--timeline"})
-        runs.push_back(RunVoiceExport(Args({option, Native(folder / "f")}, "3")));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    {
+        exporting::test::FileSizeLimit limit(2000);
+        for (const char* option : {"--merge", "--csv", "--timeline"})
+            runs.push_back(RunVoiceExport(Args({option, Native(folder / "f")}, "3")));
+    }
     for (const CliRun& run : runs) {
         EXPECT_EQ(run.exitCode, 1) << Dump(run);
         EXPECT_TRUE(Says(run, L"нет места на диске")) << Dump(run);
@@ -256,15 +251,11 @@ TEST_F(CliSafetyTest, AnIndexThatCannotBeWrittenStillReportsEverything) {
     Add(3, {2026, 12, 5, 21, 0, 0}, EncodeRecording(RecordingKind::Undecodable, Bytes(50, 1)));
     Add(3, {2026, 12, 5, 22, 0, 0}, Bytes(12000, 0x80));
     const fs::path folder = out_.Path() / "out";
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = 9000;
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    const CliRun run = RunVoiceExport(Args({"--out", Native(folder)}, "3"));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    CliRun run;
+    {
+        exporting::test::FileSizeLimit limit(9000);
+        run = RunVoiceExport(Args({"--out", Native(folder)}, "3"));
+    }
 
     EXPECT_EQ(run.exitCode, 1) << Dump(run);
     EXPECT_TRUE(Says(run, L"декодер отсутствует")) << Dump(run);

@@ -9,6 +9,12 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include "catalogue/date_time.h"
 #include "conversion/recording_kind.h"
 #include "export/export_job.h"
@@ -83,5 +89,28 @@ public:
     // writing pass, after it has planned).
     std::function<void(std::size_t)> beforeItem;
 };
+
+#ifndef _WIN32
+// The system's limit on a file's size for a scope: it stands in for a full disk, and a
+// write past it fails (EFBIG) instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+#endif
 
 } // namespace voice::exporting::test

@@ -95,25 +95,6 @@ TEST(SafeFileTest, ALinkAtTheTargetIsNeverWrittenThrough) {
 #ifndef _WIN32
 // The system's limit on a file's size stands in for a full disk: the write fails part
 // way, no file is left, and the message gives the system's reason.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
-
 TEST(SafeFileTest, AFailedWriteLeavesNothingAndSaysWhy) {
     TempFolder folder;
     const fs::path target = folder.Path() / "list.csv";
