@@ -426,6 +426,49 @@ TEST_F(CliCommandLineTest, ASecondCtrlCEndsTheProgramAtOnce) {
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 130);
 }
+// However the program is stopped while it writes (the terminal closed, a second Ctrl+C
+// or SIGTERM, kill -9), the file it was writing is gone with it.
+TEST_F(CliCommandLineTest, AProgramStoppedMidWriteLeavesNothing) {
+    for (int hour = 0; hour < 6; ++hour)
+        Add(1, {2026, 12, 5, hour, 0, 0}, Bytes(40'000'000, 0x80));
+    const std::vector<int> cases[] = {{SIGHUP, SIGHUP}, {SIGINT, SIGINT}, {SIGTERM, SIGTERM},
+                                      {SIGKILL}};
+    const fs::path folder = out_.Path() / "merged";
+    fs::create_directory(folder);
+    const std::vector<std::string> args = Args({"--merge", Native(folder / "all.wav")}, "1");
+    std::vector<char*> argv = {const_cast<char*>(VOICE_EXPORT_PROGRAM)};
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    auto writingInto = [&](pid_t child) {
+        std::error_code error;
+        for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(child) + "/fd", error))
+            if (fs::read_symlink(fd.path(), error).string().starts_with(Native(folder) + "/"))
+                return true;
+        return false;
+    };
+    for (const auto& signals : cases) {
+        pid_t child = 0;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        ASSERT_EQ(::posix_spawn(&child, VOICE_EXPORT_PROGRAM, &actions, nullptr, argv.data(),
+                                environ),
+                  0);
+        posix_spawn_file_actions_destroy(&actions);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!writingInto(child) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        for (int signal : signals) {
+            while (SignalPending(child, signal) && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            ::kill(child, signal);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(FileNames(folder).empty()) << signals.front();
+    }
+}
 #endif
 
 } // namespace
