@@ -64,8 +64,8 @@ inline void TypeKey(const Form& form, HWND focus, UINT key, std::initializer_lis
     while (!released && ::GetTickCount() < until) {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            released |= (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) &&
-                        msg.wParam == last;
+            released |=
+                (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) && msg.wParam == last;
             HandleLoopMessage(form, msg);
         }
         if (!released)

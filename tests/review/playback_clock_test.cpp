@@ -41,14 +41,15 @@ TEST(PlaybackClock, AnswersInTheRecordingsSecondsWhateverFilePlays) {
         for (const auto& c : cases) {
             const ReviewOptions options{speed, c.cutPauses, false};
             const std::size_t first = static_cast<std::size_t>(c.from * kRate);
-            const std::size_t last = c.to > 0 ? static_cast<std::size_t>(c.to * kRate)
-                                              : recording.size();
+            const std::size_t last =
+                c.to > 0 ? static_cast<std::size_t>(c.to * kRate) : recording.size();
             const std::span<const float> part(recording.data() + first, last - first);
             // As the window does: judged on the whole recording with an option on, the
             // timeline then counting from the recording's start; the speed alone, from the
             // part's.
-            ProcessedRecording file = c.cutPauses ? ProcessFrom(part, kRate, options, c.from, analysis)
-                                                  : ProcessFrom(part, kRate, options, 0.0);
+            ProcessedRecording file = c.cutPauses
+                                          ? ProcessFrom(part, kRate, options, c.from, analysis)
+                                          : ProcessFrom(part, kRate, options, 0.0);
             const double fileSeconds = static_cast<double>(file.samples.size()) / kRate;
             const PlaybackClock clock(std::move(file.timeline), c.cutPauses ? 0.0 : c.from,
                                       seconds);

@@ -9,6 +9,7 @@
 #include "keyboard_input.h"
 #include "recording_encoder.h"
 #include "test_host_window.h"
+#include "timeline/timeline_window.h"
 #include "voice/frm_voice.h"
 
 #include <gtest/gtest.h>
@@ -405,6 +406,14 @@ double LevelAt(const Bytes& file, double outputSeconds) {
 TEST_F(ReviewWindowTest, SpeedChangesInALongRecordingPlayAPartFromTheSameMoment) {
     AddLine(LongStereoWav(400));
     Select({1});
+    form->TimelineClick();
+    timeline::TimelineWindow& view = form->TimelineView();
+    POINT bar = view.PointOfLine(0);
+    ::ClientToScreen(view.Handle(), &bar);
+    for (int notch = 0; notch < 40; ++notch)
+        ::SendMessageW(view.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
+                       MAKELPARAM(bar.x, bar.y));
+    ASSERT_GT(view.PointOfLine(0, 1.0).x - view.PointOfLine(0, 0.0).x, 100);
     ::SendMessageW(form->ControlHandle(L"BitBtnStart"), BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 500; }));
     for (int i = 0; i < 6; ++i)
@@ -445,6 +454,10 @@ TEST_F(ReviewWindowTest, SpeedChangesInALongRecordingPlayAPartFromTheSameMoment)
         EXPECT_NEAR(LevelAt(file, (second + 1.5 - origin) / speed), LevelOfSecond(second + 1), 0.03)
             << step.key;
         ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 700; }));
+        // The bar and the playhead span the recording, not the part playing.
+        const double now = (origin + form->MediaPlayer1.Position() / 1000.0 * speed) / 400;
+        EXPECT_NEAR(form->TrackBar1.Position(), 50 * now, 1.0) << step.key;
+        EXPECT_NEAR(view.PlayheadX(), view.PointOfLine(0, now).x, 2.0) << step.key;
     }
     form->MediaPlayer1.Close();
 }
