@@ -17,7 +17,7 @@ namespace voice::review {
 struct ReviewOptions {
     double speed = 1.0;         // 0.5 .. 3.0
     bool shortenPauses = false; // pauses > 0.7 s cut to 0.25 s with short fades
-    bool evenLoudness = false;  // one listening level over active speech, limiter; no speech: as it was
+    bool evenLoudness = false;  // speech to one level, limiter; none found: as it was
     bool IsDefault() const noexcept { return speed == 1.0 && !shortenPauses && !evenLoudness; }
 };
 

@@ -259,6 +259,9 @@ private:
     void PressPlayerButton(TMPBtnType button);
     void PlayPauseKey();
     void SkipKey(double seconds);
+    // Paused or stopped: to a moment of the recording, written again when outside the part
+    // the file holds.
+    void SeekRecording(double sourceSeconds);
     void GoToRecording(int direction);
 
     std::map<std::wstring, HWND, std::less<>> controlsByName_;

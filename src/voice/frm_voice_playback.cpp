@@ -7,7 +7,7 @@
 #include "gui/message_box.h"
 #include "voice/frm_voice.h"
 
-#include <utility>
+#include <algorithm>
 
 namespace voice {
 namespace {
@@ -93,6 +93,15 @@ void TFrmVoice::ShowPlayPosition(std::int32_t position, std::int32_t length) {
     if (length == 0)
         return;
     const std::int64_t range = TrackBar1.Max() - TrackBar1.Min();
+    if (Review.clock.Processed()) {
+        // The bar spans the recording, also while a part of it plays, or at another speed.
+        const double whole = Review.clock.RecordingLength(length / 1000.0);
+        const double at = Review.clock.RecordingAt(position / 1000.0);
+        if (whole > 0)
+            TrackBar1.SetPosition(TrackBar1.Min() +
+                                  static_cast<int>(std::min(1.0, at / whole) * range));
+        return;
+    }
     TrackBar1.SetPosition(TrackBar1.Min() + static_cast<int>(position * range / length));
 }
 
@@ -100,19 +109,24 @@ void TFrmVoice::ShowHeldPosition() {
     if (!MediaPlayer1.DeviceOpen())
         return;
     // Only the bar moves: its change event would seek back to the bar's coarser step.
-    auto changed = std::exchange(TrackBar1.OnChange, nullptr);
+    Review.showingPosition = true;
     ShowPlayPosition(MediaPlayer1.Position(), MediaPlayer1.Length());
-    TrackBar1.OnChange = std::move(changed);
+    Review.showingPosition = false;
     TimelinePlaybackTick();
 }
 
 void TFrmVoice::TrackBar1Change() {
     // Without a device there is nothing to seek, and the mode query would fail.
-    if (!MediaPlayer1.DeviceOpen())
+    if (!MediaPlayer1.DeviceOpen() || Review.showingPosition)
         return;
     const auto seek = [this] {
         const std::int32_t length = MediaPlayer1.Length();
         const std::int64_t range = TrackBar1.Max() - TrackBar1.Min();
+        if (Review.clock.Processed()) {
+            SeekRecording(Review.clock.RecordingLength(length / 1000.0) *
+                          (TrackBar1.Position() - TrackBar1.Min()) / static_cast<double>(range));
+            return;
+        }
         const std::int32_t target =
             length != 0
                 ? static_cast<std::int32_t>(length * std::int64_t{TrackBar1.Position()} / range)

@@ -301,9 +301,9 @@ TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wst
                                              : Review.source.TakeRecording(
                                                    RecordingPathOfListLine(line),
                                                    result.kind == RecordingKind::HeaderlessPcm))) {
-        Review.clock = review::PlaybackClock(
-            review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed), 0.0,
-            static_cast<double>(result.samples) / kPlaybackSampleRate);
+        Review.clock =
+            review::PlaybackClock(review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed),
+                                  0.0, static_cast<double>(result.samples) / kPlaybackSampleRate);
         return StretchedWrite::Done;
     }
     // Stretched, but not from what the player would play, or without its source:
@@ -355,8 +355,8 @@ bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
     }
     if (!WriteMono16PlaybackFile(PlaybackFilePath(StartDir), rate, processed.samples))
         return false;
-    Review.clock = review::PlaybackClock(std::move(processed.timeline), start,
-                                         Review.source.Seconds());
+    Review.clock =
+        review::PlaybackClock(std::move(processed.timeline), start, Review.source.Seconds());
     Review.origin = fromSourceSeconds;
     Review.partEnd = partLength > 0 ? fromSourceSeconds + partLength : 0;
     return true;
@@ -481,6 +481,15 @@ void TFrmVoice::SkipKey(double seconds) {
     } else {
         ShowHeldPosition();
     }
+}
+
+void TFrmVoice::SeekRecording(double sourceSeconds) {
+    if (sourceSeconds < Review.origin - 1e-3 ||
+        (Review.partEnd > 0 && sourceSeconds >= Review.partEnd)) {
+        ReloadAt(sourceSeconds, false);
+        return;
+    }
+    MediaPlayer1.SetPosition(PositionOfSource(sourceSeconds));
 }
 
 void TFrmVoice::GoToRecording(int direction) {

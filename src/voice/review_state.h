@@ -30,6 +30,8 @@ struct ReviewState {
     // A command of ours interrupted a play the user did not end: its late "aborted"
     // notification must not count as the recording having finished.
     bool staleNotifyExpected = false;
+    // The bar is being moved to show where playback stands, not by the user: no seek.
+    bool showingPosition = false;
 };
 
 } // namespace voice

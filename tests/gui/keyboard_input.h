@@ -33,23 +33,17 @@ inline void PressKey(const Form& form, UINT key) {
     RunLoopUntilIdle(form);
 }
 
-// A key as a keyboard sends it: through the system's input queue to focus (activated),
-// with the modifiers in held pressed around it, so the system adds what it adds (a media
-// key also arrives as WM_APPCOMMAND). Handled by the program's message loop until the
-// last release has come through.
+// A key as a keyboard sends it, modifiers held around it: through the system's input queue
+// to focus, so the system adds what it adds (a media key also comes as WM_APPCOMMAND), and
+// through the program's message loop until the last release has come.
 inline void TypeKey(const Form& form, HWND focus, UINT key, std::initializer_list<UINT> held = {}) {
     ::SetForegroundWindow(::GetAncestor(focus, GA_ROOT));
     ::SetFocus(focus);
     std::vector<INPUT> inputs;
     const auto add = [&](UINT vk, DWORD up) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = static_cast<WORD>(vk);
-        input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-        const bool extended = (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT ||
-                              vk == VK_DELETE || (vk >= VK_BROWSER_BACK && vk <= VK_LAUNCH_APP2);
-        input.ki.dwFlags = up | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
-        inputs.push_back(input);
+        const bool extended = (vk >= VK_PRIOR && vk <= VK_DOWN) || vk >= VK_BROWSER_BACK;
+        inputs.push_back({INPUT_KEYBOARD});
+        inputs.back().ki = {static_cast<WORD>(vk), 0, up | (extended ? KEYEVENTF_EXTENDEDKEY : 0)};
     };
     for (UINT modifier : held)
         add(modifier, 0);
@@ -57,20 +51,15 @@ inline void TypeKey(const Form& form, HWND focus, UINT key, std::initializer_lis
     add(key, KEYEVENTF_KEYUP);
     for (auto it = held.end(); it != held.begin();)
         add(*--it, KEYEVENTF_KEYUP);
-    const UINT last = inputs.back().ki.wVk;
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    const DWORD until = ::GetTickCount() + 5000;
-    bool released = false;
-    while (!released && ::GetTickCount() < until) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            released |= (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) &&
-                        msg.wParam == last;
+    MSG msg{};
+    for (const DWORD until = ::GetTickCount() + 5000;
+         !(msg.message == WM_KEYUP && msg.wParam == inputs.back().ki.wVk) &&
+         ::GetTickCount() < until;)
+        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             HandleLoopMessage(form, msg);
-        }
-        if (!released)
+        else
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
     RunLoopUntilIdle(form);
 }
 
