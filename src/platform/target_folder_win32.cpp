@@ -242,10 +242,11 @@ std::vector<FileIdentity> TargetFolder::Ancestors() const {
     // The folder itself cannot move while held, so its parents are where its final
     // path says.
     fs::path at = fs::path(std::wstring(buffer.data(), n)).parent_path();
-    for (int depth = 0; depth < 4096; ++depth) {
+    // Up to the root ("C:\"), never past it to "C:", which names a current directory.
+    for (int depth = 0; depth < 4096 && !at.empty(); ++depth) {
         if (const auto identity = IdentityOf(at))
             ancestors.push_back(*identity);
-        if (at == at.parent_path() || at.empty())
+        if (!at.has_relative_path())
             break;
         at = at.parent_path();
     }
