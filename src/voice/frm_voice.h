@@ -40,7 +40,7 @@
 #include "platform/user_files.h"
 #include "playback/media_player.h"
 #include "voice/export_commands.h"
-#include "voice/review_state.h"
+#include "voice/reviewed_playback.h"
 #include "voice/time_fields.h"
 
 #include <cstdint>
@@ -196,7 +196,7 @@ public:
     void CopySelectedClick();
 
     // --- Listening aids and player keys (frm_voice_review.cpp) -------------------------
-    ReviewState Review;
+    ReviewedPlayback Review;
     // After FormCreate: the remembered choices and the caption, the player's keys and the
     // media keys.
     void SetUpReview();
@@ -252,7 +252,6 @@ private:
     // From a moment of the source on: a part of it while playing, otherwise the rest.
     bool WriteReviewedSamples(double fromSourceSeconds, bool part);
     double PlayedSourceSeconds();
-    std::int32_t PositionOfSource(double sourceSeconds) const;
     void ReloadAt(double sourceSeconds, bool play);
     bool OpenPlaybackFile();
     void SeekQuietly(std::int32_t position);

@@ -93,10 +93,10 @@ void TFrmVoice::ShowPlayPosition(std::int32_t position, std::int32_t length) {
     if (length == 0)
         return;
     const std::int64_t range = TrackBar1.Max() - TrackBar1.Min();
-    if (Review.clock.Processed()) {
+    if (Review.State() != ReviewedPlayback::Loaded::Designed) {
         // The bar spans the recording, also while a part of it plays, or at another speed.
-        const double whole = Review.clock.RecordingLength(length / 1000.0);
-        const double at = Review.clock.RecordingAt(position / 1000.0);
+        const double whole = Review.RecordingLength(length);
+        const double at = Review.RecordingAt(position);
         if (whole > 0)
             TrackBar1.SetPosition(TrackBar1.Min() +
                                   static_cast<int>(std::min(1.0, at / whole) * range));
@@ -122,8 +122,8 @@ void TFrmVoice::TrackBar1Change() {
     const auto seek = [this] {
         const std::int32_t length = MediaPlayer1.Length();
         const std::int64_t range = TrackBar1.Max() - TrackBar1.Min();
-        if (Review.clock.Processed()) {
-            SeekRecording(Review.clock.RecordingLength(length / 1000.0) *
+        if (Review.State() != ReviewedPlayback::Loaded::Designed) {
+            SeekRecording(Review.RecordingLength(length) *
                           (TrackBar1.Position() - TrackBar1.Min()) / static_cast<double>(range));
             return;
         }

@@ -149,24 +149,26 @@ void TFrmVoice::SetUpReview() {
     // Both only add to the designed handlers, and only after a command of ours.
     MediaPlayer1.OnNotify = [this, designed = std::move(MediaPlayer1.OnNotify)] {
         const TMPNotifyResult result = MediaPlayer1.LastNotifyResult();
-        if (Review.staleNotifyExpected && (result == nrAborted || result == nrSuperseded)) {
-            Review.staleNotifyExpected = false;
+        const bool atEnd = result == nrSuccessful && SequenceActive && !PlayPending &&
+                           MediaPlayer1.DeviceOpen() && MediaPlayer1.Mode() == msStopped &&
+                           MediaPlayer1.Position() == MediaPlayer1.Length();
+        switch (Review.OnNotify(result == nrAborted || result == nrSuperseded, atEnd)) {
+        case ReviewedPlayback::Notified::Stale:
             MediaPlayer1.SetNotify(true);
             return;
-        }
-        // The end of a part is not the end of the recording: the next part plays on.
-        if (Review.partEnd > 0 && result == nrSuccessful && SequenceActive && !PlayPending &&
-            MediaPlayer1.DeviceOpen() && MediaPlayer1.Mode() == msStopped &&
-            MediaPlayer1.Position() == MediaPlayer1.Length()) {
-            ReloadAt(Review.partEnd, true);
+        case ReviewedPlayback::Notified::NextPart:
+            // The end of a part is not the end of the recording: the next part plays on.
+            ReloadAt(*Review.NextPart(), true);
             MediaPlayer1.SetNotify(true);
             return;
+        case ReviewedPlayback::Notified::Designed:
+            designed();
+            return;
         }
-        designed();
     };
     MediaPlayer1.OnClick = [this, designed = std::move(MediaPlayer1.OnClick)](TMPBtnType button,
                                                                               bool& doDefault) {
-        Review.staleNotifyExpected = false;
+        Review.UserActed();
         designed(button, doDefault);
     };
 }
@@ -259,9 +261,7 @@ void TFrmVoice::ChangeReviewOptions(const review::ReviewOptions& options) {
 bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
     Review.source.Reset();
     Review.analysis.reset();
-    Review.clock = {};
-    Review.origin = 0;
-    Review.partEnd = 0;
+    Review.LoadDesigned();
     const std::wstring line = LBListFiles.Line(index);
     const bool speedAlone = !Review.options.shortenPauses && !Review.options.evenLoudness;
     if (Review.options.IsDefault() || !speedAlone) {
@@ -301,9 +301,9 @@ TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wst
                                              : Review.source.TakeRecording(
                                                    RecordingPathOfListLine(line),
                                                    result.kind == RecordingKind::HeaderlessPcm))) {
-        Review.clock =
-            review::PlaybackClock(review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed),
-                                  0.0, static_cast<double>(result.samples) / kPlaybackSampleRate);
+        Review.LoadWhole(review::PlaybackClock(
+            review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed), 0.0,
+            static_cast<double>(result.samples) / kPlaybackSampleRate));
         return StretchedWrite::Done;
     }
     // Stretched, but not from what the player would play, or without its source:
@@ -315,8 +315,7 @@ TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wst
 }
 
 bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
-    Review.clock = {};
-    Review.partEnd = 0;
+    Review.LoadDesigned();
     if (!Review.source.SetAside(PlaybackSourcePath()))
         return false;
     const int rate = Review.source.SampleRate();
@@ -355,20 +354,18 @@ bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
     }
     if (!WriteMono16PlaybackFile(PlaybackFilePath(StartDir), rate, processed.samples))
         return false;
-    Review.clock =
-        review::PlaybackClock(std::move(processed.timeline), start, Review.source.Seconds());
-    Review.origin = fromSourceSeconds;
-    Review.partEnd = partLength > 0 ? fromSourceSeconds + partLength : 0;
+    review::PlaybackClock clock(std::move(processed.timeline), start, Review.source.Seconds());
+    if (part)
+        Review.LoadPart(std::move(clock), fromSourceSeconds,
+                        partLength > 0 ? std::optional(fromSourceSeconds + partLength)
+                                       : std::nullopt);
+    else
+        Review.LoadWhole(std::move(clock));
     return true;
 }
 
 double TFrmVoice::PlayedSourceSeconds() {
-    return Review.clock.RecordingAt(MediaPlayer1.Position() / 1000.0);
-}
-
-std::int32_t TFrmVoice::PositionOfSource(double sourceSeconds) const {
-    const double output = Review.clock.FileAt(sourceSeconds);
-    return static_cast<std::int32_t>(std::lround(std::max(0.0, output) * 1000.0));
+    return Review.RecordingAt(MediaPlayer1.Position());
 }
 
 void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
@@ -380,7 +377,7 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
         if (!Review.source.Take(PlaybackFilePath(StartDir)))
             return;
     }
-    Review.staleNotifyExpected = true;
+    Review.InterruptingPlay();
     if (play) {
         // A playing device takes the wave driver almost a second to close; a paused one
         // closes at once. Quietly: the pause must not look like the end of the recording.
@@ -402,7 +399,7 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
         MediaPlayer1.SetNotify(true);
     } else {
         if (sourceSeconds > 0)
-            SeekQuietly(PositionOfSource(sourceSeconds));
+            SeekQuietly(Review.PositionOf(sourceSeconds));
         ShowHeldPosition();
     }
 }
@@ -461,19 +458,18 @@ void TFrmVoice::SkipKey(double seconds) {
     const bool playing = mode == msPlaying;
     const double target = std::max(0.0, PlayedSourceSeconds() + seconds);
     // Outside the part the file holds: written again from there.
-    if (Review.clock.Processed() &&
-        (target < Review.origin - 1e-3 || (Review.partEnd > 0 && target >= Review.partEnd))) {
+    if (!Review.Holds(target)) {
         ReloadAt(target, playing);
         return;
     }
     const std::int32_t length = MediaPlayer1.Length();
-    const std::int32_t position = PositionOfSource(target);
+    const std::int32_t position = Review.PositionOf(target);
     if (position >= length) {
         GoToRecording(1); // past the end: the next recording, as the end of this one would
         return;
     }
     if (playing)
-        Review.staleNotifyExpected = true;
+        Review.InterruptingPlay();
     SeekQuietly(position);
     if (playing) {
         MediaPlayer1.Play();
@@ -484,12 +480,11 @@ void TFrmVoice::SkipKey(double seconds) {
 }
 
 void TFrmVoice::SeekRecording(double sourceSeconds) {
-    if (sourceSeconds < Review.origin - 1e-3 ||
-        (Review.partEnd > 0 && sourceSeconds >= Review.partEnd)) {
+    if (!Review.Holds(sourceSeconds)) {
         ReloadAt(sourceSeconds, false);
         return;
     }
-    MediaPlayer1.SetPosition(PositionOfSource(sourceSeconds));
+    MediaPlayer1.SetPosition(Review.PositionOf(sourceSeconds));
 }
 
 void TFrmVoice::GoToRecording(int direction) {

@@ -153,8 +153,8 @@ void TFrmVoice::TimelinePlaybackTick() {
     if (MediaPlayer1.DeviceOpen() && 0 <= CurrentIndex && CurrentIndex < LBListFiles.Count()) {
         const TMPState mode = MediaPlayer1.Mode();
         // In the recording's own seconds: the file open may be a part of it, or faster.
-        const double length = Review.clock.RecordingLength(MediaPlayer1.Length() / 1000.0);
-        const double position = Review.clock.RecordingAt(MediaPlayer1.Position() / 1000.0);
+        const double length = Review.RecordingLength(MediaPlayer1.Length());
+        const double position = Review.RecordingAt(MediaPlayer1.Position());
         // Paused or stopped the recording is still where playback stands: a skip shows.
         if (mode == msPlaying || mode == msPaused || mode == msStopped) {
             line = CurrentIndex;
