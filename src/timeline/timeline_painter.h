@@ -1,6 +1,7 @@
 #pragma once
-// Paints the timeline: lanes, axis, bars, density columns, selection, heard marks, the
-// playhead and the focus rectangle, in system colours. Everything is drawn into a bitmap
+// Paints the timeline: lanes, axis, bars in a colour per channel, density columns shaded
+// by how many they hold, selection, heard marks, the playhead across every lane, the
+// cursor line with its time and the focus rectangle, over the system's colours. Everything is drawn into a bitmap
 // of the window's size and copied at once (no flicker); rectangles are written straight
 // into the bitmap's pixels, so the cost follows the pixels, not the number of recordings.
 
@@ -20,7 +21,7 @@ struct TimelineLayout {
     int laneHeight = 0;
     int barInset = 0; // free pixels above and below a bar
 
-    // For the client size (lanes share the height between bounds) at dpi.
+    // For the client size at dpi: the lanes share the height, never below a least one.
     static TimelineLayout For(SIZE client, std::size_t lanes, UINT dpi);
     int LaneTop(std::size_t lane) const { return axisHeight + static_cast<int>(lane) * laneHeight; }
     // The lane at client y; -1 outside every lane.
@@ -40,6 +41,7 @@ struct TimelinePicture {
     double playhead = 0;       // real seconds
     bool spanActive = false;   // Shift+drag in progress: the span [spanFrom, spanTo] in x
     int spanFrom = 0, spanTo = 0;
+    int cursorX = -1; // the pointer's line with its time; -1 for none
     HFONT font = nullptr;
     UINT dpi = 96;
 };
@@ -59,10 +61,12 @@ private:
     void EnsureBitmap(HDC like, SIZE size);
     void ReleaseBitmap() noexcept;
     void Fill(int x0, int y0, int x1, int y1, COLORREF colour);
+    // colour laid over what is there at opacity (0..1).
+    void Tint(int x0, int y0, int x1, int y1, COLORREF colour, double opacity);
     static std::uint32_t Pixel(COLORREF colour) noexcept;
     // The merged columns of a lane, bottom-aligned, their height by how many they hold.
     void PaintDensity(int left, int top, int bottom, const LaneRaster& raster, COLORREF selected,
-                      COLORREF heard, COLORREF normal);
+                      COLORREF heard, COLORREF normal, COLORREF background);
 
     std::unique_ptr<MemoryDc> memory_;
     BitmapHandle bitmap_;

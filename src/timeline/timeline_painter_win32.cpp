@@ -24,10 +24,25 @@ struct Colours {
     COLORREF grey = ::GetSysColor(COLOR_GRAYTEXT);
     COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
     COLORREF laneOdd = Blend(window, face, 0.5);
-    COLORREF bar = Blend(text, window, 0.35);
-    COLORREF heard = Blend(text, window, 0.7); // muted
-    COLORREF tick = Blend(grey, window, 0.5);
+    COLORREF tick = Blend(grey, window, 0.6);
+    COLORREF hour = Blend(grey, window, 0.3);
 };
+
+// Luminance 0..255 of a colour.
+int Luminance(COLORREF c) {
+    return (GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114) / 1000;
+}
+
+// A channel's colour: hues told apart also with the common colour-vision deficiencies,
+// lightened on a dark background (a high-contrast theme) so that they stay legible.
+COLORREF ChannelColour(int channel, COLORREF window) {
+    static constexpr COLORREF kPalette[] = {
+        RGB(0, 114, 178), RGB(213, 94, 0),   RGB(0, 158, 115), RGB(204, 121, 167),
+        RGB(230, 159, 0), RGB(86, 180, 233), RGB(120, 94, 60), RGB(90, 90, 90),
+    };
+    const COLORREF c = kPalette[static_cast<unsigned>(channel + 7) % std::size(kPalette)];
+    return Luminance(window) < 128 ? Blend(c, RGB(255, 255, 255), 0.35) : c;
+}
 
 } // namespace
 
@@ -37,8 +52,8 @@ TimelineLayout TimelineLayout::For(SIZE client, std::size_t lanes, UINT dpi) {
     layout.axisHeight = gui::Scale(38, dpi);
     const int free = client.cy - layout.axisHeight;
     const int each = lanes ? free / static_cast<int>(lanes) : free;
-    layout.laneHeight = std::clamp(each, gui::Scale(22, dpi), gui::Scale(64, dpi));
-    layout.barInset = std::max(2, layout.laneHeight / 6);
+    layout.laneHeight = std::max(each, gui::Scale(22, dpi));
+    layout.barInset = std::clamp(layout.laneHeight / 6, 2, gui::Scale(12, dpi));
     return layout;
 }
 
@@ -96,33 +111,55 @@ void TimelinePainter::Fill(int x0, int y0, int x1, int y1, COLORREF colour) {
                   pixels_ + static_cast<std::size_t>(y) * size_.cx + x1, pixel);
 }
 
+void TimelinePainter::Tint(int x0, int y0, int x1, int y1, COLORREF colour, double opacity) {
+    x0 = std::max(x0, 0), y0 = std::max(y0, 0);
+    x1 = std::min<int>(x1, size_.cx), y1 = std::min<int>(y1, size_.cy);
+    const auto a = static_cast<std::uint32_t>(std::lround(opacity * 256));
+    const std::uint32_t over = Pixel(colour);
+    const auto mix = [a](std::uint32_t p, std::uint32_t q, int shift) {
+        const std::uint32_t x = (p >> shift) & 0xFF, y = (q >> shift) & 0xFF;
+        return ((x * (256 - a) + y * a) >> 8) << shift;
+    };
+    for (int y = y0; y < y1; ++y) {
+        std::uint32_t* row = pixels_ + static_cast<std::size_t>(y) * size_.cx;
+        for (int x = x0; x < x1; ++x)
+            row[x] = mix(row[x], over, 16) | mix(row[x], over, 8) | mix(row[x], over, 0);
+    }
+}
+
 std::uint32_t TimelinePainter::Pixel(COLORREF colour) noexcept {
     // The bitmap's pixels are blue, green, red from the lowest byte.
     return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
 }
 
 void TimelinePainter::PaintDensity(int left, int top, int bottom, const LaneRaster& raster,
-                                   COLORREF selected, COLORREF heard, COLORREF normal) {
+                                   COLORREF selected, COLORREF heard, COLORREF normal,
+                                   COLORREF background) {
     const int width = static_cast<int>(raster.count.size());
-    heights_.assign(static_cast<std::size_t>(width), 0);
-    colours_.resize(static_cast<std::size_t>(width));
+    heights_.assign(static_cast<std::size_t>(width) + 1, 0);
+    colours_.resize(static_cast<std::size_t>(width) + 1);
     const int height = bottom - top;
-    const double busiest = std::log1p(static_cast<double>(raster.busiest));
-    const std::uint32_t pixels[] = {Pixel(normal), Pixel(heard), Pixel(selected)};
+    // Shade and height both grow with the count, so one recording and twenty-four differ
+    // at a glance; the least of either stays visible.
+    const double busiest = std::log1p(static_cast<double>(std::max(raster.busiest, 24u)));
     for (int column = 0; column < width; ++column) {
         const std::uint32_t count = raster.count[column];
         if (count == 0)
             continue;
-        // A third of the bar for one recording, the whole bar for the busiest column.
-        heights_[column] =
-            std::max(1, static_cast<int>(height * (0.34 + 0.66 * std::log1p(count) / busiest)));
-        colours_[column] = pixels[raster.selected[column]       ? 2
-                                  : raster.unheard[column] == 0 ? 1
-                                                                : 0];
+        const double share = std::log1p(count) / busiest;
+        heights_[column] = std::max(2, static_cast<int>(height * (0.4 + 0.6 * share)));
+        const COLORREF full = raster.selected[column]       ? selected
+                              : raster.unheard[column] == 0 ? heard
+                                                            : normal;
+        colours_[column] = Pixel(Blend(background, full, 0.35 + 0.65 * share));
     }
+    // A lone column is drawn two pixels wide.
+    for (int column = width - 1; column >= 0; --column)
+        if (heights_[column] > 0 && heights_[column + 1] == 0)
+            heights_[column + 1] = heights_[column], colours_[column + 1] = colours_[column];
     // Row by row, as the bitmap lies in memory.
     left = std::max(left, 0);
-    const int right = std::min<int>(left + width, size_.cx);
+    const int right = std::min<int>(left + width + 1, size_.cx);
     for (int y = std::max(top, 0); y < std::min<int>(bottom, size_.cy); ++y) {
         std::uint32_t* row = pixels_ + static_cast<std::size_t>(y) * size_.cx;
         const int needed = bottom - y;
@@ -162,8 +199,14 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
         PaintEmpty(target, size, p);
         return;
     }
+    HDC dc = memory_->Get();
+    DcSelection font(dc,
+                     p.font ? static_cast<HGDIOBJ>(p.font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    SIZE digits{};
+    ::GetTextExtentPoint32W(dc, L"00:00", 5, &digits);
+    const int lineHeight = std::max<int>(digits.cy, 8);
 
-    // Background, lanes, the axis's grid.
+    // Background, lanes, the axis's grid through every lane.
     Fill(0, 0, size.cx, size.cy, c.window);
     Fill(0, 0, size.cx, l.axisHeight, c.face);
     for (std::size_t lane = 0; lane < timeline.lanes.size(); ++lane) {
@@ -172,11 +215,15 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
         Fill(0, top + l.laneHeight - 1, size.cx, top + l.laneHeight, c.tick);
     }
     const int lanesBottom = l.LaneTop(timeline.lanes.size());
-    const std::vector<Tick> ticks = MakeTicks(scale, gui::Scale(76, p.dpi));
+    // Labels as close as their width allows.
+    const std::vector<Tick> ticks = MakeTicks(scale, digits.cx + gui::Scale(18, p.dpi));
     for (const Tick& tick : ticks) {
         const int x = static_cast<int>(std::lround(tick.x));
-        Fill(x, tick.dayChange ? l.axisHeight / 3 : l.axisHeight * 2 / 3, x + 1, lanesBottom,
-             tick.dayChange ? c.text : c.tick);
+        if (tick.dayChange)
+            Fill(x, l.axisHeight / 3, x + std::max(1, gui::Scale(2, p.dpi) / 2 + 1), lanesBottom,
+                 c.text);
+        else
+            Fill(x, l.axisHeight * 2 / 3, x + 1, lanesBottom, c.tick);
     }
     Fill(l.labelWidth - 1, 0, l.labelWidth, lanesBottom, c.grey);
 
@@ -187,24 +234,38 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
     const auto isSet = [](const std::vector<bool>& v, std::int32_t i) {
         return i >= 0 && static_cast<std::size_t>(i) < v.size() && v[i];
     };
+    const int least = std::max(2, gui::Scale(2, p.dpi));
+    const int frame = std::max(2, gui::Scale(2, p.dpi));
     for (std::size_t lane = 0; lane < timeline.lanes.size(); ++lane) {
         const int top = l.LaneTop(lane) + l.barInset;
         const int bottom = l.LaneTop(lane) + l.laneHeight - l.barInset;
+        const COLORREF background = lane % 2 ? c.laneOdd : c.window;
+        const COLORREF own = ChannelColour(timeline.lanes[lane].channel, c.window);
+        // Heard: the channel's colour faded towards the lane, no longer a solid bar.
+        const COLORREF faded = Blend(own, background, 0.72);
         RasterizeLane(timeline, lane, scale, selected, heard, raster_, p.index);
         if (raster_.busiest > 0)
-            PaintDensity(scale.Left(), top, bottom, raster_, c.highlight, c.heard, c.bar);
+            PaintDensity(scale.Left(), top, bottom, raster_, c.highlight, faded, own, background);
         for (const Bar& bar : raster_.bars) {
-            const COLORREF colour = isSet(selected, bar.item) ? c.highlight
-                                    : isSet(heard, bar.item)  ? c.heard
-                                                              : c.bar;
-            Fill(bar.x0, top, bar.x1, bottom, colour);
+            const int x1 = std::max(bar.x1, bar.x0 + least);
+            if (isSet(selected, bar.item)) {
+                // Selected: the system's highlight, framed in the text colour.
+                Fill(bar.x0, top, x1, bottom, c.text);
+                Fill(bar.x0 + (x1 - bar.x0 > 2 * frame ? frame : 0), top + frame,
+                     x1 - (x1 - bar.x0 > 2 * frame ? frame : 0), bottom - frame, c.highlight);
+            } else if (isSet(heard, bar.item)) {
+                Fill(bar.x0, top, x1, bottom, faded);
+                Fill(bar.x0, bottom - frame, x1, bottom, own); // an underline keeps the channel
+            } else {
+                Fill(bar.x0, top, x1, bottom, own);
+            }
             // Touching bars stay apart.
-            if (bar.x1 - bar.x0 > 3)
-                Fill(bar.x1 - 1, top, bar.x1, bottom, c.window);
+            if (x1 - bar.x0 > 3)
+                Fill(x1 - 1, top, x1, bottom, background);
         }
     }
 
-    // The recording playing: framed, with the playhead across its lane.
+    // The recording playing is framed; the playhead crosses every lane.
     if (p.playing >= 0 && static_cast<std::size_t>(p.playing) < timeline.recordings.size()) {
         const Recording& r = timeline.recordings[p.playing];
         const int top = l.LaneTop(r.lane);
@@ -213,20 +274,27 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
         Fill(x0, top + 1, x1, top + 2, c.text);
         Fill(x0, top + l.laneHeight - 3, x1, top + l.laneHeight - 2, c.text);
         const int x = static_cast<int>(std::lround(scale.X(p.playhead)));
-        if (x >= scale.Left() && x < right)
-            Fill(x - 1, top, x + 1, top + l.laneHeight, c.text);
+        if (x >= scale.Left() && x < right) {
+            Fill(x - 1, l.axisHeight * 2 / 3, x + 1, lanesBottom, c.text);
+            Fill(x - 3, l.axisHeight - 4, x + 3, l.axisHeight, c.text);
+        }
     }
+    if (p.cursorX >= scale.Left() && p.cursorX <= right)
+        Fill(p.cursorX, l.axisHeight, p.cursorX + 1, lanesBottom, c.grey);
+    if (p.spanActive) // translucent, so the bars under it stay readable
+        Tint(std::min(p.spanFrom, p.spanTo), l.axisHeight, std::max(p.spanFrom, p.spanTo) + 1,
+             lanesBottom, c.highlight, 0.3);
     // Content that runs left of the lanes' start belongs to no time: the labels' column.
     Fill(0, l.axisHeight, l.labelWidth - 1, lanesBottom, c.face);
     Fill(right, 0, size.cx, lanesBottom, c.face);
 
     // Text and the outlines GDI draws best.
-    HDC dc = memory_->Get();
-    DcSelection font(dc,
-                     p.font ? static_cast<HGDIOBJ>(p.font) : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, c.text);
-    int labelsEnd = -1;
+    // The date of the view's left edge, before the first tick: within a day no tick has one.
+    const std::wstring date = FormatDate(static_cast<Seconds>(std::floor(scale.TimeAt(scale.Left()))));
+    ::TextOutW(dc, 4, 1, date.c_str(), static_cast<int>(date.size()));
+    int labelsEnd = l.labelWidth;
     for (const Tick& tick : ticks) {
         const int x = static_cast<int>(std::lround(tick.x)) + 3;
         SIZE extent{};
@@ -242,11 +310,36 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
         RECT r{4, l.LaneTop(lane), l.labelWidth - 2, l.LaneTop(lane) + l.laneHeight};
         const std::wstring label = L"Канал " + std::to_wstring(timeline.lanes[lane].channel);
         ::DrawTextW(dc, label.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        // The channel's colour beside its name ties the label to its bars.
+        RECT swatch{l.labelWidth - gui::Scale(10, p.dpi), l.LaneTop(lane) + l.laneHeight / 2 - 4,
+                    l.labelWidth - gui::Scale(4, p.dpi), l.LaneTop(lane) + l.laneHeight / 2 + 4};
+        ::SetBkColor(dc, ChannelColour(timeline.lanes[lane].channel, c.window));
+        ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &swatch, nullptr, 0, nullptr);
     }
+    // A time in a box at the foot of the axis: the cursor's, or the span's ends.
+    const auto boxed = [&](int x, const std::wstring& text) {
+        SIZE extent{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        const int left = std::clamp<int>(x - extent.cx / 2 - 3, scale.Left(),
+                                    std::max<int>(scale.Left(), right - extent.cx - 6));
+        RECT box{left, l.axisHeight - lineHeight - 2, left + extent.cx + 6, l.axisHeight};
+        ::SetBkColor(dc, c.window);
+        ::ExtTextOutW(dc, box.left + 3, box.top + 1, ETO_OPAQUE, &box, text.c_str(),
+                      static_cast<UINT>(text.size()), nullptr);
+        ::FrameRect(dc, &box, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
+    };
+    const auto timeText = [&](double x, bool withDate) {
+        const auto t = static_cast<Seconds>(std::floor(scale.TimeAt(x)));
+        return withDate ? FormatDate(t) + L' ' + FormatTime(t, true) : FormatTime(t, true);
+    };
     if (p.spanActive) {
-        RECT span{std::min(p.spanFrom, p.spanTo), l.axisHeight, std::max(p.spanFrom, p.spanTo) + 1,
-                  lanesBottom};
-        ::InvertRect(dc, &span);
+        const int a = std::min(p.spanFrom, p.spanTo), b = std::max(p.spanFrom, p.spanTo);
+        const auto from = static_cast<Seconds>(std::floor(scale.TimeAt(a)));
+        const auto to = static_cast<Seconds>(std::floor(scale.TimeAt(b)));
+        boxed((a + b) / 2, timeText(a, true) + L" – " + timeText(b, DayOf(from) != DayOf(to)));
+    } else if (p.cursorX >= scale.Left() && p.cursorX <= right) {
+        boxed(p.cursorX, timeText(p.cursorX, scale.SecondsPerPixel() * scale.Width() >
+                                                 static_cast<double>(kSecondsPerDay) / 2));
     }
     if (p.showFocus && p.focus >= 0 &&
         static_cast<std::size_t>(p.focus) < timeline.recordings.size()) {
