@@ -107,8 +107,12 @@ PlaybackChange TimelineViewModel::SetPlayback(std::int32_t line, double fraction
     playing_ = item;
     fraction_ = fraction;
     if (playing_ >= 0 && following_) {
+        // Leaving the view's last tenth, the view turns a page: it starts a tenth before the
+        // playhead, so that most ticks repaint only the playhead's strip.
+        const double x = PlayheadX(), lead = scale_.Width() / 10.0;
         const double before = scale_.ShownStart();
-        scale_.Reveal(static_cast<Seconds>(std::floor(PlayheadTime())), scale_.Width() / 10.0);
+        if (x < scale_.Left() || x > scale_.Left() + scale_.Width() - lead)
+            scale_.ScrollByPixels(x - (scale_.Left() + lead));
         change.whole = change.whole || scale_.ShownStart() != before;
     }
     change.toX = PlayheadX();
@@ -149,12 +153,16 @@ bool TimelineViewModel::MoveFocus(std::int32_t item, bool select) {
     if (item < 0 || static_cast<std::size_t>(item) >= selected_.size())
         return false;
     focus_ = item;
+    // The bar in view with the margin each side; of one longer than the view, its start.
     const Recording& r = timeline_.recordings[item];
-    // The start in view with room before it; a bar longer than the view keeps its start.
-    scale_.Reveal(r.start, margin_);
-    if (scale_.X(r.end) > scale_.Left() + scale_.Width() - margin_ &&
-        scale_.X(r.end) - scale_.X(r.start) < scale_.Width() - 2 * margin_)
-        scale_.Reveal(r.end, margin_);
+    const double margin = std::min(margin_, scale_.Width() / 4.0);
+    const double room = scale_.Width() - 2 * margin;
+    const double x0 = scale_.X(r.start), x1 = std::min(scale_.X(r.end), x0 + room);
+    const double right = scale_.Left() + scale_.Width() - margin;
+    if (x1 > right)
+        scale_.ScrollByPixels(x1 - right);
+    if (scale_.X(r.start) < scale_.Left() + margin)
+        scale_.ScrollByPixels(scale_.X(r.start) - (scale_.Left() + margin));
     UserMoved();
     if (!select)
         return false;
