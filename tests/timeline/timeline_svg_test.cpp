@@ -94,6 +94,20 @@ TEST(TimelineSvg, FoldedHoursKeepOnlyTheWindow) {
     EXPECT_NEAR(bars[1].width, 10, 0.001);
 }
 
+TEST(TimelineSvg, GridOverTheLanesUnderTheBarsAndHeardFaded) {
+    const std::vector<std::wstring> lines = {LineOf(1, Dec7(9), Dec7(10)),
+                                             LineOf(2, Dec7(11), Dec7(12))};
+    const Timeline timeline = BuildTimeline(lines);
+    const std::string svg =
+        TimelineSvg(timeline, lines, Fold(timeline.firstDay, {}, false), {}, {false, true});
+    // Painted in order: a lane would hide the grid drawn before it.
+    EXPECT_LT(svg.rfind("class=\"lane\""), svg.find("<line class=\"tick\""));
+    EXPECT_LT(svg.rfind("<line class="), svg.find("class=\"bar"));
+    EXPECT_NE(svg.find("class=\"bar\" data-line=\"0\""), std::string::npos);
+    EXPECT_NE(svg.find("class=\"bar heard\" data-line=\"1\""), std::string::npos);
+    EXPECT_NE(svg.find(">Записи 07.12.26, каналы 1, 2: 2, прослушано 1</text>"), std::string::npos);
+}
+
 // Well-formed as XML 1.0 sees characters: valid UTF-8 (a lone surrogate would not survive
 // the round trip) of admitted characters, references only to tab, line feed and CR.
 bool OnlyXmlChars(const std::string& svg) {
