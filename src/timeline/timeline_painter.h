@@ -53,8 +53,10 @@ public:
     TimelinePainter(const TimelinePainter&) = delete;
     TimelinePainter& operator=(const TimelinePainter&) = delete;
 
-    // Paints the whole client area of size into target.
-    void Paint(HDC target, SIZE size, const TimelinePicture& picture);
+    // Paints the client area of size into target; with clip, only that part, the rest of
+    // the bitmap kept from the last paint (the playhead's strip on a tick).
+    void Paint(HDC target, SIZE size, const TimelinePicture& picture,
+               const RECT* clip = nullptr);
 
 private:
     void PaintEmpty(HDC target, SIZE size, const TimelinePicture& picture);
@@ -73,6 +75,7 @@ private:
     HGDIOBJ previous_ = nullptr;
     std::uint32_t* pixels_ = nullptr;
     SIZE size_{};
+    RECT clip_{}; // what this paint may touch
     LaneRaster raster_; // kept between paints: no allocation while zooming or playing
     std::vector<int> heights_;
     std::vector<std::uint32_t> colours_;

@@ -99,8 +99,8 @@ void TimelinePainter::EnsureBitmap(HDC like, SIZE size) {
 }
 
 void TimelinePainter::Fill(int x0, int y0, int x1, int y1, COLORREF colour) {
-    x0 = std::max(x0, 0), y0 = std::max(y0, 0);
-    x1 = std::min<int>(x1, size_.cx), y1 = std::min<int>(y1, size_.cy);
+    x0 = std::max<int>(x0, clip_.left), y0 = std::max<int>(y0, clip_.top);
+    x1 = std::min<int>(x1, clip_.right), y1 = std::min<int>(y1, clip_.bottom);
     if (x0 >= x1 || y0 >= y1)
         return;
     // The bitmap's pixels are blue, green, red from the lowest byte.
@@ -112,8 +112,8 @@ void TimelinePainter::Fill(int x0, int y0, int x1, int y1, COLORREF colour) {
 }
 
 void TimelinePainter::Tint(int x0, int y0, int x1, int y1, COLORREF colour, double opacity) {
-    x0 = std::max(x0, 0), y0 = std::max(y0, 0);
-    x1 = std::min<int>(x1, size_.cx), y1 = std::min<int>(y1, size_.cy);
+    x0 = std::max<int>(x0, clip_.left), y0 = std::max<int>(y0, clip_.top);
+    x1 = std::min<int>(x1, clip_.right), y1 = std::min<int>(y1, clip_.bottom);
     const auto a = static_cast<std::uint32_t>(std::lround(opacity * 256));
     const std::uint32_t over = Pixel(colour);
     const auto mix = [a](std::uint32_t p, std::uint32_t q, int shift) {
@@ -140,13 +140,15 @@ void TimelinePainter::PaintDensity(int left, int top, int bottom, const LaneRast
     colours_.resize(static_cast<std::size_t>(width) + 1);
     const int height = bottom - top;
     // Shade and height both grow with the count, so one recording and twenty-four differ
-    // at a glance; the least of either stays visible.
-    const double busiest = std::log1p(static_cast<double>(std::max(raster.busiest, 24u)));
+    // at a glance; the least of either stays visible. The scale is fixed, not the view's
+    // busiest column, so a strip painted alone matches its neighbours.
+    constexpr double kFull = 48; // recordings in a column drawn at full shade
+    const double busiest = std::log1p(kFull);
     for (int column = 0; column < width; ++column) {
         const std::uint32_t count = raster.count[column];
         if (count == 0)
             continue;
-        const double share = std::log1p(count) / busiest;
+        const double share = std::min(1.0, std::log1p(count) / busiest);
         heights_[column] = std::max(2, static_cast<int>(height * (0.4 + 0.6 * share)));
         const COLORREF full = raster.selected[column]       ? selected
                               : raster.unheard[column] == 0 ? heard
@@ -158,12 +160,12 @@ void TimelinePainter::PaintDensity(int left, int top, int bottom, const LaneRast
         if (heights_[column] > 0 && heights_[column + 1] == 0)
             heights_[column + 1] = heights_[column], colours_[column + 1] = colours_[column];
     // Row by row, as the bitmap lies in memory.
-    left = std::max(left, 0);
-    const int right = std::min<int>(left + width + 1, size_.cx);
-    for (int y = std::max(top, 0); y < std::min<int>(bottom, size_.cy); ++y) {
+    const int from = std::max<int>(left, clip_.left);
+    const int right = std::min<int>(left + width + 1, clip_.right);
+    for (int y = std::max<int>(top, clip_.top); y < std::min<int>(bottom, clip_.bottom); ++y) {
         std::uint32_t* row = pixels_ + static_cast<std::size_t>(y) * size_.cx;
         const int needed = bottom - y;
-        for (int x = left; x < right; ++x)
+        for (int x = from; x < right; ++x)
             if (heights_[x - left] >= needed)
                 row[x] = colours_[x - left];
     }
@@ -172,6 +174,7 @@ void TimelinePainter::PaintDensity(int left, int top, int bottom, const LaneRast
 void TimelinePainter::PaintEmpty(HDC target, SIZE size, const TimelinePicture& p) {
     // No recordings: no axis either (its days would be made up), only a word in the middle.
     const Colours c;
+    clip_ = {0, 0, size.cx, size.cy};
     Fill(0, 0, size.cx, size.cy, c.window);
     HDC dc = memory_->Get();
     DcSelection font(dc,
@@ -183,11 +186,17 @@ void TimelinePainter::PaintEmpty(HDC target, SIZE size, const TimelinePicture& p
     ::BitBlt(target, 0, 0, size.cx, size.cy, dc, 0, 0, SRCCOPY);
 }
 
-void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
+void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p, const RECT* clip) {
     if (size.cx <= 0 || size.cy <= 0)
         return;
+    const bool fresh = !memory_ || size.cx != size_.cx || size.cy != size_.cy;
     EnsureBitmap(target, size);
     if (!pixels_)
+        return;
+    clip_ = {0, 0, size.cx, size.cy};
+    if (clip && !fresh) // a new bitmap has nothing to keep
+        ::IntersectRect(&clip_, &clip_, clip);
+    if (::IsRectEmpty(&clip_))
         return;
     ::GdiFlush(); // earlier text must be in the pixels before they are overwritten
     const Colours c;
@@ -202,6 +211,8 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
     HDC dc = memory_->Get();
     DcSelection font(dc,
                      p.font ? static_cast<HGDIOBJ>(p.font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SelectClipRgn(dc, nullptr);
+    ::IntersectClipRect(dc, clip_.left, clip_.top, clip_.right, clip_.bottom);
     SIZE digits{};
     ::GetTextExtentPoint32W(dc, L"00:00", 5, &digits);
     const int lineHeight = std::max<int>(digits.cy, 8);
@@ -235,6 +246,10 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
         return i >= 0 && static_cast<std::size_t>(i) < v.size() && v[i];
     };
     const int least = std::max(2, gui::Scale(2, p.dpi));
+    // Only the columns of the lanes inside the clip are looked at.
+    const int lanesFrom = std::max<int>(scale.Left(), clip_.left);
+    const int lanesTo = std::min<int>(right, clip_.right);
+    const TimeScale lanesPart = scale.Part(lanesFrom, lanesTo);
     const int frame = std::max(2, gui::Scale(2, p.dpi));
     for (std::size_t lane = 0; lane < timeline.lanes.size(); ++lane) {
         const int top = l.LaneTop(lane) + l.barInset;
@@ -243,24 +258,30 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
         const COLORREF own = ChannelColour(timeline.lanes[lane].channel, c.window);
         // Heard: the channel's colour faded towards the lane, no longer a solid bar.
         const COLORREF faded = Blend(own, background, 0.72);
-        RasterizeLane(timeline, lane, scale, selected, heard, raster_, p.index);
+        if (lanesTo <= lanesFrom)
+            continue;
+        RasterizeLane(timeline, lane, lanesPart, selected, heard, raster_, p.index);
         if (raster_.busiest > 0)
-            PaintDensity(scale.Left(), top, bottom, raster_, c.highlight, faded, own, background);
+            PaintDensity(lanesPart.Left(), top, bottom, raster_, c.highlight, faded, own,
+                         background);
         for (const Bar& bar : raster_.bars) {
-            const int x1 = std::max(bar.x1, bar.x0 + least);
+            // Where the whole bar lies, so that a strip draws its part as the whole view does.
+            const Recording& r = timeline.recordings[bar.item];
+            const int x0 = static_cast<int>(std::lround(scale.X(r.start)));
+            const int x1 = std::max(static_cast<int>(std::lround(scale.X(r.end))), x0 + least);
             if (isSet(selected, bar.item)) {
                 // Selected: the system's highlight, framed in the text colour.
-                Fill(bar.x0, top, x1, bottom, c.text);
-                Fill(bar.x0 + (x1 - bar.x0 > 2 * frame ? frame : 0), top + frame,
-                     x1 - (x1 - bar.x0 > 2 * frame ? frame : 0), bottom - frame, c.highlight);
+                const int side = x1 - x0 > 2 * frame ? frame : 0;
+                Fill(x0, top, x1, bottom, c.text);
+                Fill(x0 + side, top + frame, x1 - side, bottom - frame, c.highlight);
             } else if (isSet(heard, bar.item)) {
-                Fill(bar.x0, top, x1, bottom, faded);
-                Fill(bar.x0, bottom - frame, x1, bottom, own); // an underline keeps the channel
+                Fill(x0, top, x1, bottom, faded);
+                Fill(x0, bottom - frame, x1, bottom, own); // an underline keeps the channel
             } else {
-                Fill(bar.x0, top, x1, bottom, own);
+                Fill(x0, top, x1, bottom, own);
             }
             // Touching bars stay apart.
-            if (x1 - bar.x0 > 3)
+            if (x1 - x0 > 3)
                 Fill(x1 - 1, top, x1, bottom, background);
         }
     }
@@ -351,7 +372,9 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p) {
         if (f.right > f.left)
             ::DrawFocusRect(dc, &f);
     }
-    ::BitBlt(target, 0, 0, size.cx, size.cy, dc, 0, 0, SRCCOPY);
+    ::SelectClipRgn(dc, nullptr);
+    ::BitBlt(target, clip_.left, clip_.top, clip_.right - clip_.left, clip_.bottom - clip_.top, dc,
+             clip_.left, clip_.top, SRCCOPY);
 }
 
 } // namespace voice::timeline

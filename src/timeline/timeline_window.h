@@ -74,8 +74,8 @@ public:
     std::wstring TooltipText() const { return tipText_; }
     // The client point in the middle of a line's bar, at fraction of its length.
     POINT PointOfLine(std::int32_t line, double fraction = 0.5) const;
-    // Paints the whole client area into dc (the benchmark paints into a bitmap).
-    void PaintInto(HDC dc);
+    // Paints the client area, or only clip of it, into dc.
+    void PaintInto(HDC dc, const RECT* clip = nullptr);
 
     // Context-menu commands.
     static constexpr UINT kClearHeardCommand = 0x7E81;

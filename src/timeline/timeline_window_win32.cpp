@@ -236,7 +236,7 @@ POINT TimelineWindow::PointOfLine(std::int32_t line, double fraction) const {
     return {static_cast<LONG>(std::lround(x)), layout_.LaneTop(r.lane) + layout_.laneHeight / 2};
 }
 
-void TimelineWindow::PaintInto(HDC dc) {
+void TimelineWindow::PaintInto(HDC dc, const RECT* clip) {
     RECT client{};
     ::GetClientRect(Handle(), &client);
     TimelinePicture picture;
@@ -256,7 +256,7 @@ void TimelineWindow::PaintInto(HDC dc) {
     picture.cursorX = drag_ == Drag::None ? cursorX_ : -1;
     picture.font = font_.Get();
     picture.dpi = dpi_;
-    painter_.Paint(dc, {client.right, client.bottom}, picture);
+    painter_.Paint(dc, {client.right, client.bottom}, picture, clip);
 }
 
 std::int32_t TimelineWindow::ItemAt(POINT client) const {
@@ -578,7 +578,7 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = ::BeginPaint(Handle(), &ps);
-        PaintInto(dc);
+        PaintInto(dc, &ps.rcPaint);
         ::EndPaint(Handle(), &ps);
         return 0;
     }
