@@ -44,8 +44,8 @@ std::optional<std::vector<Number>> Numbers(std::wstring_view text) {
 bool ValidDate(int year, int month, int day) {
     if (month < 1 || month > 12 || day < 1)
         return false;
-    const Seconds next = month == 12 ? DaysFromCivil(year + 1, 1, 1)
-                                     : DaysFromCivil(year, month + 1, 1);
+    const Seconds next =
+        month == 12 ? DaysFromCivil(year + 1, 1, 1) : DaysFromCivil(year, month + 1, 1);
     return day <= next - DaysFromCivil(year, month, 1);
 }
 

@@ -1,15 +1,16 @@
 #pragma once
 // Paints the timeline: lanes, axis, bars in a colour per channel, density columns shaded
 // by how many they hold, selection, heard marks, the playhead across every lane, the
-// cursor line with its time and the focus rectangle, over the system's colours. Everything is drawn into a bitmap
-// of the window's size and copied at once (no flicker); rectangles are written straight
-// into the bitmap's pixels, so the cost follows the pixels, not the number of recordings.
+// cursor line with its time and the focus rectangle, over the system's colours. Everything is drawn
+// into a bitmap of the window's size and copied at once (no flicker); rectangles are written
+// straight into the bitmap's pixels, so the cost follows the pixels, not the number of recordings.
 
 #include "platform/unique_handle.h"
 #include "timeline/lane_raster.h"
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -55,8 +56,7 @@ public:
 
     // Paints the client area of size into target; with clip, only that part, the rest of
     // the bitmap kept from the last paint (the playhead's strip on a tick).
-    void Paint(HDC target, SIZE size, const TimelinePicture& picture,
-               const RECT* clip = nullptr);
+    void Paint(HDC target, SIZE size, const TimelinePicture& picture, const RECT* clip = nullptr);
 
 private:
     void PaintEmpty(HDC target, SIZE size, const TimelinePicture& picture);
@@ -75,10 +75,15 @@ private:
     HGDIOBJ previous_ = nullptr;
     std::uint32_t* pixels_ = nullptr;
     SIZE size_{};
-    RECT clip_{}; // what this paint may touch
+    RECT clip_{};       // what this paint may touch
     LaneRaster raster_; // kept between paints: no allocation while zooming or playing
     std::vector<int> heights_;
     std::vector<std::uint32_t> colours_;
+    std::array<std::array<std::uint32_t, 49>, 3> shades_{}; // by kind and count
+    std::array<int, 49> shadeHeights_{};
+    // The bars of a lane by column: how a column is drawn, its colour and its frame's.
+    std::vector<std::uint8_t> kinds_;
+    std::vector<std::uint32_t> fills_, accents_;
 };
 
 } // namespace voice::timeline

@@ -142,18 +142,23 @@ void TimelinePainter::PaintDensity(int left, int top, int bottom, const LaneRast
     // Shade and height both grow with the count, so one recording and twenty-four differ
     // at a glance; the least of either stays visible. The scale is fixed, not the view's
     // busiest column, so a strip painted alone matches its neighbours.
-    constexpr double kFull = 48; // recordings in a column drawn at full shade
-    const double busiest = std::log1p(kFull);
+    constexpr std::uint32_t kFull = 48; // recordings in a column drawn at full shade
+    // Heights and shades by count, worked out once a lane rather than once a column.
+    const COLORREF kinds[] = {normal, heard, selected};
+    for (int kind = 0; kind < 3; ++kind)
+        for (std::uint32_t count = 1; count <= kFull; ++count) {
+            const double share = std::log1p(count) / std::log1p(kFull);
+            shades_[kind][count] = Pixel(Blend(background, kinds[kind], 0.35 + 0.65 * share));
+            if (kind == 0)
+                shadeHeights_[count] = std::max(2, static_cast<int>(height * (0.4 + 0.6 * share)));
+        }
     for (int column = 0; column < width; ++column) {
-        const std::uint32_t count = raster.count[column];
+        const std::uint32_t count = std::min(raster.count[column], kFull);
         if (count == 0)
             continue;
-        const double share = std::min(1.0, std::log1p(count) / busiest);
-        heights_[column] = std::max(2, static_cast<int>(height * (0.4 + 0.6 * share)));
-        const COLORREF full = raster.selected[column]       ? selected
-                              : raster.unheard[column] == 0 ? heard
-                                                            : normal;
-        colours_[column] = Pixel(Blend(background, full, 0.35 + 0.65 * share));
+        heights_[column] = shadeHeights_[count];
+        const int kind = raster.selected[column] ? 2 : raster.unheard[column] == 0 ? 1 : 0;
+        colours_[column] = shades_[kind][count];
     }
     // A lone column is drawn two pixels wide.
     for (int column = width - 1; column >= 0; --column)
@@ -204,25 +209,29 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p, con
     const TimeScale& scale = *p.scale;
     const TimelineLayout& l = p.layout;
     const int right = scale.Left() + scale.Width();
-    if (timeline.Empty()) {
+    // Lanes without recordings (the benchmark's floor) still have their axis.
+    if (timeline.lanes.empty()) {
         PaintEmpty(target, size, p);
         return;
     }
     HDC dc = memory_->Get();
     DcSelection font(dc,
                      p.font ? static_cast<HGDIOBJ>(p.font) : ::GetStockObject(DEFAULT_GUI_FONT));
-    ::SelectClipRgn(dc, nullptr);
-    ::IntersectClipRect(dc, clip_.left, clip_.top, clip_.right, clip_.bottom);
+    const bool partial =
+        clip_.left > 0 || clip_.top > 0 || clip_.right < size.cx || clip_.bottom < size.cy;
+    if (partial)
+        ::IntersectClipRect(dc, clip_.left, clip_.top, clip_.right, clip_.bottom);
     SIZE digits{};
     ::GetTextExtentPoint32W(dc, L"00:00", 5, &digits);
     const int lineHeight = std::max<int>(digits.cy, 8);
 
     // Background, lanes, the axis's grid through every lane.
-    Fill(0, 0, size.cx, size.cy, c.window);
+    // Each pixel once: the axis, the lanes, and what lies below them.
     Fill(0, 0, size.cx, l.axisHeight, c.face);
+    Fill(0, l.LaneTop(timeline.lanes.size()), size.cx, size.cy, c.window);
     for (std::size_t lane = 0; lane < timeline.lanes.size(); ++lane) {
         const int top = l.LaneTop(lane);
-        Fill(0, top, size.cx, top + l.laneHeight, lane % 2 ? c.laneOdd : c.window);
+        Fill(0, top, size.cx, top + l.laneHeight - 1, lane % 2 ? c.laneOdd : c.window);
         Fill(0, top + l.laneHeight - 1, size.cx, top + l.laneHeight, c.tick);
     }
     const int lanesBottom = l.LaneTop(timeline.lanes.size());
@@ -264,6 +273,19 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p, con
         if (raster_.busiest > 0)
             PaintDensity(lanesPart.Left(), top, bottom, raster_, c.highlight, faded, own,
                          background);
+        // Bars by column, then row by row as the bitmap lies: at the whole range tens of
+        // thousands of narrow bars cost a few writes each, not a rectangle each.
+        kinds_.assign(static_cast<std::size_t>(lanesTo - lanesFrom), 0);
+        fills_.resize(kinds_.size());
+        accents_.resize(kinds_.size());
+        const auto mark = [&](int x0, int x1, std::uint8_t kind, COLORREF fill, COLORREF accent) {
+            const std::uint32_t f = Pixel(fill), a = Pixel(accent);
+            for (int x = std::max(x0, lanesFrom); x < std::min(x1, lanesTo); ++x) {
+                const auto i = static_cast<std::size_t>(x - lanesFrom);
+                kinds_[i] = kind, fills_[i] = f, accents_[i] = a;
+            }
+        };
+        enum : std::uint8_t { kSolid = 1, kFramed, kUnderlined };
         for (const Bar& bar : raster_.bars) {
             // Where the whole bar lies, so that a strip draws its part as the whole view does.
             const Recording& r = timeline.recordings[bar.item];
@@ -272,17 +294,38 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p, con
             if (isSet(selected, bar.item)) {
                 // Selected: the system's highlight, framed in the text colour.
                 const int side = x1 - x0 > 2 * frame ? frame : 0;
-                Fill(x0, top, x1, bottom, c.text);
-                Fill(x0 + side, top + frame, x1 - side, bottom - frame, c.highlight);
+                mark(x0, x1, kFramed, c.highlight, c.text);
+                mark(x0, x0 + side, kSolid, c.text, c.text);
+                mark(x1 - side, x1, kSolid, c.text, c.text);
             } else if (isSet(heard, bar.item)) {
-                Fill(x0, top, x1, bottom, faded);
-                Fill(x0, bottom - frame, x1, bottom, own); // an underline keeps the channel
+                mark(x0, x1, kUnderlined, faded, own); // the underline keeps the channel
             } else {
-                Fill(x0, top, x1, bottom, own);
+                mark(x0, x1, kSolid, own, own);
             }
             // Touching bars stay apart.
             if (x1 - x0 > 3)
-                Fill(x1 - 1, top, x1, bottom, background);
+                mark(x1 - 1, x1, kSolid, background, background);
+        }
+        for (int y = std::max<int>(top, clip_.top);
+             !raster_.bars.empty() && y < std::min<int>(bottom, clip_.bottom); ++y) {
+            std::uint32_t* row = pixels_ + static_cast<std::size_t>(y) * size_.cx + lanesFrom;
+            const bool edge = y < top + frame || y >= bottom - frame;
+            const bool under = y >= bottom - frame;
+            for (std::size_t i = 0; i < kinds_.size(); ++i) {
+                switch (kinds_[i]) {
+                case kSolid:
+                    row[i] = fills_[i];
+                    break;
+                case kFramed:
+                    row[i] = edge ? accents_[i] : fills_[i];
+                    break;
+                case kUnderlined:
+                    row[i] = under ? accents_[i] : fills_[i];
+                    break;
+                default:
+                    break;
+                }
+            }
         }
     }
 
@@ -313,7 +356,8 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p, con
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, c.text);
     // The date of the view's left edge, before the first tick: within a day no tick has one.
-    const std::wstring date = FormatDate(static_cast<Seconds>(std::floor(scale.TimeAt(scale.Left()))));
+    const std::wstring date =
+        FormatDate(static_cast<Seconds>(std::floor(scale.TimeAt(scale.Left()))));
     ::TextOutW(dc, 4, 1, date.c_str(), static_cast<int>(date.size()));
     int labelsEnd = l.labelWidth;
     for (const Tick& tick : ticks) {
@@ -342,7 +386,7 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p, con
         SIZE extent{};
         ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
         const int left = std::clamp<int>(x - extent.cx / 2 - 3, scale.Left(),
-                                    std::max<int>(scale.Left(), right - extent.cx - 6));
+                                         std::max<int>(scale.Left(), right - extent.cx - 6));
         RECT box{left, l.axisHeight - lineHeight - 2, left + extent.cx + 6, l.axisHeight};
         ::SetBkColor(dc, c.window);
         ::ExtTextOutW(dc, box.left + 3, box.top + 1, ETO_OPAQUE, &box, text.c_str(),
@@ -372,7 +416,8 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p, con
         if (f.right > f.left)
             ::DrawFocusRect(dc, &f);
     }
-    ::SelectClipRgn(dc, nullptr);
+    if (partial)
+        ::SelectClipRgn(dc, nullptr);
     ::BitBlt(target, clip_.left, clip_.top, clip_.right - clip_.left, clip_.bottom - clip_.top, dc,
              clip_.left, clip_.top, SRCCOPY);
 }

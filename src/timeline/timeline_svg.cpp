@@ -152,11 +152,11 @@ std::string TimelineSvg(const Timeline& timeline, std::span<const std::wstring> 
                 static_cast<std::size_t>(r.line) < heardByLine.size() && heardByLine[r.line];
             heardCount += heard;
             svg += std::string("<rect class=\"") + (heard ? "bar heard" : "bar") +
-                   "\" data-line=\"" + std::to_string(r.line) + "\" x=\"" + Number(x0) +
-                   "\" y=\"" + std::to_string(top + layout.barInset) + "\" width=\"" +
-                   Number(width) + "\" height=\"" +
-                   std::to_string(layout.laneHeight - 2 * layout.barInset) + "\"><title>" +
-                   Escaped(RecordingTooltip(timeline, i, path)) + "</title></rect>\n";
+                   "\" data-line=\"" + std::to_string(r.line) + "\" x=\"" + Number(x0) + "\" y=\"" +
+                   std::to_string(top + layout.barInset) + "\" width=\"" + Number(width) +
+                   "\" height=\"" + std::to_string(layout.laneHeight - 2 * layout.barInset) +
+                   "\"><title>" + Escaped(RecordingTooltip(timeline, i, path)) +
+                   "</title></rect>\n";
         }
         svg += "</g>\n";
     }

@@ -250,7 +250,8 @@ void TimelineViewModel::GoTo(Seconds t) {
     constexpr double kHour = 3600;
     if (scale_.SecondsPerPixel() * scale_.Width() > kHour)
         scale_.SetSecondsPerPixel(kHour / scale_.Width(), scale_.Left());
-    scale_.ScrollToShown(scale_.GetFold().Shown(t) - scale_.Width() / 2.0 * scale_.SecondsPerPixel());
+    scale_.ScrollToShown(scale_.GetFold().Shown(t) -
+                         scale_.Width() / 2.0 * scale_.SecondsPerPixel());
     UserMoved();
 }
 

@@ -55,10 +55,10 @@ void TimelineWindow::Open(HWND owner, TimelineHost host, const UserSettings& set
     view_.SetKeptZoom(settings.GetDouble("timeline.zoom", 0, 0, 1e9));
     view_.SetFolded(settings.GetBool("timeline.fold", false));
 
-    HWND hwnd = CreateWindowObject(kClassName, CS_DBLCLKS, nullptr, 0,
-                                   WS_OVERLAPPEDWINDOW | WS_HSCROLL, kCaption,
-                                   kept ? place.left : CW_USEDEFAULT,
-                                   kept ? place.top : CW_USEDEFAULT, width, height, owner, 0);
+    HWND hwnd =
+        CreateWindowObject(kClassName, CS_DBLCLKS, nullptr, 0, WS_OVERLAPPEDWINDOW | WS_HSCROLL,
+                           kCaption, kept ? place.left : CW_USEDEFAULT,
+                           kept ? place.top : CW_USEDEFAULT, width, height, owner, 0);
     if (!hwnd)
         return;
     if (!kept)
@@ -172,8 +172,7 @@ void TimelineWindow::UpdateScrollBar() {
     info.nMax = kScrollRange - 1;
     const double span = scale.ShownEnd() - scale.ShownStart();
     info.nPage = static_cast<UINT>(std::lround(std::min(1.0, span / total) * kScrollRange));
-    info.nPos =
-        static_cast<int>(std::lround((scale.ShownStart() - origin) / total * kScrollRange));
+    info.nPos = static_cast<int>(std::lround((scale.ShownStart() - origin) / total * kScrollRange));
     if (Model().Empty())
         info.nMax = static_cast<int>(info.nPage = info.nPos = 0); // nothing to scroll to
     ::SetScrollInfo(Handle(), SB_HORZ, &info, TRUE);
@@ -264,8 +263,7 @@ std::int32_t TimelineWindow::ItemAt(POINT client) const {
     const TimeScale& scale = Scale();
     if (lane < 0 || client.x < scale.Left() || client.x > scale.Left() + scale.Width())
         return -1;
-    return HitTest(Model(), static_cast<std::size_t>(lane), scale, client.x,
-                   gui::Scale(3, dpi_));
+    return HitTest(Model(), static_cast<std::size_t>(lane), scale, client.x, gui::Scale(3, dpi_));
 }
 
 void TimelineWindow::UserSelected() {
@@ -539,8 +537,7 @@ void TimelineWindow::UpdateTooltip(POINT client) {
             if (count > 0) {
                 key = -2 - (static_cast<std::int64_t>(lane) << 32 | column);
                 text = MergedColumnTooltip(Model().lanes[lane].channel, count,
-                                           Scale().TimeAt(client.x),
-                                           Scale().TimeAt(client.x + 1));
+                                           Scale().TimeAt(client.x), Scale().TimeAt(client.x + 1));
             }
         }
     }

@@ -21,8 +21,9 @@ struct ParsedBar {
 };
 
 std::vector<ParsedBar> Bars(const std::string& svg) {
-    const std::regex bar("<rect class=\"bar[a-z ]*\" data-line=\"(\\d+)\" x=\"([-0-9.]+)\" y=\"(\\d+)\" "
-                         "width=\"([0-9.]+)\" height=\"\\d+\"><title>([^<]*)</title></rect>");
+    const std::regex bar(
+        "<rect class=\"bar[a-z ]*\" data-line=\"(\\d+)\" x=\"([-0-9.]+)\" y=\"(\\d+)\" "
+        "width=\"([0-9.]+)\" height=\"\\d+\"><title>([^<]*)</title></rect>");
     std::vector<ParsedBar> bars;
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), bar); it != std::sregex_iterator();
          ++it)

@@ -25,7 +25,8 @@ struct View {
                        0, 0, {});
     }
     std::int32_t Item(char name) const {
-        return model.Model().ItemOfLine(static_cast<std::int32_t>(std::string_view(kNames).find(name)));
+        return model.Model().ItemOfLine(
+            static_cast<std::int32_t>(std::string_view(kNames).find(name)));
     }
     std::string Selected() const {
         std::string names;
@@ -121,12 +122,12 @@ TEST(TimelineViewModel, TheViewFollowsThePlayheadUntilMovedAway) {
         bool following, whole, inView;
     };
     const Step steps[] = {
-        {cLine, 0.0, 0, true, true, true},     // a new recording: brought into view
-        {cLine, 0.001, 0, true, false, true},  // a small move: only its strip
-        {cLine, 0.5, 0, true, true, true},     // far on: the view moves with it
-        {-2, 0, 5000, false, false, false},    // the user scrolls away
-        {cLine, 0.6, 0, false, false, false},  // stays where the user put it
-        {aLine, 0.1, 0, true, true, true},     // the next recording is followed again
+        {cLine, 0.0, 0, true, true, true},    // a new recording: brought into view
+        {cLine, 0.001, 0, true, false, true}, // a small move: only its strip
+        {cLine, 0.5, 0, true, true, true},    // far on: the view moves with it
+        {-2, 0, 5000, false, false, false},   // the user scrolls away
+        {cLine, 0.6, 0, false, false, false}, // stays where the user put it
+        {aLine, 0.1, 0, true, true, true},    // the next recording is followed again
     };
     for (std::size_t i = 0; i < std::size(steps); ++i) {
         const Step& s = steps[i];
