@@ -63,8 +63,8 @@ std::optional<Seconds> ParseGoToTime(std::wstring_view text, Seconds reference) 
         int year = n[2].value;
         if (n[2].digits <= 2)
             year += year < 80 ? 2000 : 1900;
-        else if (n[2].digits != 4)
-            return std::nullopt;
+        else if (n[2].digits != 4 || year < 1900 || year > 2099)
+            return std::nullopt; // no recorder's year, and not read back as typed
         if (!ValidDate(year, n[1].value, n[0].value))
             return std::nullopt;
         day = DaysFromCivil(year, n[1].value, n[0].value) * kSecondsPerDay;

@@ -175,6 +175,7 @@ TEST(GoToTime, WhatIsAccepted) {
         {L"завтра", -1},
         {L"", -1},
         {L"07.12.202 10:00", -1},
+        {L"07.12.0999 10:00", -1},
     };
     for (const Case& c : cases) {
         const auto t = ParseGoToTime(c.text, reference);
