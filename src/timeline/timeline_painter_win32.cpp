@@ -148,9 +148,10 @@ void TimelinePainter::PaintDensity(int left, int top, int bottom, const LaneRast
     for (int kind = 0; kind < 3; ++kind)
         for (std::uint32_t count = 1; count <= kFull; ++count) {
             const double share = std::log1p(count) / std::log1p(kFull);
-            shades_[kind][count] = Pixel(Blend(background, kinds[kind], 0.35 + 0.65 * share));
+            shades_[kind][count] = Pixel(Blend(background, kinds[kind], 0.55 + 0.45 * share));
             if (kind == 0)
-                shadeHeights_[count] = std::max(2, static_cast<int>(height * (0.4 + 0.6 * share)));
+                shadeHeights_[count] =
+                    std::max(2, static_cast<int>(height * (0.35 + 0.65 * share)));
         }
     for (int column = 0; column < width; ++column) {
         const std::uint32_t count = std::min(raster.count[column], kFull);
@@ -329,18 +330,24 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p, con
         }
     }
 
-    // The recording playing is framed; the playhead crosses every lane.
+    // The recording playing is boxed, wide enough to show around a bar of a pixel or two;
+    // the playhead crosses every lane, and the axis marks it.
     if (p.playing >= 0 && static_cast<std::size_t>(p.playing) < timeline.recordings.size()) {
         const Recording& r = timeline.recordings[p.playing];
-        const int top = l.LaneTop(r.lane);
-        const int x0 = std::max(scale.Left(), static_cast<int>(std::lround(scale.X(r.start))));
-        const int x1 = std::min(right, static_cast<int>(std::lround(scale.X(r.end))) + 1);
-        Fill(x0, top + 1, x1, top + 2, c.text);
-        Fill(x0, top + l.laneHeight - 3, x1, top + l.laneHeight - 2, c.text);
+        const int top = l.LaneTop(r.lane) + 1, bottom = l.LaneTop(r.lane) + l.laneHeight - 2;
+        const int x0 = static_cast<int>(std::lround(scale.X(r.start))) - 3;
+        const int x1 = std::max(static_cast<int>(std::lround(scale.X(r.end))), x0 + 3 + least) + 3;
+        const int a = std::max(scale.Left(), x0), b = std::min(right, x1);
+        Fill(a, top, b, top + 1, c.text);
+        Fill(a, bottom - 1, b, bottom, c.text);
+        if (x0 >= scale.Left())
+            Fill(x0, top, x0 + 1, bottom, c.text);
+        if (x1 <= right)
+            Fill(x1 - 1, top, x1, bottom, c.text);
         const int x = static_cast<int>(std::lround(scale.X(p.playhead)));
         if (x >= scale.Left() && x < right) {
-            Fill(x - 1, l.axisHeight * 2 / 3, x + 1, lanesBottom, c.text);
-            Fill(x - 3, l.axisHeight - 4, x + 3, l.axisHeight, c.text);
+            Fill(x, l.axisHeight * 2 / 3, x + 1, lanesBottom, c.text);
+            Fill(x - 3, l.axisHeight - 4, x + 4, l.axisHeight, c.text);
         }
     }
     if (p.cursorX >= scale.Left() && p.cursorX <= right)
@@ -367,6 +374,8 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p, con
                                 &extent);
         if (x < labelsEnd || x + extent.cx > size.cx)
             continue; // a day change's date may crowd the hour next to it
+        if (tick.dayChange && tick.x < scale.Left() + 1 && tick.label == date)
+            continue; // the corner says it already
         const int y = tick.dayChange ? 1 : l.axisHeight / 3 + 1;
         ::TextOutW(dc, x, y, tick.label.c_str(), static_cast<int>(tick.label.size()));
         labelsEnd = x + extent.cx + 4;
