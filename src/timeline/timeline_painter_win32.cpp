@@ -148,7 +148,9 @@ void TimelinePainter::PaintDensity(int left, int top, int bottom, const LaneRast
     for (int kind = 0; kind < 3; ++kind)
         for (std::uint32_t count = 1; count <= kFull; ++count) {
             const double share = std::log1p(count) / std::log1p(kFull);
-            shades_[kind][count] = Pixel(Blend(background, kinds[kind], 0.55 + 0.45 * share));
+            // Selected columns keep the full highlight: a selection must never look faint.
+            shades_[kind][count] =
+                Pixel(kind == 2 ? selected : Blend(background, kinds[kind], 0.55 + 0.45 * share));
             if (kind == 0)
                 shadeHeights_[count] =
                     std::max(2, static_cast<int>(height * (0.35 + 0.65 * share)));
