@@ -3,6 +3,7 @@
 
 #include "timeline/go_to_time.h"
 #include "timeline/timeline_view_model.h"
+#include "timeline/tooltip.h"
 #include "timeline_lines.h"
 
 #include <gtest/gtest.h>
@@ -182,6 +183,24 @@ TEST(GoToTime, WhatIsAccepted) {
         EXPECT_EQ(t ? *t : -1, c.expected) << std::string(c.text, c.text + std::wcslen(c.text));
     }
     EXPECT_EQ(ParseGoToTime(GoToTimeText(Dec7(9, 8, 7)), 0), Dec7(9, 8, 7));
+}
+
+TEST(MergedColumnTooltip, CountsInTheirOwnWordsAndTheSpanOnceDated) {
+    struct Case {
+        std::uint32_t count;
+        Seconds from, to;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {1, Dec7(10), Dec7(10, 30), L"Канал 2\n1 запись\n07.12.2026 10:00:00 – 10:30:00"},
+        {3, Dec7(10), Dec7(11), L"Канал 2\n3 записи\n07.12.2026 10:00:00 – 11:00:00"},
+        {12, Dec7(10), Dec7(11), L"Канал 2\n12 записей\n07.12.2026 10:00:00 – 11:00:00"},
+        {21, Dec7(23), Dec7(1) + kSecondsPerDay,
+         L"Канал 2\n21 запись\n07.12.2026 23:00:00 – 08.12.2026 01:00:00"},
+        {114, Dec7(10), Dec7(11), L"Канал 2\n114 записей\n07.12.2026 10:00:00 – 11:00:00"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MergedColumnTooltip(2, c.count, c.from, c.to), c.text) << c.count;
 }
 
 } // namespace
