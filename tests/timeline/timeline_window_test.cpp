@@ -207,7 +207,7 @@ TEST_F(TimelineWindowTest, LanesFollowTheListAndClearingEmptiesThem) {
     ::ReleaseDC(nullptr, screen);
 }
 
-TEST_F(TimelineWindowTest, FoldingTheHoursKeepsTheSelectionThatEnterPlays) {
+TEST_F(TimelineWindowTest, FoldingKeepsTheSelectionThatEnterAndTheMenuCommandsActOn) {
     FillList({1, 2, 1});
     OpenTimeline();
     View().SetLines(lines, 0, 0, DayWindowOf(true, L"09:00:00", true, L"11:00:00"));
@@ -217,6 +217,13 @@ TEST_F(TimelineWindowTest, FoldingTheHoursKeepsTheSelectionThatEnterPlays) {
     EXPECT_EQ(View().SelectedLines(), std::vector<std::int32_t>{2});
     Key(VK_RETURN);
     EXPECT_EQ(form->CurrentIndex, 2);
+    form->MediaPlayer1.Close();
+    // The context menu's list commands reach the main window, on the shared selection.
+    ::SendMessageW(ViewHandle(), WM_COMMAND, kExportSelectedCommand, 0);
+    EXPECT_EQ(folderQuestions, 1);
+    ClickAt(View().PointOfLine(0));
+    ::SendMessageW(ViewHandle(), WM_COMMAND, TimelineWindow::kPlayCommand, 0);
+    EXPECT_EQ(form->CurrentIndex, 0);
     form->MediaPlayer1.Close();
 }
 
