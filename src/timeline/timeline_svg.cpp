@@ -106,13 +106,24 @@ std::string TimelineSvg(const Timeline& timeline, std::span<const std::wstring> 
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(layout.width) +
            "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " +
            std::to_string(layout.width) + ' ' + std::to_string(height) + "\">\n";
+    // The range and the channels, also as the document's own title.
+    std::wstring channels, range;
+    for (const Lane& lane : timeline.lanes)
+        channels += (channels.empty() ? L"" : L", ") + std::to_wstring(lane.channel);
+    if (!timeline.Empty()) {
+        range = L"Записи " + FormatDate(timeline.firstDay);
+        if (timeline.lastDay != timeline.firstDay)
+            range += L" – " + FormatDate(timeline.lastDay);
+        range += L", каналы " + channels;
+    }
+    svg += "<title>" + Escaped(range.empty() ? L"Временная шкала" : L"Временная шкала: " + range) +
+           "</title>\n";
     svg += "<style>text{font:12px sans-serif;fill:#000}.day{stroke:#444;stroke-width:1.5}"
            ".tick{stroke:#ccc;stroke-width:1}.lane{fill:#f6f6f6;stroke:#ccc}"
            ".heard{fill-opacity:.3}.caption{font-weight:bold}</style>\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
 
     // The lanes first, so that the grid runs through them and the bars lie on top.
-    std::wstring channels;
     for (std::size_t l = 0; l < timeline.lanes.size(); ++l) {
         const int channel = timeline.lanes[l].channel;
         const int top = layout.axisHeight + static_cast<int>(l) * layout.laneHeight;
@@ -121,7 +132,6 @@ std::string TimelineSvg(const Timeline& timeline, std::span<const std::wstring> 
                std::to_string(layout.laneHeight) + "\"/>";
         svg += "<text x=\"4\" y=\"" + std::to_string(top + layout.laneHeight / 2 + 4) + "\">" +
                Escaped(L"Канал " + std::to_wstring(channel)) + "</text>\n";
-        channels += (channels.empty() ? L"" : L", ") + std::to_wstring(channel);
     }
 
     svg += "<g class=\"axis\">\n";
@@ -164,10 +174,7 @@ std::string TimelineSvg(const Timeline& timeline, std::span<const std::wstring> 
     // Below the lanes: what the picture shows, and how to read it.
     if (!timeline.Empty()) {
         const int y = lanesBottom + 18;
-        std::wstring caption = L"Записи " + FormatDate(timeline.firstDay);
-        if (timeline.lastDay != timeline.firstDay)
-            caption += L" – " + FormatDate(timeline.lastDay);
-        caption += L", каналы " + channels + L": " + std::to_wstring(timeline.recordings.size());
+        std::wstring caption = range + L": " + std::to_wstring(timeline.recordings.size());
         if (heardCount)
             caption += L", прослушано " + std::to_wstring(heardCount);
         svg += "<text class=\"caption\" x=\"4\" y=\"" + std::to_string(y) + "\">" +
