@@ -5,7 +5,6 @@
 #include "gui/popup_menu.h"
 #include "timeline/go_to_time_dialog.h"
 #include "timeline/navigation.h"
-#include "timeline/ticks.h"
 #include "timeline/tooltip.h"
 
 #include <commctrl.h>
