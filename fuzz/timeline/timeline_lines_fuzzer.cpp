@@ -1,11 +1,15 @@
 // Arbitrary list lines into the timeline: no crash; every readable line in exactly one lane,
 // each lane in order of start; the keys never leave the recordings; the density index and
 // a visit of every recording count the same recordings in view; and the heard marks of the
-// lines survive their file format unchanged.
+// lines survive their file format unchanged. The window's view model driven over the lines
+// keeps its focus, selection and playhead on recordings; any line read as a time to go to
+// reads back the same from its own text.
 #include "../catalogue/fuzz_text.h"
+#include "timeline/go_to_time.h"
 #include "timeline/heard_marks.h"
 #include "timeline/lane_raster.h"
 #include "timeline/navigation.h"
+#include "timeline/timeline_view_model.h"
 
 #include <cstdlib>
 #include <numeric>
@@ -71,6 +75,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const Bar& bar : visited.bars)
             Check(bar.x0 < bar.x1 && bar.x0 >= 0 && bar.x1 <= width);
     }
+
+    TimelineViewModel view;
+    view.Resize(10, width, 24);
+    view.SetLines(lines, 0, 0, {8 * 3600, 17 * 3600});
+    view.SetFolded(folded);
+    view.ShowRecordings();
+    const std::int32_t n = static_cast<std::int32_t>(view.Model().recordings.size());
+    view.BeginSpan(10 + data[1] % width);
+    view.EndSpan(10 + data[0] % width, true);
+    view.MoveFocus(LastRecording(view.Model()), true);
+    view.SetPlayback(static_cast<std::int32_t>(data[0] % (lines.size() + 1)) - 1, data[1] / 255.0);
+    view.GoTo(view.Model().firstDay + data[1] * 997);
+    Check(view.Focus() >= -1 && view.Focus() < n && view.Playing() >= -1 && view.Playing() < n);
+    for (std::int32_t line : view.SelectedLines())
+        Check(view.Model().ItemOfLine(line) >= 0);
+    for (const std::wstring& line : lines)
+        if (const auto at = ParseGoToTime(line, t.firstDay))
+            Check(ParseGoToTime(GoToTimeText(*at), 0) == at);
 
     HeardMarks marks;
     for (const std::wstring& line : lines)

@@ -355,6 +355,17 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     std::vector<std::wstring> lines = lineList.Lines();
     if (heard)
         std::erase_if(lines, [&](const std::wstring& line) { return heard->Heard(line); });
+    // The picture shows what was heard, by the lines as the marks know them; marks that
+    // cannot be read mark nothing, so the picture claims no listening it cannot vouch for.
+    std::vector<bool> heardLines;
+    if (options.command == CliCommand::Timeline) {
+        timeline::HeardMarksLoad load;
+        const timeline::HeardMarks marks =
+            timeline::LoadHeardMarks(timeline::HeardMarksPath(), load);
+        if (load.file == timeline::HeardMarksFile::Read && marks.Size() > 0)
+            for (const std::wstring& line : lines)
+                heardLines.push_back(marks.Heard(line));
+    }
     if (options.paths == PathForm::Native)
         UseNativePaths(lines);
 
@@ -390,7 +401,8 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
         const std::string svg = timeline::SearchedTimelineSvg(
             lines, midnight(criteria.from), midnight(criteria.to),
             timeline::DayWindowOf(criteria.fromTime.enabled, criteria.fromTime.text,
-                                  criteria.toTime.enabled, criteria.toTime.text));
+                                  criteria.toTime.enabled, criteria.toTime.text),
+            heardLines);
         if (options.toStandardOutput) {
             console.OutBytes(svg);
             CheckOutput(console);

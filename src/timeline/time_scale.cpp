@@ -140,6 +140,14 @@ void TimeScale::Reveal(Seconds t, double margin) {
         ScrollByPixels(x - (left_ + width_ - inner));
 }
 
+TimeScale TimeScale::Part(int x0, int x1) const noexcept {
+    TimeScale part = *this;
+    part.start_ = ShownAt(x0);
+    part.left_ = x0;
+    part.width_ = std::max(x1 - x0, 1);
+    return part;
+}
+
 void TimeScale::ShowWhole() {
     start_ = fold_.Shown(fold_.Origin());
     perPixel_ = CoarsestPerPixel();

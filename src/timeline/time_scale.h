@@ -85,6 +85,8 @@ public:
     // Scrolls only when t is outside the view, so that t is margin pixels inside it.
     void Reveal(Seconds t, double margin);
     void ShowWhole();
+    // The same mapping over only the pixels [x0, x1): for painting a strip of the view.
+    TimeScale Part(int x0, int x1) const noexcept;
 
 private:
     void Clamp();

@@ -1,12 +1,14 @@
 #pragma once
-// The timeline as an SVG document, for a report: a lane per channel, the time axis, and
-// one bar per recording (narrow ones kept at a visible width) with the tooltip's text as
-// its title. Portable.
+// The timeline as an SVG document, for a report: a lane per channel, the time axis with its
+// grid through the lanes, one bar per recording in its channel's colour (narrow ones kept at
+// a visible width, heard ones faded) with the tooltip's text as its title, and below them a
+// caption with the range and channels and a legend. Portable.
 
 #include "timeline/time_scale.h"
 
 #include <span>
 #include <string>
+#include <vector>
 
 namespace voice::timeline {
 
@@ -17,10 +19,16 @@ struct SvgLayout {
     int laneHeight = 32;
     int barInset = 4;     // space above and below a bar inside its lane
     double narrowest = 1; // the least width a bar is drawn with
+    int footHeight = 44;  // the caption and the legend below the lanes
 };
 
-// lines are the list's lines the timeline was built from (for the paths).
+// A width for the picture that follows the range: about 720 pixels a shown day.
+int SvgWidthFor(const Timeline& timeline, const Fold& fold, const SvgLayout& layout = {});
+
+// lines are the list's lines the timeline was built from (for the paths); heardByLine, when
+// given, says which of them were heard.
 std::string TimelineSvg(const Timeline& timeline, std::span<const std::wstring> lines,
-                        const Fold& fold, const SvgLayout& layout = {});
+                        const Fold& fold, const SvgLayout& layout = {},
+                        const std::vector<bool>& heardByLine = {});
 
 } // namespace voice::timeline

@@ -5,9 +5,13 @@
 namespace voice::timeline {
 
 std::string SearchedTimelineSvg(std::span<const std::wstring> lines, Seconds searchedFrom,
-                                Seconds searchedTo, DayWindow window) {
+                                Seconds searchedTo, DayWindow window,
+                                const std::vector<bool>& heardByLine) {
     const Timeline timeline = BuildTimeline(lines, searchedFrom, searchedTo);
-    return TimelineSvg(timeline, lines, Fold(timeline.firstDay, window, !window.Whole()));
+    const Fold fold(timeline.firstDay, window, !window.Whole());
+    SvgLayout layout;
+    layout.width = SvgWidthFor(timeline, fold, layout);
+    return TimelineSvg(timeline, lines, fold, layout, heardByLine);
 }
 
 } // namespace voice::timeline

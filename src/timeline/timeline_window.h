@@ -1,13 +1,16 @@
 #pragma once
 // The timeline window: the recordings of the current list as bars in a lane per channel
-// over a time axis. Modeless and owned by the main window; it shows, selects, zooms and
-// scrolls, and leaves what a selection or a play means to its host (the main window), so
-// that the list and the timeline share one selection and one player.
+// over a time axis. Modeless and owned by the main window; it turns messages into calls on
+// its view model and paints what that holds, and leaves what a selection or a play means to
+// its host (the main window), so that the list and the timeline share one selection and
+// one player.
 
+#include "gui/popup_menu.h"
 #include "gui/window.h"
 #include "platform/unique_handle.h"
 #include "platform/user_settings.h"
 #include "timeline/timeline_painter.h"
+#include "timeline/timeline_view_model.h"
 
 #include <functional>
 #include <memory>
@@ -24,6 +27,12 @@ struct TimelineHost {
     std::function<void()> play;
     // A key the timeline does not use itself (the main window's shortcuts); true if used.
     std::function<bool(const MSG& msg)> otherKey;
+    // Space: play or pause, as the player's own key does.
+    std::function<void()> playPause;
+    // The host's commands for the context menu (play, export, playback); a chosen one comes
+    // back through command.
+    std::function<void(gui::PopupMenu& menu)> fillMenu;
+    std::function<void(UINT command)> command;
     // "Снять отметки прослушивания" from the context menu.
     std::function<void()> clearHeard;
     // The window is closing: its place and zoom are to be kept.
@@ -54,77 +63,68 @@ public:
     void SetPlayback(std::int32_t line, double fraction);
 
     // What the window shows, for its tests and the benchmark.
-    const Timeline& Model() const noexcept { return timeline_; }
-    const TimeScale& Scale() const noexcept { return scale_; }
+    const Timeline& Model() const noexcept { return view_.Model(); }
+    const TimeScale& Scale() const noexcept { return view_.Scale(); }
     const TimelineLayout& Layout() const noexcept { return layout_; }
-    std::vector<std::int32_t> SelectedLines() const;
+    std::vector<std::int32_t> SelectedLines() const { return view_.SelectedLines(); }
     std::int32_t FocusedLine() const;
     std::int32_t PlayingLine() const;
-    double PlayheadX() const;
-    bool Folded() const noexcept { return folded_; }
+    double PlayheadX() const { return view_.PlayheadX(); }
+    bool Folded() const noexcept { return view_.Folded(); }
     std::wstring TooltipText() const { return tipText_; }
     // The client point in the middle of a line's bar, at fraction of its length.
     POINT PointOfLine(std::int32_t line, double fraction = 0.5) const;
-    // Paints the whole client area into dc (the benchmark paints into a bitmap).
-    void PaintInto(HDC dc);
+    // Paints the client area, or only clip of it, into dc.
+    void PaintInto(HDC dc, const RECT* clip = nullptr);
 
     // Context-menu commands.
     static constexpr UINT kClearHeardCommand = 0x7E81;
     static constexpr UINT kFoldCommand = 0x7E82;
     static constexpr UINT kWholeRangeCommand = 0x7E83;
+    static constexpr UINT kGoToTimeCommand = 0x7E84;
+    static constexpr UINT kPlayCommand = 0x7E85;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void Rebuild(bool keepView);
+    void Rebuild();
     void UpdateLayout();
     void UpdateScrollBar();
     void Invalidate();
     std::int32_t ItemAt(POINT client) const;
     // The user changed the selection: tell the host.
     void UserSelected();
-    void SelectOnly(std::int32_t item);
-    void MoveFocus(std::int32_t item, bool select);
+    // The user moved the view.
     void UserScrolled();
+    void Focus(std::int32_t item, bool select);
     bool OnKeyDown(WPARAM key, LPARAM lp);
     void OnMouseDown(POINT at, WPARAM keys);
     void OnMouseMove(POINT at, WPARAM keys);
     void OnMouseUp(POINT at);
     void OnHScroll(WORD code);
+    void OnWheel(POINT screen, int delta, bool pan);
     void ShowContextMenu(POINT screen);
+    void GoToTime();
     void UpdateTooltip(POINT client);
+    void SetCursor(int x);
     void ApplyDpi(UINT dpi);
+    void PlaceBeside(HWND owner, int width, int height);
 
     TimelineHost host_;
-    std::vector<std::wstring> lines_;
-    Seconds searchedFrom_ = 0, searchedTo_ = 0;
-    DayWindow window_;
-    bool folded_ = false;
-    Timeline timeline_;
-    DensityIndex index_;     // of timeline_
-    bool indexStale_ = true; // selection or heard marks changed since its update
-    TimeScale scale_;
+    TimelineViewModel view_;
     TimelineLayout layout_;
-    std::vector<bool> selected_; // per recording
-    std::vector<bool> heard_;    // per recording
-    std::vector<bool> heardByLine_;
-    std::int32_t focus_ = -1;
-    std::int32_t playing_ = -1;
-    double playFraction_ = 0;
-    bool followPlayhead_ = true;
-    double savedPerPixel_ = 0; // the user's zoom (0: the whole axis), kept for a new list
 
     enum class Drag { None, Pending, Pan, Span };
     Drag drag_ = Drag::None;
     POINT dragFrom_{};
     WPARAM dragKeys_ = 0;
     int dragLastX_ = 0;
-    int spanTo_ = 0;
+    int cursorX_ = -1; // the pointer's x over the lanes, -1 away from them
 
     HWND tooltip_ = nullptr;
     std::wstring tipText_;
-    std::int32_t tipItem_ = -1;
+    std::int64_t tipKey_ = -1; // what the tooltip shows: a recording or a merged column
     UINT dpi_ = 96;
     FontHandle font_;
     TimelinePainter painter_;

@@ -187,6 +187,8 @@ public:
     gui::BackgroundWork ExportWork; // the command in progress, on its worker thread
 
     void LBListFilesContextMenu(POINT screen);
+    // The list's export commands, each grey where it cannot run now.
+    void AppendExportCommands(gui::PopupMenu& menu) const;
     // A menu item or a shortcut; does nothing when the command cannot run now.
     void RunExportCommand(UINT command);
     bool ExportCommandAvailable(UINT command) const;

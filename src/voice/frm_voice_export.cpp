@@ -134,14 +134,18 @@ bool TFrmVoice::ExportCommandAvailable(UINT command) const {
     return false;
 }
 
-void TFrmVoice::LBListFilesContextMenu(POINT screen) {
-    gui::PopupMenu menu;
+void TFrmVoice::AppendExportCommands(gui::PopupMenu& menu) const {
     for (const ExportCommand& row : kCommands) {
         if (row.separatorBefore)
             menu.AddSeparator();
         menu.AddItem(row.id, row.text, gui::ShortcutText(row.shortcut),
                      ExportCommandAvailable(row.id));
     }
+}
+
+void TFrmVoice::LBListFilesContextMenu(POINT screen) {
+    gui::PopupMenu menu;
+    AppendExportCommands(menu);
     AppendPlaybackMenu(menu);
     menu.Track(Handle(), screen);
 }

@@ -85,6 +85,16 @@ void TFrmVoice::TimelineClick() {
         LBListFilesClick(); // as the user's own click in the list
     };
     host.play = [this] { LBListFilesDblClick(); };
+    host.playPause = [this] { PlayPauseKey(); };
+    // The list's own commands, acting on the one selection both windows share.
+    host.fillMenu = [this](gui::PopupMenu& menu) {
+        menu.AddSeparator();
+        AppendExportCommands(menu);
+        AppendPlaybackMenu(menu);
+    };
+    host.command = [this](UINT command) {
+        ::SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    };
     host.otherKey = [this](const MSG& key) {
         MSG asMain = key;
         asMain.hwnd = Handle();

@@ -200,10 +200,10 @@ TEST_F(CliRunTest, TimelineDrawsEachRecordingOnceAtItsPlaceAndNeverOverwrites) {
     ASSERT_EQ(run.exitCode, 0);
     const std::string text = ReadText(svg);
 
-    // 5 to 7 December over the 1510 pixels right of the lane labels.
+    // 5 to 7 December right of the lane labels, 720 pixels a day.
     const timeline::Seconds axisStart = timeline::LocalSeconds(2026, 12, 5, 0, 0, 0);
-    const double perPixel = 3 * 86400.0 / 1510;
-    const std::regex bar("<rect class=\"bar\" data-line=\"(\\d+)\" x=\"([0-9.]+)\"");
+    const double perPixel = 86400.0 / 720;
+    const std::regex bar("<rect class=\"bar[a-z ]*\" data-line=\"(\\d+)\" x=\"([0-9.]+)\"");
     std::vector<int> seen(listed.size(), 0);
     for (auto it = std::sregex_iterator(text.begin(), text.end(), bar);
          it != std::sregex_iterator(); ++it) {

@@ -21,8 +21,9 @@ struct ParsedBar {
 };
 
 std::vector<ParsedBar> Bars(const std::string& svg) {
-    const std::regex bar("<rect class=\"bar\" data-line=\"(\\d+)\" x=\"([-0-9.]+)\" y=\"(\\d+)\" "
-                         "width=\"([0-9.]+)\" height=\"\\d+\"><title>([^<]*)</title></rect>");
+    const std::regex bar(
+        "<rect class=\"bar[a-z ]*\" data-line=\"(\\d+)\" x=\"([-0-9.]+)\" y=\"(\\d+)\" "
+        "width=\"([0-9.]+)\" height=\"\\d+\"><title>([^<]*)</title></rect>");
     std::vector<ParsedBar> bars;
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), bar); it != std::sregex_iterator();
          ++it)
@@ -92,6 +93,20 @@ TEST(TimelineSvg, FoldedHoursKeepOnlyTheWindow) {
     EXPECT_NEAR(bars[0].x, 90 + 60, 0.001);
     EXPECT_NEAR(bars[1].x, 90 + 480 + 60, 0.001);
     EXPECT_NEAR(bars[1].width, 10, 0.001);
+}
+
+TEST(TimelineSvg, GridOverTheLanesUnderTheBarsAndHeardFaded) {
+    const std::vector<std::wstring> lines = {LineOf(1, Dec7(9), Dec7(10)),
+                                             LineOf(2, Dec7(11), Dec7(12))};
+    const Timeline timeline = BuildTimeline(lines);
+    const std::string svg =
+        TimelineSvg(timeline, lines, Fold(timeline.firstDay, {}, false), {}, {false, true});
+    // Painted in order: a lane would hide the grid drawn before it.
+    EXPECT_LT(svg.rfind("class=\"lane\""), svg.find("<line class=\"tick\""));
+    EXPECT_LT(svg.rfind("<line class="), svg.find("class=\"bar"));
+    EXPECT_NE(svg.find("class=\"bar\" data-line=\"0\""), std::string::npos);
+    EXPECT_NE(svg.find("class=\"bar heard\" data-line=\"1\""), std::string::npos);
+    EXPECT_NE(svg.find(">Записи 07.12.26, каналы 1, 2: 2, прослушано 1</text>"), std::string::npos);
 }
 
 // Well-formed as XML 1.0 sees characters: valid UTF-8 (a lone surrogate would not survive

@@ -201,7 +201,7 @@ TEST_F(TimelineWindowTest, LanesFollowTheListAndClearingEmptiesThem) {
     ::DeleteDC(dc), ::DeleteObject(bitmap), ::ReleaseDC(nullptr, screen);
 }
 
-TEST_F(TimelineWindowTest, FoldingTheHoursKeepsTheSelectionThatEnterPlays) {
+TEST_F(TimelineWindowTest, FoldingKeepsTheSelectionThatEnterAndTheMenuCommandsActOn) {
     FillList({1, 2, 1});
     OpenTimeline();
     View().SetLines(lines, 0, 0, DayWindowOf(true, L"09:00:00", true, L"11:00:00"));
@@ -211,6 +211,13 @@ TEST_F(TimelineWindowTest, FoldingTheHoursKeepsTheSelectionThatEnterPlays) {
     EXPECT_EQ(View().SelectedLines(), std::vector<std::int32_t>{2});
     Key(VK_RETURN);
     EXPECT_EQ(form->CurrentIndex, 2);
+    form->MediaPlayer1.Close();
+    // The context menu's list commands reach the main window, on the shared selection.
+    ::SendMessageW(ViewHandle(), WM_COMMAND, kExportSelectedCommand, 0);
+    EXPECT_EQ(folderQuestions, 1);
+    ClickAt(View().PointOfLine(0));
+    ::SendMessageW(ViewHandle(), WM_COMMAND, TimelineWindow::kPlayCommand, 0);
+    EXPECT_EQ(form->CurrentIndex, 0);
     form->MediaPlayer1.Close();
 }
 
@@ -402,7 +409,48 @@ TEST_F(TimelineWindowTest, PlayerKeysTypedHereActOnceAndASkipWhilePausedShowsAtO
     }
     type(VK_MEDIA_PLAY_PAUSE);
     EXPECT_EQ(player.Mode(), msPlaying);
+    // Space alone plays and pauses here, as a keyboard sends it.
+    type(VK_SPACE);
+    EXPECT_EQ(player.Mode(), msPaused);
+    type(VK_SPACE);
+    EXPECT_EQ(player.Mode(), msPlaying);
+    EXPECT_EQ(ListSelection(), std::vector<std::int32_t>{1});
     player.Close();
+}
+
+// Answers the "Перейти к времени" dialog from inside its modal loop: each text in turn,
+// then OK; counts the texts the dialog refused (it stayed open after OK).
+struct GoToAnswers {
+    std::vector<std::wstring> texts;
+    std::size_t next = 0;
+    int refused = 0;
+};
+GoToAnswers* answers = nullptr;
+
+void CALLBACK AnswerGoTo(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = ::FindWindowW(nullptr, L"Перейти к времени");
+    if (!dialog || !answers || answers->next >= answers->texts.size())
+        return;
+    if (answers->next > 0)
+        ++answers->refused; // still open after the last OK
+    ::SetDlgItemTextW(dialog, 100, answers->texts[answers->next++].c_str());
+    ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(TimelineWindowTest, CtrlGGoesToTheTimeTypedAndRefusesWhatIsNoTime) {
+    FillList({1, 3, 1, 1});
+    OpenTimeline();
+    GoToAnswers typed{{L"31.02.2026 10:00", L"07.12.2026 10:02:30"}};
+    answers = &typed;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, AnswerGoTo);
+    gui::testing::TypeKey(*form, ViewHandle(), 'G', {VK_CONTROL});
+    ::KillTimer(nullptr, timer);
+    answers = nullptr;
+    EXPECT_EQ(typed.next, 2u);
+    EXPECT_EQ(typed.refused, 1);
+    const TimeScale& scale = View().Scale();
+    EXPECT_NEAR(scale.X(Dec7(10, 2, 30)), scale.Left() + scale.Width() / 2.0, 2);
+    EXPECT_LE(scale.SecondsPerPixel() * scale.Width(), 3600.5);
 }
 
 TEST_F(TimelineWindowTest, ThePlayheadCrossesTheBarDuringARealPlaybackWhichThenCountsAsHeard) {

@@ -3,6 +3,7 @@
 #include "catalogue/list_line.h"
 #include "gui/font.h"
 #include "gui/popup_menu.h"
+#include "timeline/go_to_time_dialog.h"
 #include "timeline/navigation.h"
 #include "timeline/tooltip.h"
 
@@ -47,17 +48,20 @@ void TimelineWindow::Open(HWND owner, TimelineHost host, const UserSettings& set
     const int height = settings.GetInt("timeline.height", gui::Scale(380, dpi_), 150, 32000);
     place.right = place.left + width;
     place.bottom = place.top + height;
-    // A place on a screen no longer there falls back to the system's choice.
-    if (place.left == CW_USEDEFAULT || !::MonitorFromRect(&place, MONITOR_DEFAULTTONULL))
-        place.left = place.top = CW_USEDEFAULT;
-    savedPerPixel_ = settings.GetDouble("timeline.zoom", 0, 0, 1e9);
-    folded_ = settings.GetBool("timeline.fold", false);
+    // A place on a screen no longer there counts as none.
+    const bool kept =
+        place.left != CW_USEDEFAULT && ::MonitorFromRect(&place, MONITOR_DEFAULTTONULL);
+    view_.SetKeptZoom(settings.GetDouble("timeline.zoom", 0, 0, 1e9));
+    view_.SetFolded(settings.GetBool("timeline.fold", false));
 
     HWND hwnd =
         CreateWindowObject(kClassName, CS_DBLCLKS, nullptr, 0, WS_OVERLAPPEDWINDOW | WS_HSCROLL,
-                           kCaption, place.left, place.top, width, height, owner, 0);
+                           kCaption, kept ? place.left : CW_USEDEFAULT,
+                           kept ? place.top : CW_USEDEFAULT, width, height, owner, 0);
     if (!hwnd)
         return;
+    if (!kept)
+        PlaceBeside(owner, width, height);
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                  WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
@@ -73,13 +77,32 @@ void TimelineWindow::Open(HWND owner, TimelineHost host, const UserSettings& set
         ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, gui::Scale(640, dpi_));
     }
     ApplyDpi(gui::DpiOfWindow(hwnd));
-    Rebuild(false);
+    Rebuild();
     if (settings.GetBool("timeline.maximized", false))
         ::ShowWindow(hwnd, SW_SHOWMAXIMIZED);
     else
         ::ShowWindow(hwnd, SW_SHOW);
     ::UpdateWindow(hwnd);
     ::SetFocus(hwnd);
+}
+
+void TimelineWindow::PlaceBeside(HWND owner, int width, int height) {
+    // The first time: right of the main window where the screen has room, else below it,
+    // else over its lower part; never over the list when it can be helped.
+    RECT main{};
+    if (!owner || !::GetWindowRect(owner, &main))
+        return;
+    MONITORINFO monitor{sizeof(monitor)};
+    if (!::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& work = monitor.rcWork;
+    int x = main.right, y = main.top;
+    if (x + width > work.right) {
+        x = std::max<int>(work.left, std::min<int>(main.left, work.right - width));
+        y = std::min<int>(main.bottom, work.bottom - height);
+    }
+    ::SetWindowPos(Handle(), nullptr, x, std::max<int>(y, work.top), width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TimelineWindow::Close() {
@@ -100,57 +123,19 @@ void TimelineWindow::SaveTo(UserSettings& settings) const {
         settings.SetInt("timeline.height", r.bottom - r.top);
         settings.SetBool("timeline.maximized", placement.showCmd == SW_SHOWMAXIMIZED);
     }
-    settings.SetDouble("timeline.zoom", scale_.SecondsPerPixel());
-    settings.SetBool("timeline.fold", folded_);
+    settings.SetDouble("timeline.zoom", view_.Scale().SecondsPerPixel());
+    settings.SetBool("timeline.fold", view_.Folded());
 }
 
 void TimelineWindow::SetLines(std::vector<std::wstring> lines, Seconds searchedFrom,
                               Seconds searchedTo, DayWindow window) {
-    lines_ = std::move(lines);
-    searchedFrom_ = searchedFrom;
-    searchedTo_ = searchedTo;
-    window_ = window;
-    heardByLine_.clear();
+    view_.SetLines(std::move(lines), searchedFrom, searchedTo, window);
     if (Handle())
-        Rebuild(false);
+        Rebuild();
 }
 
-void TimelineWindow::Rebuild(bool keepView) {
-    const double perPixel = keepView ? scale_.SecondsPerPixel() : savedPerPixel_;
-    const double centre = scale_.TimeAt(scale_.Left() + scale_.Width() / 2.0);
-    // Folding keeps the list: its selection stays the list's.
-    const std::vector<std::int32_t> selectedLines =
-        keepView ? SelectedLines() : std::vector<std::int32_t>{};
-    timeline_ = BuildTimeline(lines_, searchedFrom_, searchedTo_);
-    index_ = DensityIndex(timeline_);
-    indexStale_ = true;
-    const Fold fold(timeline_.firstDay, window_, folded_);
-    scale_ = TimeScale(fold, timeline_.firstDay, timeline_.lastDay, 0, 1);
-    selected_.assign(timeline_.recordings.size(), false);
-    for (std::int32_t line : selectedLines)
-        if (timeline_.ItemOfLine(line) >= 0)
-            selected_[timeline_.ItemOfLine(line)] = true;
-    heard_.assign(timeline_.recordings.size(), false);
-    for (std::size_t line = 0; line < heardByLine_.size(); ++line)
-        if (heardByLine_[line] && timeline_.ItemOfLine(static_cast<std::int32_t>(line)) >= 0)
-            heard_[timeline_.ItemOfLine(static_cast<std::int32_t>(line))] = true;
-    if (!keepView) {
-        focus_ = -1;
-        playing_ = -1;
-    }
+void TimelineWindow::Rebuild() {
     UpdateLayout();
-    if (perPixel > 0) {
-        scale_.SetSecondsPerPixel(perPixel, scale_.Left());
-        const double at =
-            keepView
-                ? centre
-                : (timeline_.Empty() ? static_cast<double>(timeline_.firstDay)
-                                     : static_cast<double>(
-                                           timeline_.recordings[FirstRecording(timeline_)].start));
-        // Centred on what was in the middle, or starting a little before the first recording.
-        const double offset = keepView ? scale_.Width() / 2.0 : scale_.Width() / 20.0;
-        scale_.ScrollToShown(scale_.GetFold().Shown(at) - offset * scale_.SecondsPerPixel());
-    }
     UpdateScrollBar();
     Invalidate();
 }
@@ -159,10 +144,11 @@ void TimelineWindow::UpdateLayout() {
     RECT client{};
     if (Handle())
         ::GetClientRect(Handle(), &client);
-    layout_ = TimelineLayout::For({client.right, client.bottom}, timeline_.lanes.size(), dpi_);
+    layout_ = TimelineLayout::For({client.right, client.bottom}, Model().lanes.size(), dpi_);
     const int margin = gui::Scale(8, dpi_);
-    scale_.Resize(layout_.labelWidth,
-                  std::max(1, static_cast<int>(client.right) - layout_.labelWidth - margin));
+    view_.Resize(layout_.labelWidth,
+                 std::max(1, static_cast<int>(client.right) - layout_.labelWidth - margin),
+                 gui::Scale(24, dpi_));
     if (tooltip_) {
         TOOLINFOW tool{};
         tool.cbSize = sizeof(tool);
@@ -176,147 +162,107 @@ void TimelineWindow::UpdateLayout() {
 void TimelineWindow::UpdateScrollBar() {
     if (!Handle())
         return;
-    const double total = std::max(scale_.ShownTotal(), 1.0);
+    const TimeScale& scale = Scale();
+    const double total = std::max(scale.ShownTotal(), 1.0);
+    const double origin = scale.GetFold().Shown(scale.GetFold().Origin());
     SCROLLINFO info{sizeof(info)};
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
     info.nMin = 0;
     info.nMax = kScrollRange - 1;
-    const double span = scale_.ShownEnd() - scale_.ShownStart();
+    const double span = scale.ShownEnd() - scale.ShownStart();
     info.nPage = static_cast<UINT>(std::lround(std::min(1.0, span / total) * kScrollRange));
-    info.nPos = static_cast<int>(std::lround(scale_.ShownStart() / total * kScrollRange));
-    if (timeline_.Empty())
+    info.nPos = static_cast<int>(std::lround((scale.ShownStart() - origin) / total * kScrollRange));
+    if (Model().Empty())
         info.nMax = static_cast<int>(info.nPage = info.nPos = 0); // nothing to scroll to
     ::SetScrollInfo(Handle(), SB_HORZ, &info, TRUE);
 }
 
 void TimelineWindow::Invalidate() {
-    // Selection and heard marks change only through calls that end here.
-    indexStale_ = true;
     if (Handle())
         ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TimelineWindow::SetSelectedLines(const std::vector<std::int32_t>& lines) {
-    selected_.assign(timeline_.recordings.size(), false);
-    for (std::int32_t line : lines) {
-        const std::int32_t item = timeline_.ItemOfLine(line);
-        if (item >= 0)
-            selected_[item] = true;
-    }
+    view_.SetSelectedLines(lines);
     Invalidate();
 }
 
 void TimelineWindow::SetHeardLines(const std::vector<bool>& heardByLine) {
-    heardByLine_ = heardByLine;
-    heard_.assign(timeline_.recordings.size(), false);
-    for (std::size_t line = 0; line < heardByLine_.size(); ++line) {
-        const std::int32_t item = timeline_.ItemOfLine(static_cast<std::int32_t>(line));
-        if (heardByLine_[line] && item >= 0)
-            heard_[item] = true;
-    }
+    view_.SetHeardLines(heardByLine);
     Invalidate();
 }
 
 void TimelineWindow::MarkLineHeard(std::int32_t line) {
-    if (line < 0)
-        return;
-    if (heardByLine_.size() <= static_cast<std::size_t>(line))
-        heardByLine_.resize(static_cast<std::size_t>(line) + 1, false);
-    heardByLine_[line] = true;
-    const std::int32_t item = timeline_.ItemOfLine(line);
-    if (item >= 0)
-        heard_[item] = true;
+    view_.MarkLineHeard(line);
     Invalidate();
 }
 
 void TimelineWindow::SetPlayback(std::int32_t line, double fraction) {
-    const std::int32_t item = line >= 0 ? timeline_.ItemOfLine(line) : -1;
-    if (item != playing_)
-        followPlayhead_ = true; // a new recording: the view follows it again
-    const bool changed = item != playing_ || fraction != playFraction_;
-    playing_ = item;
-    playFraction_ = std::clamp(fraction, 0.0, 1.0);
-    if (!changed)
+    const PlaybackChange change = view_.SetPlayback(line, fraction);
+    if (!Handle())
         return;
-    if (playing_ >= 0 && followPlayhead_) {
-        const Recording& r = timeline_.recordings[playing_];
-        const double before = scale_.ShownStart();
-        scale_.Reveal(r.start + static_cast<Seconds>(std::floor(playFraction_ * (r.end - r.start))),
-                      scale_.Width() / 10.0);
-        if (scale_.ShownStart() != before)
-            UpdateScrollBar();
+    if (change.whole) {
+        UpdateScrollBar();
+        Invalidate();
+        return;
     }
-    Invalidate();
-}
-
-std::vector<std::int32_t> TimelineWindow::SelectedLines() const {
-    std::vector<std::int32_t> lines;
-    for (std::size_t i = 0; i < selected_.size(); ++i)
-        if (selected_[i])
-            lines.push_back(timeline_.recordings[i].line);
-    std::sort(lines.begin(), lines.end());
-    return lines;
+    // Only the playhead moved: the strip it left and the one it reaches.
+    const int width = gui::Scale(3, dpi_);
+    for (const double x : {change.fromX, change.toX}) {
+        if (x < 0)
+            continue;
+        const int at = static_cast<int>(std::lround(x));
+        RECT strip{at - width, 0, at + width + 1, layout_.LaneTop(Model().lanes.size())};
+        ::InvalidateRect(Handle(), &strip, FALSE);
+    }
 }
 
 std::int32_t TimelineWindow::FocusedLine() const {
-    return focus_ >= 0 ? timeline_.recordings[focus_].line : -1;
+    return view_.Focus() >= 0 ? Model().recordings[view_.Focus()].line : -1;
 }
 
 std::int32_t TimelineWindow::PlayingLine() const {
-    return playing_ >= 0 ? timeline_.recordings[playing_].line : -1;
-}
-
-double TimelineWindow::PlayheadX() const {
-    if (playing_ < 0)
-        return -1;
-    const Recording& r = timeline_.recordings[playing_];
-    return scale_.X(r.start + playFraction_ * static_cast<double>(r.end - r.start));
+    return view_.Playing() >= 0 ? Model().recordings[view_.Playing()].line : -1;
 }
 
 POINT TimelineWindow::PointOfLine(std::int32_t line, double fraction) const {
-    const std::int32_t item = timeline_.ItemOfLine(line);
+    const std::int32_t item = Model().ItemOfLine(line);
     if (item < 0)
         return {-1, -1};
-    const Recording& r = timeline_.recordings[item];
-    const double x = scale_.X(r.start + fraction * static_cast<double>(r.end - r.start));
+    const Recording& r = Model().recordings[item];
+    const double x = Scale().X(r.start + fraction * static_cast<double>(r.end - r.start));
     return {static_cast<LONG>(std::lround(x)), layout_.LaneTop(r.lane) + layout_.laneHeight / 2};
 }
 
-void TimelineWindow::PaintInto(HDC dc) {
+void TimelineWindow::PaintInto(HDC dc, const RECT* clip) {
     RECT client{};
     ::GetClientRect(Handle(), &client);
     TimelinePicture picture;
-    picture.timeline = &timeline_;
-    picture.scale = &scale_;
+    picture.timeline = &Model();
+    picture.scale = &Scale();
     picture.layout = layout_;
-    picture.selected = &selected_;
-    picture.heard = &heard_;
-    if (indexStale_) {
-        index_.Update(selected_, heard_);
-        indexStale_ = false;
-    }
-    picture.index = &index_;
-    picture.focus = focus_;
+    picture.selected = &view_.Selected();
+    picture.heard = &view_.Heard();
+    picture.index = &view_.Index();
+    picture.focus = view_.Focus();
     picture.showFocus = ::GetFocus() == Handle();
-    picture.playing = playing_;
-    if (playing_ >= 0) {
-        const Recording& r = timeline_.recordings[playing_];
-        picture.playhead = r.start + playFraction_ * static_cast<double>(r.end - r.start);
-    }
-    picture.spanActive = drag_ == Drag::Span;
-    picture.spanFrom = dragFrom_.x;
-    picture.spanTo = spanTo_;
+    picture.playing = view_.Playing();
+    picture.playhead = view_.PlayheadTime();
+    picture.spanActive = view_.SpanActive();
+    picture.spanFrom = static_cast<int>(std::lround(view_.SpanFrom()));
+    picture.spanTo = static_cast<int>(std::lround(view_.SpanTo()));
+    picture.cursorX = drag_ == Drag::None ? cursorX_ : -1;
     picture.font = font_.Get();
     picture.dpi = dpi_;
-    painter_.Paint(dc, {client.right, client.bottom}, picture);
+    painter_.Paint(dc, {client.right, client.bottom}, picture, clip);
 }
 
 std::int32_t TimelineWindow::ItemAt(POINT client) const {
-    const int lane = layout_.LaneAt(client.y, timeline_.lanes.size());
-    if (lane < 0 || client.x < scale_.Left() || client.x > scale_.Left() + scale_.Width())
+    const int lane = layout_.LaneAt(client.y, Model().lanes.size());
+    const TimeScale& scale = Scale();
+    if (lane < 0 || client.x < scale.Left() || client.x > scale.Left() + scale.Width())
         return -1;
-    return HitTest(timeline_, static_cast<std::size_t>(lane), scale_, client.x,
-                   gui::Scale(3, dpi_));
+    return HitTest(Model(), static_cast<std::size_t>(lane), scale, client.x, gui::Scale(3, dpi_));
 }
 
 void TimelineWindow::UserSelected() {
@@ -325,34 +271,18 @@ void TimelineWindow::UserSelected() {
         host_.selectLines(SelectedLines());
 }
 
-void TimelineWindow::SelectOnly(std::int32_t item) {
-    selected_.assign(timeline_.recordings.size(), false);
-    if (item >= 0)
-        selected_[item] = true;
-}
-
-void TimelineWindow::MoveFocus(std::int32_t item, bool select) {
-    if (item < 0)
-        return;
-    focus_ = item;
-    scale_.Reveal(timeline_.recordings[item].start, gui::Scale(24, dpi_));
-    UserScrolled();
-    if (select) {
-        SelectOnly(item);
-        UserSelected();
-    }
-    Invalidate();
-}
-
 void TimelineWindow::UserScrolled() {
-    savedPerPixel_ = scale_.SecondsPerPixel(); // the user's zoom, kept for the next list
-    // Away from the playhead, the view stays where the user put it until the next recording.
-    if (playing_ >= 0) {
-        const double x = PlayheadX();
-        followPlayhead_ = x >= scale_.Left() && x <= scale_.Left() + scale_.Width();
-    }
     UpdateScrollBar();
     Invalidate();
+}
+
+void TimelineWindow::Focus(std::int32_t item, bool select) {
+    if (item < 0)
+        return;
+    const bool selected = view_.MoveFocus(item, select);
+    UserScrolled();
+    if (selected)
+        UserSelected();
 }
 
 bool TimelineWindow::OnKeyDown(WPARAM key, LPARAM) {
@@ -360,29 +290,30 @@ bool TimelineWindow::OnKeyDown(WPARAM key, LPARAM) {
     const bool shift = KeyDown(VK_SHIFT);
     if (KeyDown(VK_MENU))
         return false;
-    const std::int32_t from = focus_ >= 0 ? focus_ : -1;
+    const Timeline& timeline = Model();
+    const std::int32_t from = view_.Focus();
     switch (key) {
     case VK_LEFT:
     case VK_RIGHT:
         if (shift || ctrl)
             return false; // Ctrl+Left/Right are the player's skip keys
-        MoveFocus(from < 0 ? FirstRecording(timeline_)
-                           : NextInLane(timeline_, from, key == VK_LEFT ? -1 : 1),
-                  true);
+        Focus(from < 0 ? FirstRecording(timeline)
+                       : NextInLane(timeline, from, key == VK_LEFT ? -1 : 1),
+              true);
         return true;
     case VK_UP:
     case VK_DOWN:
         if (shift)
             return false;
-        MoveFocus(from < 0 ? FirstRecording(timeline_)
-                           : InNeighbourLane(timeline_, from, key == VK_UP ? -1 : 1),
-                  !ctrl);
+        Focus(from < 0 ? FirstRecording(timeline)
+                       : InNeighbourLane(timeline, from, key == VK_UP ? -1 : 1),
+              !ctrl);
         return true;
     case VK_HOME:
     case VK_END:
         if (shift)
             return false;
-        MoveFocus(key == VK_HOME ? FirstRecording(timeline_) : LastRecording(timeline_), !ctrl);
+        Focus(key == VK_HOME ? FirstRecording(timeline) : LastRecording(timeline), !ctrl);
         return true;
     case VK_ADD:
     case VK_OEM_PLUS:
@@ -391,34 +322,44 @@ bool TimelineWindow::OnKeyDown(WPARAM key, LPARAM) {
         if (ctrl)
             return false;
         // Around the focused recording when it is in view, else around the middle.
-        double x = scale_.Left() + scale_.Width() / 2.0;
-        if (focus_ >= 0) {
-            const double fx = scale_.X(timeline_.recordings[focus_].start);
-            if (fx >= scale_.Left() && fx <= scale_.Left() + scale_.Width())
+        const TimeScale& scale = Scale();
+        double x = scale.Left() + scale.Width() / 2.0;
+        if (from >= 0) {
+            const double fx = scale.X(timeline.recordings[from].start);
+            if (fx >= scale.Left() && fx <= scale.Left() + scale.Width())
                 x = fx;
         }
         const bool in = key == VK_ADD || key == VK_OEM_PLUS;
-        scale_.ZoomAround(x, in ? kKeyStep : 1 / kKeyStep);
+        view_.ZoomAround(x, in ? kKeyStep : 1 / kKeyStep);
         UserScrolled();
         return true;
     }
     case VK_RETURN:
         if (ctrl || shift)
             return false;
-        if (std::find(selected_.begin(), selected_.end(), true) != selected_.end() && host_.play)
+        if (view_.AnySelected() && host_.play)
             host_.play();
         return true;
     case VK_SPACE:
-        if (!ctrl || focus_ < 0)
-            return false; // Space alone is the player's
-        selected_[focus_] = !selected_[focus_];
-        UserSelected();
+        if (shift)
+            return false;
+        if (ctrl) {
+            if (view_.ToggleFocused())
+                UserSelected();
+        } else if (host_.playPause) {
+            host_.playPause();
+        }
         return true;
     case 'A':
         if (!ctrl || shift)
             return false;
-        selected_.assign(timeline_.recordings.size(), true);
+        view_.SelectAll();
         UserSelected();
+        return true;
+    case 'G':
+        if (!ctrl || shift)
+            return false;
+        GoToTime();
         return true;
     case VK_ESCAPE:
         Close();
@@ -434,15 +375,33 @@ void TimelineWindow::OnMouseDown(POINT at, WPARAM keys) {
     dragFrom_ = at;
     dragKeys_ = keys;
     dragLastX_ = at.x;
-    spanTo_ = at.x;
     drag_ = (keys & MK_SHIFT) ? Drag::Span : Drag::Pending;
-    if (drag_ == Drag::Span)
+    if (drag_ == Drag::Span) {
+        view_.BeginSpan(at.x);
         Invalidate();
+    }
+}
+
+void TimelineWindow::SetCursor(int x) {
+    const TimeScale& scale = Scale();
+    if (x < scale.Left() || x > scale.Left() + scale.Width() || Model().Empty())
+        x = -1;
+    if (x == cursorX_)
+        return;
+    cursorX_ = x;
+    Invalidate();
 }
 
 void TimelineWindow::OnMouseMove(POINT at, WPARAM) {
+    if (cursorX_ < 0 || drag_ == Drag::None) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
+        ::TrackMouseEvent(&track);
+    }
     switch (drag_) {
     case Drag::None:
+        SetCursor(layout_.LaneAt(at.y, Model().lanes.size()) >= 0 || at.y < layout_.axisHeight
+                      ? at.x
+                      : -1);
         UpdateTooltip(at);
         return;
     case Drag::Pending:
@@ -451,12 +410,12 @@ void TimelineWindow::OnMouseMove(POINT at, WPARAM) {
         drag_ = Drag::Pan;
         [[fallthrough]];
     case Drag::Pan:
-        scale_.ScrollByPixels(dragLastX_ - at.x);
+        view_.ScrollByPixels(dragLastX_ - at.x);
         dragLastX_ = at.x;
         UserScrolled();
         return;
     case Drag::Span:
-        spanTo_ = at.x;
+        view_.MoveSpan(at.x);
         Invalidate();
         return;
     }
@@ -469,57 +428,43 @@ void TimelineWindow::OnMouseUp(POINT at) {
         ::ReleaseCapture();
     const bool ctrl = (dragKeys_ & MK_CONTROL) != 0;
     if (drag == Drag::Span) {
-        const std::vector<std::int32_t> found =
-            RecordingsInSpan(timeline_, scale_.TimeAt(dragFrom_.x), scale_.TimeAt(at.x));
-        if (!ctrl)
-            SelectOnly(-1);
-        for (std::int32_t item : found)
-            selected_[item] = true;
-        if (!found.empty())
-            focus_ = found.front();
-        UserSelected();
+        if (view_.EndSpan(at.x, ctrl))
+            UserSelected();
         return;
     }
-    if (drag != Drag::Pending)
-        return;
-    const std::int32_t item = ItemAt(dragFrom_);
-    if (item < 0)
-        return;
-    focus_ = item;
-    if (ctrl)
-        selected_[item] = !selected_[item];
-    else
-        SelectOnly(item);
-    UserSelected();
+    if (drag == Drag::Pending && view_.Click(ItemAt(dragFrom_), ctrl))
+        UserSelected();
 }
 
 void TimelineWindow::OnHScroll(WORD code) {
-    const double page = scale_.Width() * 0.9;
+    const TimeScale& scale = Scale();
+    const double page = scale.Width() * 0.9;
+    const double origin = scale.GetFold().Shown(scale.GetFold().Origin());
     switch (code) {
     case SB_LINELEFT:
-        scale_.ScrollByPixels(-gui::Scale(40, dpi_));
+        view_.ScrollByPixels(-gui::Scale(40, dpi_));
         break;
     case SB_LINERIGHT:
-        scale_.ScrollByPixels(gui::Scale(40, dpi_));
+        view_.ScrollByPixels(gui::Scale(40, dpi_));
         break;
     case SB_PAGELEFT:
-        scale_.ScrollByPixels(-page);
+        view_.ScrollByPixels(-page);
         break;
     case SB_PAGERIGHT:
-        scale_.ScrollByPixels(page);
+        view_.ScrollByPixels(page);
         break;
     case SB_LEFT:
-        scale_.ScrollToShown(0);
+        view_.ScrollToShown(origin);
         break;
     case SB_RIGHT:
-        scale_.ScrollToShown(scale_.ShownTotal());
+        view_.ScrollToShown(origin + scale.ShownTotal());
         break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
         SCROLLINFO info{sizeof(info)};
         info.fMask = SIF_TRACKPOS;
         ::GetScrollInfo(Handle(), SB_HORZ, &info);
-        scale_.ScrollToShown(info.nTrackPos * scale_.ShownTotal() / kScrollRange);
+        view_.ScrollToShown(origin + info.nTrackPos * scale.ShownTotal() / kScrollRange);
         break;
     }
     default:
@@ -528,36 +473,84 @@ void TimelineWindow::OnHScroll(WORD code) {
     UserScrolled();
 }
 
+void TimelineWindow::OnWheel(POINT screen, int delta, bool pan) {
+    ::ScreenToClient(Handle(), &screen);
+    const double notches = delta / static_cast<double>(WHEEL_DELTA);
+    if (pan) // Shift+wheel: a tenth of the view a notch, wheel down is later
+        view_.ScrollByPixels(-notches * Scale().Width() / 10.0);
+    else
+        view_.ZoomAround(screen.x, std::pow(kWheelStep, notches));
+    UserScrolled();
+}
+
 void TimelineWindow::ShowContextMenu(POINT screen) {
     gui::PopupMenu menu;
-    menu.AddItem(kWholeRangeCommand, L"Показать всё", L"", !timeline_.Empty());
+    menu.AddItem(kPlayCommand, L"Воспроизвести", L"Enter", view_.AnySelected() && host_.play);
+    if (host_.fillMenu)
+        host_.fillMenu(menu);
+    menu.AddSeparator();
+    menu.AddItem(kWholeRangeCommand, L"Показать всё", L"", !Model().Empty());
+    menu.AddItem(kGoToTimeCommand, L"Перейти к времени…", L"Ctrl+G", !Model().Empty());
     menu.AddItem(kFoldCommand,
-                 folded_ ? L"Показать часы вне окна времени" : L"Свернуть часы вне окна времени",
-                 L"", !window_.Whole());
+                 Folded() ? L"Показать часы вне окна времени" : L"Свернуть часы вне окна времени",
+                 L"", view_.CanFold());
     menu.AddSeparator();
     menu.AddItem(kClearHeardCommand, L"Снять отметки прослушивания", L"", true);
     menu.Track(Handle(), screen);
 }
 
+void TimelineWindow::GoToTime() {
+    if (Model().Empty())
+        return;
+    const TimeScale& scale = Scale();
+    const auto middle =
+        static_cast<Seconds>(std::floor(scale.TimeAt(scale.Left() + scale.Width() / 2.0)));
+    const std::optional<Seconds> to = AskGoToTime(Handle(), middle, font_.Get());
+    if (!to)
+        return;
+    view_.GoTo(*to);
+    SetCursor(static_cast<int>(std::lround(Scale().X(*to))));
+    UserScrolled();
+}
+
 void TimelineWindow::UpdateTooltip(POINT client) {
     if (!tooltip_)
         return;
-    MSG relay{Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y)};
+    MSG relay{Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y), 0, {}};
     ::SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
     const std::int32_t item = ItemAt(client);
-    if (item == tipItem_)
+    std::int64_t key = item;
+    std::wstring text;
+    if (item >= 0) {
+        text = RecordingTooltip(Model(), item,
+                                ListLinePath(view_.Lines()[Model().recordings[item].line]));
+    } else {
+        // Over a merged column: how many recordings it holds.
+        const int lane = layout_.LaneAt(client.y, Model().lanes.size());
+        const int column = client.x - Scale().Left();
+        if (lane >= 0 && column >= 0 && column < Scale().Width()) {
+            LaneRaster raster;
+            RasterizeLane(Model(), static_cast<std::size_t>(lane), Scale(), view_.Selected(),
+                          view_.Heard(), raster, &view_.Index());
+            const std::uint32_t count = raster.count[static_cast<std::size_t>(column)];
+            if (count > 0) {
+                key = -2 - (static_cast<std::int64_t>(lane) << 32 | column);
+                text = MergedColumnTooltip(Model().lanes[lane].channel, count,
+                                           Scale().TimeAt(client.x), Scale().TimeAt(client.x + 1));
+            }
+        }
+    }
+    if (key == tipKey_)
         return;
-    tipItem_ = item;
-    tipText_ = item >= 0 ? RecordingTooltip(timeline_, item,
-                                            ListLinePath(lines_[timeline_.recordings[item].line]))
-                         : std::wstring();
+    tipKey_ = key;
+    tipText_ = std::move(text);
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = Handle();
     tool.uId = 1;
     tool.lpszText = tipText_.data();
     ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageW(tooltip_, TTM_ACTIVATE, item >= 0, 0);
+    ::SendMessageW(tooltip_, TTM_ACTIVATE, !tipText_.empty(), 0);
 }
 
 void TimelineWindow::ApplyDpi(UINT dpi) {
@@ -581,7 +574,7 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = ::BeginPaint(Handle(), &ps);
-        PaintInto(dc);
+        PaintInto(dc, &ps.rcPaint);
         ::EndPaint(Handle(), &ps);
         return 0;
     }
@@ -611,7 +604,7 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_KEYDOWN && OnKeyDown(wp, lp))
             return 0;
         // The main window's shortcuts and the player's keys work here too.
-        const MSG key{Handle(), msg, wp, lp};
+        const MSG key{Handle(), msg, wp, lp, 0, {}};
         if (host_.otherKey && host_.otherKey(key))
             return 0;
         return DefaultHandling(msg, wp, lp);
@@ -629,12 +622,16 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
         OnMouseMove({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, wp);
         return 0;
+    case WM_MOUSELEAVE:
+        SetCursor(-1);
+        return 0;
     case WM_LBUTTONUP:
         OnMouseUp({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         return 0;
     case WM_CAPTURECHANGED:
         if (drag_ != Drag::None && reinterpret_cast<HWND>(lp) != Handle()) {
             drag_ = Drag::None;
+            view_.CancelSpan();
             Invalidate();
         }
         return 0;
@@ -642,25 +639,19 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         const std::int32_t item = ItemAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         if (item < 0)
             return 0;
-        focus_ = item;
-        if (SelectedLines() != std::vector<std::int32_t>{timeline_.recordings[item].line}) {
-            SelectOnly(item);
+        if (view_.Activate(item))
             UserSelected();
-        }
+        Invalidate();
         if (host_.play)
             host_.play();
         return 0;
     }
-    case WM_MOUSEWHEEL: {
-        POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-        ::ScreenToClient(Handle(), &at);
-        const double notches = GET_WHEEL_DELTA_WPARAM(wp) / static_cast<double>(WHEEL_DELTA);
-        scale_.ZoomAround(at.x, std::pow(kWheelStep, notches));
-        UserScrolled();
+    case WM_MOUSEWHEEL:
+        OnWheel({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, GET_WHEEL_DELTA_WPARAM(wp),
+                (GET_KEYSTATE_WPARAM(wp) & MK_SHIFT) != 0);
         return 0;
-    }
     case WM_MOUSEHWHEEL:
-        scale_.ScrollByPixels(GET_WHEEL_DELTA_WPARAM(wp) * gui::Scale(40, dpi_) / WHEEL_DELTA);
+        view_.ScrollByPixels(GET_WHEEL_DELTA_WPARAM(wp) * gui::Scale(40, dpi_) / WHEEL_DELTA);
         UserScrolled();
         return 0;
     case WM_HSCROLL:
@@ -670,8 +661,8 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         if (at.x == -1 && at.y == -1) {
             // From the keyboard: at the focused recording, or the lanes' top left.
-            at = focus_ >= 0 ? PointOfLine(timeline_.recordings[focus_].line)
-                             : POINT{scale_.Left(), layout_.axisHeight};
+            at = view_.Focus() >= 0 ? PointOfLine(FocusedLine())
+                                    : POINT{Scale().Left(), layout_.axisHeight};
             ::ClientToScreen(Handle(), &at);
         }
         ShowContextMenu(at);
@@ -684,14 +675,26 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 host_.clearHeard();
             return 0;
         case kFoldCommand:
-            folded_ = !folded_;
-            Rebuild(true);
-            return 0;
-        case kWholeRangeCommand:
-            scale_.ShowWhole();
+            view_.SetFolded(!Folded());
             UserScrolled();
             return 0;
+        case kWholeRangeCommand:
+            view_.ShowRecordings();
+            UserScrolled();
+            return 0;
+        case kGoToTimeCommand:
+            GoToTime();
+            return 0;
+        case kPlayCommand:
+            if (view_.AnySelected() && host_.play)
+                host_.play();
+            return 0;
         default:
+            // The host's own commands from the context menu.
+            if (lp == 0 && host_.command) {
+                host_.command(LOWORD(wp));
+                return 0;
+            }
             return DefaultHandling(msg, wp, lp);
         }
     case WM_CLOSE:
