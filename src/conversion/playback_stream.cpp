@@ -1,0 +1,68 @@
+#include "conversion/playback_stream.h"
+
+#include <algorithm>
+
+#include "conversion/wav_header.h"
+
+namespace voice {
+namespace {
+
+// Small reads: a run-coded block can decode to 255 times its size, and what is decoded
+// waits in memory until it is read.
+constexpr std::size_t kReadBlock = 4096;
+
+} // namespace
+
+PlaybackStream::PlaybackStream(RecordingReader& recording)
+    : recording_(recording), bytes_(recording), kind_(DetectKind(recording)) {
+    if (kind_ == RecordingKind::Wav) {
+        layout_ = PlaybackLayoutOf(bytes_, recording.Length());
+        rate_ = layout_ ? layout_->sampleRate : 0;
+    } else if (kind_ != RecordingKind::Undecodable) {
+        rate_ = static_cast<int>(kPlaybackSampleRate);
+        recording.Seek(SignatureOf(kind_) ? kSignatureSize : 0);
+        decoder_.emplace(kind_, recording, *this, kReadBlock);
+    }
+}
+
+std::optional<std::uint64_t> PlaybackStream::Frames() const noexcept {
+    if (layout_)
+        return layout_->frames;
+    return std::nullopt;
+}
+
+void PlaybackStream::WritePiece(std::span<const std::uint8_t> piece) {
+    pending_.insert(pending_.end(), piece.begin(), piece.end());
+}
+
+std::size_t PlaybackStream::Read(std::span<float> into) {
+    if (layout_) {
+        const std::vector<float> samples =
+            ReadPlaybackFrames(bytes_, *layout_, frame_, into.size());
+        std::copy(samples.begin(), samples.end(), into.begin());
+        frame_ += samples.size();
+        return samples.size();
+    }
+    if (!decoder_)
+        return 0;
+    std::size_t done = 0;
+    while (done < into.size()) {
+        if (pendingAt_ == pending_.size()) {
+            pending_.clear();
+            pendingAt_ = 0;
+            if (!more_)
+                break;
+            more_ = decoder_->Step();
+            continue;
+        }
+        const std::size_t n = std::min(into.size() - done, pending_.size() - pendingAt_);
+        const std::uint8_t* from = pending_.data() + pendingAt_;
+        for (std::size_t i = 0; i < n; ++i)
+            into[done + i] = static_cast<float>(static_cast<int>(from[i]) - 128) * (1.0f / 128.0f);
+        done += n;
+        pendingAt_ += n;
+    }
+    return done;
+}
+
+} // namespace voice
