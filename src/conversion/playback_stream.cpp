@@ -14,14 +14,14 @@ constexpr std::size_t kReadBlock = 4096;
 } // namespace
 
 PlaybackStream::PlaybackStream(RecordingReader& recording)
-    : recording_(recording), bytes_(recording), kind_(DetectKind(recording)) {
+    : bytes_(recording), kind_(DetectKind(recording)) {
     if (kind_ == RecordingKind::Wav) {
         layout_ = PlaybackLayoutOf(bytes_, recording.Length());
         rate_ = layout_ ? layout_->sampleRate : 0;
     } else if (kind_ != RecordingKind::Undecodable) {
         rate_ = static_cast<int>(kPlaybackSampleRate);
         recording.Seek(SignatureOf(kind_) ? kSignatureSize : 0);
-        decoder_.emplace(kind_, recording, *this, kReadBlock);
+        decoder_.emplace(kind_, recording, static_cast<SampleSink&>(*this), kReadBlock);
     }
 }
 

@@ -34,7 +34,6 @@ public:
 private:
     void WritePiece(std::span<const std::uint8_t> piece) override;
 
-    RecordingReader& recording_;
     ReaderBytes bytes_;
     RecordingKind kind_;
     int rate_ = 0;
