@@ -30,6 +30,8 @@ public:
 
     // The next samples, -1 .. 1; fewer only at the end or after a failed read.
     std::size_t Read(std::span<float> into);
+    // Reads to the end and says how many samples were left (decoded, not converted).
+    std::uint64_t CountRest();
 
 private:
     void WritePiece(std::span<const std::uint8_t> piece) override;

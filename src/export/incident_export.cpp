@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "export/csv_writer.h"
@@ -59,10 +60,15 @@ public:
 
     std::unique_ptr<incident::SampleSource> Open(std::size_t item) override {
         progress_.OnItem(sources_[item].index, total_, sources_[item].columns.source);
-        return OpenIncidentSource(sources_[item], rate_);
+        auto& open = open_[item] = std::make_unique<MixedSource>(sources_[item], rate_);
+        if (!open->Samples())
+            return nullptr;
+        return std::make_unique<Forward>(*open->Samples());
     }
     void Closed(std::size_t item, bool whole) override {
-        if (!whole)
+        digests_[item] = open_[item]->Finish();
+        open_.erase(item);
+        if (!whole || digests_[item].empty())
             changed_.insert(item);
     }
     void Write(std::span<const std::int16_t> frames) override {
@@ -77,8 +83,19 @@ public:
     bool Continue() override { return !progress_.CancelRequested(); }
 
     const std::set<std::size_t>& Changed() const noexcept { return changed_; }
+    const std::wstring& Digest(std::size_t item) { return digests_[item]; }
 
 private:
+    // The mix's hold on a source the client keeps.
+    class Forward final : public incident::SampleSource {
+    public:
+        explicit Forward(incident::SampleSource& to) noexcept : to_(to) {}
+        std::size_t Read(std::span<float> into) override { return to_.Read(into); }
+
+    private:
+        incident::SampleSource& to_;
+    };
+
     const std::vector<IncidentSource>& sources_;
     std::size_t total_;
     int rate_;
@@ -86,6 +103,8 @@ private:
     ExportProgress& progress_;
     std::vector<std::uint8_t> bytes_;
     std::set<std::size_t> changed_;
+    std::map<std::size_t, std::unique_ptr<MixedSource>> open_;
+    std::map<std::size_t, std::wstring> digests_;
 };
 
 } // namespace
@@ -213,7 +232,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
         const IncidentSource& s = sources[i];
         index += CsvRow({OffsetText(timeline.placements[i].at, rate),
                          std::to_wstring(s.columns.channel), FormatIsoDateTime(s.columns.start),
-                         FormatIsoDateTime(s.columns.end), s.columns.source, s.digest});
+                         FormatIsoDateTime(s.columns.end), s.columns.source, client.Digest(i)});
     }
     PartFile indexPart(folder, indexName);
     if (indexPart.IsOpen())

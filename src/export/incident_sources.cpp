@@ -10,11 +10,13 @@ namespace {
 
 inline constexpr wchar_t kNotPcm[] = L"WAV не в формате PCM: в общий файл не включается";
 
+} // namespace
+
 // A recording's playback samples with the file they come from.
 class RecordingSamples final : public incident::SampleSource {
 public:
-    explicit RecordingSamples(const std::filesystem::path& path)
-        : recording_(std::make_unique<SourceRecording>(path)) {
+    RecordingSamples(const std::filesystem::path& path, BackgroundSha256& hash)
+        : recording_(std::make_unique<SourceRecording>(path, hash)) {
         if (recording_->IsOpen())
             stream_ = std::make_unique<PlaybackStream>(*recording_);
     }
@@ -26,19 +28,19 @@ public:
         const std::size_t n = stream_->Read(into);
         return recording_->Failed() ? 0 : n;
     }
+    std::wstring Finish() {
+        const auto digest = recording_->FinishHash();
+        return digest && !recording_->Failed() ? HexDigest(*digest) : std::wstring();
+    }
 
 private:
     std::unique_ptr<SourceRecording> recording_;
     std::unique_ptr<PlaybackStream> stream_;
 };
 
-} // namespace
-
 IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
                                     ExportProgress& progress, RecordingOutcome& failures) {
     IncidentSources result;
-    BackgroundSha256 hash;
-    std::vector<float> samples(65536);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (progress.CancelRequested()) {
             result.cancelled = true;
@@ -48,8 +50,7 @@ IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
         item.index = i;
         item.columns = ReadLineColumns(lines[i]); // the one place the lines are read
         progress.OnPreparing(i, lines.size(), item.columns.source);
-        hash.Reset();
-        SourceRecording source(PathFromWide(item.columns.source), hash);
+        SourceRecording source(PathFromWide(item.columns.source));
         if (!source.IsOpen()) {
             failures.Fail(i, item.columns.source, kCannotOpen);
             continue;
@@ -62,32 +63,33 @@ IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
                           stream.Kind() == RecordingKind::Wav ? kNotPcm : kNoDecoder);
             continue;
         }
-        if (const auto frames = stream.Frames()) {
-            item.frames = *frames;
-        } else {
-            // The recorder's forms: decoded once here to count their samples.
-            for (std::size_t n; (n = stream.Read(samples)) > 0;)
-                item.frames += n;
-        }
-        const auto digest = source.FinishHash();
-        if (source.Failed() || !digest) {
-            failures.Fail(i, item.columns.source, source.Failed() ? kCannotRead : kHashFailed);
+        // The run-coded forms are decoded once here to count their samples.
+        item.frames = stream.Frames().value_or(stream.CountRest());
+        if (source.Failed()) {
+            failures.Fail(i, item.columns.source, kCannotRead);
             continue;
         }
-        item.digest = HexDigest(*digest);
         result.sources.push_back(std::move(item));
     }
     return result;
 }
 
-std::unique_ptr<incident::SampleSource> OpenIncidentSource(const IncidentSource& source,
-                                                           int outRate) {
-    auto samples = std::make_unique<RecordingSamples>(PathFromWide(source.columns.source));
+MixedSource::MixedSource(const IncidentSource& source, int outRate)
+    : hash_(std::make_unique<BackgroundSha256>()) {
+    auto samples =
+        std::make_unique<RecordingSamples>(PathFromWide(source.columns.source), *hash_);
     if (!samples->Matches(source))
-        return nullptr;
+        return;
+    recording_ = samples.get();
     if (source.rate == outRate)
-        return samples;
-    return std::make_unique<incident::Resampler>(std::move(samples), source.rate, outRate);
+        samples_ = std::move(samples);
+    else
+        samples_ = std::make_unique<incident::Resampler>(std::move(samples), source.rate, outRate);
 }
+
+// The recording (and its reads) go before the hash it feeds.
+MixedSource::~MixedSource() { samples_.reset(); }
+
+std::wstring MixedSource::Finish() { return recording_ ? recording_->Finish() : std::wstring(); }
 
 } // namespace voice::exporting

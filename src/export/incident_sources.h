@@ -1,7 +1,7 @@
 #pragma once
-// The recordings of an incident before the mix: each opened, its form and length found
-// and its bytes hashed, so the placement knows how long each sounds and the index has
-// every digest before the file is begun. Portable.
+// The recordings of an incident: before the mix each opened and its form and length
+// found, so the placement knows how long each sounds; in the mix read again and hashed on
+// a thread of its own as it is read, so the hash costs no pass of its own. Portable.
 
 #include <cstdint>
 #include <memory>
@@ -21,7 +21,6 @@ struct IncidentSource {
     std::uint64_t length = 0; // of the recording when looked at: a change fails the incident
     int rate = 0;
     std::uint64_t frames = 0; // at its own rate
-    std::wstring digest;      // SHA-256, hex
 };
 
 struct IncidentSources {
@@ -34,9 +33,27 @@ struct IncidentSources {
 IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
                                     ExportProgress& progress, RecordingOutcome& failures);
 
-// The source's samples again for the mix, at outRate; null when it can no longer be read
-// as it was.
-std::unique_ptr<incident::SampleSource> OpenIncidentSource(const IncidentSource& source,
-                                                           int outRate);
+class RecordingSamples;
+class BackgroundSha256;
+
+// A source opened again for the mix.
+class MixedSource {
+public:
+    MixedSource(const IncidentSource& source, int outRate);
+    ~MixedSource();
+    MixedSource(const MixedSource&) = delete;
+    MixedSource& operator=(const MixedSource&) = delete;
+
+    // Its samples at the output rate; null when it can no longer be read as it was.
+    incident::SampleSource* Samples() noexcept { return samples_.get(); }
+    // Once the mix has what it needs: the rest of the file is hashed, and the digest (hex)
+    // returned; empty when the file could not be read whole.
+    std::wstring Finish();
+
+private:
+    std::unique_ptr<BackgroundSha256> hash_;
+    RecordingSamples* recording_ = nullptr; // inside samples_
+    std::unique_ptr<incident::SampleSource> samples_;
+};
 
 } // namespace voice::exporting

@@ -27,8 +27,9 @@ struct Sounding {
 
 void Quantise(std::span<const float> in, std::vector<std::int16_t>& out) {
     out.resize(in.size());
+    // Rounded by truncating a positive value: a conversion the compiler vectorises.
     for (std::size_t i = 0; i < in.size(); ++i)
-        out[i] = static_cast<std::int16_t>(std::lrint(in[i] * 32767.0f));
+        out[i] = static_cast<std::int16_t>(static_cast<int>(in[i] * 32767.0f + 32768.5f) - 32768);
 }
 
 } // namespace
@@ -97,7 +98,7 @@ bool MixIncident(std::span<const MixItem> items, const LaneGains& gains, std::in
             const MixItem& item = items[s.item];
             const std::int64_t offset = std::max<std::int64_t>(item.place.at - pos, 0);
             const std::int64_t count = std::min(n - offset, s.left);
-            samples.assign(static_cast<std::size_t>(std::max(count, std::min(s.skip, block))), 0.0f);
+            samples.resize(static_cast<std::size_t>(std::max(count, std::min(s.skip, block))));
             std::size_t got = 0;
             if (s.source) {
                 while (s.skip > 0 && s.whole) {
