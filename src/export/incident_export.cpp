@@ -4,6 +4,7 @@
 #include "export/incident_export.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -72,7 +73,12 @@ public:
             changed_.insert(item);
     }
     void Write(std::span<const std::int16_t> frames) override {
-        bytes_.resize(frames.size() * 2);
+        if constexpr (std::endian::native == std::endian::little) {
+            file_.Write(std::span(reinterpret_cast<const std::uint8_t*>(frames.data()),
+                                  frames.size() * 2));
+            return;
+        }
+        bytes_.resize(frames.size() * 2); // WAV samples are little-endian
         for (std::size_t i = 0; i < frames.size(); ++i) {
             const auto v = static_cast<std::uint16_t>(frames[i]);
             bytes_[2 * i] = static_cast<std::uint8_t>(v);

@@ -32,6 +32,33 @@ void Quantise(std::span<const float> in, std::vector<std::int16_t>& out) {
         out[i] = static_cast<std::int16_t>(static_cast<int>(in[i] * 32767.0f + 32768.5f) - 32768);
 }
 
+// samples added into out (interleaved outputs) at each output's gain; the loops the
+// layouts need written out so that the compiler vectorises them.
+void AddInto(float* out, std::size_t outputs, std::span<const float> samples,
+             const std::vector<float>& gains) {
+    const std::size_t n = samples.size();
+    const float* in = samples.data();
+    if (outputs == 2) {
+        const float left = gains[0], right = gains[1];
+        for (std::size_t i = 0; i < n; ++i) {
+            out[2 * i] += in[i] * left;
+            out[2 * i + 1] += in[i] * right;
+        }
+        return;
+    }
+    for (std::size_t o = 0; o < outputs; ++o) {
+        const float gain = gains[o];
+        if (gain == 0.0f)
+            continue;
+        if (outputs == 1)
+            for (std::size_t i = 0; i < n; ++i)
+                out[i] += in[i] * gain;
+        else
+            for (std::size_t i = 0; i < n; ++i)
+                out[i * outputs + o] += in[i] * gain;
+    }
+}
+
 } // namespace
 
 LaneGains GainsFor(Layout layout, std::size_t lanes) {
@@ -115,15 +142,8 @@ bool MixIncident(std::span<const MixItem> items, const LaneGains& gains, std::in
             }
             if (got < static_cast<std::size_t>(count))
                 s.whole = false;
-            const std::vector<float>& g = gains.gains[item.lane];
-            float* out = mix.data() + static_cast<std::size_t>(offset) * outputs;
-            for (std::size_t o = 0; o < outputs; ++o) {
-                const float gain = g[o];
-                if (gain == 0.0f)
-                    continue;
-                for (std::size_t i = 0; i < got; ++i)
-                    out[i * outputs + o] += samples[i] * gain;
-            }
+            AddInto(mix.data() + static_cast<std::size_t>(offset) * outputs, outputs,
+                    std::span(samples).first(got), gains.gains[item.lane]);
             s.left -= count;
         }
         std::erase_if(sounding, [&](Sounding& s) {
