@@ -57,9 +57,9 @@ std::vector<std::wstring> MakeArchive(const fs::path& base) {
         fs::create_directories(dir);
         for (int at = static_cast<int>(rng() % 60); at < kHour;) {
             const int seconds = std::min(20 + static_cast<int>(rng() % 100), kHour - at);
-            const voice::Bytes content = voice::EncodeRecording(
-                static_cast<voice::RecordingKind>(kind++ % 6 + 1),
-                Sound(static_cast<std::size_t>(seconds) * kRate, rng));
+            const voice::Bytes content =
+                voice::EncodeRecording(static_cast<voice::RecordingKind>(kind++ % 6 + 1),
+                                       Sound(static_cast<std::size_t>(seconds) * kRate, rng));
             const fs::path file = dir / ("rec" + std::to_string(at) + ".1");
             std::ofstream(file, std::ios::binary)
                 .write(reinterpret_cast<const char*>(content.data()),
@@ -67,8 +67,8 @@ std::vector<std::wstring> MakeArchive(const fs::path& base) {
             const voice::DateTimeParts start{2026, 12, 7, 8 + at / 3600, at / 60 % 60, at % 60};
             const int end = at + seconds;
             const voice::DateTimeParts stop{2026, 12, 7, 8 + end / 3600, end / 60 % 60, end % 60};
-            lines.push_back(voice::BuildListLine(channel, start, stop, content.size(),
-                                                 file.wstring()));
+            lines.push_back(
+                voice::BuildListLine(channel, start, stop, content.size(), file.wstring()));
             at += seconds + 20 + static_cast<int>(rng() % 100);
         }
     }

@@ -427,8 +427,8 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
             incident.from = options.span->first;
             incident.to = options.span->second;
         }
-        const auto outcome = exporting::ExportIncident(lines, target, archive, incident, progress,
-                                                       options.force);
+        const auto outcome =
+            exporting::ExportIncident(lines, target, archive, incident, progress, options.force);
         progress.End();
         return std::max(exitCode, Report(outcome, options.command, target, console, options.quiet));
     }

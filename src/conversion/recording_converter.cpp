@@ -48,8 +48,7 @@ std::size_t ReaderBytes::ReadAt(std::uint64_t offset, std::span<std::uint8_t> in
 SampleDecoder::SampleDecoder(RecordingKind kind, RecordingReader& recording, SampleSink& sink,
                              std::size_t blockSize)
     : kind_(kind), recording_(recording), out_(std::make_unique<OutputBuffer>(sink)),
-      runs_(UsesRunDecoder(kind) ? kind : RecordingKind::InvertedRuns, *out_),
-      block_(blockSize) {}
+      runs_(UsesRunDecoder(kind) ? kind : RecordingKind::InvertedRuns, *out_), block_(blockSize) {}
 
 bool SampleDecoder::Step() {
     if (ended_)

@@ -28,14 +28,16 @@ inline constexpr wchar_t kChanged[] = L"запись изменилась во �
 const std::vector<std::wstring> kIndexHeader = {L"offset_s", L"channel", L"start",
                                                 L"end",      L"source",  L"sha256_source"};
 
-std::wstring TwoDigits(int v) { return (v < 10 ? L"0" : L"") + std::to_wstring(v); }
+std::wstring TwoDigits(int v) {
+    return (v < 10 ? L"0" : L"") + std::to_wstring(v);
+}
 
 // "Канал 3 07.12.2026 14:31:05"
 std::wstring CueLabel(const LineColumns& columns) {
     const DateTimeParts& s = columns.start;
     return L"Канал " + std::to_wstring(columns.channel) + L" " + TwoDigits(s.day) + L"." +
-           TwoDigits(s.month) + L"." + std::to_wstring(s.year) + L" " + TwoDigits(s.hour) +
-           L":" + TwoDigits(s.minute) + L":" + TwoDigits(s.second);
+           TwoDigits(s.month) + L"." + std::to_wstring(s.year) + L" " + TwoDigits(s.hour) + L":" +
+           TwoDigits(s.minute) + L":" + TwoDigits(s.second);
 }
 
 std::wstring OffsetText(std::int64_t frame, int rate) {
@@ -74,8 +76,8 @@ public:
     }
     void Write(std::span<const std::int16_t> frames) override {
         if constexpr (std::endian::native == std::endian::little) {
-            file_.Write(std::span(reinterpret_cast<const std::uint8_t*>(frames.data()),
-                                  frames.size() * 2));
+            file_.Write(
+                std::span(reinterpret_cast<const std::uint8_t*>(frames.data()), frames.size() * 2));
             return;
         }
         bytes_.resize(frames.size() * 2); // WAV samples are little-endian
@@ -160,8 +162,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
         span = incident::TimeSpan{(SecondsOf(*options.from) - origin) * rate,
                                   (SecondsOf(*options.to) - origin) * rate};
     const auto maxGap = static_cast<std::int64_t>(options.gapSeconds * rate + 0.5);
-    const incident::IncidentTimeline timeline =
-        incident::PlaceRecordings(recordings, maxGap, span);
+    const incident::IncidentTimeline timeline = incident::PlaceRecordings(recordings, maxGap, span);
 
     const std::vector<int> lanes(channels.begin(), channels.end());
     const incident::LaneGains gains = incident::GainsFor(options.layout, lanes.size());
@@ -188,12 +189,13 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
 
     const bool extensible = options.layout == incident::Layout::Tracks;
     const std::uint64_t headerSize = incident::WavHeaderSize(extensible);
-    const std::uint64_t dataBytes = static_cast<std::uint64_t>(timeline.frames) *
-                                    static_cast<std::uint64_t>(gains.outputs) * 2;
+    const std::uint64_t dataBytes =
+        static_cast<std::uint64_t>(timeline.frames) * static_cast<std::uint64_t>(gains.outputs) * 2;
     const std::uint64_t fileSize =
         headerSize + dataBytes + CueChunkSize(cues.size()) + LabelListChunkSize(cues);
     if (fileSize > kLargestWrittenFile)
-        throw ExportRefused(L"Общий файл занял бы " + std::to_wstring((fileSize + (1u << 20) - 1) >> 20) +
+        throw ExportRefused(L"Общий файл занял бы " +
+                            std::to_wstring((fileSize + (1u << 20) - 1) >> 20) +
                             L" МБ, а файл WAV не может быть больше 4 ГБ. Сократите промежуток "
                             L"или выберите меньше записей.");
     if (replace) {
@@ -225,8 +227,8 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     if (!client.Changed().empty()) {
         for (const std::size_t i : client.Changed())
             result.Fail(sources[i].index, sources[i].columns.source, kChanged);
-        result.fileFailure = L"Файл «" + WideFromPath(target) +
-                             L"» не записан: запись изменилась во время работы.";
+        result.fileFailure =
+            L"Файл «" + WideFromPath(target) + L"» не записан: запись изменилась во время работы.";
         return result.Take();
     }
     file.Write(CueChunk(cues)); // 16-bit frames: the data chunk is always even
@@ -242,8 +244,8 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     }
     PartFile indexPart(folder, indexName);
     if (indexPart.IsOpen())
-        indexPart.File().Write(std::span(reinterpret_cast<const std::uint8_t*>(index.data()),
-                                         index.size()));
+        indexPart.File().Write(
+            std::span(reinterpret_cast<const std::uint8_t*>(index.data()), index.size()));
 
     auto failed = [&](const PartFile& which, const fs::path& path) {
         const std::wstring reason = which.FailureReason();

@@ -18,7 +18,7 @@
 namespace voice::exporting {
 
 struct IncidentOptions {
-    double gapSeconds = 2;           // longer silences are shortened to this; 0 keeps them
+    double gapSeconds = 2; // longer silences are shortened to this; 0 keeps them
     incident::Layout layout = incident::Layout::Stereo;
     std::optional<DateTimeParts> from, to; // the span, both or neither
 };

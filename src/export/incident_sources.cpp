@@ -76,8 +76,7 @@ IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
 
 MixedSource::MixedSource(const IncidentSource& source, int outRate)
     : hash_(std::make_unique<BackgroundSha256>()) {
-    auto samples =
-        std::make_unique<RecordingSamples>(PathFromWide(source.columns.source), *hash_);
+    auto samples = std::make_unique<RecordingSamples>(PathFromWide(source.columns.source), *hash_);
     if (!samples->Matches(source))
         return;
     recording_ = samples.get();
@@ -88,8 +87,12 @@ MixedSource::MixedSource(const IncidentSource& source, int outRate)
 }
 
 // The recording (and its reads) go before the hash it feeds.
-MixedSource::~MixedSource() { samples_.reset(); }
+MixedSource::~MixedSource() {
+    samples_.reset();
+}
 
-std::wstring MixedSource::Finish() { return recording_ ? recording_->Finish() : std::wstring(); }
+std::wstring MixedSource::Finish() {
+    return recording_ ? recording_->Finish() : std::wstring();
+}
 
 } // namespace voice::exporting

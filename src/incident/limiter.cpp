@@ -14,9 +14,8 @@ constexpr std::size_t kUnit = 8;
 Limiter::Limiter(int channels, std::size_t lookahead, float ceiling, float releasePerFrame)
     : channels_(static_cast<std::size_t>(channels)),
       lookahead_(std::max<std::size_t>((lookahead + kUnit - 1) / kUnit, 1)), ceiling_(ceiling),
-      release_(releasePerFrame * kUnit), toSkip_(lookahead_ + 1),
-      needs_(2 * lookahead_ + 1, 1.0f), least_(lookahead_, 1.0f),
-      delayed_((lookahead_ + 1) * kUnit * channels_, 0.0f) {}
+      release_(releasePerFrame * kUnit), toSkip_(lookahead_ + 1), needs_(2 * lookahead_ + 1, 1.0f),
+      least_(lookahead_, 1.0f), delayed_((lookahead_ + 1) * kUnit * channels_, 0.0f) {}
 
 void Limiter::Process(std::span<const float> frames, std::vector<float>& out) {
     input_.insert(input_.end(), frames.begin(), frames.end());
@@ -24,7 +23,8 @@ void Limiter::Process(std::span<const float> frames, std::vector<float>& out) {
     if (units == 0)
         return;
     Units(units, out);
-    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(units * kUnit * channels_));
+    input_.erase(input_.begin(),
+                 input_.begin() + static_cast<std::ptrdiff_t>(units * kUnit * channels_));
 }
 
 void Limiter::Units(std::size_t m, std::vector<float>& out) {
@@ -43,12 +43,14 @@ void Limiter::Units(std::size_t m, std::vector<float>& out) {
     }
     auto below = [](float v) { return v < 1.0f; };
     limited = limited || gain_ < 1.0f ||
-              std::any_of(needs_.begin(), needs_.begin() + static_cast<std::ptrdiff_t>(2 * L + 1), below) ||
+              std::any_of(needs_.begin(), needs_.begin() + static_cast<std::ptrdiff_t>(2 * L + 1),
+                          below) ||
               std::any_of(least_.begin(), least_.end(), below);
 
     const std::size_t skip = std::min(toSkip_, m);
     toSkip_ -= skip;
-    delayed_.insert(delayed_.end(), input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(m * frame));
+    delayed_.insert(delayed_.end(), input_.begin(),
+                    input_.begin() + static_cast<std::ptrdiff_t>(m * frame));
     const std::size_t first = out.size();
     out.resize(first + (m - skip) * frame);
     float* to = out.data() + first;
@@ -92,7 +94,8 @@ void Limiter::Units(std::size_t m, std::vector<float>& out) {
             const float* from = delayed_.data() + t * frame;
             const float g0 = gains_[t], step = (gains_[t + 1] - g0) / kUnit;
             for (std::size_t f = 0; f < kUnit; ++f) {
-                const float g = f + 1 == kUnit ? gains_[t + 1] : g0 + step * static_cast<float>(f + 1);
+                const float g =
+                    f + 1 == kUnit ? gains_[t + 1] : g0 + step * static_cast<float>(f + 1);
                 for (std::size_t c = 0; c < C; ++c)
                     // Rounding must never let a sample past the ceiling.
                     *to++ = std::clamp(from[f * C + c] * g, -ceiling_, ceiling_);

@@ -31,9 +31,9 @@ private:
     std::size_t toSkip_;               // units of the initial delay not yet dropped
     float gain_ = 1;                   // of the last unit out
     std::vector<float> input_;         // frames not yet making a whole unit
-    std::vector<float> needs_;   // the last 2 * lookahead + 1 units' needs, then the new ones
-    std::vector<float> least_;   // the last lookahead least needs, then the new ones
-    std::vector<float> delayed_; // the last lookahead + 1 units' frames, then the new ones
+    std::vector<float> needs_;         // the last 2 * lookahead + 1 units' needs, then the new ones
+    std::vector<float> least_;         // the last lookahead least needs, then the new ones
+    std::vector<float> delayed_;       // the last lookahead + 1 units' frames, then the new ones
     std::vector<float> prefix_, suffix_, gains_;
 };
 

@@ -20,8 +20,8 @@ constexpr double kReleaseSeconds = 0.25;
 struct Sounding {
     std::size_t item;
     std::unique_ptr<SampleSource> source;
-    std::int64_t skip;    // still to be read and dropped
-    std::int64_t left;    // frames still to add
+    std::int64_t skip; // still to be read and dropped
+    std::int64_t left; // frames still to add
     bool whole = true;
 };
 
@@ -129,8 +129,8 @@ bool MixIncident(std::span<const MixItem> items, const LaneGains& gains, std::in
             std::size_t got = 0;
             if (s.source) {
                 while (s.skip > 0 && s.whole) {
-                    const auto want = static_cast<std::size_t>(std::min<std::int64_t>(
-                        s.skip, static_cast<std::int64_t>(samples.size())));
+                    const auto want = static_cast<std::size_t>(
+                        std::min<std::int64_t>(s.skip, static_cast<std::int64_t>(samples.size())));
                     const std::size_t read = s.source->Read(std::span(samples).first(want));
                     s.whole = read == want;
                     s.skip -= static_cast<std::int64_t>(read);

@@ -29,7 +29,9 @@ private:
 
 } // namespace
 
-std::size_t WavHeaderSize(bool extensible) noexcept { return extensible ? 68 : 44; }
+std::size_t WavHeaderSize(bool extensible) noexcept {
+    return extensible ? 68 : 44;
+}
 
 std::vector<std::uint8_t> WavHeader(int rate, int channels, bool extensible,
                                     std::uint32_t dataBytes, std::uint32_t riffSize) {

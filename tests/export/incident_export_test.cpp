@@ -47,7 +47,8 @@ TEST_P(IncidentFiles, CuesAtTrueStartsTracksApartIndexBeside) {
     const fs::path target = out_.Path() / L"incident.wav";
     IncidentOptions options;
     options.layout = c.layout;
-    const ExportOutcome outcome = ExportIncident(lines, target, {Base()}, options, progress_, false);
+    const ExportOutcome outcome =
+        ExportIncident(lines, target, {Base()}, options, progress_, false);
     EXPECT_EQ(outcome.done, 3u);
     EXPECT_EQ(outcome.failed, 0u);
 

@@ -78,8 +78,8 @@ TEST_P(Mixes, StartsOnItsFrameNeverClipsAndKeepsTracksApart) {
             if (i % outputs == static_cast<std::size_t>(silent))
                 ASSERT_EQ(client.out[i], 0) << c.name << " output " << silent;
     }
-    EXPECT_LT(peak, 32767) << c.name;  // never full scale
-    EXPECT_GT(peak, 16000) << c.name;  // the limiter does not smother it
+    EXPECT_LT(peak, 32767) << c.name; // never full scale
+    EXPECT_GT(peak, 16000) << c.name; // the limiter does not smother it
     std::int64_t earliest = frames;
     for (const MixItem& item : c.items)
         earliest = std::min(earliest, item.place.at);
@@ -90,15 +90,26 @@ TEST_P(Mixes, StartsOnItsFrameNeverClipsAndKeepsTracksApart) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, Mixes,
     testing::Values(
-        MixCase{"mono_four_full_scale", Layout::Mono, 4,
-                {{0, {100, 0, 20000}}, {1, {150, 0, 20000}}, {2, {150, 0, 9000}},
-                 {3, {3000, 0, 9000}}},
-                1.0f, {}},
-        MixCase{"stereo_overlap", Layout::Stereo, 3,
-                {{0, {7, 0, 30000}}, {1, {7, 5, 30000}}, {2, {9000, 0, 12000}}}, 1.0f, {}},
+        MixCase{
+            "mono_four_full_scale",
+            Layout::Mono,
+            4,
+            {{0, {100, 0, 20000}}, {1, {150, 0, 20000}}, {2, {150, 0, 9000}}, {3, {3000, 0, 9000}}},
+            1.0f,
+            {}},
+        MixCase{"stereo_overlap",
+                Layout::Stereo,
+                3,
+                {{0, {7, 0, 30000}}, {1, {7, 5, 30000}}, {2, {9000, 0, 12000}}},
+                1.0f,
+                {}},
         // Lane 2 of three is silent: only its own recordings go into its track.
-        MixCase{"tracks", Layout::Tracks, 3,
-                {{0, {3, 0, 20000}}, {0, {5000, 0, 20000}}, {1, {10, 0, 100}}}, 1.0f, {2}}),
+        MixCase{"tracks",
+                Layout::Tracks,
+                3,
+                {{0, {3, 0, 20000}}, {0, {5000, 0, 20000}}, {1, {10, 0, 100}}},
+                1.0f,
+                {2}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Constant power across the field: every lane as loud, from hard left to hard right.
@@ -129,16 +140,16 @@ std::uint32_t Le(const std::vector<std::uint8_t>& b, std::size_t at, int n) {
 TEST(IncidentWav, TracksUseTheExtensibleFormatWithoutSpeakerPositions) {
     const auto h = WavHeader(16000, 5, true, 1000, 1060);
     ASSERT_EQ(h.size(), WavHeaderSize(true));
-    EXPECT_EQ(Le(h, 16, 4), 40u);           // fmt size
-    EXPECT_EQ(Le(h, 20, 2), 0xFFFEu);       // extensible
-    EXPECT_EQ(Le(h, 22, 2), 5u);            // channels
-    EXPECT_EQ(Le(h, 28, 4), 16000u * 10);   // bytes per second
-    EXPECT_EQ(Le(h, 32, 2), 10u);           // block align
-    EXPECT_EQ(Le(h, 36, 2), 22u);           // extension size
-    EXPECT_EQ(Le(h, 38, 2), 16u);           // valid bits
-    EXPECT_EQ(Le(h, 40, 4), 0u);            // no speaker positions
-    EXPECT_EQ(Le(h, 44, 2), 1u);            // PCM sub-format
-    EXPECT_EQ(Le(h, 56, 4), 0x719B3800u);   // the GUID's tail
+    EXPECT_EQ(Le(h, 16, 4), 40u);         // fmt size
+    EXPECT_EQ(Le(h, 20, 2), 0xFFFEu);     // extensible
+    EXPECT_EQ(Le(h, 22, 2), 5u);          // channels
+    EXPECT_EQ(Le(h, 28, 4), 16000u * 10); // bytes per second
+    EXPECT_EQ(Le(h, 32, 2), 10u);         // block align
+    EXPECT_EQ(Le(h, 36, 2), 22u);         // extension size
+    EXPECT_EQ(Le(h, 38, 2), 16u);         // valid bits
+    EXPECT_EQ(Le(h, 40, 4), 0u);          // no speaker positions
+    EXPECT_EQ(Le(h, 44, 2), 1u);          // PCM sub-format
+    EXPECT_EQ(Le(h, 56, 4), 0x719B3800u); // the GUID's tail
     EXPECT_EQ(std::string(h.begin() + 60, h.begin() + 64), "data");
     EXPECT_EQ(Le(h, 64, 4), 1000u);
 }

@@ -41,15 +41,27 @@ INSTANTIATE_TEST_SUITE_P(
         // Given out of order: the order of the list does not move anyone.
         PlacementCase{"unsorted", {{300, 10}, {100, 10}}, 0, {}, {{200, 0, 10}, {0, 0, 10}}, 210},
         // 90 frames of silence shortened to 5; one of exactly 5 kept.
-        PlacementCase{"gap", {{0, 10}, {100, 10}, {115, 10}}, 5, {},
-                      {{0, 0, 10}, {15, 0, 10}, {30, 0, 10}}, 40},
+        PlacementCase{"gap",
+                      {{0, 10}, {100, 10}, {115, 10}},
+                      5,
+                      {},
+                      {{0, 0, 10}, {15, 0, 10}, {30, 0, 10}},
+                      40},
         // The silence counts from the farthest end so far, not the last start.
-        PlacementCase{"gap after overlap", {{0, 100}, {10, 5}, {200, 10}}, 5, {},
-                      {{0, 0, 100}, {10, 0, 5}, {105, 0, 10}}, 115},
+        PlacementCase{"gap after overlap",
+                      {{0, 100}, {10, 5}, {200, 10}},
+                      5,
+                      {},
+                      {{0, 0, 100}, {10, 0, 5}, {105, 0, 10}},
+                      115},
         // A span cuts recordings at both edges, drops what lies outside, and its silent
         // ends obey the gap rule.
-        PlacementCase{"span", {{0, 100}, {150, 100}, {400, 10}}, 20, TimeSpan{50, 220},
-                      {{0, 50, 50}, {70, 0, 70}, {0, 0, 0}}, 140},
+        PlacementCase{"span",
+                      {{0, 100}, {150, 100}, {400, 10}},
+                      20,
+                      TimeSpan{50, 220},
+                      {{0, 50, 50}, {70, 0, 70}, {0, 0, 0}},
+                      140},
         PlacementCase{"span real time", {{100, 10}}, 0, TimeSpan{50, 200}, {{50, 0, 10}}, 150}),
     [](const auto& info) {
         std::string name = info.param.name;

@@ -13,7 +13,8 @@ namespace {
 
 class Tone final : public SampleSource {
 public:
-    Tone(double hz, int rate, std::size_t frames) : step_(2 * std::numbers::pi * hz / rate), left_(frames) {}
+    Tone(double hz, int rate, std::size_t frames)
+        : step_(2 * std::numbers::pi * hz / rate), left_(frames) {}
     std::size_t Read(std::span<float> into) override {
         const std::size_t n = std::min(into.size(), left_);
         for (std::size_t i = 0; i < n; ++i)
