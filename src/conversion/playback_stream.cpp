@@ -15,7 +15,7 @@ constexpr std::size_t kReadBlock = 32768;
 } // namespace
 
 PlaybackStream::PlaybackStream(RecordingReader& recording)
-    : bytes_(recording), kind_(DetectKind(recording)) {
+    : bytes_(recording), kind_(DetectKind(recording)), length_(recording.Length()) {
     if (kind_ == RecordingKind::Wav) {
         layout_ = PlaybackLayoutOf(bytes_, recording.Length());
         rate_ = layout_ ? layout_->sampleRate : 0;
@@ -29,6 +29,11 @@ PlaybackStream::PlaybackStream(RecordingReader& recording)
 std::optional<std::uint64_t> PlaybackStream::Frames() const noexcept {
     if (layout_)
         return layout_->frames;
+    // One sample per byte after the signature, where no runs are coded.
+    if (kind_ == RecordingKind::HeaderlessPcm)
+        return length_;
+    if (kind_ == RecordingKind::Inverted)
+        return length_ > kSignatureSize ? length_ - kSignatureSize : 0;
     return std::nullopt;
 }
 

@@ -24,8 +24,7 @@ public:
     RecordingKind Kind() const noexcept { return kind_; }
     // 0 when there is nothing to play: kind 7, a WAV that is not PCM we read.
     int SampleRate() const noexcept { return rate_; }
-    // Frames a WAV holds; nullopt for the recorder's forms (the run-coded ones are known
-    // only once decoded).
+    // Frames the recording holds; nullopt for the run-coded forms, known only once decoded.
     std::optional<std::uint64_t> Frames() const noexcept;
 
     // The next samples, -1 .. 1; fewer only at the end or after a failed read.
@@ -38,6 +37,7 @@ private:
 
     ReaderBytes bytes_;
     RecordingKind kind_;
+    std::uint64_t length_;
     int rate_ = 0;
     std::optional<PlaybackLayout> layout_;
     std::uint64_t frame_ = 0; // of a WAV, the next to read

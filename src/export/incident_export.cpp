@@ -5,10 +5,11 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdio>
+#include <deque>
 #include <map>
 #include <set>
 
+#include "export/background_sha256.h"
 #include "export/csv_writer.h"
 #include "export/export_file.h"
 #include "export/incident_sources.h"
@@ -40,10 +41,11 @@ std::wstring CueLabel(const LineColumns& columns) {
            TwoDigits(s.minute) + L":" + TwoDigits(s.second);
 }
 
+// Seconds with three decimals and a point, whatever the locale.
 std::wstring OffsetText(std::int64_t frame, int rate) {
-    wchar_t text[32];
-    std::swprintf(text, std::size(text), L"%.3f", static_cast<double>(frame) / rate);
-    return text;
+    const std::int64_t ms = (frame * 1000 + rate / 2) / rate;
+    const std::wstring fraction = std::to_wstring(1000 + ms % 1000).substr(1);
+    return std::to_wstring(ms / 1000) + L"." + fraction;
 }
 
 // The recorder's rate when every source has it; else the highest, the others resampled.
@@ -63,16 +65,29 @@ public:
 
     std::unique_ptr<incident::SampleSource> Open(std::size_t item) override {
         progress_.OnItem(sources_[item].index, total_, sources_[item].columns.source);
-        auto& open = open_[item] = std::make_unique<MixedSource>(sources_[item], rate_);
+        // Hashes are reused: under Wine a thread costs about a millisecond to start.
+        std::unique_ptr<BackgroundSha256> hash;
+        if (hashes_.empty()) {
+            hash = std::make_unique<BackgroundSha256>();
+        } else {
+            hash = std::move(hashes_.back());
+            hashes_.pop_back();
+        }
+        auto& open = open_[item] =
+            std::make_unique<MixedSource>(sources_[item], rate_, std::move(hash));
         if (!open->Samples())
             return nullptr;
         return std::make_unique<Forward>(*open->Samples());
     }
+    // A source's digest waits until a few later sources have ended, so the mix does not
+    // wait for its hash to catch up.
     void Closed(std::size_t item, bool whole) override {
-        digests_[item] = open_[item]->Finish();
-        open_.erase(item);
-        if (!whole || digests_[item].empty())
+        if (!whole)
             changed_.insert(item);
+        finishing_.emplace_back(item, std::move(open_[item]));
+        open_.erase(item);
+        while (finishing_.size() > kUnfinished)
+            FinishOldest();
     }
     void Write(std::span<const std::int16_t> frames) override {
         if constexpr (std::endian::native == std::endian::little) {
@@ -90,10 +105,26 @@ public:
     }
     bool Continue() override { return !progress_.CancelRequested(); }
 
+    // Every digest; then Changed is complete.
+    void FinishAll() {
+        while (!finishing_.empty())
+            FinishOldest();
+    }
     const std::set<std::size_t>& Changed() const noexcept { return changed_; }
     const std::wstring& Digest(std::size_t item) { return digests_[item]; }
 
 private:
+    static constexpr std::size_t kUnfinished = 8;
+
+    void FinishOldest() {
+        auto& [item, source] = finishing_.front();
+        digests_[item] = source->Finish();
+        if (digests_[item].empty())
+            changed_.insert(item);
+        hashes_.push_back(source->TakeHash());
+        finishing_.pop_front();
+    }
+
     // The mix's hold on a source the client keeps.
     class Forward final : public incident::SampleSource {
     public:
@@ -113,6 +144,8 @@ private:
     std::set<std::size_t> changed_;
     std::map<std::size_t, std::unique_ptr<MixedSource>> open_;
     std::map<std::size_t, std::wstring> digests_;
+    std::deque<std::pair<std::size_t, std::unique_ptr<MixedSource>>> finishing_;
+    std::vector<std::unique_ptr<BackgroundSha256>> hashes_; // idle
 };
 
 } // namespace
@@ -224,6 +257,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
         result.cancelled = true;
         return result.Take(); // the part file goes with it
     }
+    client.FinishAll();
     if (!client.Changed().empty()) {
         for (const std::size_t i : client.Changed())
             result.Fail(sources[i].index, sources[i].columns.source, kChanged);

@@ -64,7 +64,8 @@ IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
             continue;
         }
         // The run-coded forms are decoded once here to count their samples.
-        item.frames = stream.Frames().value_or(stream.CountRest());
+        const auto frames = stream.Frames();
+        item.frames = frames ? *frames : stream.CountRest();
         if (source.Failed()) {
             failures.Fail(i, item.columns.source, kCannotRead);
             continue;
@@ -74,8 +75,9 @@ IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
     return result;
 }
 
-MixedSource::MixedSource(const IncidentSource& source, int outRate)
-    : hash_(std::make_unique<BackgroundSha256>()) {
+MixedSource::MixedSource(const IncidentSource& source, int outRate,
+                         std::unique_ptr<BackgroundSha256> hash)
+    : hash_(std::move(hash)) {
     auto samples = std::make_unique<RecordingSamples>(PathFromWide(source.columns.source), *hash_);
     if (!samples->Matches(source))
         return;
@@ -89,6 +91,12 @@ MixedSource::MixedSource(const IncidentSource& source, int outRate)
 // The recording (and its reads) go before the hash it feeds.
 MixedSource::~MixedSource() {
     samples_.reset();
+}
+
+std::unique_ptr<BackgroundSha256> MixedSource::TakeHash() {
+    samples_.reset(); // an unfinished hash is dropped, so it is idle either way
+    recording_ = nullptr;
+    return std::move(hash_);
 }
 
 std::wstring MixedSource::Finish() {

@@ -39,7 +39,8 @@ class BackgroundSha256;
 // A source opened again for the mix.
 class MixedSource {
 public:
-    MixedSource(const IncidentSource& source, int outRate);
+    // hash: idle; it hashes the file as it is read.
+    MixedSource(const IncidentSource& source, int outRate, std::unique_ptr<BackgroundSha256> hash);
     ~MixedSource();
     MixedSource(const MixedSource&) = delete;
     MixedSource& operator=(const MixedSource&) = delete;
@@ -49,6 +50,8 @@ public:
     // Once the mix has what it needs: the rest of the file is hashed, and the digest (hex)
     // returned; empty when the file could not be read whole.
     std::wstring Finish();
+    // After Finish: the hash, idle again, for another source (its worker thread kept).
+    std::unique_ptr<BackgroundSha256> TakeHash();
 
 private:
     std::unique_ptr<BackgroundSha256> hash_;
