@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <numeric>
 
 namespace voice::incident {
 namespace {
@@ -11,6 +12,7 @@ constexpr int kZeroCrossings = 24; // of the sinc on either side
 constexpr int kPhases = 512;
 constexpr double kBeta = 8.0;      // about 80 dB of stopband
 constexpr double kPassband = 0.92; // of half the lower rate: room for the transition
+constexpr std::int64_t kMostPhases = 4096;
 
 double BesselI0(double x) {
     double sum = 1, term = 1;
@@ -39,6 +41,38 @@ Resampler::Resampler(std::unique_ptr<SampleSource> input, int inRate, int outRat
         const double sinc = x == 0 ? 1.0 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
         table_[i] = static_cast<float>(sinc * window);
     }
+    const std::int64_t phases = outRate_ / std::gcd(inRate_, outRate_);
+    if (phases <= kMostPhases) {
+        phaseStep_ = outRate_ / phases;
+        const auto width = static_cast<std::size_t>(2 * halfWidth_);
+        taps_.resize(static_cast<std::size_t>(phases) * width);
+        for (std::int64_t p = 0; p < phases; ++p) {
+            const double frac = static_cast<double>(p * phaseStep_) / static_cast<double>(outRate_);
+            for (std::size_t k = 0; k < width; ++k)
+                taps_[static_cast<std::size_t>(p) * width + k] = static_cast<float>(
+                    Kernel(static_cast<double>(halfWidth_ - 1) - static_cast<double>(k) + frac) *
+                    gain_);
+        }
+    }
+}
+
+double Resampler::Kernel(double distance) const {
+    const double x = std::abs(distance) * scale_ * kPhases;
+    const auto k = static_cast<std::size_t>(x);
+    if (k + 1 >= table_.size())
+        return 0;
+    const double t = x - static_cast<double>(k);
+    return table_[k] + (table_[k + 1] - table_[k]) * t;
+}
+
+float Resampler::Tabulated() const {
+    const auto width = static_cast<std::size_t>(2 * halfWidth_);
+    const float* taps = taps_.data() + static_cast<std::size_t>(rem_ / phaseStep_) * width;
+    const float* in = held_.data() + (whole_ - halfWidth_ + 1 - heldFrom_);
+    float sum = 0;
+    for (std::size_t k = 0; k < width; ++k)
+        sum += taps[k] * in[k];
+    return sum;
 }
 
 bool Resampler::Ensure(std::int64_t last) {
@@ -54,19 +88,12 @@ bool Resampler::Ensure(std::int64_t last) {
 }
 
 float Resampler::Interpolated() const {
-    const double frac = static_cast<double>(rem_) / outRate_;
+    const double frac = static_cast<double>(rem_) / static_cast<double>(outRate_);
     double sum = 0;
-    for (std::int64_t j = whole_ - halfWidth_ + 1; j <= whole_ + halfWidth_; ++j) {
-        if (j < 0 || j >= inputFrames_)
-            continue;
-        const double x = std::abs(static_cast<double>(whole_ - j) + frac) * scale_ * kPhases;
-        const auto k = static_cast<std::size_t>(x);
-        if (k + 1 >= table_.size())
-            continue;
-        const double t = x - static_cast<double>(k);
-        const double h = table_[k] + (table_[k + 1] - table_[k]) * t;
-        sum += h * held_[static_cast<std::size_t>(j - heldFrom_)];
-    }
+    for (std::int64_t j = whole_ - halfWidth_ + 1; j <= whole_ + halfWidth_; ++j)
+        if (j >= 0 && j < inputFrames_)
+            sum += Kernel(static_cast<double>(whole_ - j) + frac) *
+                   held_[static_cast<std::size_t>(j - heldFrom_)];
     return static_cast<float>(sum * gain_);
 }
 
@@ -77,7 +104,9 @@ std::size_t Resampler::Read(std::span<float> into) {
         // The output ends where the input's last sample would have been followed.
         if (ended_ && whole_ >= inputFrames_)
             break;
-        into[done++] = Interpolated();
+        // Inside the input, with a phase table, the plain dot product.
+        const bool inside = whole_ - halfWidth_ + 1 >= 0 && whole_ + halfWidth_ < inputFrames_;
+        into[done++] = inside && !taps_.empty() ? Tabulated() : Interpolated();
         rem_ += inRate_;
         whole_ += rem_ / outRate_;
         rem_ %= outRate_;

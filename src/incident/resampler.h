@@ -20,6 +20,8 @@ private:
     // The input sample at absolute index; zero before the start and after the end.
     bool Ensure(std::int64_t last);
     float Interpolated() const;
+    float Tabulated() const;
+    double Kernel(double distance) const; // in input samples
 
     std::unique_ptr<SampleSource> input_;
     std::int64_t inRate_, outRate_;
@@ -27,7 +29,11 @@ private:
     double gain_;              // keeps the passband at unity
     int halfWidth_;            // input samples on either side of the output instant
     std::vector<float> table_; // the kernel at kPhases points per unit of its argument
-    std::vector<float> held_;  // input samples from index heldFrom_
+    // Where the rates have few phases between them (7860 to 44100: 735), each phase's
+    // taps worked out once: a plain dot product per sample. Empty otherwise.
+    std::vector<float> taps_;
+    std::int64_t phaseStep_ = 1; // rem_ per phase
+    std::vector<float> held_;    // input samples from index heldFrom_
     std::int64_t heldFrom_ = 0;
     bool ended_ = false;
     std::int64_t inputFrames_ = 0; // read so far; all of them once ended_

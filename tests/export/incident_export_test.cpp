@@ -92,6 +92,24 @@ INSTANTIATE_TEST_SUITE_P(Layouts, IncidentFiles,
                                          LayoutCase{incident::Layout::Stereo, 2},
                                          LayoutCase{incident::Layout::Tracks, 2}));
 
+// A source at another rate lifts the file to the highest; the recorder's are resampled
+// and every cue moves with the rate.
+TEST(IncidentRates, TheHighestSourceRateWins) {
+    TempFolder archive, out;
+    const fs::path base = archive.Path() / L"kanal";
+    const std::vector<std::wstring> lines = {
+        AddRecording(base, 1, {2026, 12, 7, 9, 0, 0}, Bytes(7860, 0x90)),
+        AddRecording(base, 2, {2026, 12, 7, 9, 0, 3},
+                     EncodeRecording(RecordingKind::Wav, Bytes(32000, 0x10), {16000, 1, 16}))};
+    RecordingProgress progress;
+    ExportIncident(lines, out.Path() / L"i.wav", {base}, {}, progress, false);
+    const auto riff = ParseRiff(ReadFile(out.Path() / L"i.wav"));
+    ASSERT_TRUE(riff.has_value());
+    EXPECT_EQ(Le(riff->Find("fmt ")->data, 4, 4), 16000u);
+    EXPECT_EQ(Le(riff->Find("cue ")->data, 4 + 24 + 20, 4), 3u * 16000); // gap 2 s kept whole
+    EXPECT_EQ(riff->Find("data")->data.size(), 4u * 16000 * 2 * 2);
+}
+
 // Refused or cancelled, the command leaves the folder as it was.
 TEST(IncidentGuard, AnExistingIndexOrACancelLeavesNothing) {
     TempFolder archive, out;

@@ -78,7 +78,8 @@ TEST_P(Rates, ToneKeptImagesSixtyDecibelsDown) {
 INSTANTIATE_TEST_SUITE_P(Cases, Rates,
                          testing::Values(RateCase{7860, 8000, 1000}, RateCase{7860, 16000, 3000},
                                          RateCase{8000, 44100, 1234}, RateCase{11025, 48000, 440},
-                                         RateCase{16000, 7860, 1000}));
+                                         RateCase{16000, 7860, 1000},
+                                         RateCase{7860, 22051, 2000})); // no phase table
 
 } // namespace
 } // namespace voice::incident
