@@ -83,7 +83,7 @@ public:
     // wait for its hash to catch up.
     void Closed(std::size_t item, bool whole) override {
         if (!whole)
-            changed_.insert(item);
+            failed_.emplace(item, kChanged);
         finishing_.emplace_back(item, std::move(open_[item]));
         open_.erase(item);
         while (finishing_.size() > kUnfinished)
@@ -110,7 +110,8 @@ public:
         while (!finishing_.empty())
             FinishOldest();
     }
-    const std::set<std::size_t>& Changed() const noexcept { return changed_; }
+    // The sources that did not go in whole, and why.
+    const std::map<std::size_t, std::wstring>& Failed() const noexcept { return failed_; }
     const std::wstring& Digest(std::size_t item) { return digests_[item]; }
 
 private:
@@ -120,7 +121,7 @@ private:
         auto& [item, source] = finishing_.front();
         digests_[item] = source->Finish();
         if (digests_[item].empty())
-            changed_.insert(item);
+            failed_.emplace(item, kCannotRead); // kept when it had already changed
         hashes_.push_back(source->TakeHash());
         finishing_.pop_front();
     }
@@ -141,7 +142,7 @@ private:
     ExportFile& file_;
     ExportProgress& progress_;
     std::vector<std::uint8_t> bytes_;
-    std::set<std::size_t> changed_;
+    std::map<std::size_t, std::wstring> failed_;
     std::map<std::size_t, std::unique_ptr<MixedSource>> open_;
     std::map<std::size_t, std::wstring> digests_;
     std::deque<std::pair<std::size_t, std::unique_ptr<MixedSource>>> finishing_;
@@ -258,11 +259,12 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
         return result.Take(); // the part file goes with it
     }
     client.FinishAll();
-    if (!client.Changed().empty()) {
-        for (const std::size_t i : client.Changed())
-            result.Fail(sources[i].index, sources[i].columns.source, kChanged);
-        result.fileFailure =
-            L"Файл «" + WideFromPath(target) + L"» не записан: запись изменилась во время работы.";
+    if (!client.Failed().empty()) {
+        // A recording cannot be taken back out of a mix: the file goes.
+        for (const auto& [i, why] : client.Failed())
+            result.Fail(sources[i].index, sources[i].columns.source, why);
+        result.fileFailure = L"Файл «" + WideFromPath(target) + L"» не записан: " +
+                             client.Failed().begin()->second + L".";
         return result.Take();
     }
     file.Write(CueChunk(cues)); // 16-bit frames: the data chunk is always even

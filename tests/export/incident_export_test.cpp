@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "export/export_file.h"
 #include "export/incident_export.h"
 #include "export/utf8.h"
 #include "export_fixture.h"
@@ -123,6 +124,15 @@ TEST(IncidentGuard, AnExistingIndexOrACancelLeavesNothing) {
     EXPECT_EQ(FileNames(out.Path()), std::vector<std::wstring>{L"i.csv"});
     progress.cancelAfter = 0;
     EXPECT_TRUE(ExportIncident(lines, target, {base}, {}, progress, true).cancelled);
+    EXPECT_EQ(FileNames(out.Path()), std::vector<std::wstring>{L"i.csv"});
+    // A recording cut short between the two passes cannot be taken back out of the mix.
+    progress.cancelAfter.reset();
+    progress.beforeItem = [&](std::size_t) {
+        WriteFile(PathFromWide(lines[0].substr(80)), Bytes(100, 0x90));
+    };
+    const ExportOutcome changed = ExportIncident(lines, target, {base}, {}, progress, true);
+    EXPECT_EQ(changed.failed, 1u);
+    EXPECT_FALSE(changed.fileFailure.empty());
     EXPECT_EQ(FileNames(out.Path()), std::vector<std::wstring>{L"i.csv"});
 }
 
