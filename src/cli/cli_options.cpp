@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include <tuple>
+
 #include <CLI/CLI.hpp>
 
 #include "catalogue/date_time.h"
@@ -60,6 +62,24 @@ CalendarDate ParseDate(const std::string& option, const std::string& text) {
     return date;
 }
 
+TimeBound ParseTime(const std::string& option, const std::string& text, wchar_t separator);
+
+// "YYYY-MM-DD HH:MM:SS" for --span.
+DateTimeParts ParseMoment(const std::string& text) {
+    if (text.size() != 19 || text[10] != ' ')
+        throw BadArgument(L"--span: ожидается «ГГГГ-ММ-ДД ЧЧ:ММ:СС», а не «" + FromUtf8(text) +
+                          L"»");
+    const CalendarDate date = ParseDate("--span", text.substr(0, 10));
+    const std::string time = text.substr(11);
+    ParseTime("--span", time, L':');
+    return {date.year,
+            date.month,
+            date.day,
+            std::stoi(time.substr(0, 2)),
+            std::stoi(time.substr(3, 2)),
+            std::stoi(time.substr(6, 2))};
+}
+
 TimeBound ParseTime(const std::string& option, const std::string& text, wchar_t separator) {
     const bool shaped = text.size() == 8 && text[2] == ':' && text[5] == ':' &&
                         AllDigits(text.substr(0, 2)) && AllDigits(text.substr(3, 2)) &&
@@ -110,7 +130,8 @@ constexpr wchar_t kHelp[] =
     L"               [--order start|end|channel|size] [--settings ФАЙЛ] [--dir N=ПАПКА]...\n"
     L"               [--unheard]\n"
     L"               (--list | --csv ФАЙЛ|- | --out ПАПКА | --merge ФАЙЛ.wav |\n"
-    L"                --timeline ФАЙЛ.svg|-)\n"
+    L"                --timeline ФАЙЛ.svg|- | --incident ФАЙЛ.wav [--gap СЕКУНДЫ]\n"
+    L"                [--layout mono|stereo|tracks] [--span ОТ ДО])\n"
     L"               [--force] [--paths window|native] [--quiet]\n"
     L"\n"
     L"Отбор:\n"
@@ -134,8 +155,17 @@ constexpr wchar_t kHelp[] =
     L"  --merge ФАЙЛ.wav      все записи в одном WAV с метками начала каждой\n"
     L"  --timeline ФАЙЛ.svg   временная шкала записей: дорожка на канал, ось времени;\n"
     L"                        - : в стандартный вывод\n"
+    L"  --incident ФАЙЛ.wav   записи как они звучали: каждая в своё время, наложения\n"
+    L"                        вместе, метка начала каждой; рядом ФАЙЛ.csv со\n"
+    L"                        смещениями и SHA-256\n"
+    L"  --gap СЕКУНДЫ         тишина между записями длиннее этого сокращается до него\n"
+    L"                        (по умолчанию 2; 0 - реальное время)\n"
+    L"  --layout              mono; stereo - каналы по стереопанораме (по умолчанию);\n"
+    L"                        tracks - канал WAV на каждый канал регистратора\n"
+    L"  --span ОТ ДО          только промежуток \"ГГГГ-ММ-ДД ЧЧ:ММ:СС\" \"ГГГГ-ММ-ДД ЧЧ:ММ:СС\"\n"
     L"\n"
-    L"  --force               заменить существующий файл --csv, --merge или --timeline\n"
+    L"  --force               заменить существующий файл --csv, --merge, --timeline\n"
+    L"                        или --incident\n"
     L"                        (только когда новый файл записан целиком); без него\n"
     L"                        такой файл не трогается\n"
     L"  --paths window|native пути к записям как в окне (Z:\\... под Wine, по\n"
@@ -202,6 +232,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         {"--out", CliCommand::Out, false, {}},
         {"--merge", CliCommand::Merge, false, {}},
         {"--timeline", CliCommand::Timeline, true, {}},
+        {"--incident", CliCommand::Incident, false, {}},
     };
     for (WritingAction& action : actions)
         action.parsed = commands->add_option(action.option, action.value);
@@ -209,6 +240,12 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     app.add_option("--paths", paths)->check(CLI::IsMember({"window", "native"}));
     app.add_flag("--quiet", quiet);
     app.add_flag("--unheard", unheard);
+    double gap = 2;
+    std::string layout = "stereo";
+    std::vector<std::string> span;
+    app.add_option("--gap", gap)->check(CLI::Range(0.0, 86400.0));
+    app.add_option("--layout", layout)->check(CLI::IsMember({"mono", "stereo", "tracks"}));
+    app.add_option("--span", span)->expected(2);
 
     ParsedArguments parsed;
     try {
@@ -226,7 +263,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         if (commands->count_all() != 1)
             throw BadArgument(
                 L"Не указан обязательный параметр или указано не одно действие "
-                L"(--list, --csv, --out, --merge или --timeline).\nСправка: voice-export --help");
+                L"(--list, --csv, --out, --merge, --timeline или --incident).\nСправка: "
+                L"voice-export --help");
         CliOptions options;
         options.criteria.channelTicked = ParseChannels(channels);
         options.criteria.from = ParseDate("--from", from);
@@ -255,6 +293,21 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             options.command = action.command;
             options.target = destination->path;
             options.toStandardOutput = destination->standardOutput;
+        }
+        const bool incident = options.command == CliCommand::Incident;
+        for (const char* only : {"--gap", "--layout", "--span"})
+            if (app.count(only) > 0 && !incident)
+                throw BadArgument(FromUtf8(only) + L": только вместе с --incident");
+        options.gapSeconds = gap;
+        options.incidentLayout = layout == "mono" ? 0 : layout == "stereo" ? 1 : 2;
+        if (span.size() == 2) {
+            const DateTimeParts a = ParseMoment(span[0]), b = ParseMoment(span[1]);
+            auto key = [](const DateTimeParts& p) {
+                return std::tuple(p.year, p.month, p.day, p.hour, p.minute, p.second);
+            };
+            if (key(a) >= key(b))
+                throw BadArgument(L"--span: начало промежутка должно быть раньше конца");
+            options.span.emplace(a, b);
         }
         options.unheard = unheard;
         options.force = force;

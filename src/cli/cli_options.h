@@ -7,11 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/date_time.h"
 #include "catalogue/recording_search.h"
 
 namespace voice::cli {
 
-enum class CliCommand { List, Csv, Out, Merge, Timeline };
+enum class CliCommand { List, Csv, Out, Merge, Timeline, Incident };
 
 // How source paths are written: as the window shows them ("Z:\tmp\rec\..." under Wine),
 // or as this system spells them ("/tmp/rec/...", for checks with the system's tools).
@@ -35,6 +36,11 @@ struct CliOptions {
     bool force = false;            // an existing --csv, --merge or --timeline file may be replaced
     PathForm paths = PathForm::Window;
     bool quiet = false;
+    // --incident: longer silences shortened to gapSeconds (0 keeps them), the layout's
+    // index (mono, stereo, tracks), an optional span of real time.
+    double gapSeconds = 2;
+    int incidentLayout = 1;
+    std::optional<std::pair<DateTimeParts, DateTimeParts>> span;
 };
 
 // What parsing gave: options to run, or an exit with a text (help on stdout with 0,

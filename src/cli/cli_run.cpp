@@ -8,6 +8,7 @@
 #include "catalogue/sort_str.h"
 #include "cli/cli_text.h"
 #include "export/archive_guard.h"
+#include "export/incident_export.h"
 #include "platform/safe_file.h"
 #include "export/line_columns.h"
 #include "platform/app_error.h"
@@ -266,7 +267,7 @@ int Report(const exporting::ExportOutcome& outcome, CliCommand command, const fs
            Console& console, bool quiet) {
     for (const std::wstring& error : outcome.errors)
         console.Err(L"Ошибка: " + EscapeControls(error));
-    const bool merge = command == CliCommand::Merge;
+    const bool merge = command == CliCommand::Merge || command == CliCommand::Incident;
     const std::vector<fs::path> written =
         exporting::WrittenFiles(outcome, merge ? target.parent_path() : target);
     // Without its index nothing else names the files written: they are listed here.
@@ -283,6 +284,8 @@ int Report(const exporting::ExportOutcome& outcome, CliCommand command, const fs
                         : L"Прервано: записано " + std::to_wstring(outcome.done) + L".");
     else if (merge && written.empty() && outcome.fileFailure.empty())
         console.Err(L"Файл не записан: объединять нечего.");
+    if (!quiet && command == CliCommand::Incident && !outcome.indexFile.empty())
+        console.Err(L"Указатель: " + EscapeControls(WideFromPath(outcome.indexFile)));
     if (!quiet && !written.empty())
         console.Err(
             (merge ? L"Объединено записей: " : L"Выгружено записей: ") +
@@ -321,6 +324,8 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
         exporting::RefuseArchiveTarget(target, archive.BasePaths());
         if (options.command != CliCommand::Out && !options.force)
             voice::RefuseExistingTarget(target);
+        if (options.command == CliCommand::Incident && !options.force)
+            voice::RefuseExistingTarget(exporting::IncidentIndexPath(target));
     }
     SearchCriteria criteria = options.criteria;
     const int exitCode = CheckChannels(options, loaded, bases, console, criteria.channelTicked);
@@ -423,6 +428,19 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     case CliCommand::Merge: {
         const auto outcome =
             exporting::MergeRecordings(lines, target, archive, progress, options.force);
+        progress.End();
+        return std::max(exitCode, Report(outcome, options.command, target, console, options.quiet));
+    }
+    case CliCommand::Incident: {
+        exporting::IncidentOptions incident;
+        incident.gapSeconds = options.gapSeconds;
+        incident.layout = static_cast<incident::Layout>(options.incidentLayout);
+        if (options.span) {
+            incident.from = options.span->first;
+            incident.to = options.span->second;
+        }
+        const auto outcome =
+            exporting::ExportIncident(lines, target, archive, incident, progress, options.force);
         progress.End();
         return std::max(exitCode, Report(outcome, options.command, target, console, options.quiet));
     }

@@ -17,27 +17,6 @@ bool UsesRunDecoder(RecordingKind kind) noexcept {
     return kind >= RecordingKind::InvertedRuns && kind <= RecordingKind::PlainRuns;
 }
 
-// Reads up to N bytes from the start; unread bytes stay zero, as detection expects.
-// Detection reads a few small pieces at offsets of its choosing.
-class ReaderBytes final : public RecordingBytes {
-public:
-    explicit ReaderBytes(RecordingReader& recording) noexcept : recording_(recording) {}
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
-        recording_.Seek(offset);
-        std::size_t filled = 0;
-        while (filled < into.size()) {
-            const std::size_t n = recording_.Read(into.subspan(filled));
-            if (n == 0)
-                break;
-            filled += n;
-        }
-        return filled;
-    }
-
-private:
-    RecordingReader& recording_;
-};
-
 class CountingSink final : public SampleSink {
 public:
     CountingSink(ConvertedWriter& out, std::uint64_t& written) noexcept
@@ -52,29 +31,42 @@ private:
     std::uint64_t& written_;
 };
 
-// The block loop: the recording from its current position to its end (or a failed read).
-void WriteSamples(RecordingKind kind, RecordingReader& recording, SampleSink& sink) {
-    auto out = std::make_unique<OutputBuffer>(sink);
-    RunDecoder runs(UsesRunDecoder(kind) ? kind : RecordingKind::InvertedRuns, *out);
-    std::vector<std::uint8_t> block(kConversionBlockSize);
-    for (;;) {
-        const std::size_t n = recording.Read(block);
+} // namespace
+
+std::size_t ReaderBytes::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) {
+    recording_.Seek(offset);
+    std::size_t filled = 0;
+    while (filled < into.size()) {
+        const std::size_t n = recording_.Read(into.subspan(filled));
         if (n == 0)
             break;
-        const std::span<const std::uint8_t> bytes(block.data(), n);
-        if (kind == RecordingKind::Inverted)
-            out->AppendInverted(bytes);
-        else if (UsesRunDecoder(kind))
-            runs.Feed(bytes);
-        else
-            out->Append(bytes);
-        if (n < block.size())
-            break;
+        filled += n;
     }
-    runs.Finish(); // flushes the output buffer
+    return filled;
 }
 
-} // namespace
+SampleDecoder::SampleDecoder(RecordingKind kind, RecordingReader& recording, SampleSink& sink,
+                             std::size_t blockSize)
+    : kind_(kind), recording_(recording), out_(std::make_unique<OutputBuffer>(sink)),
+      runs_(UsesRunDecoder(kind) ? kind : RecordingKind::InvertedRuns, *out_), block_(blockSize) {}
+
+bool SampleDecoder::Step() {
+    if (ended_)
+        return false;
+    const std::size_t n = recording_.Read(block_);
+    const std::span<const std::uint8_t> bytes(block_.data(), n);
+    if (kind_ == RecordingKind::Inverted)
+        out_->AppendInverted(bytes);
+    else if (UsesRunDecoder(kind_))
+        runs_.Feed(bytes);
+    else
+        out_->Append(bytes);
+    if (n < block_.size()) {
+        ended_ = true;
+        runs_.Finish(); // flushes the output buffer
+    }
+    return !ended_;
+}
 
 RecordingKind DetectKind(RecordingReader& recording) {
     ReaderBytes bytes(recording);
@@ -100,7 +92,9 @@ ConversionResult ConvertRecording(RecordingReader& recording, ConvertedWriter& o
     }
     recording.Seek(UsesSignature(result.kind) ? kSignatureSize : 0);
     CountingSink sink(out, result.bytesWritten);
-    WriteSamples(result.kind, recording, sink);
+    SampleDecoder decoder(result.kind, recording, sink);
+    while (decoder.Step()) {
+    }
     if (UsesSignature(result.kind))
         out.RewriteHeader(WavHeaderInPlace(result.bytesWritten));
     return result;

@@ -5,10 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "conversion/recording_kind.h"
+#include "conversion/run_decoders.h"
 
 namespace voice {
 
@@ -33,6 +36,36 @@ public:
 
 protected:
     ~ConvertedWriter() = default;
+};
+
+// Detection's random reads over a reader: unread bytes stay as they were.
+class ReaderBytes final : public RecordingBytes {
+public:
+    explicit ReaderBytes(RecordingReader& recording) noexcept : recording_(recording) {}
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override;
+
+private:
+    RecordingReader& recording_;
+};
+
+// The samples of a recording of kinds 2 to 6, decoded from the reader's current position
+// (past the signature) one block per Step: the loop behind ConvertRecording, also for
+// whoever needs the samples a little at a time.
+class SampleDecoder {
+public:
+    SampleDecoder(RecordingKind kind, RecordingReader& recording, SampleSink& sink,
+                  std::size_t blockSize = kConversionBlockSize);
+    // Reads and decodes one block; false once the recording has ended (or a read failed)
+    // and everything decoded has reached the sink.
+    bool Step();
+
+private:
+    RecordingKind kind_;
+    RecordingReader& recording_;
+    std::unique_ptr<OutputBuffer> out_;
+    RunDecoder runs_;
+    std::vector<std::uint8_t> block_;
+    bool ended_ = false;
 };
 
 struct ConversionResult {

@@ -31,6 +31,7 @@ TEST(CliCancelTest, AStoppedCommandSaysWhatItLeft) {
         const wchar_t* says;
     } cases[] = {
         {"--merge", "all.wav", L"Прервано, ничего не записано."},
+        {"--incident", "incident.wav", L"Прервано, ничего не записано."},
         {"--out", "out", L"Прервано, ничего не записано."},
     };
     for (const Case& c : cases) {

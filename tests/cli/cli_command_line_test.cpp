@@ -102,6 +102,9 @@ TEST_F(CliCommandLineTest, DestinationsAndVersion) {
         {Args({"--merge", "-"}), 2, L"--merge: стандартный вывод"},
         {Args({"--settings", "", "--list"}), 2, L"--settings"},
         {Args({"--list", "--paths", "unix"}), 2, L"Неверное значение"},
+        {Args({"--list", "--gap", "3"}), 2, L"только вместе с --incident"},
+        {Args({"--incident", "i.wav", "--span", "2026-12-07 10:00:00", "2026-12-07 09:00:00"}), 2,
+         L"раньше конца"},
     };
     for (const Case& c : cases) {
         const CliRun run = RunVoiceExport(c.args);
@@ -126,6 +129,7 @@ TEST_F(CliCommandLineTest, CtrlCStopsEveryCommand) {
         {"--csv", Native(out_.Path() / "list.csv")},
         {"--out", Native(out_.Path() / "out")},
         {"--merge", Native(out_.Path() / "all.wav")},
+        {"--incident", Native(out_.Path() / "incident.wav")},
     };
     for (const auto& command : commands) {
         const CliRun run = RunVoiceExport(Args(command), true);

@@ -1,0 +1,120 @@
+// The incident of 8 channels over one hour (each channel sounding about half the time,
+// kinds 1 to 6 in turn) in the default stereo layout, against merging the same recordings
+// in the same run (bar 1.5). Both read every recording once to plan and once to write;
+// the incident also hashes each and mixes, resamples nothing (all at the recorder's rate).
+// Usage: incident_bench [repetitions]
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "catalogue/list_line.h"
+#include "export/export_job.h"
+#include "export/incident_export.h"
+#include "recording_encoder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kLimit = 1.5;
+constexpr int kChannels = 8;
+constexpr int kRate = 7860;
+constexpr int kHour = 3600;
+
+class Silent final : public voice::exporting::ExportProgress {
+public:
+    void OnItem(std::size_t, std::size_t, const std::wstring&) override {}
+    bool CancelRequested() const override { return false; }
+};
+
+// Speech-like 8-bit sound; even samples, as the run forms keep the lowest bit.
+voice::Bytes Sound(std::size_t length, std::mt19937& rng) {
+    voice::Bytes sound;
+    sound.reserve(length);
+    int level = 128;
+    while (sound.size() < length) {
+        level = std::clamp(level + static_cast<int>(rng() % 21) - 10, 30, 225);
+        sound.push_back(static_cast<std::uint8_t>((level + static_cast<int>(rng() % 9) - 4) & ~1));
+    }
+    return sound;
+}
+
+// Each channel: recordings of 20 to 120 s with pauses as long between them.
+std::vector<std::wstring> MakeArchive(const fs::path& base) {
+    std::mt19937 rng(7);
+    std::vector<std::wstring> lines;
+    int kind = 0;
+    for (int channel = 1; channel <= kChannels; ++channel) {
+        const fs::path dir = base / ("kanal" + std::to_string(channel));
+        fs::create_directories(dir);
+        for (int at = static_cast<int>(rng() % 60); at < kHour;) {
+            const int seconds = std::min(20 + static_cast<int>(rng() % 100), kHour - at);
+            const voice::Bytes content =
+                voice::EncodeRecording(static_cast<voice::RecordingKind>(kind++ % 6 + 1),
+                                       Sound(static_cast<std::size_t>(seconds) * kRate, rng));
+            const fs::path file = dir / ("rec" + std::to_string(at) + ".1");
+            std::ofstream(file, std::ios::binary)
+                .write(reinterpret_cast<const char*>(content.data()),
+                       static_cast<std::streamsize>(content.size()));
+            const voice::DateTimeParts start{2026, 12, 7, 8 + at / 3600, at / 60 % 60, at % 60};
+            const int end = at + seconds;
+            const voice::DateTimeParts stop{2026, 12, 7, 8 + end / 3600, end / 60 % 60, end % 60};
+            lines.push_back(
+                voice::BuildListLine(channel, start, stop, content.size(), file.wstring()));
+            at += seconds + 20 + static_cast<int>(rng() % 100);
+        }
+    }
+    return lines;
+}
+
+template <typename F> double Seconds(F f) {
+    const auto start = Clock::now();
+    f();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const fs::path dir = fs::temp_directory_path() / "voice_incident_bench";
+    fs::remove_all(dir);
+    const fs::path archive = dir / "archive", out = dir / "out";
+    fs::create_directories(out);
+    const std::vector<std::wstring> lines = MakeArchive(archive);
+    std::uintmax_t bytes = 0;
+    for (const std::wstring& line : lines)
+        bytes += fs::file_size(line.substr(80));
+    Silent progress;
+    auto merge = [&] {
+        voice::exporting::MergeRecordings(lines, out / "merged.wav", {archive}, progress, true);
+    };
+    auto incident = [&] {
+        voice::exporting::ExportIncident(lines, out / "incident.wav", {archive}, {}, progress,
+                                         true);
+    };
+    merge();
+    incident();
+    double best = 1e9, floor = 1e9;
+    for (int i = 0; i < repetitions; ++i) {
+        floor = std::min(floor, Seconds(merge));
+        best = std::min(best, Seconds(incident));
+    }
+    const double ratio = best / floor;
+    std::printf("%zu recordings on %d channels over one hour, %.1f MB stored; incident file "
+                "%.1f MB\n",
+                lines.size(), kChannels, bytes / 1048576.0,
+                fs::file_size(out / "incident.wav") / 1048576.0);
+    std::printf("merge %6.0f ms  incident %6.0f ms  ratio %.2f  bar %.1f\n", floor * 1000,
+                best * 1000, ratio, kLimit);
+    fs::remove_all(dir);
+    return ratio <= kLimit ? 0 : 1;
+}

@@ -1,0 +1,306 @@
+// ExportIncident: the sources looked at and hashed, placed, mixed a second at a time into
+// a part file, then the cues, labels and the index; both files named only when complete.
+
+#include "export/incident_export.h"
+
+#include <algorithm>
+#include <bit>
+#include <deque>
+#include <map>
+#include <set>
+
+#include "export/background_sha256.h"
+#include "export/csv_writer.h"
+#include "platform/safe_file.h"
+#include "export/incident_sources.h"
+#include "export/local_time.h"
+#include "export/recording_outcome.h"
+#include "export/riff_chunks.h"
+#include "incident/placement.h"
+#include "incident/wav_format.h"
+
+namespace voice::exporting {
+namespace {
+
+namespace fs = std::filesystem;
+
+inline constexpr wchar_t kChanged[] = L"запись изменилась во время работы";
+
+const std::vector<std::wstring> kIndexHeader = {L"offset_s", L"channel", L"start",
+                                                L"end",      L"source",  L"sha256_source"};
+
+std::wstring TwoDigits(int v) {
+    return (v < 10 ? L"0" : L"") + std::to_wstring(v);
+}
+
+// "Канал 3 07.12.2026 14:31:05"
+std::wstring CueLabel(const LineColumns& columns) {
+    const DateTimeParts& s = columns.start;
+    return L"Канал " + std::to_wstring(columns.channel) + L" " + TwoDigits(s.day) + L"." +
+           TwoDigits(s.month) + L"." + std::to_wstring(s.year) + L" " + TwoDigits(s.hour) + L":" +
+           TwoDigits(s.minute) + L":" + TwoDigits(s.second);
+}
+
+// Seconds with three decimals and a point, whatever the locale.
+std::wstring OffsetText(std::int64_t frame, int rate) {
+    const std::int64_t ms = (frame * 1000 + rate / 2) / rate;
+    const std::wstring fraction = std::to_wstring(1000 + ms % 1000).substr(1);
+    return std::to_wstring(ms / 1000) + L"." + fraction;
+}
+
+// The recorder's rate when every source has it; else the highest, the others resampled.
+int OutputRate(const std::vector<IncidentSource>& sources) {
+    int highest = 0;
+    for (const IncidentSource& s : sources)
+        highest = std::max(highest, s.rate);
+    return highest;
+}
+
+// Opens the sources as the mix reaches them, writes its frames and tells progress.
+class IncidentClient final : public incident::MixClient {
+public:
+    IncidentClient(const std::vector<IncidentSource>& sources, std::size_t total, int rate,
+                   FileStream& file, ExportProgress& progress)
+        : sources_(sources), total_(total), rate_(rate), file_(file), progress_(progress) {}
+
+    std::unique_ptr<incident::SampleSource> Open(std::size_t item) override {
+        progress_.OnItem(sources_[item].index, total_, sources_[item].columns.source);
+        // Hashes are reused: under Wine a thread costs about a millisecond to start.
+        std::unique_ptr<BackgroundSha256> hash;
+        if (hashes_.empty()) {
+            hash = std::make_unique<BackgroundSha256>();
+        } else {
+            hash = std::move(hashes_.back());
+            hashes_.pop_back();
+        }
+        auto& open = open_[item] =
+            std::make_unique<MixedSource>(sources_[item], rate_, std::move(hash));
+        if (!open->Samples())
+            return nullptr;
+        return std::make_unique<Forward>(*open->Samples());
+    }
+    // A source's digest waits until a few later sources have ended, so the mix does not
+    // wait for its hash to catch up.
+    void Closed(std::size_t item, bool whole) override {
+        if (!whole)
+            failed_.emplace(item, kChanged);
+        finishing_.emplace_back(item, std::move(open_[item]));
+        open_.erase(item);
+        while (finishing_.size() > kUnfinished)
+            FinishOldest();
+    }
+    void Write(std::span<const std::int16_t> frames) override {
+        if constexpr (std::endian::native == std::endian::little) {
+            file_.Write(
+                std::span(reinterpret_cast<const std::uint8_t*>(frames.data()), frames.size() * 2));
+            return;
+        }
+        bytes_.resize(frames.size() * 2); // WAV samples are little-endian
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const auto v = static_cast<std::uint16_t>(frames[i]);
+            bytes_[2 * i] = static_cast<std::uint8_t>(v);
+            bytes_[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+        }
+        file_.Write(bytes_);
+    }
+    bool Continue() override { return !progress_.CancelRequested(); }
+
+    // Every digest; then Changed is complete.
+    void FinishAll() {
+        while (!finishing_.empty())
+            FinishOldest();
+    }
+    // The sources that did not go in whole, and why.
+    const std::map<std::size_t, std::wstring>& Failed() const noexcept { return failed_; }
+    const std::wstring& Digest(std::size_t item) { return digests_[item]; }
+
+private:
+    static constexpr std::size_t kUnfinished = 8;
+
+    void FinishOldest() {
+        auto& [item, source] = finishing_.front();
+        digests_[item] = source->Finish();
+        if (digests_[item].empty())
+            failed_.emplace(item, kCannotRead); // kept when it had already changed
+        hashes_.push_back(source->TakeHash());
+        finishing_.pop_front();
+    }
+
+    // The mix's hold on a source the client keeps.
+    class Forward final : public incident::SampleSource {
+    public:
+        explicit Forward(incident::SampleSource& to) noexcept : to_(to) {}
+        std::size_t Read(std::span<float> into) override { return to_.Read(into); }
+
+    private:
+        incident::SampleSource& to_;
+    };
+
+    const std::vector<IncidentSource>& sources_;
+    std::size_t total_;
+    int rate_;
+    FileStream& file_;
+    ExportProgress& progress_;
+    std::vector<std::uint8_t> bytes_;
+    std::map<std::size_t, std::wstring> failed_;
+    std::map<std::size_t, std::unique_ptr<MixedSource>> open_;
+    std::map<std::size_t, std::wstring> digests_;
+    std::deque<std::pair<std::size_t, std::unique_ptr<MixedSource>>> finishing_;
+    std::vector<std::unique_ptr<BackgroundSha256>> hashes_; // idle
+};
+
+} // namespace
+
+fs::path IncidentIndexPath(const fs::path& target) {
+    fs::path index = target;
+    return index.replace_extension(".csv");
+}
+
+ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::path& target,
+                             const Archive& archive, const IncidentOptions& options,
+                             ExportProgress& progress, bool replace) {
+    const TargetFolder folder = archive.OpenTarget(target.parent_path(), false);
+    const fs::path name = target.filename();
+    const fs::path indexName = IncidentIndexPath(target).filename();
+    if (!replace) {
+        RefuseExistingTarget(folder, name);
+        RefuseExistingTarget(folder, indexName);
+    }
+    RecordingOutcome result;
+    IncidentSources read = ReadIncidentSources(lines, progress, result);
+    const std::vector<IncidentSource>& sources = read.sources;
+    if (read.cancelled) {
+        result.cancelled = true;
+        return result.Take();
+    }
+    if (sources.empty())
+        return result.Take();
+
+    // Placement on the real time axis in output frames, counted from the first start.
+    const int rate = OutputRate(sources);
+    std::int64_t origin = SecondsOf(sources.front().columns.start);
+    for (const IncidentSource& s : sources)
+        origin = std::min(origin, SecondsOf(s.columns.start));
+    std::vector<incident::Recording> recordings;
+    std::set<int> channels;
+    for (const IncidentSource& s : sources) {
+        // As many output frames as the resampler gives: every input frame's instant.
+        const auto frames = static_cast<std::int64_t>(
+            (s.frames * static_cast<std::uint64_t>(rate) + static_cast<std::uint64_t>(s.rate) - 1) /
+            static_cast<std::uint64_t>(s.rate));
+        recordings.push_back({(SecondsOf(s.columns.start) - origin) * rate, frames});
+        channels.insert(s.columns.channel);
+    }
+    std::optional<incident::TimeSpan> span;
+    if (options.from && options.to)
+        span = incident::TimeSpan{(SecondsOf(*options.from) - origin) * rate,
+                                  (SecondsOf(*options.to) - origin) * rate};
+    const auto maxGap = static_cast<std::int64_t>(options.gapSeconds * rate + 0.5);
+    const incident::IncidentTimeline timeline = incident::PlaceRecordings(recordings, maxGap, span);
+
+    const std::vector<int> lanes(channels.begin(), channels.end());
+    const incident::LaneGains gains = incident::GainsFor(options.layout, lanes.size());
+    std::vector<incident::MixItem> items;
+    std::vector<CuePoint> cues;
+    std::vector<std::size_t> placed; // sources in the file, by start
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const auto lane = static_cast<std::size_t>(
+            std::lower_bound(lanes.begin(), lanes.end(), sources[i].columns.channel) -
+            lanes.begin());
+        items.push_back({lane, timeline.placements[i]});
+        if (timeline.placements[i].frames > 0)
+            placed.push_back(i);
+    }
+    std::stable_sort(placed.begin(), placed.end(), [&](std::size_t a, std::size_t b) {
+        return timeline.placements[a].at < timeline.placements[b].at;
+    });
+    if (placed.empty())
+        throw WriteRefused(L"В заданном промежутке нет ни одной записи.");
+    for (const std::size_t i : placed)
+        cues.push_back({static_cast<std::uint32_t>(cues.size() + 1),
+                        static_cast<std::uint32_t>(timeline.placements[i].at),
+                        CueLabel(sources[i].columns)});
+
+    const bool extensible = options.layout == incident::Layout::Tracks;
+    const std::uint64_t headerSize = incident::WavHeaderSize(extensible);
+    const std::uint64_t dataBytes =
+        static_cast<std::uint64_t>(timeline.frames) * static_cast<std::uint64_t>(gains.outputs) * 2;
+    const std::uint64_t fileSize =
+        headerSize + dataBytes + CueChunkSize(cues.size()) + LabelListChunkSize(cues);
+    if (fileSize > kLargestWrittenFile)
+        throw WriteRefused(L"Общий файл занял бы " +
+                            std::to_wstring((fileSize + (1u << 20) - 1) >> 20) +
+                            L" МБ, а файл WAV не может быть больше 4 ГБ. Сократите промежуток "
+                            L"или выберите меньше записей.");
+    if (replace) {
+        // A file replaced must not be one the incident reads, by whatever name.
+        std::vector<FileIdentity> identities;
+        for (const IncidentSource& s : sources)
+            if (const auto identity = IdentityOf(PathFromWide(s.columns.source)))
+                identities.push_back(*identity);
+        archive.RefuseReplacing(folder, name, identities);
+        archive.RefuseReplacing(folder, indexName, identities);
+    }
+
+    PartFile part(folder, name);
+    if (!part.IsOpen())
+        throw WriteRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"»: " +
+                            part.FailureReason() + L".");
+    FileStream& file = part.File();
+    const auto header = [&] {
+        return incident::WavHeader(rate, gains.outputs, extensible,
+                                   static_cast<std::uint32_t>(dataBytes),
+                                   static_cast<std::uint32_t>(fileSize - 8));
+    };
+    file.Write(header());
+    IncidentClient client(sources, lines.size(), rate, file, progress);
+    if (!incident::MixIncident(items, gains, timeline.frames, rate, client)) {
+        result.cancelled = true;
+        return result.Take(); // the part file goes with it
+    }
+    client.FinishAll();
+    if (!client.Failed().empty()) {
+        // A recording cannot be taken back out of a mix: the file goes.
+        for (const auto& [i, why] : client.Failed())
+            result.Fail(sources[i].index, sources[i].columns.source, why);
+        result.fileFailure = L"Файл «" + WideFromPath(target) + L"» не записан: " +
+                             client.Failed().begin()->second + L".";
+        return result.Take();
+    }
+    file.Write(CueChunk(cues)); // 16-bit frames: the data chunk is always even
+    file.Write(LabelListChunk(cues));
+
+    std::string index(kUtf8Bom);
+    index += CsvRow(kIndexHeader);
+    for (const std::size_t i : placed) {
+        const IncidentSource& s = sources[i];
+        index += CsvRow({OffsetText(timeline.placements[i].at, rate),
+                         std::to_wstring(s.columns.channel), FormatIsoDateTime(s.columns.start),
+                         FormatIsoDateTime(s.columns.end), s.columns.source, client.Digest(i)});
+    }
+    PartFile indexPart(folder, indexName);
+    if (indexPart.IsOpen())
+        indexPart.File().Write(
+            std::span(reinterpret_cast<const std::uint8_t*>(index.data()), index.size()));
+
+    auto failed = [&](const PartFile& which, const fs::path& path) {
+        const std::wstring reason = which.FailureReason();
+        result.fileFailure = L"Не удалось записать файл «" + WideFromPath(path) + L"»" +
+                             (reason.empty() ? L"" : L": " + reason) + L".";
+        return result.Take();
+    };
+    if (!indexPart.IsOpen())
+        return failed(indexPart, IncidentIndexPath(target));
+    if (!part.Commit(name, replace))
+        return failed(part, target);
+    if (!indexPart.Commit(indexName, replace)) {
+        folder.Remove(name); // never the incident without its index
+        return failed(indexPart, IncidentIndexPath(target));
+    }
+    for (const std::size_t i : placed)
+        result.Succeed(sources[i].index, WideFromPath(name), {});
+    result.indexFile = IncidentIndexPath(target);
+    return result.Take();
+}
+
+} // namespace voice::exporting

@@ -1,0 +1,37 @@
+#pragma once
+// The selected recordings as they happened, in one WAV: each at its true start, overlaps
+// sounding together, long silences shortened, optionally cut to a span; a cue point and a
+// label at each recording's start and an index FILE.csv beside it. Guarded, replaced and
+// reported as the merge is. Portable.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/date_time.h"
+#include "export/archive_guard.h"
+#include "export/export_job.h"
+#include "incident/mix.h"
+
+namespace voice::exporting {
+
+struct IncidentOptions {
+    double gapSeconds = 2; // longer silences are shortened to this; 0 keeps them
+    incident::Layout layout = incident::Layout::Stereo;
+    std::optional<DateTimeParts> from, to; // the span, both or neither
+};
+
+// The index beside the incident file: FILE.wav's FILE.csv.
+std::filesystem::path IncidentIndexPath(const std::filesystem::path& target);
+
+// Writes target and its index; an existing one is replaced only when replace is true, and
+// only once both are complete. Throws WriteRefused (inside the archive, past 4 GB, a
+// name taken) or WriteFailed.
+ExportOutcome ExportIncident(const std::vector<std::wstring>& lines,
+                             const std::filesystem::path& target, const Archive& archive,
+                             const IncidentOptions& options, ExportProgress& progress,
+                             bool replace);
+
+} // namespace voice::exporting

@@ -1,0 +1,106 @@
+#include "export/incident_sources.h"
+
+#include "conversion/playback_stream.h"
+#include "export/background_sha256.h"
+#include "export/source_recording.h"
+#include "incident/resampler.h"
+
+namespace voice::exporting {
+namespace {
+
+inline constexpr wchar_t kNotPcm[] = L"WAV не в формате PCM: в общий файл не включается";
+
+} // namespace
+
+// A recording's playback samples with the file they come from.
+class RecordingSamples final : public incident::SampleSource {
+public:
+    RecordingSamples(const std::filesystem::path& path, BackgroundSha256& hash)
+        : recording_(std::make_unique<SourceRecording>(path, hash)) {
+        if (recording_->IsOpen())
+            stream_ = std::make_unique<PlaybackStream>(*recording_);
+    }
+    bool Matches(const IncidentSource& source) const {
+        return stream_ && recording_->Length() == source.length &&
+               stream_->SampleRate() == source.rate;
+    }
+    std::size_t Read(std::span<float> into) override {
+        const std::size_t n = stream_->Read(into);
+        return recording_->Failed() ? 0 : n;
+    }
+    std::wstring Finish() {
+        const auto digest = recording_->FinishHash();
+        return digest && !recording_->Failed() ? HexDigest(*digest) : std::wstring();
+    }
+
+private:
+    std::unique_ptr<SourceRecording> recording_;
+    std::unique_ptr<PlaybackStream> stream_;
+};
+
+IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
+                                    ExportProgress& progress, RecordingOutcome& failures) {
+    IncidentSources result;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (progress.CancelRequested()) {
+            result.cancelled = true;
+            return result;
+        }
+        IncidentSource item;
+        item.index = i;
+        item.columns = ReadLineColumns(lines[i]); // the one place the lines are read
+        progress.OnPreparing(i, lines.size(), item.columns.source);
+        SourceRecording source(PathFromWide(item.columns.source));
+        if (!source.IsOpen()) {
+            failures.Fail(i, item.columns.source, kCannotOpen);
+            continue;
+        }
+        item.length = source.Length();
+        PlaybackStream stream(source);
+        item.rate = stream.SampleRate();
+        if (item.rate == 0) {
+            failures.Fail(i, item.columns.source,
+                          stream.Kind() == RecordingKind::Wav ? kNotPcm : kNoDecoder);
+            continue;
+        }
+        // The run-coded forms are decoded once here to count their samples.
+        const auto frames = stream.Frames();
+        item.frames = frames ? *frames : stream.CountRest();
+        if (source.Failed()) {
+            failures.Fail(i, item.columns.source, kCannotRead);
+            continue;
+        }
+        result.sources.push_back(std::move(item));
+    }
+    return result;
+}
+
+MixedSource::MixedSource(const IncidentSource& source, int outRate,
+                         std::unique_ptr<BackgroundSha256> hash)
+    : hash_(std::move(hash)) {
+    auto samples = std::make_unique<RecordingSamples>(PathFromWide(source.columns.source), *hash_);
+    if (!samples->Matches(source))
+        return;
+    recording_ = samples.get();
+    if (source.rate == outRate)
+        samples_ = std::move(samples);
+    else
+        samples_ = std::make_unique<incident::Resampler>(std::move(samples), source.rate, outRate);
+}
+
+// The recording (and its reads) go before the hash it feeds.
+MixedSource::~MixedSource() {
+    samples_.reset();
+}
+
+std::unique_ptr<BackgroundSha256> MixedSource::TakeHash() {
+    samples_.reset(); // an unfinished hash is dropped, so it is idle either way
+    recording_ = nullptr;
+    return std::move(hash_);
+}
+
+std::wstring MixedSource::Finish() {
+    return recording_ ? recording_->Finish() : std::wstring();
+}
+
+} // namespace voice::exporting

@@ -1,0 +1,163 @@
+#include "incident/mix.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <numeric>
+
+#include "incident/limiter.h"
+
+namespace voice::incident {
+namespace {
+
+// 6 dB of headroom: two full-scale voices together still pass the limiter mostly untouched.
+constexpr float kHeadroom = 0.5f;
+// Under full scale, so that nothing that plays the file rounds a peak into a clip.
+constexpr float kCeiling = 0.944f; // -0.5 dBFS
+constexpr double kLookaheadSeconds = 0.005;
+constexpr double kReleaseSeconds = 0.25;
+
+struct Sounding {
+    std::size_t item;
+    std::unique_ptr<SampleSource> source;
+    std::int64_t skip; // still to be read and dropped
+    std::int64_t left; // frames still to add
+    bool whole = true;
+};
+
+void Quantise(std::span<const float> in, std::vector<std::int16_t>& out) {
+    out.resize(in.size());
+    // Rounded by truncating a positive value: a conversion the compiler vectorises.
+    for (std::size_t i = 0; i < in.size(); ++i)
+        out[i] = static_cast<std::int16_t>(static_cast<int>(in[i] * 32767.0f + 32768.5f) - 32768);
+}
+
+// samples added into out (interleaved outputs) at each output's gain; the loops the
+// layouts need written out so that the compiler vectorises them.
+void AddInto(float* out, std::size_t outputs, std::span<const float> samples,
+             const std::vector<float>& gains) {
+    const std::size_t n = samples.size();
+    const float* in = samples.data();
+    if (outputs == 2) {
+        const float left = gains[0], right = gains[1];
+        for (std::size_t i = 0; i < n; ++i) {
+            out[2 * i] += in[i] * left;
+            out[2 * i + 1] += in[i] * right;
+        }
+        return;
+    }
+    for (std::size_t o = 0; o < outputs; ++o) {
+        const float gain = gains[o];
+        if (gain == 0.0f)
+            continue;
+        if (outputs == 1)
+            for (std::size_t i = 0; i < n; ++i)
+                out[i] += in[i] * gain;
+        else
+            for (std::size_t i = 0; i < n; ++i)
+                out[i * outputs + o] += in[i] * gain;
+    }
+}
+
+} // namespace
+
+LaneGains GainsFor(Layout layout, std::size_t lanes) {
+    LaneGains result;
+    result.outputs = layout == Layout::Mono     ? 1
+                     : layout == Layout::Stereo ? 2
+                                                : static_cast<int>(std::max<std::size_t>(lanes, 1));
+    for (std::size_t lane = 0; lane < lanes; ++lane) {
+        std::vector<float> g(static_cast<std::size_t>(result.outputs), 0.0f);
+        if (layout == Layout::Mono) {
+            g[0] = kHeadroom;
+        } else if (layout == Layout::Stereo) {
+            const double angle = lanes < 2 ? std::numbers::pi / 4
+                                           : std::numbers::pi / 2 * static_cast<double>(lane) /
+                                                 static_cast<double>(lanes - 1);
+            g[0] = kHeadroom * static_cast<float>(std::cos(angle));
+            g[1] = kHeadroom * static_cast<float>(std::sin(angle));
+        } else {
+            g[lane] = 1.0f;
+        }
+        result.gains.push_back(std::move(g));
+    }
+    return result;
+}
+
+bool MixIncident(std::span<const MixItem> items, const LaneGains& gains, std::int64_t frames,
+                 int rate, MixClient& client) {
+    std::vector<std::size_t> order(items.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return items[a].place.at < items[b].place.at;
+    });
+    const auto outputs = static_cast<std::size_t>(gains.outputs);
+    const std::int64_t block = std::max(rate, 1);
+    Limiter limiter(gains.outputs, static_cast<std::size_t>(rate * kLookaheadSeconds), kCeiling,
+                    static_cast<float>(1.0 / (rate * kReleaseSeconds)));
+    std::vector<float> mix, limited, samples;
+    std::vector<std::int16_t> pcm;
+    std::vector<Sounding> sounding;
+    std::size_t next = 0;
+    std::size_t written = 0; // samples handed on
+    const std::size_t total = static_cast<std::size_t>(frames) * outputs;
+    auto flush = [&] {
+        // The limiter's delay: the file ends where the mix did.
+        limited.resize(std::min(limited.size(), total - written));
+        written += limited.size();
+        Quantise(limited, pcm);
+        client.Write(pcm);
+        limited.clear();
+    };
+    for (std::int64_t pos = 0; pos < frames; pos += block) {
+        if (!client.Continue())
+            return false;
+        const std::int64_t n = std::min(block, frames - pos);
+        mix.assign(static_cast<std::size_t>(n) * outputs, 0.0f);
+        for (; next < order.size() && items[order[next]].place.at < pos + n; ++next) {
+            const MixItem& item = items[order[next]];
+            if (item.place.frames <= 0)
+                continue;
+            sounding.push_back(
+                {order[next], client.Open(order[next]), item.place.skip, item.place.frames});
+        }
+        for (Sounding& s : sounding) {
+            const MixItem& item = items[s.item];
+            const std::int64_t offset = std::max<std::int64_t>(item.place.at - pos, 0);
+            const std::int64_t count = std::min(n - offset, s.left);
+            samples.resize(static_cast<std::size_t>(std::max(count, std::min(s.skip, block))));
+            std::size_t got = 0;
+            if (s.source) {
+                while (s.skip > 0 && s.whole) {
+                    const auto want = static_cast<std::size_t>(
+                        std::min<std::int64_t>(s.skip, static_cast<std::int64_t>(samples.size())));
+                    const std::size_t read = s.source->Read(std::span(samples).first(want));
+                    s.whole = read == want;
+                    s.skip -= static_cast<std::int64_t>(read);
+                    if (!s.whole)
+                        s.skip = 0;
+                }
+                if (s.whole)
+                    got = s.source->Read(std::span(samples).first(static_cast<std::size_t>(count)));
+            }
+            if (got < static_cast<std::size_t>(count))
+                s.whole = false;
+            AddInto(mix.data() + static_cast<std::size_t>(offset) * outputs, outputs,
+                    std::span(samples).first(got), gains.gains[item.lane]);
+            s.left -= count;
+        }
+        std::erase_if(sounding, [&](Sounding& s) {
+            if (s.left > 0)
+                return false;
+            client.Closed(s.item, s.whole && s.source != nullptr);
+            return true;
+        });
+        limiter.Process(mix, limited);
+        flush();
+    }
+    limiter.Finish(limited);
+    flush();
+    return true;
+}
+
+} // namespace voice::incident

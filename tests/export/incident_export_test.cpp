@@ -1,0 +1,140 @@
+// The incident file on real recordings: each recording's cue at its true place with the
+// long silence shortened, tracks holding only their own channel, the index beside it, and
+// nothing written when refused or cancelled.
+
+#include <gtest/gtest.h>
+
+#include "platform/safe_file.h"
+#include "export/incident_export.h"
+#include "platform/utf8.h"
+#include "export_fixture.h"
+#include "recording_encoder.h"
+
+namespace voice::exporting::test {
+namespace {
+
+std::uint32_t Le(const Bytes& b, std::size_t at, int n) {
+    std::uint32_t v = 0;
+    for (int i = n - 1; i >= 0; --i)
+        v = v << 8 | b[at + static_cast<std::size_t>(i)];
+    return v;
+}
+
+struct LayoutCase {
+    incident::Layout layout;
+    int channels;
+};
+
+class IncidentFiles : public testing::TestWithParam<LayoutCase> {
+protected:
+    fs::path Base() const { return archive_.Path() / L"kanal"; }
+    std::wstring Add(int channel, int second, const Bytes& recording) {
+        sources_.push_back(recording);
+        return AddRecording(Base() / (L"k" + std::to_wstring(channel)), channel,
+                            {2026, 12, 7, 9, 0, second}, recording);
+    }
+    TempFolder archive_, out_;
+    RecordingProgress progress_;
+    std::vector<Bytes> sources_;
+};
+
+TEST_P(IncidentFiles, CuesAtTrueStartsTracksApartIndexBeside) {
+    const LayoutCase c = GetParam();
+    const std::vector<std::wstring> lines = {
+        Add(1, 0, EncodeRecording(RecordingKind::InvertedRuns, SoundWithRuns(2 * 7860, 1))),
+        Add(3, 1, EncodeRecording(RecordingKind::HeaderlessPcm, Bytes(7860, 0xF0))),
+        Add(1, 10, EncodeRecording(RecordingKind::PlainRuns, SoundWithRuns(7860, 2))),
+    };
+    const fs::path target = out_.Path() / L"incident.wav";
+    IncidentOptions options;
+    options.layout = c.layout;
+    const ExportOutcome outcome =
+        ExportIncident(lines, target, {Base()}, options, progress_, false);
+    EXPECT_EQ(outcome.done, 3u);
+    EXPECT_EQ(outcome.failed, 0u);
+
+    const Bytes file = ReadFile(target);
+    const auto riff = ParseRiff(file);
+    ASSERT_TRUE(riff.has_value());
+    const Chunk* fmt = riff->Find("fmt ");
+    const Chunk* data = riff->Find("data");
+    const Chunk* cue = riff->Find("cue ");
+    ASSERT_TRUE(fmt && data && cue);
+    EXPECT_EQ(Le(fmt->data, 2, 2), static_cast<std::uint32_t>(c.channels));
+    EXPECT_EQ(Le(fmt->data, 4, 4), 7860u);
+    // 2 s, then 8 s of silence shortened to 2, then 1 s.
+    constexpr std::uint32_t kFrames = 5 * 7860;
+    EXPECT_EQ(data->data.size(), kFrames * c.channels * 2u);
+    const std::uint32_t expectedCues[] = {0, 7860, 4 * 7860};
+    ASSERT_EQ(Le(cue->data, 0, 4), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(Le(cue->data, 4 + 24 * i + 20, 4), expectedCues[i]) << "cue " << i;
+    const Chunk* labels = riff->Find("LIST");
+    ASSERT_TRUE(labels);
+    const std::string label(reinterpret_cast<const char*>(ListEntries(*labels)[1].data.data()) + 4);
+    EXPECT_EQ(label, "Канал 3 07.12.2026 09:00:01");
+
+    if (c.layout == incident::Layout::Tracks) // channel 3's track: only its own second
+        for (std::uint32_t f = 0; f < kFrames; ++f)
+            if (f < 7860 || f >= 2 * 7860)
+                ASSERT_EQ(Le(data->data, f * 4 + 2, 2), 0u) << "frame " << f;
+
+    const auto rows = CsvRows(ReadText(out_.Path() / L"incident.csv"));
+    ASSERT_EQ(rows.size(), 4u);
+    const char* offsets[] = {"0.000", "1.000", "4.000"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(rows[i + 1][0], offsets[i]);
+        EXPECT_EQ(FromUtf8(rows[i + 1][5]), HexSha256(sources_[i]));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, IncidentFiles,
+                         testing::Values(LayoutCase{incident::Layout::Mono, 1},
+                                         LayoutCase{incident::Layout::Stereo, 2},
+                                         LayoutCase{incident::Layout::Tracks, 2}));
+
+// A source at another rate lifts the file to the highest; the recorder's are resampled
+// and every cue moves with the rate.
+TEST(IncidentRates, TheHighestSourceRateWins) {
+    TempFolder archive, out;
+    const fs::path base = archive.Path() / L"kanal";
+    const std::vector<std::wstring> lines = {
+        AddRecording(base, 1, {2026, 12, 7, 9, 0, 0}, Bytes(7860, 0x90)),
+        AddRecording(base, 2, {2026, 12, 7, 9, 0, 3},
+                     EncodeRecording(RecordingKind::Wav, Bytes(32000, 0x10), {16000, 1, 16}))};
+    RecordingProgress progress;
+    ExportIncident(lines, out.Path() / L"i.wav", {base}, {}, progress, false);
+    const auto riff = ParseRiff(ReadFile(out.Path() / L"i.wav"));
+    ASSERT_TRUE(riff.has_value());
+    EXPECT_EQ(Le(riff->Find("fmt ")->data, 4, 4), 16000u);
+    EXPECT_EQ(Le(riff->Find("cue ")->data, 4 + 24 + 20, 4), 3u * 16000); // gap 2 s kept whole
+    EXPECT_EQ(riff->Find("data")->data.size(), 4u * 16000 * 2 * 2);
+}
+
+// Refused or cancelled, the command leaves the folder as it was.
+TEST(IncidentGuard, AnExistingIndexOrACancelLeavesNothing) {
+    TempFolder archive, out;
+    const fs::path base = archive.Path() / L"kanal";
+    const std::vector<std::wstring> lines = {
+        AddRecording(base, 1, {2026, 12, 7, 9, 0, 0}, Bytes(7860, 0x90))};
+    const fs::path target = out.Path() / L"i.wav";
+    RecordingProgress progress;
+    WriteFile(out.Path() / L"i.csv", Bytes{1});
+    EXPECT_THROW(ExportIncident(lines, target, {base}, {}, progress, false), WriteRefused);
+    EXPECT_EQ(FileNames(out.Path()), std::vector<std::wstring>{L"i.csv"});
+    progress.cancelAfter = 0;
+    EXPECT_TRUE(ExportIncident(lines, target, {base}, {}, progress, true).cancelled);
+    EXPECT_EQ(FileNames(out.Path()), std::vector<std::wstring>{L"i.csv"});
+    // A recording cut short between the two passes cannot be taken back out of the mix.
+    progress.cancelAfter.reset();
+    progress.beforeItem = [&](std::size_t) {
+        WriteFile(PathFromWide(lines[0].substr(80)), Bytes(100, 0x90));
+    };
+    const ExportOutcome changed = ExportIncident(lines, target, {base}, {}, progress, true);
+    EXPECT_EQ(changed.failed, 1u);
+    EXPECT_FALSE(changed.fileFailure.empty());
+    EXPECT_EQ(FileNames(out.Path()), std::vector<std::wstring>{L"i.csv"});
+}
+
+} // namespace
+} // namespace voice::exporting::test

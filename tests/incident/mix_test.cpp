@@ -1,0 +1,158 @@
+// The mix: every recording from its placed frame, loud overlaps never clipped, stereo
+// lanes at constant power, tracks holding only their own channel, the header's fields.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <numbers>
+
+#include "incident/mix.h"
+#include "incident/wav_format.h"
+
+namespace voice::incident {
+namespace {
+
+constexpr int kRate = 7860;
+
+// A square wave at the given amplitude: the loudest thing a recording can hold.
+class Square final : public SampleSource {
+public:
+    explicit Square(float level) : level_(level) {}
+    std::size_t Read(std::span<float> into) override {
+        for (float& v : into)
+            v = (n_++ / 9) % 2 ? level_ : -level_;
+        return into.size();
+    }
+
+private:
+    float level_;
+    std::size_t n_ = 0;
+};
+
+class Collect final : public MixClient {
+public:
+    explicit Collect(float level) : level_(level) {}
+    std::unique_ptr<SampleSource> Open(std::size_t) override {
+        return std::make_unique<Square>(level_);
+    }
+    void Closed(std::size_t item, bool whole) override { closed[item] = whole; }
+    void Write(std::span<const std::int16_t> frames) override {
+        out.insert(out.end(), frames.begin(), frames.end());
+    }
+    std::vector<std::int16_t> out;
+    std::map<std::size_t, bool> closed;
+
+private:
+    float level_;
+};
+
+struct MixCase {
+    const char* name;
+    Layout layout;
+    std::size_t lanes;
+    std::vector<MixItem> items;
+    float level;
+    std::vector<int> silentOutputs; // outputs that must stay silent
+};
+
+class Mixes : public testing::TestWithParam<MixCase> {};
+
+TEST_P(Mixes, StartsOnItsFrameNeverClipsAndKeepsTracksApart) {
+    const MixCase& c = GetParam();
+    const LaneGains gains = GainsFor(c.layout, c.lanes);
+    std::int64_t frames = 0;
+    for (const MixItem& item : c.items)
+        frames = std::max(frames, item.place.at + item.place.frames);
+    Collect client(c.level);
+    ASSERT_TRUE(MixIncident(c.items, gains, frames, kRate, client));
+    const auto outputs = static_cast<std::size_t>(gains.outputs);
+    ASSERT_EQ(client.out.size(), static_cast<std::size_t>(frames) * outputs) << c.name;
+    int peak = 0;
+    std::size_t first = client.out.size();
+    for (std::size_t i = 0; i < client.out.size(); ++i) {
+        peak = std::max(peak, std::abs(int{client.out[i]}));
+        if (client.out[i] != 0)
+            first = std::min(first, i / outputs);
+        for (const int silent : c.silentOutputs)
+            if (i % outputs == static_cast<std::size_t>(silent))
+                ASSERT_EQ(client.out[i], 0) << c.name << " output " << silent;
+    }
+    EXPECT_LT(peak, 32767) << c.name; // never full scale
+    EXPECT_GT(peak, 16000) << c.name; // the limiter does not smother it
+    std::int64_t earliest = frames;
+    for (const MixItem& item : c.items)
+        earliest = std::min(earliest, item.place.at);
+    EXPECT_EQ(static_cast<std::int64_t>(first), earliest) << c.name;
+    EXPECT_EQ(client.closed.size(), c.items.size()) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Mixes,
+    testing::Values(
+        MixCase{
+            "mono_four_full_scale",
+            Layout::Mono,
+            4,
+            {{0, {100, 0, 20000}}, {1, {150, 0, 20000}}, {2, {150, 0, 9000}}, {3, {3000, 0, 9000}}},
+            1.0f,
+            {}},
+        MixCase{"stereo_overlap",
+                Layout::Stereo,
+                3,
+                {{0, {7, 0, 30000}}, {1, {7, 5, 30000}}, {2, {9000, 0, 12000}}},
+                1.0f,
+                {}},
+        // Lane 2 of three is silent: only its own recordings go into its track.
+        MixCase{"tracks",
+                Layout::Tracks,
+                3,
+                {{0, {3, 0, 20000}}, {0, {5000, 0, 20000}}, {1, {10, 0, 100}}},
+                1.0f,
+                {2}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Constant power across the field: every lane as loud, from hard left to hard right.
+TEST(StereoGains, ConstantPowerFromLeftToRight) {
+    for (const std::size_t lanes : {1u, 2u, 3u, 8u}) {
+        const LaneGains g = GainsFor(Layout::Stereo, lanes);
+        const double power0 = g.gains[0][0] * g.gains[0][0] + g.gains[0][1] * g.gains[0][1];
+        for (std::size_t lane = 0; lane < lanes; ++lane) {
+            const double l = g.gains[lane][0], r = g.gains[lane][1];
+            EXPECT_NEAR(l * l + r * r, power0, 1e-6) << lanes << " lanes, lane " << lane;
+            if (lane > 0)
+                EXPECT_GT(r / (l + 1e-9), g.gains[lane - 1][1] / (g.gains[lane - 1][0] + 1e-9));
+        }
+        if (lanes > 1) {
+            EXPECT_NEAR(g.gains[0][1], 0.0, 1e-6);
+            EXPECT_NEAR(g.gains[lanes - 1][0], 0.0, 1e-6);
+        }
+    }
+}
+
+std::uint32_t Le(const std::vector<std::uint8_t>& b, std::size_t at, int n) {
+    std::uint32_t v = 0;
+    for (int i = n - 1; i >= 0; --i)
+        v = v << 8 | b[at + static_cast<std::size_t>(i)];
+    return v;
+}
+
+TEST(IncidentWav, TracksUseTheExtensibleFormatWithoutSpeakerPositions) {
+    const auto h = WavHeader(16000, 5, true, 1000, 1060);
+    ASSERT_EQ(h.size(), WavHeaderSize(true));
+    EXPECT_EQ(Le(h, 16, 4), 40u);         // fmt size
+    EXPECT_EQ(Le(h, 20, 2), 0xFFFEu);     // extensible
+    EXPECT_EQ(Le(h, 22, 2), 5u);          // channels
+    EXPECT_EQ(Le(h, 28, 4), 16000u * 10); // bytes per second
+    EXPECT_EQ(Le(h, 32, 2), 10u);         // block align
+    EXPECT_EQ(Le(h, 36, 2), 22u);         // extension size
+    EXPECT_EQ(Le(h, 38, 2), 16u);         // valid bits
+    EXPECT_EQ(Le(h, 40, 4), 0u);          // no speaker positions
+    EXPECT_EQ(Le(h, 44, 2), 1u);          // PCM sub-format
+    EXPECT_EQ(Le(h, 56, 4), 0x719B3800u); // the GUID's tail
+    EXPECT_EQ(std::string(h.begin() + 60, h.begin() + 64), "data");
+    EXPECT_EQ(Le(h, 64, 4), 1000u);
+}
+
+} // namespace
+} // namespace voice::incident
