@@ -1,6 +1,7 @@
 #include "conversion/playback_samples.h"
 
 #include "conversion/recording_kind.h"
+#include "conversion/wav_format.h"
 #include "conversion/wav_header.h"
 
 #include <algorithm>
@@ -9,43 +10,18 @@
 namespace voice {
 namespace {
 
-constexpr std::uint16_t kPcm = 1;
-constexpr std::uint16_t kFloat = 3;
-constexpr std::uint16_t kExtensible = 0xFFFE;
-// The "fmt " chunk stands at offset 12 in every file detection takes for WAV.
-constexpr std::size_t kFmtBody = 20;
-
-std::uint16_t Le16(const std::uint8_t* at) {
-    return static_cast<std::uint16_t>(at[0] | at[1] << 8);
-}
-std::uint32_t Le32(const std::uint8_t* at) {
-    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
-           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
-}
-
-// The "fmt " body as far as the extensible layout's format GUID.
-constexpr std::size_t kHeadSize = kFmtBody + 26;
 // Raw bytes decoded at a time: a long stretch of a wide layout never doubles in memory.
 constexpr std::size_t kPieceBytes = 1 << 20;
 
 bool ReadLayout(std::span<const std::uint8_t> head, PlaybackLayout& layout) {
-    if (head.size() < kFmtBody + 16)
+    const auto format = ParseWavFormat(head.subspan(std::min<std::size_t>(
+        head.size(), static_cast<std::size_t>(kWavFormatChunkOffset))));
+    if (!format || !format->Decodable())
         return false;
-    const std::uint8_t* fmt = head.data() + kFmtBody;
-    layout.format = Le16(fmt);
-    layout.channels = Le16(fmt + 2);
-    layout.bits = Le16(fmt + 14);
-    const std::uint32_t rate = Le32(fmt + 4);
-    // The extensible layout names its real format in the first two bytes of its GUID.
-    const std::uint32_t fmtSize = Le32(head.data() + 16);
-    if (layout.format == kExtensible && fmtSize >= 40 && head.size() >= kHeadSize)
-        layout.format = Le16(fmt + 24);
-    const bool integer = layout.format == kPcm && (layout.bits == 8 || layout.bits == 16 ||
-                                                   layout.bits == 24 || layout.bits == 32);
-    const bool floating = layout.format == kFloat && layout.bits == 32;
-    if ((!integer && !floating) || layout.channels == 0 || rate == 0 || rate > 1'000'000)
-        return false;
-    layout.sampleRate = static_cast<int>(rate);
+    layout.format = format->formatTag;
+    layout.channels = format->channels;
+    layout.bits = format->bitsPerSample;
+    layout.sampleRate = static_cast<int>(format->sampleRate);
     return true;
 }
 
@@ -54,19 +30,19 @@ float SampleAt(const std::uint8_t* at, const PlaybackLayout& layout) {
     case 8:
         return (static_cast<float>(at[0]) - 128.0f) / 128.0f;
     case 16:
-        return static_cast<float>(static_cast<std::int16_t>(Le16(at))) / 32768.0f;
+        return static_cast<float>(static_cast<std::int16_t>(LoadLittleEndian16(at))) / 32768.0f;
     case 24: {
         const auto bytes = static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16);
         const std::int32_t v = static_cast<std::int32_t>(bytes << 8) >> 8;
         return static_cast<float>(v) / 8388608.0f;
     }
     default:
-        if (layout.format == kFloat) {
+        if (layout.format == kWavFloat) {
             float v;
             std::memcpy(&v, at, 4);
             return std::clamp(v, -1.0f, 1.0f);
         }
-        return static_cast<float>(static_cast<std::int32_t>(Le32(at)) / 2147483648.0);
+        return static_cast<float>(static_cast<std::int32_t>(LoadLittleEndian32(at)) / 2147483648.0);
     }
 }
 
@@ -97,7 +73,7 @@ std::optional<PlaybackLayout> PlaybackLayoutOf(RecordingBytes& file, std::uint64
     if (DetectRecordingKind(file) != RecordingKind::Wav)
         return std::nullopt;
     const auto data = FindWavDataChunk(file);
-    std::uint8_t head[kHeadSize];
+    std::uint8_t head[kWavFormatChunkOffset + kWavFormatChunkBytes];
     const std::size_t got = file.ReadAt(0, head);
     PlaybackLayout layout;
     if (!data || !ReadLayout(std::span(head, got), layout))
@@ -147,7 +123,7 @@ std::vector<std::uint8_t> Mono16WavHeader(int sampleRate, std::uint32_t dataByte
     StoreLittleEndian32(&h[4], dataBytes + 36);
     std::memcpy(&h[8], "WAVEfmt ", 8);
     StoreLittleEndian32(&h[16], 16);
-    StoreLittleEndian16(&h[20], kPcm);
+    StoreLittleEndian16(&h[20], kWavPcm);
     StoreLittleEndian16(&h[22], 1);
     StoreLittleEndian32(&h[24], rate);
     StoreLittleEndian32(&h[28], rate * 2);

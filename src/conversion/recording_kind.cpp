@@ -1,5 +1,7 @@
 #include "conversion/recording_kind.h"
 
+#include "conversion/wav_format.h"
+
 #include <algorithm>
 
 namespace voice {
@@ -36,12 +38,8 @@ bool TagAt(std::span<const std::uint8_t> bytes, std::size_t offset, const char (
     return BytesAt(bytes, offset, expected);
 }
 
-std::uint32_t LittleEndian32(const std::uint8_t* at) noexcept {
-    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
-           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
-}
 
-constexpr std::uint64_t kFirstChunk = 12;
+constexpr std::uint64_t kFirstChunk = kWavFormatChunkOffset;
 constexpr std::size_t kChunkHeaderSize = 8;
 
 // Walks the chunks from "fmt " at offset 12 to a "data" chunk whose header lies inside
@@ -59,7 +57,7 @@ std::optional<WavDataChunk> WalkToDataChunk(RecordingBytes& recording,
         } else if (recording.ReadAt(offset, header) != kChunkHeaderSize) {
             return std::nullopt; // the header crosses the end of the file
         }
-        const std::uint32_t size = LittleEndian32(header + 4);
+        const std::uint32_t size = LoadLittleEndian32(header + 4);
         if (TagAt(header, 0, "data"))
             return WavDataChunk{offset + kChunkHeaderSize, size};
         offset += kChunkHeaderSize + size + (size & 1);

@@ -17,7 +17,7 @@
 #include "export/recording_outcome.h"
 #include "export/riff_chunks.h"
 #include "incident/placement.h"
-#include "incident/wav_format.h"
+#include "incident/incident_header.h"
 
 namespace voice::exporting {
 namespace {

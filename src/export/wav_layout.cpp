@@ -4,26 +4,13 @@
 #include <array>
 #include <vector>
 
+#include "conversion/wav_format.h"
 #include "conversion/wav_header.h"
 
 namespace voice::exporting {
 namespace {
 
-constexpr std::uint16_t kPcmTag = 1;
-constexpr std::uint16_t kExtensibleTag = 0xFFFE;
-// The fixed tail of every sub-format identifier made from an old format tag.
-constexpr std::uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                             0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-constexpr std::uint64_t kFormatBody = 20; // "fmt " always stands at 12
-constexpr std::size_t kExtensibleFormatSize = 40;
 constexpr std::uint32_t kNeverFinalised = 0xFFFFFFFF;
-
-std::uint16_t Load16(const std::uint8_t* at) noexcept {
-    return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-std::uint32_t Load32(const std::uint8_t* at) noexcept {
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
 
 std::size_t ReadAt(RecordingReader& recording, std::uint64_t offset, std::span<std::uint8_t> into) {
     recording.Seek(offset);
@@ -41,25 +28,17 @@ bool IsChunkTag(const std::uint8_t* tag) noexcept {
     return std::all_of(tag, tag + 4, [](std::uint8_t c) { return c >= 0x20 && c < 0x7F; });
 }
 
-// The format chunk's fields; an extensible format stands for its sub-format.
 bool ReadFormat(RecordingReader& recording, WavLayout& layout) {
-    std::array<std::uint8_t, 8 + kExtensibleFormatSize> chunk{};
-    const std::size_t got = ReadAt(recording, kFormatBody - 8, chunk);
-    const std::uint32_t size = Load32(&chunk[4]);
-    if (got < 8 + 16)
+    std::array<std::uint8_t, kWavFormatChunkBytes> chunk{};
+    const std::size_t got = ReadAt(recording, kWavFormatChunkOffset, chunk);
+    const auto format = ParseWavFormat(std::span(chunk).first(got));
+    if (!format)
         return false;
-    const std::uint8_t* body = &chunk[8];
-    layout.formatTag = Load16(body);
-    layout.channels = Load16(body + 2);
-    layout.sampleRate = Load32(body + 4);
-    layout.bytesPerSecond = Load32(body + 8);
-    layout.bitsPerSample = Load16(body + 14);
-    if (layout.formatTag == kExtensibleTag) {
-        const bool whole = size >= kExtensibleFormatSize && got == chunk.size();
-        const bool oldTag =
-            whole && std::equal(std::begin(kSubFormatTail), std::end(kSubFormatTail), body + 26);
-        layout.formatTag = oldTag ? Load16(body + 24) : kExtensibleTag;
-    }
+    layout.formatTag = format->formatTag;
+    layout.channels = format->channels;
+    layout.sampleRate = format->sampleRate;
+    layout.bytesPerSecond = format->bytesPerSecond;
+    layout.bitsPerSample = format->bitsPerSample;
     return true;
 }
 
@@ -74,7 +53,7 @@ std::uint64_t KeptEnd(RecordingReader& recording, const WavLayout& layout, std::
         std::uint8_t header[8];
         if (ReadAt(recording, end, header) != sizeof header || !IsChunkTag(header))
             break;
-        const std::uint64_t size = Load32(header + 4);
+        const std::uint64_t size = LoadLittleEndian32(header + 4);
         if (end + 8 + size > limit)
             break;
         end = std::min(end + 8 + size + size % 2, limit);
@@ -85,7 +64,7 @@ std::uint64_t KeptEnd(RecordingReader& recording, const WavLayout& layout, std::
 } // namespace
 
 bool WavLayout::IsPlaybackFormat() const noexcept {
-    return formatTag == kPcmTag && channels == 1 && sampleRate == kPlaybackSampleRate &&
+    return formatTag == kWavPcm && channels == 1 && sampleRate == kPlaybackSampleRate &&
            bitsPerSample == 8;
 }
 
@@ -117,8 +96,8 @@ std::optional<WavLayout> ReadWavLayout(RecordingReader& recording) {
         // the file holds the data chunk's size: it is a canonical header.
         std::array<std::uint8_t, kWavHeaderSize> head{};
         ReadAt(recording, 0, head);
-        chunk = WavDataChunk{kWavHeaderSize, Load32(&head[40])};
-        layout.formatSizeFixed = Load32(&head[16]) != 16;
+        chunk = WavDataChunk{kWavHeaderSize, LoadLittleEndian32(&head[40])};
+        layout.formatSizeFixed = LoadLittleEndian32(&head[16]) != 16;
     }
     if (!ReadFormat(recording, layout))
         return std::nullopt;
@@ -130,7 +109,7 @@ std::optional<WavLayout> ReadWavLayout(RecordingReader& recording) {
     ReadAt(recording, 4, riffSize);
     layout.end = layout.data < layout.declaredData
                      ? layout.dataOffset + layout.data // the samples run to the end
-                     : KeptEnd(recording, layout, 8ull + Load32(riffSize));
+                     : KeptEnd(recording, layout, 8ull + LoadLittleEndian32(riffSize));
     return layout;
 }
 

@@ -3,6 +3,7 @@
 // and the 16-bit file written back reads as the same samples.
 
 #include "conversion/playback_samples.h"
+#include "conversion/wav_format.h"
 
 #include "conversion/wav_header.h"
 #include "memory_conversion.h"
@@ -56,8 +57,7 @@ Bytes MakeWav(const Layout& l, const Bytes& data, std::uint32_t statedDataSize =
         Put16(b, l.bits);
         Put32(b, 0);
         Put16(b, l.format); // the GUID's first two bytes name the format
-        for (int i = 0; i < 14; ++i)
-            b.push_back(0);
+        b.insert(b.end(), std::begin(kWavSubFormatTail), std::end(kWavSubFormatTail));
     }
     if (l.listBeforeData) {
         Put(b, "LIST");

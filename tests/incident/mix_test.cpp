@@ -8,7 +8,7 @@
 #include <numbers>
 
 #include "incident/mix.h"
-#include "incident/wav_format.h"
+#include "incident/incident_header.h"
 
 namespace voice::incident {
 namespace {

@@ -1,14 +1,11 @@
-#include "incident/wav_format.h"
+#include "incident/incident_header.h"
+
+#include "conversion/wav_format.h"
 
 namespace voice::incident {
 namespace {
 
-constexpr std::uint16_t kPcm = 1;
-constexpr std::uint16_t kExtensible = 0xFFFE;
 constexpr std::uint16_t kBits = 16;
-// The PCM sub-format: the format tag followed by the base GUID's tail.
-constexpr std::uint8_t kPcmGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                           0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 class Out {
 public:
@@ -43,7 +40,7 @@ std::vector<std::uint8_t> WavHeader(int rate, int channels, bool extensible,
     out.Tag("WAVE");
     out.Tag("fmt ");
     out.U32(extensible ? 40 : 16);
-    out.U16(extensible ? kExtensible : kPcm);
+    out.U16(extensible ? kWavExtensible : kWavPcm);
     out.U16(static_cast<std::uint32_t>(channels));
     out.U32(static_cast<std::uint32_t>(rate));
     out.U32(static_cast<std::uint32_t>(rate) * blockAlign);
@@ -53,8 +50,8 @@ std::vector<std::uint8_t> WavHeader(int rate, int channels, bool extensible,
         out.U16(22);    // the extension's size
         out.U16(kBits); // valid bits
         out.U32(0);     // channel mask
-        out.U16(kPcm);
-        bytes.insert(bytes.end(), std::begin(kPcmGuidTail), std::end(kPcmGuidTail));
+        out.U16(kWavPcm);
+        bytes.insert(bytes.end(), std::begin(kWavSubFormatTail), std::end(kWavSubFormatTail));
     }
     out.Tag("data");
     out.U32(dataBytes);
