@@ -1,5 +1,8 @@
 #include "catalogue/list_line.h"
 
+#include "catalogue/recording_name.h"
+#include "platform/app_error.h"
+
 namespace voice {
 namespace {
 
@@ -22,6 +25,26 @@ int Digits(std::wstring_view line, std::size_t at, std::size_t count) noexcept {
 DateTimeParts ReadListDateTime(std::wstring_view line, std::size_t at) noexcept {
     return {Digits(line, at + 6, 2), Digits(line, at + 3, 2),  Digits(line, at, 2),
             Digits(line, at + 9, 2), Digits(line, at + 12, 2), Digits(line, at + 15, 2)};
+}
+
+// The shown year's century; -1 stays -1.
+int CenturyOf(int shown, int named) noexcept {
+    if (shown < 0)
+        return shown;
+    if (named >= 0 && named % 100 == shown)
+        return named;
+    return (shown < 80 ? 2000 : 1900) + shown;
+}
+
+// The year the recording's name gives; -1 without a path or for a date that does not exist.
+int NamedYear(std::wstring_view path) noexcept {
+    if (path.empty())
+        return -1;
+    try {
+        return DecodeRecordingParts(path).year;
+    } catch (const DateEncodeError&) {
+        return -1;
+    }
 }
 
 } // namespace
@@ -65,21 +88,28 @@ std::wstring BuildListLine(int channel, const DateTimeParts& start, const DateTi
 }
 
 std::wstring_view ListLinePath(std::wstring_view line) noexcept {
-    return line.size() < kListLineDisplayWidth ? std::wstring_view{}
-                                               : line.substr(kListLineDisplayWidth);
+    if (line.size() <= kListLineDisplayWidth)
+        return {};
+    std::wstring_view path = line.substr(kListLineDisplayWidth);
+    while (!path.empty() && static_cast<unsigned long>(path.front()) <= 32)
+        path.remove_prefix(1);
+    return path;
 }
 
-ListLineFields ReadListLineFields(std::wstring_view line) noexcept {
-    ListLineFields fields;
-    fields.channel = Digits(line, 0, 1);
-    fields.start = ReadListDateTime(line, kStartColumn);
-    fields.end = ReadListDateTime(line, kEndColumn);
+ParsedListLine ParseListLine(std::wstring_view line) noexcept {
+    ParsedListLine parsed;
+    parsed.channel = Digits(line, 0, 1);
+    parsed.start = ReadListDateTime(line, kStartColumn);
+    parsed.end = ReadListDateTime(line, kEndColumn);
     for (std::size_t i = kSizeColumn; i < line.size() && i < kListLineDisplayWidth; ++i) {
         if (line[i] < L'0' || line[i] > L'9')
             break;
-        fields.size = fields.size * 10 + static_cast<unsigned>(line[i] - L'0');
+        parsed.size = parsed.size * 10 + static_cast<unsigned>(line[i] - L'0');
     }
-    return fields;
+    parsed.path = ListLinePath(line);
+    parsed.start.year = CenturyOf(parsed.start.year, NamedYear(parsed.path));
+    parsed.end.year = CenturyOf(parsed.end.year, -1);
+    return parsed;
 }
 
 } // namespace voice
