@@ -2,6 +2,7 @@
 
 #include "platform/app_error.h"
 
+#include <array>
 #include <cmath>
 
 namespace voice {
@@ -33,11 +34,21 @@ CalendarDate FromDayNumber(std::int64_t n) noexcept {
     return CivilFromDays(n - kDayNumberOf1970);
 }
 
+// "00" to "99" one after another: a pair is two loads, not two divisions.
+constexpr auto kDigitPairs = [] {
+    std::array<wchar_t, 200> pairs{};
+    for (int v = 0; v < 100; ++v) {
+        pairs[static_cast<std::size_t>(2 * v)] = static_cast<wchar_t>(L'0' + v / 10);
+        pairs[static_cast<std::size_t>(2 * v + 1)] = static_cast<wchar_t>(L'0' + v % 10);
+    }
+    return pairs;
+}();
+
 void Put2(wchar_t* out, int value) noexcept {
     if (value < 0 || value > 99)
         value = ((value % 100) + 100) % 100;
-    out[0] = static_cast<wchar_t>(L'0' + value / 10);
-    out[1] = static_cast<wchar_t>(L'0' + value % 10);
+    out[0] = kDigitPairs[static_cast<std::size_t>(2 * value)];
+    out[1] = kDigitPairs[static_cast<std::size_t>(2 * value + 1)];
 }
 
 } // namespace

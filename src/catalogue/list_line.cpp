@@ -57,33 +57,23 @@ std::wstring PadTo80(std::wstring text) {
 
 std::wstring BuildListLine(int channel, const DateTimeParts& start, const DateTimeParts& end,
                            std::uint64_t size, std::wstring_view fullPath, wchar_t sep) {
-    wchar_t display[kListLineDisplayWidth];
-    std::size_t n = 0;
-    display[n++] = static_cast<wchar_t>(L'0' + channel % 10);
-    display[n++] = L' ';
-    display[n++] = L' ';
-    WriteListDateTime(start, sep, display + n);
-    n += 17;
-    display[n++] = L' ';
-    display[n++] = L' ';
-    WriteListDateTime(end, sep, display + n);
-    n += 17;
-    display[n++] = L' ';
-    display[n++] = L' ';
+    // Written in place over blanks: the search makes one of these per recording, and one
+    // allocation is all it needs.
+    std::wstring line(kListLineDisplayWidth + fullPath.size(), L' ');
+    wchar_t* out = line.data();
+    out[0] = static_cast<wchar_t>(L'0' + channel % 10);
+    WriteListDateTime(start, sep, out + kStartColumn);
+    WriteListDateTime(end, sep, out + kEndColumn);
+    // At most 20 digits: they end by column 61, so the path always starts at column 81.
     wchar_t digits[20];
     std::size_t count = 0;
     do {
         digits[count++] = static_cast<wchar_t>(L'0' + size % 10);
         size /= 10;
     } while (size != 0);
-    while (count != 0)
-        display[n++] = digits[--count];
-    // n is at most 1 + 2 + 17 + 2 + 17 + 2 + 20 = 61: the path always starts at column 81.
-    std::wstring line;
-    line.reserve(kListLineDisplayWidth + fullPath.size());
-    line.append(display, n);
-    line.append(kListLineDisplayWidth - n, L' ');
-    line.append(fullPath);
+    for (wchar_t* at = out + kSizeColumn; count != 0;)
+        *at++ = digits[--count];
+    fullPath.copy(out + kListLineDisplayWidth, fullPath.size());
     return line;
 }
 

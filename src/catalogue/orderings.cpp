@@ -135,16 +135,28 @@ private:
     static constexpr int kPerWord = 64 / UnitBits;
     static constexpr int kWords = (kTextCapacity<Text> + kPerWord - 1) / kPerWord;
 
-    // Every character is there: positions and shifts are constants the compiler unrolls.
+    // Every character is there: positions and shifts are constants, unrolled by the pack
+    // expansion, and the words stay in registers until they are complete.
     void PackFull(std::wstring_view line) noexcept {
+        const wchar_t* chars = line.data();
         std::uint64_t seen = 0;
-        for (std::size_t k = 0; k < Text::kPositions.size(); ++k) {
-            const std::uint64_t unit = Unit(Fold(line[Text::kPositions[k]]));
-            seen |= unit;
-            words_[k / kPerWord] |= unit << (UnitBits * (kPerWord - 1 - k % kPerWord));
+        std::uint64_t words[kWords] = {};
+        [&]<std::size_t... K>(std::index_sequence<K...>) {
+            ((words[K / kPerWord] |= Packed<K>(chars, seen)), ...);
         }
+        (std::make_index_sequence<Text::kPositions.size()>{});
+        for (int w = 0; w < kWords; ++w)
+            words_[w] = words[w];
         fits_ = !kNarrow || seen <= 0xFF;
         length_ = static_cast<std::uint8_t>(Text::kPositions.size());
+    }
+
+    // Key character K in its place within its word.
+    template <std::size_t K>
+    static std::uint64_t Packed(const wchar_t* chars, std::uint64_t& seen) noexcept {
+        const std::uint64_t unit = Unit(Fold(chars[Text::kPositions[K]]));
+        seen |= unit;
+        return unit << (UnitBits * (kPerWord - 1 - static_cast<int>(K) % kPerWord));
     }
 
     void PackShort(std::wstring_view line) noexcept {
