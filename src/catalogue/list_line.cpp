@@ -57,9 +57,17 @@ std::wstring PadTo80(std::wstring text) {
 
 std::wstring BuildListLine(int channel, const DateTimeParts& start, const DateTimeParts& end,
                            std::uint64_t size, std::wstring_view fullPath, wchar_t sep) {
+    std::wstring line;
+    BuildListLine(line, channel, start, end, size, fullPath, sep);
+    return line;
+}
+
+void BuildListLine(std::wstring& line, int channel, const DateTimeParts& start,
+                   const DateTimeParts& end, std::uint64_t size, std::wstring_view fullPath,
+                   wchar_t sep) {
     // Written in place over blanks: the search makes one of these per recording, and one
-    // allocation is all it needs.
-    std::wstring line(kListLineDisplayWidth + fullPath.size(), L' ');
+    // allocation at most is all it needs.
+    line.assign(kListLineDisplayWidth + fullPath.size(), L' ');
     wchar_t* out = line.data();
     out[0] = static_cast<wchar_t>(L'0' + channel % 10);
     WriteListDateTime(start, sep, out + kStartColumn);
@@ -74,7 +82,6 @@ std::wstring BuildListLine(int channel, const DateTimeParts& start, const DateTi
     for (wchar_t* at = out + kSizeColumn; count != 0;)
         *at++ = digits[--count];
     fullPath.copy(out + kListLineDisplayWidth, fullPath.size());
-    return line;
 }
 
 std::wstring_view ListLinePath(std::wstring_view line) noexcept {

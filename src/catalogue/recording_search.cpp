@@ -144,8 +144,9 @@ private:
             path_.push_back(L'\\');
         path_.append(entry.name);
         const DateTimeParts end = writeTime_(enumerator_.ToLocalFileTime(entry.lastWriteTime));
-        lineList_.Add(
-            BuildListLine(channel_, start, end, entry.size, path_, criteria_.timeSeparator));
+        std::wstring line = lineList_.TakeSpareLine();
+        BuildListLine(line, channel_, start, end, entry.size, path_, criteria_.timeSeparator);
+        lineList_.Add(std::move(line));
     }
 
     const SearchCriteria& criteria_;
@@ -200,7 +201,12 @@ void RunRecordingSearch(const SearchCriteria& criteria, const ChannelDirTable& t
                         TSortStr& lineList, const std::wstring& startDir,
                         const std::function<void()>& afterChannel,
                         DirectoryEnumerator& enumerator) {
-    lineList.Clear();
+    lineList.ClearForRefill();
+    // Whatever way the search ends, the buffers no line took are freed.
+    struct SpareRelease {
+        TSortStr& list;
+        ~SpareRelease() { list.DropSpareLines(); }
+    } spareRelease{lineList};
     DayDirList dayDirList;
     for (int channel = 1; channel <= ChannelDirTable::kEntryCount; ++channel) {
         dayDirList.clear();
