@@ -236,15 +236,27 @@ void PlaceLines(std::vector<std::wstring>& lines, std::vector<std::uint32_t>& or
 // The keys of the lines in their current order, as the last keyed sort of one ordering
 // left them, that is in sorted order: the next sort derives keys only for the lines
 // added since.
+//
+// Its buffers outlive the keys (Forget), so sorting after every channel, and a new search
+// over the same list, reuse the memory instead of allocating and copying megabytes again.
 template <typename Key> class KeyCache final : public SortKeyCache {
 public:
     explicit KeyCache(int ordering) : ordering_(ordering) {}
     int Ordering() const noexcept { return ordering_; }
     std::vector<Key>& Keys() noexcept { return keys_; }
+    // Room for the keys in the order given, then the keys replaced by them.
+    std::vector<Key>& Reordered(std::size_t count) {
+        reordered_.clear();
+        reordered_.reserve(count);
+        return reordered_;
+    }
+    void TakeReordered() noexcept { keys_.swap(reordered_); }
+    void Forget() noexcept override { keys_.clear(); }
 
 private:
     int ordering_;
     std::vector<Key> keys_;
+    std::vector<Key> reordered_;
 };
 
 // The order the list's partition sort gives for these keys: order[k] is the index of
@@ -265,7 +277,7 @@ std::vector<std::uint32_t> PartitionSortOrder(const std::vector<Key>& keys,
         Key key;
         std::uint32_t index;
     };
-    if (sizeof(Key) <= sizeof(std::uint64_t) || sortedCount == 0) {
+    if (sortedCount == 0) {
         std::vector<Indexed> indexed;
         indexed.reserve(count);
         for (std::size_t k = 0; k < count; ++k)
@@ -294,19 +306,25 @@ std::vector<std::uint32_t> PartitionSortOrder(const std::vector<Key>& keys,
     };
     std::vector<Ranked> ranked(count);
     std::vector<std::uint32_t> byKey(count);
-    bool ties = false;
+    // Where each rank first stands in sorted order, and how many neighbours in sorted
+    // order up to each place are equal: a part of the list without such a pair inside
+    // has one sorted order, which the ranks give at once.
+    std::vector<std::uint32_t> firstOf(count);
+    std::vector<std::uint32_t> tiesUpTo(count);
+    std::uint32_t ties = 0;
     std::uint32_t rank = 0;
     std::size_t placed = 0;
     const Key* previous = nullptr;
     auto place = [&](std::uint32_t index, const Key& key) {
         if (previous != nullptr) {
             if (Compare(*previous, key) == 0)
-                ties = true;
+                ++ties;
             else
-                ++rank;
+                firstOf[++rank] = static_cast<std::uint32_t>(placed);
         }
         previous = &key;
         ranked[index] = {rank, index};
+        tiesUpTo[placed] = ties;
         byKey[placed++] = index;
     };
     std::size_t kept = 0;
@@ -321,7 +339,7 @@ std::vector<std::uint32_t> PartitionSortOrder(const std::vector<Key>& keys,
             ++fresh;
         }
     }
-    if (!ties)
+    if (ties == 0)
         return byKey;
 
     Ranked* data = ranked.data();
@@ -329,7 +347,23 @@ std::vector<std::uint32_t> PartitionSortOrder(const std::vector<Key>& keys,
         return data[i].rank < data[j].rank ? -1 : (data[i].rank > data[j].rank ? 1 : 0);
     };
     auto exchange = [data](int i, int j) { std::swap(data[i], data[j]); };
-    PartitionSort(0, static_cast<int>(count) - 1, compare, exchange);
+    // A part holds the entries that end in its places, so its ranks are those of its
+    // places in sorted order; with no equal pair among them each entry goes to its rank's
+    // place (a rank that begins before the part: the part's first place).
+    auto settle = [&](int left, int right) {
+        if (tiesUpTo[static_cast<std::size_t>(right)] != tiesUpTo[static_cast<std::size_t>(left)])
+            return false;
+        const std::uint32_t from = static_cast<std::uint32_t>(left);
+        for (int k = left; k <= right; ++k)
+            for (;;) {
+                const std::uint32_t to = std::max(firstOf[data[k].rank], from);
+                if (to == static_cast<std::uint32_t>(k))
+                    break;
+                std::swap(data[k], data[to]);
+            }
+        return true;
+    };
+    PartitionSort(0, static_cast<int>(count) - 1, compare, exchange, settle);
     for (std::size_t k = 0; k < count; ++k)
         byKey[k] = ranked[k].index;
     return byKey;
@@ -349,7 +383,8 @@ bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
     }
     std::vector<Key>& keys = kept->Keys();
     const std::size_t sortedCount = keys.size();
-    keys.reserve(lines.size());
+    if (keys.capacity() < lines.size())
+        keys.reserve(std::max(lines.size(), 2 * keys.capacity()));
     for (std::size_t k = sortedCount; k < lines.size(); ++k) {
         keys.emplace_back(lines[k]);
         if (!Fits(keys.back())) {
@@ -362,11 +397,10 @@ bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
     if (lines.size() < 2)
         return true;
     std::vector<std::uint32_t> order = PartitionSortOrder(keys, sortedCount);
-    std::vector<Key> sortedKeys;
-    sortedKeys.reserve(keys.size());
+    std::vector<Key>& sortedKeys = kept->Reordered(keys.size());
     for (std::uint32_t from : order)
         sortedKeys.push_back(keys[from]);
-    keys.swap(sortedKeys);
+    kept->TakeReordered();
     PlaceLines(lines, order);
     return true;
 }

@@ -16,6 +16,8 @@ class TSortStr;
 class SortKeyCache {
 public:
     virtual ~SortKeyCache() = default;
+    // Drops the keys and keeps the memory for the next list's.
+    virtual void Forget() noexcept = 0;
 };
 
 // Negative: line i belongs before line j; positive: after; zero: equal. Only the sign
@@ -63,7 +65,8 @@ public:
     void ClearForRefill() noexcept {
         spare_.swap(lines_);
         lines_.clear();
-        keyCache_.reset();
+        if (keyCache_)
+            keyCache_->Forget();
     }
     // An empty string, with the buffer of a line ClearForRefill kept when one is left.
     std::wstring TakeSpareLine() noexcept {
