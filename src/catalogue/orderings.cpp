@@ -268,7 +268,8 @@ private:
 // partition sort only ever asks which of two keys is smaller, so running it on dense
 // ranks (equal keys, equal rank) gives exactly its result with cheaper comparisons and
 // exchanges, and when no two keys are equal there is only one sorted order, which is
-// then the result without running it at all. Otherwise it runs on the keys directly.
+// then the result without running it at all. The first sort, with no keys kept, runs on
+// the keys directly.
 template <typename Key>
 std::vector<std::uint32_t> PartitionSortOrder(const std::vector<Key>& keys,
                                               std::size_t sortedCount) {
@@ -385,7 +386,12 @@ bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
     const std::size_t sortedCount = keys.size();
     if (keys.capacity() < lines.size())
         keys.reserve(std::max(lines.size(), 2 * keys.capacity()));
+    // Each line's text lies somewhere in the heap: asking for it a few lines ahead keeps
+    // the key building from waiting on memory at every line.
+    constexpr std::size_t kAhead = 8;
     for (std::size_t k = sortedCount; k < lines.size(); ++k) {
+        if (k + kAhead < lines.size())
+            __builtin_prefetch(lines[k + kAhead].data());
         keys.emplace_back(lines[k]);
         if (!Fits(keys.back())) {
             cache.reset();
