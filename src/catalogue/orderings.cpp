@@ -239,6 +239,24 @@ void PlaceLines(std::vector<std::wstring>& lines, std::vector<std::uint32_t>& or
 //
 // Its buffers outlive the keys (Forget), so sorting after every channel, and a new search
 // over the same list, reuse the memory instead of allocating and copying megabytes again.
+template <typename Key> struct IndexedKey {
+    Key key;
+    std::uint32_t index;
+};
+struct RankedLine {
+    std::uint32_t rank;
+    std::uint32_t index;
+};
+
+// A sort's working memory, in the cache so that the sorts of a search share it.
+template <typename Key> struct SortScratch {
+    std::vector<IndexedKey<Key>> indexed;
+    std::vector<RankedLine> ranked;
+    std::vector<std::uint32_t> order;
+    std::vector<std::uint32_t> firstOf;
+    std::vector<std::uint32_t> tiesUpTo;
+};
+
 template <typename Key> class KeyCache final : public SortKeyCache {
 public:
     explicit KeyCache(int ordering) : ordering_(ordering) {}
@@ -252,11 +270,13 @@ public:
     }
     void TakeReordered() noexcept { keys_.swap(reordered_); }
     void Forget() noexcept override { keys_.clear(); }
+    SortScratch<Key>& Scratch() noexcept { return scratch_; }
 
 private:
     int ordering_;
     std::vector<Key> keys_;
     std::vector<Key> reordered_;
+    SortScratch<Key> scratch_;
 };
 
 // The order the list's partition sort gives for these keys: order[k] is the index of
@@ -271,47 +291,42 @@ private:
 // then the result without running it at all. The first sort, with no keys kept, runs on
 // the keys directly.
 template <typename Key>
-std::vector<std::uint32_t> PartitionSortOrder(const std::vector<Key>& keys,
-                                              std::size_t sortedCount) {
+std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
+                                               std::size_t sortedCount, SortScratch<Key>& scratch) {
+    using Indexed = IndexedKey<Key>;
     const std::size_t count = keys.size();
-    struct Indexed {
-        Key key;
-        std::uint32_t index;
-    };
+    std::vector<std::uint32_t>& byKey = scratch.order;
+    byKey.resize(count);
+    std::vector<Indexed>& added = scratch.indexed;
+    added.clear();
     if (sortedCount == 0) {
-        std::vector<Indexed> indexed;
-        indexed.reserve(count);
         for (std::size_t k = 0; k < count; ++k)
-            indexed.push_back({keys[k], static_cast<std::uint32_t>(k)});
-        Indexed* data = indexed.data();
+            added.push_back({keys[k], static_cast<std::uint32_t>(k)});
+        Indexed* data = added.data();
         auto compare = [data](int i, int j) { return Compare(data[i].key, data[j].key); };
         auto exchange = [data](int i, int j) { std::swap(data[i], data[j]); };
         PartitionSort(0, static_cast<int>(count) - 1, compare, exchange);
-        std::vector<std::uint32_t> order(count);
         for (std::size_t k = 0; k < count; ++k)
-            order[k] = indexed[k].index;
-        return order;
+            byKey[k] = added[k].index;
+        return byKey;
     }
 
     // The keys in sorted order: the new ones sorted, merged with the kept ones.
-    std::vector<Indexed> added;
-    added.reserve(count - sortedCount);
     for (std::size_t k = sortedCount; k < count; ++k)
         added.push_back({keys[k], static_cast<std::uint32_t>(k)});
     std::sort(added.begin(), added.end(),
               [](const Indexed& a, const Indexed& b) { return Compare(a.key, b.key) < 0; });
 
-    struct Ranked {
-        std::uint32_t rank;
-        std::uint32_t index;
-    };
-    std::vector<Ranked> ranked(count);
-    std::vector<std::uint32_t> byKey(count);
+    std::vector<RankedLine>& ranked = scratch.ranked;
+    ranked.resize(count);
     // Where each rank first stands in sorted order, and how many neighbours in sorted
     // order up to each place are equal: a part of the list without such a pair inside
     // has one sorted order, which the ranks give at once.
-    std::vector<std::uint32_t> firstOf(count);
-    std::vector<std::uint32_t> tiesUpTo(count);
+    std::vector<std::uint32_t>& firstOf = scratch.firstOf;
+    std::vector<std::uint32_t>& tiesUpTo = scratch.tiesUpTo;
+    firstOf.resize(count);
+    tiesUpTo.resize(count);
+    firstOf[0] = 0;
     std::uint32_t ties = 0;
     std::uint32_t rank = 0;
     std::size_t placed = 0;
@@ -343,7 +358,7 @@ std::vector<std::uint32_t> PartitionSortOrder(const std::vector<Key>& keys,
     if (ties == 0)
         return byKey;
 
-    Ranked* data = ranked.data();
+    RankedLine* data = ranked.data();
     auto compare = [data](int i, int j) {
         return data[i].rank < data[j].rank ? -1 : (data[i].rank > data[j].rank ? 1 : 0);
     };
@@ -402,7 +417,7 @@ bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
         cache = std::move(fresh);
     if (lines.size() < 2)
         return true;
-    std::vector<std::uint32_t> order = PartitionSortOrder(keys, sortedCount);
+    std::vector<std::uint32_t>& order = PartitionSortOrder(keys, sortedCount, kept->Scratch());
     std::vector<Key>& sortedKeys = kept->Reordered(keys.size());
     for (std::uint32_t from : order)
         sortedKeys.push_back(keys[from]);
