@@ -2,6 +2,7 @@
 
 #include "platform/app_error.h"
 
+#include <array>
 #include <cmath>
 
 namespace voice {
@@ -22,38 +23,58 @@ int DaysInMonth(int year, int month) noexcept {
     return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
 }
 
-// Days since 01.01.0001 (that day being 1).
+// Days from 01.01.0001 (that day being 1) to 01.01.1970.
+constexpr std::int64_t kDayNumberOf1970 = 719163;
+
 std::int64_t DayNumber(int year, int month, int day) noexcept {
-    std::int64_t y = year - 1;
-    std::int64_t n = y * 365 + y / 4 - y / 100 + y / 400;
-    for (int m = 1; m < month; ++m)
-        n += DaysInMonth(year, m);
-    return n + day;
+    return DaysFromCivil(year, month, day) + kDayNumberOf1970;
 }
 
-// Inverse of DayNumber for n >= 1 (civil-from-days on a March-based year).
 CalendarDate FromDayNumber(std::int64_t n) noexcept {
-    // Shift so that day 0 is 01.03.0000.
-    std::int64_t z = n + 305;
-    std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    std::int64_t doe = z - era * 146097;
-    std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    std::int64_t mp = (5 * doy + 2) / 153;
-    int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    int year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
-    return {year, month, day};
+    return CivilFromDays(n - kDayNumberOf1970);
 }
+
+// "00" to "99" one after another: a pair is two loads, not two divisions.
+constexpr auto kDigitPairs = [] {
+    std::array<wchar_t, 200> pairs{};
+    for (int v = 0; v < 100; ++v) {
+        pairs[static_cast<std::size_t>(2 * v)] = static_cast<wchar_t>(L'0' + v / 10);
+        pairs[static_cast<std::size_t>(2 * v + 1)] = static_cast<wchar_t>(L'0' + v % 10);
+    }
+    return pairs;
+}();
 
 void Put2(wchar_t* out, int value) noexcept {
     if (value < 0 || value > 99)
         value = ((value % 100) + 100) % 100;
-    out[0] = static_cast<wchar_t>(L'0' + value / 10);
-    out[1] = static_cast<wchar_t>(L'0' + value % 10);
+    out[0] = kDigitPairs[static_cast<std::size_t>(2 * value)];
+    out[1] = kDigitPairs[static_cast<std::size_t>(2 * value + 1)];
 }
 
 } // namespace
+
+std::int64_t DaysFromCivil(std::int64_t year, int month, int day) noexcept {
+    // Counted in 400-year eras from 01.03.0000, so February ends each year.
+    year -= month <= 2;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+CalendarDate CivilFromDays(std::int64_t days) noexcept {
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t shifted = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
+    const int month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
+    return {static_cast<int>(yearOfEra + era * 400 + (month <= 2)), month, day};
+}
 
 bool IsValidDate(int year, int month, int day) noexcept {
     return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&

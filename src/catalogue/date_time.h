@@ -29,6 +29,11 @@ struct DateTimeParts {
 
 bool IsValidDate(int year, int month, int day) noexcept;
 
+// Days since 01.01.1970 of a proleptic Gregorian date, and back: the one conversion between
+// days and dates, for any year.
+std::int64_t DaysFromCivil(std::int64_t year, int month, int day) noexcept;
+CalendarDate CivilFromDays(std::int64_t days) noexcept;
+
 // Throws DateEncodeError when year, month and day are not a calendar date (years 1..9999).
 DateTime EncodeDate(int year, int month, int day);
 DateTime EncodeTime(int hour, int minute, int second) noexcept;

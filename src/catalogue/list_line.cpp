@@ -1,5 +1,8 @@
 #include "catalogue/list_line.h"
 
+#include "catalogue/recording_name.h"
+#include "platform/app_error.h"
+
 namespace voice {
 namespace {
 
@@ -24,6 +27,26 @@ DateTimeParts ReadListDateTime(std::wstring_view line, std::size_t at) noexcept 
             Digits(line, at + 9, 2), Digits(line, at + 12, 2), Digits(line, at + 15, 2)};
 }
 
+// The shown year's century; -1 stays -1.
+int CenturyOf(int shown, int named) noexcept {
+    if (shown < 0)
+        return shown;
+    if (named >= 0 && named % 100 == shown)
+        return named;
+    return (shown < 80 ? 2000 : 1900) + shown;
+}
+
+// The year the recording's name gives; -1 without a path or for a date that does not exist.
+int NamedYear(std::wstring_view path) noexcept {
+    if (path.empty())
+        return -1;
+    try {
+        return DecodeRecordingParts(path).year;
+    } catch (const DateEncodeError&) {
+        return -1;
+    }
+}
+
 } // namespace
 
 std::wstring PadTo80(std::wstring text) {
@@ -34,52 +57,56 @@ std::wstring PadTo80(std::wstring text) {
 
 std::wstring BuildListLine(int channel, const DateTimeParts& start, const DateTimeParts& end,
                            std::uint64_t size, std::wstring_view fullPath, wchar_t sep) {
-    wchar_t display[kListLineDisplayWidth];
-    std::size_t n = 0;
-    display[n++] = static_cast<wchar_t>(L'0' + channel % 10);
-    display[n++] = L' ';
-    display[n++] = L' ';
-    WriteListDateTime(start, sep, display + n);
-    n += 17;
-    display[n++] = L' ';
-    display[n++] = L' ';
-    WriteListDateTime(end, sep, display + n);
-    n += 17;
-    display[n++] = L' ';
-    display[n++] = L' ';
+    std::wstring line;
+    BuildListLine(line, channel, start, end, size, fullPath, sep);
+    return line;
+}
+
+void BuildListLine(std::wstring& line, int channel, const DateTimeParts& start,
+                   const DateTimeParts& end, std::uint64_t size, std::wstring_view fullPath,
+                   wchar_t sep) {
+    // Written in place over blanks: the search makes one of these per recording, and one
+    // allocation at most is all it needs.
+    line.assign(kListLineDisplayWidth + fullPath.size(), L' ');
+    wchar_t* out = line.data();
+    out[0] = static_cast<wchar_t>(L'0' + channel % 10);
+    WriteListDateTime(start, sep, out + kStartColumn);
+    WriteListDateTime(end, sep, out + kEndColumn);
+    // At most 20 digits: they end by column 61, so the path always starts at column 81.
     wchar_t digits[20];
     std::size_t count = 0;
     do {
         digits[count++] = static_cast<wchar_t>(L'0' + size % 10);
         size /= 10;
     } while (size != 0);
-    while (count != 0)
-        display[n++] = digits[--count];
-    // n is at most 1 + 2 + 17 + 2 + 17 + 2 + 20 = 61: the path always starts at column 81.
-    std::wstring line;
-    line.reserve(kListLineDisplayWidth + fullPath.size());
-    line.append(display, n);
-    line.append(kListLineDisplayWidth - n, L' ');
-    line.append(fullPath);
-    return line;
+    for (wchar_t* at = out + kSizeColumn; count != 0;)
+        *at++ = digits[--count];
+    fullPath.copy(out + kListLineDisplayWidth, fullPath.size());
 }
 
 std::wstring_view ListLinePath(std::wstring_view line) noexcept {
-    return line.size() < kListLineDisplayWidth ? std::wstring_view{}
-                                               : line.substr(kListLineDisplayWidth);
+    if (line.size() <= kListLineDisplayWidth)
+        return {};
+    std::wstring_view path = line.substr(kListLineDisplayWidth);
+    while (!path.empty() && static_cast<unsigned long>(path.front()) <= 32)
+        path.remove_prefix(1);
+    return path;
 }
 
-ListLineFields ReadListLineFields(std::wstring_view line) noexcept {
-    ListLineFields fields;
-    fields.channel = Digits(line, 0, 1);
-    fields.start = ReadListDateTime(line, kStartColumn);
-    fields.end = ReadListDateTime(line, kEndColumn);
+ParsedListLine ParseListLine(std::wstring_view line) noexcept {
+    ParsedListLine parsed;
+    parsed.channel = Digits(line, 0, 1);
+    parsed.start = ReadListDateTime(line, kStartColumn);
+    parsed.end = ReadListDateTime(line, kEndColumn);
     for (std::size_t i = kSizeColumn; i < line.size() && i < kListLineDisplayWidth; ++i) {
         if (line[i] < L'0' || line[i] > L'9')
             break;
-        fields.size = fields.size * 10 + static_cast<unsigned>(line[i] - L'0');
+        parsed.size = parsed.size * 10 + static_cast<unsigned>(line[i] - L'0');
     }
-    return fields;
+    parsed.path = ListLinePath(line);
+    parsed.start.year = CenturyOf(parsed.start.year, NamedYear(parsed.path));
+    parsed.end.year = CenturyOf(parsed.end.year, -1);
+    return parsed;
 }
 
 } // namespace voice

@@ -22,17 +22,30 @@ std::wstring PadTo80(std::wstring text);
 std::wstring BuildListLine(int channel, const DateTimeParts& start, const DateTimeParts& end,
                            std::uint64_t size, std::wstring_view fullPath,
                            wchar_t timeSeparator = L':');
+// The same into line, whose buffer is reused when it is large enough.
+void BuildListLine(std::wstring& line, int channel, const DateTimeParts& start,
+                   const DateTimeParts& end, std::uint64_t size, std::wstring_view fullPath,
+                   wchar_t timeSeparator = L':');
 
-// The recording's path: everything from column 81 on (empty for a shorter line).
+// The columns the window shows of a line beside the player: the display text without its
+// padding (at most 52 characters).
+inline constexpr std::size_t kShownColumns = 52;
+
+// The recording's path: the text from column 81 to the end, the characters of code 0 to 32
+// ahead of it skipped and trailing ones kept; empty for a line of 80 characters or fewer.
 std::wstring_view ListLinePath(std::wstring_view line) noexcept;
 
-// The display columns read back as BuildListLine lays them out, any time separator. A
-// field that is not all digits reads as -1; the years are the two digits shown.
-struct ListLineFields {
+// A list line read back as BuildListLine lays it out, any time separator. A field that is
+// not all digits reads as -1, the year included. The line shows two-digit years: the
+// start's century is that of the year the recording's own name gives (1900, 1999 or
+// 2000..2037) when it ends in the digits shown; otherwise, and for the end (a file time of
+// the platform's date-time form), 80..99 are 1980..1999 and 00..79 are 2000..2079.
+struct ParsedListLine {
     int channel = -1;
     DateTimeParts start, end;
     std::uint64_t size = 0; // the digits from column 42 on, up to the first other character
+    std::wstring_view path; // as ListLinePath gives it
 };
-ListLineFields ReadListLineFields(std::wstring_view line) noexcept;
+ParsedListLine ParseListLine(std::wstring_view line) noexcept;
 
 } // namespace voice

@@ -135,16 +135,28 @@ private:
     static constexpr int kPerWord = 64 / UnitBits;
     static constexpr int kWords = (kTextCapacity<Text> + kPerWord - 1) / kPerWord;
 
-    // Every character is there: positions and shifts are constants the compiler unrolls.
+    // Every character is there: positions and shifts are constants, unrolled by the pack
+    // expansion, and the words stay in registers until they are complete.
     void PackFull(std::wstring_view line) noexcept {
+        const wchar_t* chars = line.data();
         std::uint64_t seen = 0;
-        for (std::size_t k = 0; k < Text::kPositions.size(); ++k) {
-            const std::uint64_t unit = Unit(Fold(line[Text::kPositions[k]]));
-            seen |= unit;
-            words_[k / kPerWord] |= unit << (UnitBits * (kPerWord - 1 - k % kPerWord));
+        std::uint64_t words[kWords] = {};
+        [&]<std::size_t... K>(std::index_sequence<K...>) {
+            ((words[K / kPerWord] |= Packed<K>(chars, seen)), ...);
         }
+        (std::make_index_sequence<Text::kPositions.size()>{});
+        for (int w = 0; w < kWords; ++w)
+            words_[w] = words[w];
         fits_ = !kNarrow || seen <= 0xFF;
         length_ = static_cast<std::uint8_t>(Text::kPositions.size());
+    }
+
+    // Key character K in its place within its word.
+    template <std::size_t K>
+    static std::uint64_t Packed(const wchar_t* chars, std::uint64_t& seen) noexcept {
+        const std::uint64_t unit = Unit(Fold(chars[Text::kPositions[K]]));
+        seen |= unit;
+        return unit << (UnitBits * (kPerWord - 1 - static_cast<int>(K) % kPerWord));
     }
 
     void PackShort(std::wstring_view line) noexcept {
@@ -224,15 +236,47 @@ void PlaceLines(std::vector<std::wstring>& lines, std::vector<std::uint32_t>& or
 // The keys of the lines in their current order, as the last keyed sort of one ordering
 // left them, that is in sorted order: the next sort derives keys only for the lines
 // added since.
+//
+// Its buffers outlive the keys (Forget), so sorting after every channel, and a new search
+// over the same list, reuse the memory instead of allocating and copying megabytes again.
+template <typename Key> struct IndexedKey {
+    Key key;
+    std::uint32_t index;
+};
+struct RankedLine {
+    std::uint32_t rank;
+    std::uint32_t index;
+};
+
+// A sort's working memory, in the cache so that the sorts of a search share it.
+template <typename Key> struct SortScratch {
+    std::vector<IndexedKey<Key>> indexed;
+    std::vector<RankedLine> ranked;
+    std::vector<std::uint32_t> order;
+    std::vector<std::uint32_t> firstOf;
+    std::vector<std::uint32_t> tiesUpTo;
+};
+
 template <typename Key> class KeyCache final : public SortKeyCache {
 public:
     explicit KeyCache(int ordering) : ordering_(ordering) {}
     int Ordering() const noexcept { return ordering_; }
     std::vector<Key>& Keys() noexcept { return keys_; }
+    // Room for the keys in the order given, then the keys replaced by them.
+    std::vector<Key>& Reordered(std::size_t count) {
+        reordered_.clear();
+        reordered_.reserve(count);
+        return reordered_;
+    }
+    void TakeReordered() noexcept { keys_.swap(reordered_); }
+    void Forget() noexcept override { keys_.clear(); }
+    SortScratch<Key>& Scratch() noexcept { return scratch_; }
 
 private:
     int ordering_;
     std::vector<Key> keys_;
+    std::vector<Key> reordered_;
+    SortScratch<Key> scratch_;
 };
 
 // The order the list's partition sort gives for these keys: order[k] is the index of
@@ -244,57 +288,59 @@ private:
 // partition sort only ever asks which of two keys is smaller, so running it on dense
 // ranks (equal keys, equal rank) gives exactly its result with cheaper comparisons and
 // exchanges, and when no two keys are equal there is only one sorted order, which is
-// then the result without running it at all. Otherwise it runs on the keys directly.
+// then the result without running it at all. The first sort, with no keys kept, runs on
+// the keys directly.
 template <typename Key>
-std::vector<std::uint32_t> PartitionSortOrder(const std::vector<Key>& keys,
-                                              std::size_t sortedCount) {
+std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
+                                               std::size_t sortedCount, SortScratch<Key>& scratch) {
+    using Indexed = IndexedKey<Key>;
     const std::size_t count = keys.size();
-    struct Indexed {
-        Key key;
-        std::uint32_t index;
-    };
-    if (sizeof(Key) <= sizeof(std::uint64_t) || sortedCount == 0) {
-        std::vector<Indexed> indexed;
-        indexed.reserve(count);
+    std::vector<std::uint32_t>& byKey = scratch.order;
+    byKey.resize(count);
+    std::vector<Indexed>& added = scratch.indexed;
+    added.clear();
+    if (sortedCount == 0) {
         for (std::size_t k = 0; k < count; ++k)
-            indexed.push_back({keys[k], static_cast<std::uint32_t>(k)});
-        Indexed* data = indexed.data();
+            added.push_back({keys[k], static_cast<std::uint32_t>(k)});
+        Indexed* data = added.data();
         auto compare = [data](int i, int j) { return Compare(data[i].key, data[j].key); };
         auto exchange = [data](int i, int j) { std::swap(data[i], data[j]); };
         PartitionSort(0, static_cast<int>(count) - 1, compare, exchange);
-        std::vector<std::uint32_t> order(count);
         for (std::size_t k = 0; k < count; ++k)
-            order[k] = indexed[k].index;
-        return order;
+            byKey[k] = added[k].index;
+        return byKey;
     }
 
     // The keys in sorted order: the new ones sorted, merged with the kept ones.
-    std::vector<Indexed> added;
-    added.reserve(count - sortedCount);
     for (std::size_t k = sortedCount; k < count; ++k)
         added.push_back({keys[k], static_cast<std::uint32_t>(k)});
     std::sort(added.begin(), added.end(),
               [](const Indexed& a, const Indexed& b) { return Compare(a.key, b.key) < 0; });
 
-    struct Ranked {
-        std::uint32_t rank;
-        std::uint32_t index;
-    };
-    std::vector<Ranked> ranked(count);
-    std::vector<std::uint32_t> byKey(count);
-    bool ties = false;
+    std::vector<RankedLine>& ranked = scratch.ranked;
+    ranked.resize(count);
+    // Where each rank first stands in sorted order, and how many neighbours in sorted
+    // order up to each place are equal: a part of the list without such a pair inside
+    // has one sorted order, which the ranks give at once.
+    std::vector<std::uint32_t>& firstOf = scratch.firstOf;
+    std::vector<std::uint32_t>& tiesUpTo = scratch.tiesUpTo;
+    firstOf.resize(count);
+    tiesUpTo.resize(count);
+    firstOf[0] = 0;
+    std::uint32_t ties = 0;
     std::uint32_t rank = 0;
     std::size_t placed = 0;
     const Key* previous = nullptr;
     auto place = [&](std::uint32_t index, const Key& key) {
         if (previous != nullptr) {
             if (Compare(*previous, key) == 0)
-                ties = true;
+                ++ties;
             else
-                ++rank;
+                firstOf[++rank] = static_cast<std::uint32_t>(placed);
         }
         previous = &key;
         ranked[index] = {rank, index};
+        tiesUpTo[placed] = ties;
         byKey[placed++] = index;
     };
     std::size_t kept = 0;
@@ -309,15 +355,31 @@ std::vector<std::uint32_t> PartitionSortOrder(const std::vector<Key>& keys,
             ++fresh;
         }
     }
-    if (!ties)
+    if (ties == 0)
         return byKey;
 
-    Ranked* data = ranked.data();
+    RankedLine* data = ranked.data();
     auto compare = [data](int i, int j) {
         return data[i].rank < data[j].rank ? -1 : (data[i].rank > data[j].rank ? 1 : 0);
     };
     auto exchange = [data](int i, int j) { std::swap(data[i], data[j]); };
-    PartitionSort(0, static_cast<int>(count) - 1, compare, exchange);
+    // A part holds the entries that end in its places, so its ranks are those of its
+    // places in sorted order; with no equal pair among them each entry goes to its rank's
+    // place (a rank that begins before the part: the part's first place).
+    auto settle = [&](int left, int right) {
+        if (tiesUpTo[static_cast<std::size_t>(right)] != tiesUpTo[static_cast<std::size_t>(left)])
+            return false;
+        const std::uint32_t from = static_cast<std::uint32_t>(left);
+        for (int k = left; k <= right; ++k)
+            for (;;) {
+                const std::uint32_t to = std::max(firstOf[data[k].rank], from);
+                if (to == static_cast<std::uint32_t>(k))
+                    break;
+                std::swap(data[k], data[to]);
+            }
+        return true;
+    };
+    PartitionSort(0, static_cast<int>(count) - 1, compare, exchange, settle);
     for (std::size_t k = 0; k < count; ++k)
         byKey[k] = ranked[k].index;
     return byKey;
@@ -337,8 +399,14 @@ bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
     }
     std::vector<Key>& keys = kept->Keys();
     const std::size_t sortedCount = keys.size();
-    keys.reserve(lines.size());
+    if (keys.capacity() < lines.size())
+        keys.reserve(std::max(lines.size(), 2 * keys.capacity()));
+    // Each line's text lies somewhere in the heap: asking for it a few lines ahead keeps
+    // the key building from waiting on memory at every line.
+    constexpr std::size_t kAhead = 8;
     for (std::size_t k = sortedCount; k < lines.size(); ++k) {
+        if (k + kAhead < lines.size())
+            __builtin_prefetch(lines[k + kAhead].data());
         keys.emplace_back(lines[k]);
         if (!Fits(keys.back())) {
             cache.reset();
@@ -349,12 +417,11 @@ bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
         cache = std::move(fresh);
     if (lines.size() < 2)
         return true;
-    std::vector<std::uint32_t> order = PartitionSortOrder(keys, sortedCount);
-    std::vector<Key> sortedKeys;
-    sortedKeys.reserve(keys.size());
+    std::vector<std::uint32_t>& order = PartitionSortOrder(keys, sortedCount, kept->Scratch());
+    std::vector<Key>& sortedKeys = kept->Reordered(keys.size());
     for (std::uint32_t from : order)
         sortedKeys.push_back(keys[from]);
-    keys.swap(sortedKeys);
+    kept->TakeReordered();
     PlaceLines(lines, order);
     return true;
 }

@@ -6,10 +6,14 @@
 namespace voice {
 
 // Sorts entries left..right. compare(i, j) returns <0, 0, >0 for the entries at i and j
-// and must give 0 for an entry with itself; exchange(i, j) swaps them.
-template <typename Compare, typename Exchange>
-void PartitionSort(int left, int right, Compare& compare, Exchange& exchange) {
+// and must give 0 for an entry with itself; exchange(i, j) swaps them. settle(l, r) may
+// finish a part itself and return true where the part has one sorted order only (no two
+// equal entries): what happens inside a part never depends on anything outside it.
+template <typename Compare, typename Exchange, typename Settle>
+void PartitionSort(int left, int right, Compare& compare, Exchange& exchange, Settle& settle) {
     while (left < right) {
+        if (settle(left, right))
+            return;
         int i = left;
         int j = right;
         int pivot = left + (right - left) / 2;
@@ -33,14 +37,20 @@ void PartitionSort(int left, int right, Compare& compare, Exchange& exchange) {
         // stack, whatever the input.
         if (j - left < right - i) {
             if (left < j)
-                PartitionSort(left, j, compare, exchange);
+                PartitionSort(left, j, compare, exchange, settle);
             left = i;
         } else {
             if (i < right)
-                PartitionSort(i, right, compare, exchange);
+                PartitionSort(i, right, compare, exchange, settle);
             right = j;
         }
     }
+}
+
+template <typename Compare, typename Exchange>
+void PartitionSort(int left, int right, Compare& compare, Exchange& exchange) {
+    auto never = [](int, int) { return false; };
+    PartitionSort(left, right, compare, exchange, never);
 }
 
 } // namespace voice

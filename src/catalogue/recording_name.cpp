@@ -63,6 +63,9 @@ int NameCharValue(wchar_t c) noexcept {
 }
 
 int ReadNamePairNumber(wchar_t first, wchar_t second) noexcept {
+    // Two decimal digits, as nearly every name has them.
+    if (first >= L'0' && first <= L'9' && second >= L'0' && second <= L'9')
+        return (first - L'0') * 10 + (second - L'0');
     const wchar_t text[2] = {UpperAscii(first), UpperAscii(second)};
     std::size_t i = 0;
     while (i < 2 && text[i] == L' ')

@@ -17,9 +17,39 @@ constexpr std::uint32_t kRecordingMask = 109;
 // The platform's 260-character path buffer, terminator included.
 constexpr std::size_t kMaxFullPath = 259;
 
-struct DateText {
-    wchar_t chars[8];
-    std::wstring_view View() const noexcept { return {chars, 8}; }
+// A date as its "yyyymmdd" text, read as a number: eight digits always, so the numbers
+// compare as the texts do, with no text written per recording.
+using DateNumber = std::uint32_t;
+
+// The two digits WriteYyyymmdd writes for value.
+std::uint32_t TwoDigitValue(int value) noexcept {
+    return static_cast<std::uint32_t>(value >= 0 && value <= 99 ? value
+                                                                : ((value % 100) + 100) % 100);
+}
+
+// The recordings of a day directory were written on few days: the date of the last day
+// asked for is kept, and only the time of day is worked out for the next.
+class WriteTimeParts {
+public:
+    DateTimeParts operator()(std::uint64_t fileTime) noexcept {
+        constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+        const std::uint64_t seconds = fileTime / kTicksPerSecond;
+        const std::uint64_t day = seconds / 86400;
+        if (day != day_) {
+            day_ = day;
+            date_ = FileTimeToTwoSecondParts(day * 86400 * kTicksPerSecond);
+        }
+        DateTimeParts parts = date_;
+        const int inDay = static_cast<int>(seconds % 86400);
+        parts.hour = inDay / 3600;
+        parts.minute = inDay / 60 % 60;
+        parts.second = inDay % 60 & ~1;
+        return parts;
+    }
+
+private:
+    std::uint64_t day_ = ~std::uint64_t{0};
+    DateTimeParts date_;
 };
 
 bool EndsInSeparator(std::wstring_view dir) noexcept {
@@ -37,10 +67,9 @@ std::wstring JoinedPath(std::wstring_view dir, std::wstring_view name) {
     return path.append(name);
 }
 
-DateText YyyymmddOf(int year, int month, int day) noexcept {
-    DateText t;
-    WriteYyyymmdd({year, month, day}, t.chars);
-    return t;
+DateNumber YyyymmddOf(int year, int month, int day) noexcept {
+    return TwoDigitValue(year / 100) * 1'000'000 + TwoDigitValue(year) * 10'000 +
+           TwoDigitValue(month) * 100 + TwoDigitValue(day);
 }
 
 class ChannelScan {
@@ -84,12 +113,11 @@ public:
     }
 
 private:
-    bool InDateRange(const DateText& date) const noexcept {
-        return CompareText(date.View(), from_.View()) >= 0 &&
-               CompareText(date.View(), to_.View()) <= 0;
-    }
+    bool InDateRange(const DateNumber& date) const noexcept { return date >= from_ && date <= to_; }
 
     bool InTimeWindow(const DateTimeParts& start) const noexcept {
+        if (!criteria_.fromTime.enabled && !criteria_.toTime.enabled)
+            return true;
         wchar_t chars[8];
         WriteHhnnss(start, criteria_.timeSeparator, chars);
         const std::wstring_view time(chars, 8);
@@ -115,22 +143,23 @@ private:
         if (!EndsInSeparator(dir))
             path_.push_back(L'\\');
         path_.append(entry.name);
-        const DateTimeParts end =
-            FileTimeToTwoSecondParts(enumerator_.ToLocalFileTime(entry.lastWriteTime));
-        lineList_.Add(
-            BuildListLine(channel_, start, end, entry.size, path_, criteria_.timeSeparator));
+        const DateTimeParts end = writeTime_(enumerator_.ToLocalFileTime(entry.lastWriteTime));
+        std::wstring line = lineList_.TakeSpareLine();
+        BuildListLine(line, channel_, start, end, entry.size, path_, criteria_.timeSeparator);
+        lineList_.Add(std::move(line));
     }
 
     const SearchCriteria& criteria_;
     int channel_;
     TSortStr& lineList_;
     DirectoryEnumerator& enumerator_;
-    DateText from_;
-    DateText to_;
+    DateNumber from_;
+    DateNumber to_;
     std::wstring fromTime_;
     std::wstring toTime_;
     std::wstring pattern_;
     std::wstring path_; // reused for every recording
+    WriteTimeParts writeTime_;
 };
 
 } // namespace
@@ -172,7 +201,12 @@ void RunRecordingSearch(const SearchCriteria& criteria, const ChannelDirTable& t
                         TSortStr& lineList, const std::wstring& startDir,
                         const std::function<void()>& afterChannel,
                         DirectoryEnumerator& enumerator) {
-    lineList.Clear();
+    lineList.ClearForRefill();
+    // Whatever way the search ends, the buffers no line took are freed.
+    struct SpareRelease {
+        TSortStr& list;
+        ~SpareRelease() { list.DropSpareLines(); }
+    } spareRelease{lineList};
     DayDirList dayDirList;
     for (int channel = 1; channel <= ChannelDirTable::kEntryCount; ++channel) {
         dayDirList.clear();

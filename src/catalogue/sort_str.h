@@ -16,6 +16,8 @@ class TSortStr;
 class SortKeyCache {
 public:
     virtual ~SortKeyCache() = default;
+    // Drops the keys and keeps the memory for the next list's.
+    virtual void Forget() noexcept = 0;
 };
 
 // Negative: line i belongs before line j; positive: after; zero: equal. Only the sign
@@ -55,8 +57,28 @@ public:
     // Empties the list; the sorted state stays as it was.
     void Clear() noexcept {
         lines_.clear();
+        spare_.clear();
         keyCache_.reset();
     }
+    // Clear, keeping the lines' buffers for TakeSpareLine: a new search writes its lines
+    // into the old ones instead of freeing 100,000 strings and allocating as many again.
+    void ClearForRefill() noexcept {
+        spare_.swap(lines_);
+        lines_.clear();
+        if (keyCache_)
+            keyCache_->Forget();
+    }
+    // An empty string, with the buffer of a line ClearForRefill kept when one is left.
+    std::wstring TakeSpareLine() noexcept {
+        if (spare_.empty())
+            return {};
+        std::wstring line = std::move(spare_.back());
+        spare_.pop_back();
+        line.clear();
+        return line;
+    }
+    // Frees the buffers no line took.
+    void DropSpareLines() noexcept { spare_ = {}; }
     // Throws std::out_of_range for an index outside the list.
     void Exchange(int i, int j);
 
@@ -74,6 +96,7 @@ public:
 
 private:
     std::vector<std::wstring> lines_;
+    std::vector<std::wstring> spare_; // buffers kept by ClearForRefill
     bool sorted_ = false;
     OrderingSource ordering_;
     // Keys for lines_[0..n) in their current order; lines are only appended between

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "catalogue/list_line.h"
 #include "conversion/recording_converter.h"
 #include "conversion/wav_header.h"
 #include "platform/file_attributes.h"
@@ -112,7 +113,7 @@ bool RefuseConversion(FileHandleField& recordingHandle, FileHandleField& playbac
 bool WritePlaybackFile(std::wstring_view listLine, const std::wstring& startDir,
                        FileHandleField& recordingHandle, FileHandleField& playbackHandle,
                        const PlaybackConversion& convert) {
-    const std::wstring recordingPath = RecordingPathOfListLine(listLine);
+    const std::wstring recordingPath(ListLinePath(listLine));
     CloseFileHandle(recordingHandle);
     recordingHandle.StoreOpenResult(OpenWithRetry([&] { return OpenRecording(recordingPath); }));
     const std::wstring playbackPath = PlaybackFilePath(startDir);

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "catalogue/list_line.h"
-#include "catalogue/recording_name.h"
-#include "conversion/playback_paths.h"
 #include "export/local_time.h"
 
 namespace voice::exporting {
@@ -24,23 +22,17 @@ std::wstring Pad2(int value) {
 } // namespace
 
 LineColumns ReadLineColumns(std::wstring_view line) {
-    const ListLineFields fields = ReadListLineFields(line);
+    const ParsedListLine parsed = ParseListLine(line);
     LineColumns columns;
-    columns.channel = std::max(fields.channel, 0);
-    columns.start = OrZero(fields.start);
-    columns.end = OrZero(fields.end);
-    columns.size = fields.size;
+    columns.channel = std::max(parsed.channel, 0);
+    columns.start = OrZero(parsed.start);
+    columns.end = OrZero(parsed.end);
+    columns.size = parsed.size;
     std::wstring_view display = line.substr(0, std::min(line.size(), kListLineDisplayWidth));
     while (!display.empty() && display.back() == L' ')
         display.remove_suffix(1);
     columns.display = display;
-    columns.source = RecordingPathOfListLine(line);
-
-    const int namedYear = DecodeRecordingParts(columns.source).year;
-    columns.start.year = namedYear % 100 == columns.start.year
-                             ? namedYear
-                             : (columns.start.year < 80 ? 2000 : 1900) + columns.start.year;
-    columns.end.year += columns.end.year < 80 ? 2000 : 1900;
+    columns.source = parsed.path;
     const DateTimeParts& e = columns.end;
     if (IsValidDate(e.year, e.month, e.day) && e.hour < 24 && e.minute < 60 && e.second < 60)
         columns.end = EndAsItWas(columns.end);

@@ -18,10 +18,9 @@ struct LineColumns {
     std::wstring source;    // the recording's path (column 81 on)
 };
 
-// The list shows two-digit years. The start's century comes from the recording's own
-// name (which may decode to 1999 or 1900); the end, a file time of the platform's
-// date-time form, lies in 1980..2079. The index, the saved list and the merge read the end
-// here, so all show the local time in force when the file was written.
+// The list line as ParseListLine reads it, a field that is not digits as 0. The index, the
+// saved list and the merge read the end here, so all show the local time in force when the
+// file was written.
 LineColumns ReadLineColumns(std::wstring_view line);
 
 // "YYYY-MM-DD HH:MM:SS"

@@ -6,23 +6,6 @@
 namespace voice::timeline {
 namespace {
 
-struct Civil {
-    int year, month, day;
-};
-
-// The inverse of DaysFromCivil.
-Civil CivilFromDays(Seconds days) noexcept {
-    days += 719468;
-    const Seconds era = (days >= 0 ? days : days - 146096) / 146097;
-    const Seconds doe = days - era * 146097;
-    const Seconds yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const Seconds doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const Seconds mp = (5 * doy + 2) / 153;
-    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    return {static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0)), month, day};
-}
-
 void Append2(std::wstring& text, Seconds value) {
     text += static_cast<wchar_t>(L'0' + value / 10 % 10);
     text += static_cast<wchar_t>(L'0' + value % 10);
@@ -44,7 +27,7 @@ Seconds CeilTo(double t, Seconds step) {
 
 // "dd.mm.yy", or "dd.mm.yyyy" with the whole year.
 std::wstring DayText(Seconds t, bool wholeYear) {
-    const Civil c = CivilFromDays(DayOf(t));
+    const CalendarDate c = CivilFromDays(DayOf(t));
     std::wstring text;
     Append2(text, c.day);
     text += L'.';

@@ -15,8 +15,7 @@ bool ReadStamp(const DateTimeParts& p, Seconds& out) noexcept {
     if (p.day < 1 || p.day > 31 || p.month < 1 || p.month > 12 || p.year < 0 || p.hour < 0 ||
         p.hour > 23 || p.minute < 0 || p.minute > 59 || p.second < 0 || p.second > 59)
         return false;
-    out = LocalSeconds(p.year < 80 ? 2000 + p.year : 1900 + p.year, p.month, p.day, p.hour,
-                       p.minute, p.second);
+    out = LocalSeconds(p.year, p.month, p.day, p.hour, p.minute, p.second);
     return true;
 }
 
@@ -45,28 +44,18 @@ private:
 
 } // namespace
 
-Seconds DaysFromCivil(int year, int month, int day) noexcept {
-    // Days of the proleptic Gregorian calendar counted in 400-year eras from 01.03.0000.
-    const Seconds y = year - (month <= 2 ? 1 : 0);
-    const Seconds era = (y >= 0 ? y : y - 399) / 400;
-    const Seconds yoe = y - era * 400;
-    const Seconds doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const Seconds doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 Seconds LocalSeconds(int year, int month, int day, int hour, int minute, int second) noexcept {
     return DaysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600 + minute * 60 + second;
 }
 
 LineTimes ReadLineTimes(std::wstring_view line) noexcept {
-    const ListLineFields fields = ReadListLineFields(line);
+    const ParsedListLine parsed = ParseListLine(line);
     LineTimes times;
-    if (fields.channel < 1 || !ReadStamp(fields.start, times.start) ||
-        !ReadStamp(fields.end, times.end))
+    if (parsed.channel < 1 || !ReadStamp(parsed.start, times.start) ||
+        !ReadStamp(parsed.end, times.end))
         return {};
-    times.channel = fields.channel;
-    times.size = fields.size;
+    times.channel = parsed.channel;
+    times.size = parsed.size;
     return times;
 }
 

@@ -4,6 +4,8 @@
 // seconds: the start as the recording's name gives it, the end as the clock showed it when
 // the file was written (the list shows it by today's offset). Portable.
 
+#include "catalogue/date_time.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -16,7 +18,6 @@ namespace voice::timeline {
 using Seconds = std::int64_t;
 inline constexpr Seconds kSecondsPerDay = 86400;
 
-Seconds DaysFromCivil(int year, int month, int day) noexcept;
 Seconds LocalSeconds(int year, int month, int day, int hour, int minute, int second) noexcept;
 // Rounds towards minus infinity, so times before 1970 still fall on their own day.
 inline Seconds DayOf(Seconds t) noexcept {
@@ -32,8 +33,7 @@ struct LineTimes {
     Seconds end = 0;
     std::uint64_t size = 0;
 };
-// Channel, start, end and size of a list line ("c  dd.mm.yy hh:nn:ss  dd.mm.yy hh:nn:ss  size");
-// any time separator. Two-digit years below 80 are in 2000..2079.
+// Channel, start, end and size of a list line as ParseListLine reads it (its century rule).
 LineTimes ReadLineTimes(std::wstring_view line) noexcept;
 
 struct Recording {

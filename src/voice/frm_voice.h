@@ -12,6 +12,7 @@
 //   frm_voice_timeline.cpp  the timeline window: in step with the list and the player
 
 #include "catalogue/channel_dir_file.h"
+#include "catalogue/list_line.h"
 #include "catalogue/recording_search.h"
 #include "catalogue/sort_str.h"
 #include "conversion/file_handle_field.h"

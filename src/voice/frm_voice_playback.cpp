@@ -12,9 +12,6 @@
 namespace voice {
 namespace {
 
-// The display columns of a ListLine: channel, start, end and size.
-constexpr std::size_t kShownColumns = 52;
-
 // The client point of the simulated press: inside the first visible button, Play.
 constexpr LPARAM kPlayPoint = MAKELPARAM(7, 7);
 

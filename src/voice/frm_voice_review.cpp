@@ -46,8 +46,6 @@ constexpr double kSkipSeconds = 5.0;
 constexpr double kPartSeconds = 300.0;
 constexpr double kPartSearchSeconds = 60.0;
 constexpr double kQuietWindowSeconds = 0.1;
-// The display columns of a ListLine, as the sequence shows them.
-constexpr std::size_t kShownColumns = 52;
 // At most this much of a designed playback file is kept in memory while the recording is
 // stretched as it is converted: about nine hours at the recorder's rate. A longer one is
 // converted again and processed as the options are.
@@ -299,7 +297,7 @@ TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wst
         return StretchedWrite::Failed;
     if (result.stretched && (result.designed ? Review.source.Take(std::move(*result.designed))
                                              : Review.source.TakeRecording(
-                                                   RecordingPathOfListLine(line),
+                                                   std::wstring(ListLinePath(line)),
                                                    result.kind == RecordingKind::HeaderlessPcm))) {
         Review.LoadWhole(review::PlaybackClock(
             review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed), 0.0,

@@ -37,6 +37,55 @@ TEST(ListLineTest, WritesTheWholeSizeAndKeepsThePathAtColumn81) {
     }
 }
 
+TEST(ListLineTest, PathIsTheTextFromColumn81WithoutLeadingBlanks) {
+    const std::wstring display(80, L'x');
+    const struct {
+        const char* name;
+        std::wstring line, path;
+    } cases[] = {
+        {"80 characters", display, L""},
+        {"shorter line", L"1  01.02.03", L""},
+        {"path right at column 81", display + L"C:\\A\\B.1", L"C:\\A\\B.1"},
+        {"leading blanks and controls", display + L" \t\x01\x1F C:\\A.1", L"C:\\A.1"},
+        {"trailing blanks stay", display + L"  C:\\A.1  ", L"C:\\A.1  "},
+        {"only blanks", display + L"   ", L""},
+        {"Cyrillic", display + L" C:\\Запись\\1.1", L"C:\\Запись\\1.1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ListLinePath(c.line), c.path) << c.name;
+}
+
+TEST(ListLineTest, ParsedLineTakesTheCenturyFromTheNameThenFromTheShownDigits) {
+    const std::wstring display = L"3  15.03.00 09:30:15  15.03.79 09:41:02  123456";
+    const std::wstring pad(80 - display.size(), L' ');
+    const struct {
+        const char* name;
+        std::wstring line;
+        int startYear, endYear;
+        std::wstring_view path;
+    } cases[] = {
+        {"name of another shape: 1900", display + pad + L"D:\\R\\NOTE.WAV", 1900, 2079,
+         L"D:\\R\\NOTE.WAV"},
+        {"name in 2000", display + pad + L"D:\\R\\030F9301.3", 2000, 2079, L"D:\\R\\030F9301.3"},
+        {"leading blanks before the path", display + pad + L"  D:\\R\\NOTE.WAV", 1900, 2079,
+         L"D:\\R\\NOTE.WAV"},
+        {"no path: the digits' rule", display + pad, 2000, 2079, L""},
+        {"name of 1999, digits 99",
+         L"3  15.03.99 09:30:15  15.03.80 09:41:02  1" + std::wstring(38, L' ') + L"D:\\#3F93015.3",
+         1999, 1980, L"D:\\#3F93015.3"},
+        {"name disagrees with the digits",
+         L"3  15.03.12 09:30:15  15.03.12 09:41:02  1" + std::wstring(38, L' ') + L"D:\\A3F93015.3",
+         2012, 2012, L"D:\\A3F93015.3"},
+        {"a blank short: nothing invented", L"3 15.03.10 09:30:15", -1, -1, L""},
+    };
+    for (const auto& c : cases) {
+        const ParsedListLine parsed = ParseListLine(c.line);
+        EXPECT_EQ(parsed.start.year, c.startYear) << c.name;
+        EXPECT_EQ(parsed.end.year, c.endYear) << c.name;
+        EXPECT_EQ(parsed.path, c.path) << c.name;
+    }
+}
+
 TEST(ListLineTest, PadTo80PadsShortTextOnly) {
     EXPECT_EQ(PadTo80(L"abc"), L"abc" + std::wstring(77, L' '));
     const std::wstring longer(95, L'y');

@@ -13,23 +13,11 @@ inline std::wstring LineOf(int channel, Seconds start, Seconds end, std::uint64_
                            const std::wstring& path = L"") {
     const auto parts = [](Seconds t) {
         const Seconds day = DayOf(t);
-        // Days since 1970 back to a date: 1970-01-01 is a Thursday; count the civil way.
-        int year = 1970, month = 1;
-        Seconds rest = day;
-        const auto daysIn = [](int y, int m) {
-            static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-            const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-            return m == 2 && leap ? 29 : kDays[m - 1];
-        };
-        while (rest >= daysIn(year, month)) {
-            rest -= daysIn(year, month);
-            if (++month > 12)
-                month = 1, ++year;
-        }
+        const CalendarDate date = CivilFromDays(day);
         const Seconds second = t - day * kSecondsPerDay;
-        return DateTimeParts{year,
-                             month,
-                             static_cast<int>(rest) + 1,
+        return DateTimeParts{date.year,
+                             date.month,
+                             date.day,
                              static_cast<int>(second / 3600),
                              static_cast<int>(second / 60 % 60),
                              static_cast<int>(second % 60)};
