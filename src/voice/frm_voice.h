@@ -10,12 +10,14 @@
 //   frm_voice_export.cpp    the list's export commands: context menu, shortcuts, clipboard
 //   frm_voice_review.cpp    speed, shorter pauses, even loudness, and the player's keys
 //   frm_voice_timeline.cpp  the timeline window: in step with the list and the player
+//   frm_voice_incident.cpp  the selection played as it happened, and its options
 
 #include "catalogue/channel_dir_file.h"
 #include "catalogue/recording_search.h"
 #include "catalogue/sort_str.h"
 #include "conversion/file_handle_field.h"
 #include "export/archive_guard.h"
+#include "export/incident_playback.h"
 #include "gui/background_work.h"
 #include "gui/bit_btn.h"
 #include "gui/button.h"
@@ -51,6 +53,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace voice {
@@ -196,6 +199,8 @@ public:
     void MergeSelectedClick();
     void SaveListClick();
     void CopySelectedClick();
+    // "Сохранить как было…": the selection's incident mix written to a file with its index.
+    void SaveIncidentClick();
 
     // --- Listening aids and player keys (frm_voice_review.cpp) -------------------------
     ReviewedPlayback Review;
@@ -225,6 +230,31 @@ public:
     void TimelinePlaybackTick();
     // The window, whether open or not (for tests).
     timeline::TimelineWindow& TimelineView();
+
+    // --- The selection as it happened (frm_voice_incident.cpp) -------------------------
+    // What the player holds while an incident plays: which list line each piece of the
+    // mix is, so the name field and the timeline follow the mix's time.
+    struct IncidentPlay {
+        bool active = false;
+        std::vector<std::int32_t> listLines; // by the mix's line
+        std::vector<exporting::IncidentPiece> pieces;
+        std::optional<std::size_t> shown; // the piece the name field shows
+    };
+    IncidentPlay Incident;
+    // "Воспроизвести как было" and Ctrl+Enter: the selection mixed into the playback file,
+    // played by the player; after a Shift+drag span in the timeline, that span alone.
+    void PlayIncidentClick();
+    // The remembered options, and the timeline's span while it made the selection.
+    exporting::IncidentOptions IncidentChoices();
+    void AppendIncidentOptions(gui::PopupMenu& playback) const;
+    // An option's menu item; false for a command of someone else.
+    bool RunIncidentOption(UINT command);
+    // The designed sequence, another selection or a command took the player.
+    void EndIncident();
+    // The list line heard at the player's position and how far into its recording; -1 none.
+    std::pair<std::int32_t, double> IncidentSounding();
+    // A tick while an incident plays: the name field follows the mix.
+    void IncidentTick();
 
 protected:
     // The timer ticks from the window's creation until its destruction.

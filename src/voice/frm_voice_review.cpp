@@ -193,11 +193,14 @@ void TFrmVoice::AppendPlaybackMenu(gui::PopupMenu& menu) {
                           Review.options.shortenPauses, false);
     playback.AddCheckItem(kEvenLoudnessCommand, L"Выравнивать громкость", L"",
                           Review.options.evenLoudness, false);
+    AppendIncidentOptions(playback);
     menu.AddSeparator();
     menu.AddSubmenu(L"Воспроизведение", std::move(playback));
 }
 
 bool TFrmVoice::RunReviewCommand(UINT command) {
+    if (RunIncidentOption(command))
+        return true;
     review::ReviewOptions options = Review.options;
     const auto speeds = review::OfferedSpeeds();
     if (command >= kFirstSpeedCommand && command < kFirstSpeedCommand + speeds.size()) {
@@ -301,9 +304,9 @@ TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wst
                                              : Review.source.TakeRecording(
                                                    RecordingPathOfListLine(line),
                                                    result.kind == RecordingKind::HeaderlessPcm))) {
-        Review.LoadWhole(review::PlaybackClock(
-            review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed), 0.0,
-            static_cast<double>(result.samples) / kPlaybackSampleRate));
+        Review.LoadWhole(
+            review::PlaybackClock(review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed),
+                                  0.0, static_cast<double>(result.samples) / kPlaybackSampleRate));
         return StretchedWrite::Done;
     }
     // Stretched, but not from what the player would play, or without its source:
@@ -464,13 +467,13 @@ void TFrmVoice::SkipKey(double seconds) {
     }
     const std::int32_t length = MediaPlayer1.Length();
     const std::int32_t position = Review.PositionOf(target);
-    if (position >= length) {
+    if (position >= length && !Incident.active) {
         GoToRecording(1); // past the end: the next recording, as the end of this one would
         return;
     }
     if (playing)
         Review.InterruptingPlay();
-    SeekQuietly(position);
+    SeekQuietly(std::min(position, length)); // an incident stops at its end
     if (playing) {
         MediaPlayer1.Play();
         MediaPlayer1.SetNotify(true);

@@ -1,0 +1,144 @@
+// The selection played as it happened: each recording at its true start, overlaps mixed,
+// long silences shortened and the channels spread across the stereo field, as the saved
+// incident file. The mix goes into the playback file and plays through the same player,
+// so its keys, its bar and the timeline's playhead act on the incident's time.
+
+#include "conversion/playback_paths.h"
+#include "conversion/reviewed_playback_file.h"
+#include "export/local_time.h"
+#include "gui/message_box.h"
+#include "gui/popup_menu.h"
+#include "timeline/timeline_window.h"
+#include "voice/frm_voice.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace voice {
+namespace {
+
+constexpr std::string_view kSkipSilenceSetting = "incident.skipSilence";
+constexpr std::string_view kSpreadSetting = "incident.spreadChannels";
+constexpr double kGapSeconds = 2.0;
+constexpr std::size_t kShownColumns = 52; // of a ListLine, as the sequence shows it
+
+// The mix is made on the window's thread: a play has nothing to cancel.
+class NoProgress final : public exporting::ExportProgress {
+public:
+    void OnItem(std::size_t, std::size_t, const std::wstring&) override {}
+    bool CancelRequested() const override { return false; }
+};
+
+} // namespace
+
+exporting::IncidentOptions TFrmVoice::IncidentChoices() {
+    const UserSettings& settings = OwnSettings.Values();
+    exporting::IncidentOptions options;
+    options.gapSeconds = settings.GetBool(kSkipSilenceSetting, true) ? kGapSeconds : 0.0;
+    options.layout =
+        settings.GetBool(kSpreadSetting, true) ? incident::Layout::Stereo : incident::Layout::Mono;
+    if (timeline_ && TimelineView().IsOpen())
+        if (const auto span = TimelineView().SelectedSpan()) {
+            options.from = exporting::PartsOf(static_cast<std::int64_t>(std::floor(span->first)));
+            options.to = exporting::PartsOf(static_cast<std::int64_t>(std::ceil(span->second)));
+        }
+    return options;
+}
+
+void TFrmVoice::AppendIncidentOptions(gui::PopupMenu& playback) const {
+    const UserSettings& settings = OwnSettings.Values();
+    playback.AddSeparator();
+    playback.AddCheckItem(kIncidentSkipSilenceCommand, L"Пропускать тишину между записями", L"",
+                          settings.GetBool(kSkipSilenceSetting, true), false);
+    playback.AddCheckItem(kIncidentSpreadCommand, L"Разносить каналы", L"",
+                          settings.GetBool(kSpreadSetting, true), false);
+}
+
+bool TFrmVoice::RunIncidentOption(UINT command) {
+    std::string_view key;
+    if (command == kIncidentSkipSilenceCommand)
+        key = kSkipSilenceSetting;
+    else if (command == kIncidentSpreadCommand)
+        key = kSpreadSetting;
+    else
+        return false;
+    // The next play or save mixes with it; the one playing stays as it was mixed.
+    UserSettings& settings = OwnSettings.Values();
+    settings.SetBool(key, !settings.GetBool(key, true));
+    OwnSettings.Save();
+    return true;
+}
+
+void TFrmVoice::EndIncident() {
+    Incident = {};
+}
+
+void TFrmVoice::PlayIncidentClick() {
+    std::vector<std::int32_t> listLines;
+    for (int i = 0; i < LBListFiles.Count(); ++i)
+        if (LBListFiles.Selected(i))
+            listLines.push_back(i);
+    if (listLines.empty())
+        return;
+    std::vector<std::wstring> lines;
+    for (const std::int32_t i : listLines)
+        lines.push_back(LBListFiles.Line(i));
+    const exporting::IncidentOptions options = IncidentChoices();
+
+    // The player lets the file go before it is written again.
+    Review.InterruptingPlay();
+    MediaPlayer1.SetNotify(false);
+    MediaPlayer1.Close();
+    SequenceActive = false;
+    PlayPending = false;
+    CurrentIndex = -1;
+    EndIncident();
+    Review.source.Reset();
+    Review.analysis.reset();
+    Review.LoadDesigned(); // the file is the incident itself: its seconds are the mix's
+
+    NoProgress progress;
+    exporting::IncidentMix mix = exporting::MixIncidentForPlayback(lines, options, progress);
+    if (mix.frames.empty()) {
+        gui::ShowMessageBox(Handle(),
+                            options.from ? L"В заданном промежутке нет ни одной записи."
+                                         : L"Ни одну из выбранных записей не удалось прочитать.",
+                            L"Предупреждение", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (!WritePcm16PlaybackFile(PlaybackFilePath(StartDir), mix.rate, mix.outputs, mix.frames) ||
+        !OpenPlaybackFile()) {
+        gui::ShowMessageBox(Handle(), L"Не удалось записать файл воспроизведения.",
+                            L"Предупреждение", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    Incident.active = true;
+    Incident.listLines = std::move(listLines);
+    Incident.pieces = std::move(mix.pieces);
+    IncidentTick();
+    SequenceActive = true; // the tick presses Play, as for "Start"
+    PlayPending = true;
+}
+
+std::pair<std::int32_t, double> TFrmVoice::IncidentSounding() {
+    if (!Incident.active || !MediaPlayer1.DeviceOpen())
+        return {-1, 0.0};
+    const double at = MediaPlayer1.Position() / 1000.0;
+    // Between recordings the last one heard stays shown, as a recording stopped at its end.
+    if (const auto piece = exporting::SoundingAt(Incident.pieces, at))
+        Incident.shown = piece;
+    if (!Incident.shown)
+        Incident.shown = 0;
+    const exporting::IncidentPiece& p = Incident.pieces[*Incident.shown];
+    const double into = std::clamp(at - p.at, 0.0, p.seconds) + p.skipped;
+    return {Incident.listLines[p.line], p.whole > 0 ? std::min(1.0, into / p.whole) : 0.0};
+}
+
+void TFrmVoice::IncidentTick() {
+    const std::optional<std::size_t> before = Incident.shown;
+    const std::int32_t line = IncidentSounding().first;
+    if (line >= 0 && Incident.shown != before)
+        StFileName.SetText(LBListFiles.Line(line).substr(0, kShownColumns));
+}
+
+} // namespace voice
