@@ -238,7 +238,8 @@ public:
         bool active = false;
         std::vector<std::int32_t> listLines; // by the mix's line
         std::vector<exporting::IncidentPiece> pieces;
-        std::optional<std::size_t> shown; // the piece the name field shows
+        std::optional<std::size_t> heard; // the piece heard last
+        std::int32_t named = -1;          // the list line the name field shows
     };
     IncidentPlay Incident;
     // "Воспроизвести как было" and Ctrl+Enter: the selection mixed into the playback file,

@@ -126,19 +126,18 @@ std::pair<std::int32_t, double> TFrmVoice::IncidentSounding() {
     const double at = MediaPlayer1.Position() / 1000.0;
     // Between recordings the last one heard stays shown, as a recording stopped at its end.
     if (const auto piece = exporting::SoundingAt(Incident.pieces, at))
-        Incident.shown = piece;
-    if (!Incident.shown)
-        Incident.shown = 0;
-    const exporting::IncidentPiece& p = Incident.pieces[*Incident.shown];
+        Incident.heard = piece;
+    const exporting::IncidentPiece& p = Incident.pieces[Incident.heard.value_or(0)];
     const double into = std::clamp(at - p.at, 0.0, p.seconds) + p.skipped;
     return {Incident.listLines[p.line], p.whole > 0 ? std::min(1.0, into / p.whole) : 0.0};
 }
 
 void TFrmVoice::IncidentTick() {
-    const std::optional<std::size_t> before = Incident.shown;
     const std::int32_t line = IncidentSounding().first;
-    if (line >= 0 && Incident.shown != before)
+    if (line >= 0 && line != Incident.named) {
+        Incident.named = line;
         StFileName.SetText(LBListFiles.Line(line).substr(0, kShownColumns));
+    }
 }
 
 } // namespace voice
