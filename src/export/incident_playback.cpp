@@ -1,5 +1,7 @@
 #include "export/incident_playback.h"
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "export/background_sha256.h"
@@ -47,38 +49,75 @@ private:
     std::map<std::size_t, std::unique_ptr<MixedSource>> open_;
 };
 
+class NoCancel final : public ExportProgress {
+public:
+    void OnItem(std::size_t, std::size_t, const std::wstring&) override {}
+    bool CancelRequested() const override { return false; }
+};
+
 } // namespace
 
-IncidentMix MixIncidentForPlayback(const std::vector<std::wstring>& lines,
+IncidentPlayback::IncidentPlayback(const std::vector<std::wstring>& lines,
                                    const IncidentOptions& options, ExportProgress& progress) {
-    IncidentMix mix;
     RecordingOutcome failures; // a recording that cannot be read is left out of the play
-    const IncidentSources read = ReadIncidentSources(lines, progress, failures);
-    mix.cancelled = read.cancelled;
+    IncidentSources read = ReadIncidentSources(lines, progress, failures);
     if (read.cancelled || read.sources.empty())
-        return mix;
-    const IncidentPlan plan = PlanIncident(read.sources, options);
-    if (plan.placed.empty())
-        return mix;
-    mix.rate = plan.rate;
-    mix.outputs = plan.gains.outputs;
-    mix.frames.reserve(static_cast<std::size_t>(plan.timeline.frames) *
-                       static_cast<std::size_t>(mix.outputs));
-    MemoryClient client(read.sources, plan.rate, mix.frames, progress);
-    if (!incident::MixIncident(plan.items, plan.gains, plan.timeline.frames, plan.rate, client)) {
-        mix.cancelled = true;
-        mix.frames.clear();
-        return mix;
+        return;
+    sources_ = std::move(read.sources);
+    plan_ = std::make_unique<IncidentPlan>(PlanIncident(sources_, options));
+    const int rate = plan_->rate;
+    for (const std::size_t i : plan_->placed) {
+        const incident::Placement& p = plan_->timeline.placements[i];
+        const IncidentSource& s = sources_[i];
+        pieces_.push_back({s.index, static_cast<double>(p.at) / rate,
+                           static_cast<double>(p.frames) / rate, static_cast<double>(p.skip) / rate,
+                           static_cast<double>(s.frames) / s.rate});
     }
-    for (const std::size_t i : plan.placed) {
-        const incident::Placement& p = plan.timeline.placements[i];
-        const IncidentSource& s = read.sources[i];
-        mix.pieces.push_back({s.index, static_cast<double>(p.at) / plan.rate,
-                              static_cast<double>(p.frames) / plan.rate,
-                              static_cast<double>(p.skip) / plan.rate,
-                              static_cast<double>(s.frames) / s.rate});
+}
+
+IncidentPlayback::~IncidentPlayback() = default;
+
+bool IncidentPlayback::Empty() const noexcept {
+    return pieces_.empty();
+}
+
+int IncidentPlayback::Rate() const noexcept {
+    return plan_ ? plan_->rate : 0;
+}
+
+int IncidentPlayback::Outputs() const noexcept {
+    return plan_ ? plan_->gains.outputs : 0;
+}
+
+double IncidentPlayback::Seconds() const noexcept {
+    return plan_ ? static_cast<double>(plan_->timeline.frames) / plan_->rate : 0.0;
+}
+
+std::vector<std::int16_t> IncidentPlayback::Mix(double from, double seconds) const {
+    std::vector<std::int16_t> frames;
+    if (Empty())
+        return frames;
+    const int rate = plan_->rate;
+    const std::int64_t total = plan_->timeline.frames;
+    const std::int64_t begin = std::clamp<std::int64_t>(std::llround(from * rate), 0, total);
+    const std::int64_t end =
+        std::min<std::int64_t>(total, begin + std::llround(std::max(0.0, seconds) * rate));
+    // Each item as it sounds inside [begin, end), counted from begin.
+    std::vector<incident::MixItem> items = plan_->items;
+    for (incident::MixItem& item : items) {
+        incident::Placement& p = item.place;
+        const std::int64_t first = std::max(p.at, begin);
+        const std::int64_t last = std::min(p.at + p.frames, end);
+        p.skip += first - p.at;
+        p.frames = std::max<std::int64_t>(0, last - first);
+        p.at = first - begin;
     }
-    return mix;
+    frames.reserve(static_cast<std::size_t>(end - begin) *
+                   static_cast<std::size_t>(plan_->gains.outputs));
+    NoCancel progress;
+    MemoryClient client(sources_, rate, frames, progress);
+    incident::MixIncident(items, plan_->gains, end - begin, rate, client);
+    return frames;
 }
 
 std::optional<std::size_t> SoundingAt(const std::vector<IncidentPiece>& pieces, double at) {

@@ -5,6 +5,7 @@
 // Portable.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,17 +23,34 @@ struct IncidentPiece {
     double whole = 0;     // the recording's whole length (s)
 };
 
-struct IncidentMix {
-    int rate = 0;
-    int outputs = 0;
-    std::vector<std::int16_t> frames;  // interleaved
-    std::vector<IncidentPiece> pieces; // by start
-    bool cancelled = false;
-};
+struct IncidentSource;
+struct IncidentPlan;
 
-// Empty frames when nothing could be read or nothing lies in the span.
-IncidentMix MixIncidentForPlayback(const std::vector<std::wstring>& lines,
-                                   const IncidentOptions& options, ExportProgress& progress);
+// The sources looked at and placed once; any part of the mix made when it is to play, so a
+// long incident sounds at once and memory holds only the part playing.
+class IncidentPlayback {
+public:
+    // Sources that cannot be read are left out; Empty() when nothing sounds.
+    IncidentPlayback(const std::vector<std::wstring>& lines, const IncidentOptions& options,
+                     ExportProgress& progress);
+    ~IncidentPlayback();
+    IncidentPlayback(const IncidentPlayback&) = delete;
+    IncidentPlayback& operator=(const IncidentPlayback&) = delete;
+
+    bool Empty() const noexcept;
+    int Rate() const noexcept;
+    int Outputs() const noexcept;
+    double Seconds() const noexcept; // the whole mix
+    // Where each recording sounds, by start.
+    const std::vector<IncidentPiece>& Pieces() const noexcept { return pieces_; }
+    // The mix's interleaved frames from second from on, at most seconds of them.
+    std::vector<std::int16_t> Mix(double from, double seconds) const;
+
+private:
+    std::vector<IncidentSource> sources_;
+    std::unique_ptr<IncidentPlan> plan_;
+    std::vector<IncidentPiece> pieces_;
+};
 
 // The recording that started last among those sounding at second at of the mix.
 std::optional<std::size_t> SoundingAt(const std::vector<IncidentPiece>& pieces, double at);

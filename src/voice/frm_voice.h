@@ -237,7 +237,7 @@ public:
     struct IncidentPlay {
         bool active = false;
         std::vector<std::int32_t> listLines; // by the mix's line
-        std::vector<exporting::IncidentPiece> pieces;
+        std::shared_ptr<const exporting::IncidentPlayback> mix;
         std::optional<std::size_t> heard; // the piece heard last
         std::int32_t named = -1;          // the list line the name field shows
     };
@@ -252,6 +252,9 @@ public:
     bool RunIncidentOption(UINT command);
     // The designed sequence, another selection or a command took the player.
     void EndIncident();
+    // The mix from the incident's second from on into the playback file: a part, the next
+    // one following at its end as the listening aids' parts do.
+    bool WriteIncidentPart(double from);
     // The list line heard at the player's position and how far into its recording; -1 none.
     std::pair<std::int32_t, double> IncidentSounding();
     // A tick while an incident plays: the name field follows the mix.

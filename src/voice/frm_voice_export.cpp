@@ -319,8 +319,8 @@ void TFrmVoice::SaveIncidentClick() {
             *outcome = exporting::ExportIncident(lines, target, bases, options, bridge, true);
         },
         [this, outcome, target = *target] {
-            const bool written = outcome->cancelled == false && outcome->fileFailure.empty() &&
-                                 outcome->done > 0;
+            const bool written =
+                !outcome->cancelled && outcome->fileFailure.empty() && outcome->done > 0;
             std::wstring text =
                 outcome->cancelled ? std::wstring(L"Запись отменена, файл не записан.")
                 : !outcome->fileFailure.empty() ? outcome->fileFailure

@@ -21,8 +21,12 @@ constexpr std::string_view kSkipSilenceSetting = "incident.skipSilence";
 constexpr std::string_view kSpreadSetting = "incident.spreadChannels";
 constexpr double kGapSeconds = 2.0;
 constexpr std::size_t kShownColumns = 52; // of a ListLine, as the sequence shows it
+// A part of the mix: short enough to sound at once, long enough that handovers are rare.
+// A rest shorter than kWholeAtMost is written with the part.
+constexpr double kPartSeconds = 60.0;
+constexpr double kWholeAtMost = 90.0;
 
-// The mix is made on the window's thread: a play has nothing to cancel.
+// The sources are looked at on the window's thread: a play has nothing to cancel.
 class NoProgress final : public exporting::ExportProgress {
 public:
     void OnItem(std::size_t, std::size_t, const std::wstring&) override {}
@@ -95,39 +99,54 @@ void TFrmVoice::PlayIncidentClick() {
     EndIncident();
     Review.source.Reset();
     Review.analysis.reset();
-    Review.LoadDesigned(); // the file is the incident itself: its seconds are the mix's
 
     NoProgress progress;
-    exporting::IncidentMix mix = exporting::MixIncidentForPlayback(lines, options, progress);
-    if (mix.frames.empty()) {
+    auto mix = std::make_shared<const exporting::IncidentPlayback>(lines, options, progress);
+    if (mix->Empty()) {
         gui::ShowMessageBox(Handle(),
                             options.from ? L"В заданном промежутке нет ни одной записи."
                                          : L"Ни одну из выбранных записей не удалось прочитать.",
                             L"Предупреждение", MB_OK | MB_ICONWARNING);
         return;
     }
-    if (!WritePcm16PlaybackFile(PlaybackFilePath(StartDir), mix.rate, mix.outputs, mix.frames) ||
-        !OpenPlaybackFile()) {
+    Incident.active = true;
+    Incident.listLines = std::move(listLines);
+    Incident.mix = std::move(mix);
+    if (!WriteIncidentPart(0.0) || !OpenPlaybackFile()) {
+        EndIncident();
         gui::ShowMessageBox(Handle(), L"Не удалось записать файл воспроизведения.",
                             L"Предупреждение", MB_OK | MB_ICONWARNING);
         return;
     }
-    Incident.active = true;
-    Incident.listLines = std::move(listLines);
-    Incident.pieces = std::move(mix.pieces);
     IncidentTick();
     SequenceActive = true; // the tick presses Play, as for "Start"
     PlayPending = true;
 }
 
+bool TFrmVoice::WriteIncidentPart(double from) {
+    const exporting::IncidentPlayback& mix = *Incident.mix;
+    const double whole = mix.Seconds();
+    from = std::clamp(from, 0.0, std::max(0.0, whole - 0.1)); // never an empty file
+    const bool last = whole - from <= kWholeAtMost;
+    const double length = last ? whole - from : kPartSeconds;
+    if (!WritePcm16PlaybackFile(PlaybackFilePath(StartDir), mix.Rate(), mix.Outputs(),
+                                mix.Mix(from, length)))
+        return false;
+    // The file's seconds are the incident's from the part's start on.
+    review::PlaybackClock clock(review::ProcessedTimeline({{0, 0}, {length, length}}), from, whole);
+    Review.LoadPart(std::move(clock), from, last ? std::nullopt : std::optional(from + length));
+    return true;
+}
+
 std::pair<std::int32_t, double> TFrmVoice::IncidentSounding() {
     if (!Incident.active || !MediaPlayer1.DeviceOpen())
         return {-1, 0.0};
-    const double at = MediaPlayer1.Position() / 1000.0;
+    const double at = Review.RecordingAt(MediaPlayer1.Position());
+    const std::vector<exporting::IncidentPiece>& pieces = Incident.mix->Pieces();
     // Between recordings the last one heard stays shown, as a recording stopped at its end.
-    if (const auto piece = exporting::SoundingAt(Incident.pieces, at))
+    if (const auto piece = exporting::SoundingAt(pieces, at))
         Incident.heard = piece;
-    const exporting::IncidentPiece& p = Incident.pieces[Incident.heard.value_or(0)];
+    const exporting::IncidentPiece& p = pieces[Incident.heard.value_or(0)];
     const double into = std::clamp(at - p.at, 0.0, p.seconds) + p.skipped;
     return {Incident.listLines[p.line], p.whole > 0 ? std::min(1.0, into / p.whole) : 0.0};
 }

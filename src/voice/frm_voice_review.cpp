@@ -375,7 +375,7 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
     const bool sequence = SequenceActive;
     const bool pending = PlayPending;
     // Nothing we can process: it plays on as it is.
-    if (!Review.source.Held()) {
+    if (!Incident.active && !Review.source.Held()) {
         Review.analysis.reset();
         if (!Review.source.Take(PlaybackFilePath(StartDir)))
             return;
@@ -391,7 +391,10 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
     // Playing, only a part from the moment on is processed, so the new speed sounds at
     // once; stopped or paused, the whole recording, so the bar still reaches back to its
     // start.
-    if (!WriteReviewedSamples(play ? sourceSeconds : 0.0, play) || !OpenPlaybackFile()) {
+    // An incident is written from the moment on whether playing or not: it can be long.
+    const bool written = Incident.active ? WriteIncidentPart(sourceSeconds)
+                                         : WriteReviewedSamples(play ? sourceSeconds : 0.0, play);
+    if (!written || !OpenPlaybackFile()) {
         SequenceActive = false;
         return;
     }
