@@ -89,9 +89,12 @@ void TFrmVoice::PlayIncidentClick() {
         lines.push_back(LBListFiles.Line(i));
     const exporting::IncidentOptions options = IncidentChoices();
 
-    // The player lets the file go before it is written again.
-    Review.InterruptingPlay();
+    // The player lets the file go before it is written again, quietly: its end must not
+    // look like the end of a recording. A playing device is paused first, which closes at
+    // once where a playing one takes the wave driver almost a second.
     MediaPlayer1.SetNotify(false);
+    if (MediaPlayer1.DeviceOpen() && MediaPlayer1.Mode() == msPlaying)
+        MediaPlayer1.PauseDevice();
     MediaPlayer1.Close();
     SequenceActive = false;
     PlayPending = false;
