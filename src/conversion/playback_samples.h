@@ -43,5 +43,7 @@ std::vector<float> ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout
 
 // A 44-byte header for 16-bit mono PCM at sampleRate holding dataBytes of samples.
 std::vector<std::uint8_t> Mono16WavHeader(int sampleRate, std::uint32_t dataBytes);
+// The same for interleaved 16-bit frames of several channels.
+std::vector<std::uint8_t> Pcm16WavHeader(int sampleRate, int channels, std::uint32_t dataBytes);
 
 } // namespace voice

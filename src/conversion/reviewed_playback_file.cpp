@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace voice {
 namespace {
@@ -28,8 +29,12 @@ bool WriteAll(HANDLE file, const void* bytes, std::size_t size) {
 
 } // namespace
 
-bool WriteMono16PlaybackFile(const std::wstring& path, int sampleRate,
-                             std::span<const float> samples) {
+namespace {
+
+// Replaces the file with header and the pieces put gives; false leaves it empty.
+template <typename Put>
+bool ReplacePlaybackFile(const std::wstring& path, std::uint64_t dataBytes,
+                         const std::vector<std::uint8_t>& header, Put put) {
     if (IsReadOnlyFile(path))
         return false;
     FileHandle file(CreateOnce(path));
@@ -37,17 +42,9 @@ bool WriteMono16PlaybackFile(const std::wstring& path, int sampleRate,
         file = FileHandle(CreateOnce(path)); // briefly held by someone: one retry
     if (!file)
         return false;
-    const std::uint64_t dataBytes = std::uint64_t{samples.size()} * 2;
-    bool complete = dataBytes <= kLargestData;
-    if (complete) {
-        const auto header = Mono16WavHeader(sampleRate, static_cast<std::uint32_t>(dataBytes));
-        complete = WriteAll(file.Get(), header.data(), header.size());
-    }
-    for (std::size_t at = 0; complete && at < samples.size(); at += kSamplesPerWrite) {
-        const auto piece =
-            review::ToS16(samples.subspan(at, std::min(kSamplesPerWrite, samples.size() - at)));
-        complete = WriteAll(file.Get(), piece.data(), piece.size() * 2);
-    }
+    bool complete = dataBytes <= kLargestData && WriteAll(file.Get(), header.data(), header.size());
+    if (complete)
+        complete = put(file.Get());
     if (!complete) {
         // A full disk gets its space back; the player is not asked to open a cut file.
         LARGE_INTEGER start{};
@@ -57,4 +54,34 @@ bool WriteMono16PlaybackFile(const std::wstring& path, int sampleRate,
     return complete;
 }
 
+} // namespace
+
+bool WriteMono16PlaybackFile(const std::wstring& path, int sampleRate,
+                             std::span<const float> samples) {
+    const std::uint64_t dataBytes = std::uint64_t{samples.size()} * 2;
+    const auto header = Mono16WavHeader(sampleRate, static_cast<std::uint32_t>(dataBytes));
+    return ReplacePlaybackFile(path, dataBytes, header, [&](HANDLE file) {
+        for (std::size_t at = 0; at < samples.size(); at += kSamplesPerWrite) {
+            const auto piece =
+                review::ToS16(samples.subspan(at, std::min(kSamplesPerWrite, samples.size() - at)));
+            if (!WriteAll(file, piece.data(), piece.size() * 2))
+                return false;
+        }
+        return true;
+    });
+}
+
+bool WritePcm16PlaybackFile(const std::wstring& path, int sampleRate, int channels,
+                            std::span<const std::int16_t> frames) {
+    const std::uint64_t dataBytes = std::uint64_t{frames.size()} * 2;
+    const auto header = Pcm16WavHeader(sampleRate, channels, static_cast<std::uint32_t>(dataBytes));
+    return ReplacePlaybackFile(path, dataBytes, header, [&](HANDLE file) {
+        // Windows runs little-endian: the frames go as they are.
+        for (std::size_t at = 0; at < frames.size(); at += kSamplesPerWrite)
+            if (!WriteAll(file, frames.data() + at,
+                          std::min(kSamplesPerWrite, frames.size() - at) * 2))
+                return false;
+        return true;
+    });
+}
 } // namespace voice

@@ -5,6 +5,7 @@
 
 #include "conversion/playback_samples.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -16,5 +17,8 @@ namespace voice {
 // nothing cut short plays.
 bool WriteMono16PlaybackFile(const std::wstring& path, int sampleRate,
                              std::span<const float> samples);
+// The same for 16-bit frames of channels, interleaved (the incident's stereo mix).
+bool WritePcm16PlaybackFile(const std::wstring& path, int sampleRate, int channels,
+                            std::span<const std::int16_t> frames);
 
 } // namespace voice

@@ -7,17 +7,17 @@
 #include <bit>
 #include <deque>
 #include <map>
-#include <set>
 
 #include "export/background_sha256.h"
 #include "export/csv_writer.h"
-#include "platform/safe_file.h"
+#include "export/incident_plan.h"
 #include "export/incident_sources.h"
 #include "export/local_time.h"
 #include "export/recording_outcome.h"
 #include "export/riff_chunks.h"
 #include "incident/placement.h"
 #include "incident/incident_header.h"
+#include "platform/safe_file.h"
 
 namespace voice::exporting {
 namespace {
@@ -46,14 +46,6 @@ std::wstring OffsetText(std::int64_t frame, int rate) {
     const std::int64_t ms = (frame * 1000 + rate / 2) / rate;
     const std::wstring fraction = std::to_wstring(1000 + ms % 1000).substr(1);
     return std::to_wstring(ms / 1000) + L"." + fraction;
-}
-
-// The recorder's rate when every source has it; else the highest, the others resampled.
-int OutputRate(const std::vector<IncidentSource>& sources) {
-    int highest = 0;
-    for (const IncidentSource& s : sources)
-        highest = std::max(highest, s.rate);
-    return highest;
 }
 
 // Opens the sources as the mix reaches them, writes its frames and tells progress.
@@ -176,44 +168,12 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     if (sources.empty())
         return result.Take();
 
-    // Placement on the real time axis in output frames, counted from the first start.
-    const int rate = OutputRate(sources);
-    std::int64_t origin = SecondsOf(sources.front().columns.start);
-    for (const IncidentSource& s : sources)
-        origin = std::min(origin, SecondsOf(s.columns.start));
-    std::vector<incident::Recording> recordings;
-    std::set<int> channels;
-    for (const IncidentSource& s : sources) {
-        // As many output frames as the resampler gives: every input frame's instant.
-        const auto frames = static_cast<std::int64_t>(
-            (s.frames * static_cast<std::uint64_t>(rate) + static_cast<std::uint64_t>(s.rate) - 1) /
-            static_cast<std::uint64_t>(s.rate));
-        recordings.push_back({(SecondsOf(s.columns.start) - origin) * rate, frames});
-        channels.insert(s.columns.channel);
-    }
-    std::optional<incident::TimeSpan> span;
-    if (options.from && options.to)
-        span = incident::TimeSpan{(SecondsOf(*options.from) - origin) * rate,
-                                  (SecondsOf(*options.to) - origin) * rate};
-    const auto maxGap = static_cast<std::int64_t>(options.gapSeconds * rate + 0.5);
-    const incident::IncidentTimeline timeline = incident::PlaceRecordings(recordings, maxGap, span);
-
-    const std::vector<int> lanes(channels.begin(), channels.end());
-    const incident::LaneGains gains = incident::GainsFor(options.layout, lanes.size());
-    std::vector<incident::MixItem> items;
+    const IncidentPlan plan = PlanIncident(sources, options);
+    const int rate = plan.rate;
+    const incident::IncidentTimeline& timeline = plan.timeline;
+    const incident::LaneGains& gains = plan.gains;
+    const std::vector<std::size_t>& placed = plan.placed;
     std::vector<CuePoint> cues;
-    std::vector<std::size_t> placed; // sources in the file, by start
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-        const auto lane = static_cast<std::size_t>(
-            std::lower_bound(lanes.begin(), lanes.end(), sources[i].columns.channel) -
-            lanes.begin());
-        items.push_back({lane, timeline.placements[i]});
-        if (timeline.placements[i].frames > 0)
-            placed.push_back(i);
-    }
-    std::stable_sort(placed.begin(), placed.end(), [&](std::size_t a, std::size_t b) {
-        return timeline.placements[a].at < timeline.placements[b].at;
-    });
     if (placed.empty())
         throw WriteRefused(L"В заданном промежутке нет ни одной записи.");
     for (const std::size_t i : placed)
@@ -229,9 +189,9 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
         headerSize + dataBytes + CueChunkSize(cues.size()) + LabelListChunkSize(cues);
     if (fileSize > kLargestWrittenFile)
         throw WriteRefused(L"Общий файл занял бы " +
-                            std::to_wstring((fileSize + (1u << 20) - 1) >> 20) +
-                            L" МБ, а файл WAV не может быть больше 4 ГБ. Сократите промежуток "
-                            L"или выберите меньше записей.");
+                           std::to_wstring((fileSize + (1u << 20) - 1) >> 20) +
+                           L" МБ, а файл WAV не может быть больше 4 ГБ. Сократите промежуток "
+                           L"или выберите меньше записей.");
     if (replace) {
         // A file replaced must not be one the incident reads, by whatever name.
         std::vector<FileIdentity> identities;
@@ -245,7 +205,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     PartFile part(folder, name);
     if (!part.IsOpen())
         throw WriteRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"»: " +
-                            part.FailureReason() + L".");
+                           part.FailureReason() + L".");
     FileStream& file = part.File();
     const auto header = [&] {
         return incident::WavHeader(rate, gains.outputs, extensible,
@@ -254,7 +214,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     };
     file.Write(header());
     IncidentClient client(sources, lines.size(), rate, file, progress);
-    if (!incident::MixIncident(items, gains, timeline.frames, rate, client)) {
+    if (!incident::MixIncident(plan.items, gains, timeline.frames, rate, client)) {
         result.cancelled = true;
         return result.Take(); // the part file goes with it
     }

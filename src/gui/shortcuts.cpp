@@ -27,6 +27,8 @@ std::wstring KeyName(UINT key) {
         return L"PgUp";
     case VK_NEXT:
         return L"PgDn";
+    case VK_RETURN:
+        return L"Enter";
     default:
         return L"?";
     }

@@ -203,7 +203,16 @@ bool TimelineViewModel::EndSpan(double x, bool add) {
     if (!found.empty())
         focus_ = found.front();
     indexStale_ = true;
+    const double a = scale_.TimeAt(spanFrom_), b = scale_.TimeAt(spanTo_);
+    lastSpan_ = {std::min(a, b), std::max(a, b)};
+    lastSpanSelection_ = SelectedLines();
     return true;
+}
+
+std::optional<std::pair<double, double>> TimelineViewModel::SelectedSpan() const {
+    if (lastSpanSelection_.empty() || lastSpanSelection_ != SelectedLines())
+        return std::nullopt;
+    return lastSpan_;
 }
 
 void TimelineViewModel::UserMoved() {

@@ -7,7 +7,9 @@
 
 #include "timeline/lane_raster.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace voice::timeline {
@@ -57,6 +59,8 @@ public:
     bool SpanActive() const noexcept { return spanActive_; }
     double SpanFrom() const noexcept { return spanFrom_; }
     double SpanTo() const noexcept { return spanTo_; }
+    // The times the last span covered, while the selection is still the one it made.
+    std::optional<std::pair<double, double>> SelectedSpan() const;
 
     // The user's own moves of the view.
     void ZoomAround(double x, double factor);
@@ -106,6 +110,8 @@ private:
     double keptPerPixel_ = 0;
     bool spanActive_ = false;
     double spanFrom_ = 0, spanTo_ = 0;
+    std::pair<double, double> lastSpan_{};
+    std::vector<std::int32_t> lastSpanSelection_; // empty: no span made the selection
 };
 
 } // namespace voice::timeline

@@ -70,6 +70,7 @@ public:
     std::int32_t FocusedLine() const;
     std::int32_t PlayingLine() const;
     double PlayheadX() const { return view_.PlayheadX(); }
+    std::optional<std::pair<double, double>> SelectedSpan() const { return view_.SelectedSpan(); }
     bool Folded() const noexcept { return view_.Folded(); }
     std::wstring TooltipText() const { return tipText_; }
     // The client point in the middle of a line's bar, at fraction of its length.

@@ -12,6 +12,11 @@ enum ExportCommandId : UINT {
     kSaveListCommand,
     kCopySelectedCommand,
     kTimelineCommand,
+    kPlayIncidentCommand,
+    kSaveIncidentCommand,
+    // The incident's options in the "Воспроизведение" submenu.
+    kIncidentSkipSilenceCommand,
+    kIncidentSpreadCommand,
 };
 
 } // namespace voice

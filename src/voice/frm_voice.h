@@ -10,6 +10,7 @@
 //   frm_voice_export.cpp    the list's export commands: context menu, shortcuts, clipboard
 //   frm_voice_review.cpp    speed, shorter pauses, even loudness, and the player's keys
 //   frm_voice_timeline.cpp  the timeline window: in step with the list and the player
+//   frm_voice_incident.cpp  the selection played as it happened, and its options
 
 #include "catalogue/channel_dir_file.h"
 #include "catalogue/list_line.h"
@@ -17,6 +18,7 @@
 #include "catalogue/sort_str.h"
 #include "conversion/file_handle_field.h"
 #include "export/archive_guard.h"
+#include "export/incident_playback.h"
 #include "gui/background_work.h"
 #include "gui/bit_btn.h"
 #include "gui/button.h"
@@ -52,6 +54,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace voice {
@@ -197,6 +200,8 @@ public:
     void MergeSelectedClick();
     void SaveListClick();
     void CopySelectedClick();
+    // "Сохранить как было…": the selection's incident mix written to a file with its index.
+    void SaveIncidentClick();
 
     // --- Listening aids and player keys (frm_voice_review.cpp) -------------------------
     ReviewedPlayback Review;
@@ -226,6 +231,35 @@ public:
     void TimelinePlaybackTick();
     // The window, whether open or not (for tests).
     timeline::TimelineWindow& TimelineView();
+
+    // --- The selection as it happened (frm_voice_incident.cpp) -------------------------
+    // What the player holds while an incident plays: which list line each piece of the
+    // mix is, so the name field and the timeline follow the mix's time.
+    struct IncidentPlay {
+        bool active = false;
+        std::vector<std::int32_t> listLines; // by the mix's line
+        std::shared_ptr<const exporting::IncidentPlayback> mix;
+        std::optional<std::size_t> heard; // the piece heard last
+        std::int32_t named = -1;          // the list line the name field shows
+    };
+    IncidentPlay Incident;
+    // "Воспроизвести как было" and Ctrl+Enter: the selection mixed into the playback file,
+    // played by the player; after a Shift+drag span in the timeline, that span alone.
+    void PlayIncidentClick();
+    // The remembered options, and the timeline's span while it made the selection.
+    exporting::IncidentOptions IncidentChoices();
+    void AppendIncidentOptions(gui::PopupMenu& playback) const;
+    // An option's menu item; false for a command of someone else.
+    bool RunIncidentOption(UINT command);
+    // The designed sequence, another selection or a command took the player.
+    void EndIncident();
+    // The mix from the incident's second from on into the playback file: a part, the next
+    // one following at its end as the listening aids' parts do.
+    bool WriteIncidentPart(double from);
+    // The list line heard at the player's position and how far into its recording; -1 none.
+    std::pair<std::int32_t, double> IncidentSounding();
+    // A tick while an incident plays: the name field follows the mix.
+    void IncidentTick();
 
 protected:
     // The timer ticks from the window's creation until its destruction.

@@ -7,6 +7,7 @@
 #include "catalogue/win32_directory_enumerator.h"
 #include "export/archive_guard.h"
 #include "export/export_job.h"
+#include "export/incident_export.h"
 #include "gui/clipboard.h"
 #include "gui/error_box.h"
 #include "gui/message_box.h"
@@ -45,6 +46,8 @@ constexpr ExportCommand kCommands[] = {
     // id                      menu text                                 shortcut                                   needs                       separator before
     {kExportSelectedCommand,   L"Экспорт выбранных записей…",            Ctrl('E', kExportSelectedCommand),         CommandNeeds::SelectedLine, false},
     {kMergeSelectedCommand,    L"Объединить выбранные в один файл…",     Ctrl('M', kMergeSelectedCommand),          CommandNeeds::SelectedLine, false},
+    {kPlayIncidentCommand,     L"Воспроизвести как было",                Ctrl(VK_RETURN, kPlayIncidentCommand),     CommandNeeds::SelectedLine, false},
+    {kSaveIncidentCommand,     L"Сохранить как было…",                   {VK_RETURN, true, true, kSaveIncidentCommand}, CommandNeeds::SelectedLine, false},
     {kSaveListCommand,         L"Сохранить список…",                     Ctrl('S', kSaveListCommand),               CommandNeeds::AnyLine,      false},
     // A text field keeps its own Ctrl+C.
     {kCopySelectedCommand,     L"Копировать",                            Ctrl('C', kCopySelectedCommand,
@@ -167,6 +170,12 @@ void TFrmVoice::RunExportCommand(UINT command) {
     case kCopySelectedCommand:
         CopySelectedClick();
         break;
+    case kPlayIncidentCommand:
+        PlayIncidentClick();
+        break;
+    case kSaveIncidentCommand:
+        SaveIncidentClick();
+        break;
     case kTimelineCommand:
         TimelineClick();
         break;
@@ -214,6 +223,7 @@ void TFrmVoice::RunExportWork(const wchar_t* caption, std::function<void(gui::Wo
                               std::function<void()> succeeded) {
     SequenceActive = false;
     MediaPlayer1.Close();
+    EndIncident();
     gui::WorkRequest request;
     request.owner = Handle();
     request.caption = caption;
@@ -286,6 +296,37 @@ void TFrmVoice::MergeSelectedClick() {
                 : !outcome->fileFailure.empty() ? outcome->fileFailure
                                                 : Counts(L"Объединено", *outcome) + file;
             gui::ShowMessageBox(Handle(), text + ErrorLines(*outcome), L"Объединение записей",
+                                MB_OK | OutcomeIcon(*outcome));
+        });
+}
+
+void TFrmVoice::SaveIncidentClick() {
+    std::vector<std::wstring> lines = SelectedLines();
+    exporting::Archive bases = ArchiveBases(lines);
+    const exporting::IncidentOptions options = IncidentChoices();
+    const std::optional<fs::path> target =
+        ChooseSaveFile(Handle(), {L"Сохранить как было", L"Звук WAV (*.wav)", L"wav",
+                                  L"incident_" + Stamp(Now()) + L".wav"});
+    if (!target)
+        return;
+    auto outcome = std::make_shared<ExportOutcome>();
+    RunExportWork(
+        L"Запись как было",
+        [outcome, lines = std::move(lines), target = *target, bases = std::move(bases),
+         options](gui::WorkProgress& progress) {
+            ProgressBridge bridge(progress);
+            // The save dialog has asked before an existing file is replaced.
+            *outcome = exporting::ExportIncident(lines, target, bases, options, bridge, true);
+        },
+        [this, outcome, target = *target] {
+            const bool written =
+                !outcome->cancelled && outcome->fileFailure.empty() && outcome->done > 0;
+            std::wstring text =
+                outcome->cancelled ? std::wstring(L"Запись отменена, файл не записан.")
+                : !outcome->fileFailure.empty() ? outcome->fileFailure
+                : written ? Counts(L"Записано", *outcome) + L"\nФайл: " + target.wstring()
+                          : std::wstring(L"Файл не записан.");
+            gui::ShowMessageBox(Handle(), text + ErrorLines(*outcome), L"Сохранить как было",
                                 MB_OK | OutcomeIcon(*outcome));
         });
 }

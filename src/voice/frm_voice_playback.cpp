@@ -28,6 +28,7 @@ void TFrmVoice::LBListFilesDblClick() {
 void TFrmVoice::LBListFilesClick() {
     SequenceActive = false;
     MediaPlayer1.Close();
+    EndIncident();
     TimelineSelectionChanged();
 }
 
@@ -53,6 +54,7 @@ void TFrmVoice::StartPlayback() {
 void TFrmVoice::ConvertToPlaybackFile(int index) {
     SequenceActive = false;
     MediaPlayer1.Close();
+    EndIncident(); // the designed sequence takes the player
     if (!WriteReviewedPlaybackFile(index))
         return;
     try {
@@ -84,6 +86,8 @@ void TFrmVoice::Timer1Timer() {
         const std::int32_t length = MediaPlayer1.Length();
         ShowPlayPosition(MediaPlayer1.Position(), length);
     }
+    if (Incident.active)
+        IncidentTick();
 }
 
 void TFrmVoice::ShowPlayPosition(std::int32_t position, std::int32_t length) {

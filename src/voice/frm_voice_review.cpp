@@ -191,11 +191,14 @@ void TFrmVoice::AppendPlaybackMenu(gui::PopupMenu& menu) {
                           Review.options.shortenPauses, false);
     playback.AddCheckItem(kEvenLoudnessCommand, L"Выравнивать громкость", L"",
                           Review.options.evenLoudness, false);
+    AppendIncidentOptions(playback);
     menu.AddSeparator();
     menu.AddSubmenu(L"Воспроизведение", std::move(playback));
 }
 
 bool TFrmVoice::RunReviewCommand(UINT command) {
+    if (RunIncidentOption(command))
+        return true;
     review::ReviewOptions options = Review.options;
     const auto speeds = review::OfferedSpeeds();
     if (command >= kFirstSpeedCommand && command < kFirstSpeedCommand + speeds.size()) {
@@ -299,9 +302,9 @@ TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wst
                                              : Review.source.TakeRecording(
                                                    std::wstring(ListLinePath(line)),
                                                    result.kind == RecordingKind::HeaderlessPcm))) {
-        Review.LoadWhole(review::PlaybackClock(
-            review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed), 0.0,
-            static_cast<double>(result.samples) / kPlaybackSampleRate));
+        Review.LoadWhole(
+            review::PlaybackClock(review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed),
+                                  0.0, static_cast<double>(result.samples) / kPlaybackSampleRate));
         return StretchedWrite::Done;
     }
     // Stretched, but not from what the player would play, or without its source:
@@ -370,7 +373,7 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
     const bool sequence = SequenceActive;
     const bool pending = PlayPending;
     // Nothing we can process: it plays on as it is.
-    if (!Review.source.Held()) {
+    if (!Incident.active && !Review.source.Held()) {
         Review.analysis.reset();
         if (!Review.source.Take(PlaybackFilePath(StartDir)))
             return;
@@ -386,7 +389,10 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
     // Playing, only a part from the moment on is processed, so the new speed sounds at
     // once; stopped or paused, the whole recording, so the bar still reaches back to its
     // start.
-    if (!WriteReviewedSamples(play ? sourceSeconds : 0.0, play) || !OpenPlaybackFile()) {
+    // An incident is written from the moment on whether playing or not: it can be long.
+    const bool written = Incident.active ? WriteIncidentPart(sourceSeconds)
+                                         : WriteReviewedSamples(play ? sourceSeconds : 0.0, play);
+    if (!written || !OpenPlaybackFile()) {
         SequenceActive = false;
         return;
     }
@@ -462,13 +468,13 @@ void TFrmVoice::SkipKey(double seconds) {
     }
     const std::int32_t length = MediaPlayer1.Length();
     const std::int32_t position = Review.PositionOf(target);
-    if (position >= length) {
+    if (position >= length && !Incident.active) {
         GoToRecording(1); // past the end: the next recording, as the end of this one would
         return;
     }
     if (playing)
         Review.InterruptingPlay();
-    SeekQuietly(position);
+    SeekQuietly(std::min(position, length)); // an incident stops at its end
     if (playing) {
         MediaPlayer1.Play();
         MediaPlayer1.SetNotify(true);

@@ -9,6 +9,8 @@
 #include "timeline/timeline_window.h"
 #include "voice/frm_voice.h"
 
+#include <tuple>
+
 namespace voice {
 
 // What the main window keeps for the timeline, open or not.
@@ -160,7 +162,11 @@ void TFrmVoice::TimelinePlaybackTick() {
     TimelineLink& link = *timeline_;
     std::int32_t line = -1;
     double fraction = 0;
-    if (MediaPlayer1.DeviceOpen() && 0 <= CurrentIndex && CurrentIndex < LBListFiles.Count()) {
+    if (Incident.active) {
+        // The playhead at the incident's time of day: in the recording heard last.
+        std::tie(line, fraction) = IncidentSounding();
+    } else if (MediaPlayer1.DeviceOpen() && 0 <= CurrentIndex &&
+               CurrentIndex < LBListFiles.Count()) {
         const TMPState mode = MediaPlayer1.Mode();
         // In the recording's own seconds: the file open may be a part of it, or faster.
         const double length = Review.RecordingLength(MediaPlayer1.Length());

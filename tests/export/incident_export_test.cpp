@@ -4,10 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/safe_file.h"
 #include "export/incident_export.h"
-#include "platform/utf8.h"
+#include "export/incident_playback.h"
 #include "export_fixture.h"
+#include "platform/safe_file.h"
+#include "platform/utf8.h"
 #include "recording_encoder.h"
 
 namespace voice::exporting::test {
@@ -95,6 +96,34 @@ INSTANTIATE_TEST_SUITE_P(Layouts, IncidentFiles,
 
 // A source at another rate lifts the file to the highest; the recorder's are resampled
 // and every cue moves with the rate.
+// The window plays the mix in parts made as they are reached: joined, they must be the file
+// saved, whether a part begins in a recording, in a shortened silence or past the end.
+using IncidentPlay = IncidentFiles;
+TEST_F(IncidentPlay, PartsOfThePlayedMixJoinIntoTheSavedFile) {
+    const std::vector<std::wstring> lines = {
+        Add(1, 0, EncodeRecording(RecordingKind::InvertedRuns, SoundWithRuns(2 * 7860, 1))),
+        Add(3, 1, EncodeRecording(RecordingKind::HeaderlessPcm, SoundWithRuns(7860, 3))),
+        Add(1, 10, EncodeRecording(RecordingKind::PlainRuns, SoundWithRuns(7860, 2))),
+    };
+    const fs::path target = out_.Path() / L"incident.wav";
+    ExportIncident(lines, target, {Base()}, {}, progress_, false);
+    const auto riff = ParseRiff(ReadFile(target));
+    ASSERT_TRUE(riff.has_value() && riff->Find("data"));
+
+    const IncidentPlayback play(lines, {}, progress_);
+    ASSERT_DOUBLE_EQ(play.Seconds(), 5.0);
+    Bytes joined;
+    for (const auto& [from, seconds] : {std::pair{0.0, 1.3}, {1.3, 1.9}, {3.2, 9.0}, {7.0, 1.0}})
+        for (const std::int16_t v : play.Mix(from, seconds))
+            joined.insert(joined.end(),
+                          {static_cast<std::uint8_t>(v),
+                           static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8)});
+    EXPECT_TRUE(joined == riff->Find("data")->data);
+    ASSERT_EQ(play.Pieces().size(), 3u);
+    EXPECT_EQ(play.Pieces()[1].line, 1u);
+    EXPECT_DOUBLE_EQ(play.Pieces()[2].at, 4.0); // after the silence shortened to 2 s
+}
+
 TEST(IncidentRates, TheHighestSourceRateWins) {
     TempFolder archive, out;
     const fs::path base = archive.Path() / L"kanal";

@@ -44,7 +44,8 @@ TEST(TimelineViewModel, ClicksSpansAndKeysSelect) {
     struct Case {
         std::vector<std::string> steps;
         const char* selected;
-        const char* told; // per step: 1 the host is told, 0 not
+        const char* told;       // per step: 1 the host is told, 0 not
+        bool spanPlays = false; // the span is kept, while the selection is the one it made
     };
     const Case cases[] = {
         {{"click a", "click c"}, "c", "11"},
@@ -52,8 +53,9 @@ TEST(TimelineViewModel, ClicksSpansAndKeysSelect) {
         {{"click -"}, "", "0"}, // a click beside every bar changes nothing
         {{"click b", "activate b", "activate e"}, "e", "101"},
         {{"all"}, "abcde", "1"},
-        {{"span 10:02-10:21"}, "abd", "1"}, // across lanes, overlap counts
-        {{"click c", "addspan 10:45-10:46"}, "ce", "11"},
+        {{"span 10:02-10:21"}, "abd", "1", true}, // across lanes, overlap counts
+        {{"span 10:02-10:21", "toggle d"}, "ab", "11"},
+        {{"click c", "addspan 10:45-10:46"}, "ce", "11", true},
         {{"click c", "span 12:00-12:10"}, "", "11"}, // an empty span clears
     };
     for (const Case& c : cases) {
@@ -83,6 +85,7 @@ TEST(TimelineViewModel, ClicksSpansAndKeysSelect) {
         }
         EXPECT_EQ(v.Selected(), c.selected) << c.steps.front();
         EXPECT_EQ(told, c.told) << c.steps.front();
+        EXPECT_EQ(v.model.SelectedSpan().has_value(), c.spanPlays) << c.steps.front();
     }
 }
 

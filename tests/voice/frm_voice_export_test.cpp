@@ -208,6 +208,8 @@ protected:
 const std::vector<ShownItem> MenuWith(bool selection, bool lines) {
     return {{L"Экспорт выбранных записей…\tCtrl+E", !selection},
             {L"Объединить выбранные в один файл…\tCtrl+M", !selection},
+            {L"Воспроизвести как было\tCtrl+Enter", !selection},
+            {L"Сохранить как было…\tCtrl+Shift+Enter", !selection},
             {L"Сохранить список…\tCtrl+S", !lines},
             {L"-", false},
             {L"Копировать\tCtrl+C", !selection},
@@ -337,6 +339,25 @@ TEST_F(ExportWindowTest, MergeWritesOneWaveFileAndReportsIt) {
     EXPECT_EQ(boxes.Boxes()[0].caption, L"Объединение записей");
     EXPECT_EQ(boxes.Boxes()[0].text, L"Объединено: 2, ошибок: 0\nФайл: " + (out / L"all.wav"));
     EXPECT_EQ(Snapshot(archive.Path()), archiveBefore);
+}
+
+TEST_F(ExportWindowTest, SaveAsItHappenedWritesTheMixWithItsIndexAndReportsIt) {
+    auto window = OpenWindow();
+    fileAnswer = out / L"incident.wav";
+    Select(*window, {1, 3});
+    MessageBoxCatcher boxes;
+    {
+        HeldKeys held({VK_CONTROL, VK_SHIFT});
+        MSG msg{window->Control(L"LBListFiles"), WM_KEYDOWN, VK_RETURN, 0};
+        ASSERT_TRUE(gui::PreTranslateMessage(window->Form(), msg));
+    }
+    ASSERT_TRUE(WaitForTheWork(*window));
+
+    EXPECT_EQ(ReadBytes(out / L"incident.wav").substr(0, 4), "RIFF");
+    const std::string csv = ReadBytes(out / L"incident.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3) << csv; // header and 2 recordings
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"Записано: 2, ошибок: 0\nФайл: " + (out / L"incident.wav"));
 }
 
 TEST_F(ExportWindowTest, SaveListWritesTheWholeListWithoutABox) {

@@ -91,14 +91,18 @@ protected:
         form->Show();
     }
 
-    void AddLine(const Bytes& recording) {
+    // times: the line's start and end columns; by default a minute of its own.
+    void AddLine(const Bytes& recording, wchar_t channel = L'1', std::wstring times = {}) {
         const int n = static_cast<int>(lines_.size()) + 1;
         const fs::path path = dir_ / (L"R" + std::to_wstring(n) + L".1");
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(recording.data()),
                    static_cast<std::streamsize>(recording.size()));
-        std::wstring line = L"1  07.12.26 10:0" + std::to_wstring(n) + L":00  07.12.26 10:0" +
-                            std::to_wstring(n) + L":09  " + std::to_wstring(recording.size());
+        if (times.empty())
+            times = L"07.12.26 10:0" + std::to_wstring(n) + L":00  07.12.26 10:0" +
+                    std::to_wstring(n) + L":09";
+        std::wstring line =
+            std::wstring(1, channel) + L"  " + times + L"  " + std::to_wstring(recording.size());
         line.resize(80, L' ');
         lines_.push_back(line + path.wstring());
         form->LBListFiles.SetLines(lines_);
@@ -117,10 +121,10 @@ protected:
     std::wstring ShownFileName() const { return Text(form->ControlHandle(L"StFileName")); }
 
     // The submenu as the list's context menu holds it: item texts without their keys, and
-    // the checked ones.
+    // the checked ones (the incident's options apart).
     struct Submenu {
         std::map<std::wstring, UINT> ids;
-        std::set<std::wstring> checked;
+        std::set<std::wstring> checked, incidentChecked;
     };
     Submenu PlaybackSubmenu() const {
         gui::PopupMenu menu;
@@ -142,8 +146,10 @@ protected:
             if (name.empty())
                 continue;
             result.ids[name] = ::GetMenuItemID(sub, i);
+            const bool incident =
+                name == L"Пропускать тишину между записями" || name == L"Разносить каналы";
             if (::GetMenuState(sub, i, MF_BYPOSITION) & MF_CHECKED)
-                result.checked.insert(name);
+                (incident ? result.incidentChecked : result.checked).insert(name);
         }
         return result;
     }
@@ -228,7 +234,7 @@ TEST_F(ReviewWindowTest, TheSubmenuChecksTheChoicesAndTheCaptionNamesThem) {
         {L"Выравнивать громкость", kCaption, {L"1×"}},
     };
     EXPECT_EQ(PlaybackSubmenu().checked, std::set<std::wstring>{L"1×"});
-    EXPECT_EQ(PlaybackSubmenu().ids.size(), 9u + 3u + 2u);
+    EXPECT_EQ(PlaybackSubmenu().ids.size(), 9u + 3u + 2u + 2u);
     for (const auto& step : steps) {
         Choose(step.item);
         EXPECT_EQ(Caption(), step.caption) << step.item;
@@ -266,9 +272,11 @@ TEST_F(ReviewWindowTest, SpeedKeysWorkFromEveryKindOfControl) {
 TEST_F(ReviewWindowTest, ChoicesAreRememberedForTheNextWindow) {
     Choose(L"2,5×");
     Choose(L"Сокращать паузы");
+    Choose(L"Пропускать тишину между записями");
     const Bytes stored = ReadAll(dir_ / L"appdata" / L"Voice" / L"Voice.ini");
     const std::string ini(stored.begin(), stored.end());
     EXPECT_NE(ini.find("playback.speed=2.5\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("incident.skipSilence=0\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("playback.shortenPauses=1\r\n"), std::string::npos) << ini;
     const Bytes table = ReadAll(dir_ / L"BegDir.Ini");
     EXPECT_EQ(std::string(table.begin(), table.end()).find("playback"), std::string::npos);
@@ -276,6 +284,7 @@ TEST_F(ReviewWindowTest, ChoicesAreRememberedForTheNextWindow) {
     OpenWindow();
     EXPECT_EQ(Caption(), kCaption + L" — 2,5×, паузы сокращены");
     EXPECT_EQ(PlaybackSubmenu().checked, (std::set<std::wstring>{L"2,5×", L"Сокращать паузы"}));
+    EXPECT_EQ(PlaybackSubmenu().incidentChecked, std::set<std::wstring>{L"Разносить каналы"});
     Choose(L"1×");
     Choose(L"Сокращать паузы");
     OpenWindow();
@@ -489,10 +498,11 @@ TEST_F(ReviewWindowTest, APartIsLevelledAsTheWholeRecordingIs) {
             EXPECT_TRUE(PressKey(L"LBListFiles", step.key));
         ASSERT_TRUE(PumpUntil([&] { return Playing(); }))
             << form->MediaPlayer1.DeviceOpen() << " mode " << int(form->MediaPlayer1.Mode())
-            << " origin " << form->Review.From() << " part " << form->Review.NextPart().value_or(0) << " held "
-            << form->Review.source.Held() << " length " << form->MediaPlayer1.Length();
+            << " origin " << form->Review.From() << " part " << form->Review.NextPart().value_or(0)
+            << " held " << form->Review.source.Held() << " length " << form->MediaPlayer1.Length();
         EXPECT_GT(form->Review.From(), 25);
-        EXPECT_GT(form->Review.NextPart().value_or(0), form->Review.From() + 200); // a part, not the whole
+        EXPECT_GT(form->Review.NextPart().value_or(0),
+                  form->Review.From() + 200); // a part, not the whole
         const Bytes file = ReadAll(PlaybackFile());
         EXPECT_NEAR(LevelAt(file, 1.0), levelled, 0.002) << form->Review.options.speed;
         EXPECT_NEAR(LevelAt(file, 100.0 / step.speed), levelled, 0.002);
@@ -579,6 +589,56 @@ TEST_F(ReviewWindowTest, PlayerKeysAndMediaKeysDriveTheSequence) {
     LetTicksPass();
     EXPECT_EQ(ShownFileName(), Shown(1));
     form->MediaPlayer1.Close();
+}
+
+TEST_F(ReviewWindowTest, CtrlEnterPlaysOverlappingChannelsMixedAndTheTimelineFollowsTheirTime) {
+    // Six seconds of tone each: channel 1 from 10:00:00, channel 2 from 10:00:03.
+    const auto tone = [](double level) {
+        Bytes s(7860 * 6);
+        for (std::size_t i = 0; i < s.size(); ++i)
+            s[i] = static_cast<std::uint8_t>(128 + level * std::sin(i * 2 * 3.14159 * 150 / 7860));
+        return s;
+    };
+    AddLine(tone(30), L'1', L"07.12.26 10:00:00  07.12.26 10:00:06");
+    AddLine(tone(90), L'2', L"07.12.26 10:00:03  07.12.26 10:00:09");
+    Select({1, 2});
+    form->TimelineClick();
+    Type(L"LBListFiles", VK_RETURN, {VK_CONTROL});
+    ASSERT_TRUE(PumpUntil([&] { return Playing(); }));
+
+    // Stereo 16-bit: channel 1 on the left, channel 2 on the right, both in the overlap.
+    const Bytes file = ReadAll(PlaybackFile());
+    ASSERT_GT(file.size(), 44u + 9 * 7860 * 4 - 100);
+    const auto level = [&](double second, int side) {
+        double sum = 0;
+        const auto first = static_cast<std::size_t>(second * 7860);
+        for (std::size_t f = first; f < first + 786; ++f) {
+            const std::size_t at = 44 + 4 * f + 2 * static_cast<std::size_t>(side);
+            sum += std::abs(static_cast<std::int16_t>(file[at] | file[at + 1] << 8));
+        }
+        return sum / 786;
+    };
+    const struct {
+        double second;
+        bool left, right;
+    } moments[] = {{1, true, false}, {4.5, true, true}, {7.5, false, true}};
+    for (const auto& m : moments) {
+        EXPECT_EQ(level(m.second, 0) > 300, m.left) << m.second;
+        EXPECT_EQ(level(m.second, 1) > 300, m.right) << m.second;
+    }
+    EXPECT_GT(level(4.5, 1), 2 * level(4.5, 0)); // each at its own level
+
+    // Paused in the overlap: the name and the playhead are the recording that started last.
+    ASSERT_TRUE(PumpUntil([&] { return form->MediaPlayer1.Position() >= 4000; }));
+    Type(L"LBListFiles", 'P', {VK_CONTROL});
+    ASSERT_TRUE(PumpUntil([&] { return Mode(msPaused); }));
+    LetTicksPass(3);
+    const double at = form->MediaPlayer1.Position() / 1000.0;
+    ASSERT_LT(at, 6.0);
+    EXPECT_EQ(ShownFileName(), Shown(2));
+    timeline::TimelineWindow& view = form->TimelineView();
+    EXPECT_EQ(view.PlayingLine(), 1);
+    EXPECT_NEAR(view.PlayheadX(), view.PointOfLine(1, (at - 3) / 6).x, 2.0);
 }
 
 } // namespace
