@@ -69,7 +69,7 @@ public:
             std::make_unique<MixedSource>(sources_[item], rate_, std::move(hash));
         if (!open->Samples())
             return nullptr;
-        return std::make_unique<Forward>(*open->Samples());
+        return std::make_unique<incident::BorrowedSource>(*open->Samples());
     }
     // A source's digest waits until a few later sources have ended, so the mix does not
     // wait for its hash to catch up.
@@ -117,16 +117,6 @@ private:
         hashes_.push_back(source->TakeHash());
         finishing_.pop_front();
     }
-
-    // The mix's hold on a source the client keeps.
-    class Forward final : public incident::SampleSource {
-    public:
-        explicit Forward(incident::SampleSource& to) noexcept : to_(to) {}
-        std::size_t Read(std::span<float> into) override { return to_.Read(into); }
-
-    private:
-        incident::SampleSource& to_;
-    };
 
     const std::vector<IncidentSource>& sources_;
     std::size_t total_;

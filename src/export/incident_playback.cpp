@@ -24,7 +24,7 @@ public:
             sources_[item], rate_, std::make_unique<BackgroundSha256>());
         if (!open->Samples())
             return nullptr;
-        return std::make_unique<Forward>(*open->Samples());
+        return std::make_unique<incident::BorrowedSource>(*open->Samples());
     }
     void Closed(std::size_t item, bool) override { open_.erase(item); }
     void Write(std::span<const std::int16_t> frames) override {
@@ -33,15 +33,6 @@ public:
     bool Continue() override { return !progress_.CancelRequested(); }
 
 private:
-    class Forward final : public incident::SampleSource {
-    public:
-        explicit Forward(incident::SampleSource& to) noexcept : to_(to) {}
-        std::size_t Read(std::span<float> into) override { return to_.Read(into); }
-
-    private:
-        incident::SampleSource& to_;
-    };
-
     const std::vector<IncidentSource>& sources_;
     int rate_;
     std::vector<std::int16_t>& frames_;

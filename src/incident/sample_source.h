@@ -14,4 +14,14 @@ public:
     virtual std::size_t Read(std::span<float> into) = 0;
 };
 
+// A hold on a source that someone else owns and keeps open.
+class BorrowedSource final : public SampleSource {
+public:
+    explicit BorrowedSource(SampleSource& from) noexcept : from_(from) {}
+    std::size_t Read(std::span<float> into) override { return from_.Read(into); }
+
+private:
+    SampleSource& from_;
+};
+
 } // namespace voice::incident

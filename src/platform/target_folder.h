@@ -71,8 +71,6 @@ public:
     // replace) and closes it. False and errno-style error when the name is taken or the
     // system refused; the file is then still uncommitted.
     virtual bool Commit(const std::filesystem::path& name, bool replace, int& error) = 0;
-    // Its name while unfinished, when it has one (for removal after a hard stop).
-    virtual std::optional<std::filesystem::path> PendingName() const = 0;
 };
 
 // Removes every unfinished named file of this process at once; safe in a signal handler,

@@ -47,7 +47,6 @@ public:
             std::fclose(stream_);
     }
     std::FILE* Stream() noexcept override { return stream_; }
-    std::optional<fs::path> PendingName() const override { return std::nullopt; }
 
     bool Commit(const fs::path& name, bool replace, int& error) override {
         const std::string self = "/proc/self/fd/" + std::to_string(::fileno(stream_));
@@ -138,9 +137,6 @@ public:
         ::unlinkat(folder_, part_.c_str(), 0);
     }
     std::FILE* Stream() noexcept override { return stream_; }
-    std::optional<fs::path> PendingName() const override {
-        return stream_ ? std::optional<fs::path>(part_) : std::nullopt;
-    }
 
     bool Commit(const fs::path& name, bool replace, int& error) override {
         bool renamed = false;

@@ -134,7 +134,6 @@ public:
             std::fclose(stream_);
     }
     std::FILE* Stream() noexcept override { return stream_; }
-    std::optional<fs::path> PendingName() const override { return std::nullopt; }
 
     bool Commit(const fs::path& name, bool replace, int& error) override {
         const HANDLE file = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream_)));

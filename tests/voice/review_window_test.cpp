@@ -459,10 +459,13 @@ TEST_F(ReviewWindowTest, SpeedChangesInALongRecordingPlayAPartFromTheSameMoment)
         EXPECT_NEAR(LevelAt(file, (second + 1.5 - origin) / speed), LevelOfSecond(second + 1), 0.03)
             << step.key;
         ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 700; }));
-        // The bar and the playhead span the recording, not the part playing.
-        const double now = (origin + form->MediaPlayer1.Position() / 1000.0 * speed) / 400;
-        EXPECT_NEAR(form->TrackBar1.Position(), 50 * now, 1.0) << step.key;
-        EXPECT_NEAR(view.PlayheadX(), view.PointOfLine(0, now).x, 2.0) << step.key;
+        // The bar and the playhead span the recording, not the part playing; both follow
+        // the player at the next tick, which a loaded machine may delay.
+        auto now = [&] { return (origin + form->MediaPlayer1.Position() / 1000.0 * speed) / 400; };
+        EXPECT_TRUE(PumpUntil([&] {
+            return std::abs(form->TrackBar1.Position() - 50 * now()) <= 1.0 &&
+                   std::abs(view.PlayheadX() - view.PointOfLine(0, now()).x) <= 2.0;
+        })) << step.key << ": bar " << form->TrackBar1.Position() << ", recording at " << now();
     }
     form->MediaPlayer1.Close();
 }
