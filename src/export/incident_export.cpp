@@ -182,7 +182,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
                            std::to_wstring((fileSize + (1u << 20) - 1) >> 20) +
                            L" МБ, а файл WAV не может быть больше 4 ГБ. Сократите промежуток "
                            L"или выберите меньше записей.");
-    if (replace) {
+    if (replace && (folder.IdentityOfName(name) || folder.IdentityOfName(indexName))) {
         // A file replaced must not be one the incident reads, by whatever name.
         std::vector<FileIdentity> identities;
         for (const IncidentSource& s : sources)

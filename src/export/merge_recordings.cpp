@@ -137,7 +137,7 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     if (plan.items.empty())
         return result.Take();
 
-    if (replace) {
+    if (replace && folder.IdentityOfName(name)) {
         // The file replaced must not be one the merge reads, by whatever name.
         std::vector<FileIdentity> sources;
         for (const MergeItem& item : plan.items)
