@@ -1,4 +1,5 @@
 #include "platform/target_folder.h"
+#include "platform/unique_handle.h"
 
 #include <windows.h>
 
@@ -23,33 +24,6 @@ constexpr ULONG kDirectoryFile = 0x1;
 constexpr ULONG kSynchronousIo = 0x20;
 constexpr ULONG kNonDirectoryFile = 0x40;
 constexpr ULONG kOpenReparsePoint = 0x200000;
-
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle = INVALID_HANDLE_VALUE) noexcept : handle_(handle) {}
-    ~OwnedHandle() { Reset(); }
-    OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.Release()) {}
-    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            handle_ = other.Release();
-        }
-        return *this;
-    }
-    HANDLE Get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept {
-        return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr;
-    }
-    HANDLE Release() noexcept { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
-    void Reset() noexcept {
-        if (*this)
-            ::CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 // The system's reason as the C runtime's error number, which the error texts take.
 int ErrnoOf(DWORD error) {
@@ -80,7 +54,7 @@ int ErrnoOf(DWORD error) {
 }
 
 // name opened relative to folder: the folder's path is never spelt again.
-OwnedHandle OpenRelative(HANDLE folder, const fs::path& name, ACCESS_MASK access, ULONG share,
+FileHandle OpenRelative(HANDLE folder, const fs::path& name, ACCESS_MASK access, ULONG share,
                          ULONG disposition, ULONG options, int& error) {
     const std::wstring text = name.wstring();
     UNICODE_STRING unicode{};
@@ -97,9 +71,9 @@ OwnedHandle OpenRelative(HANDLE folder, const fs::path& name, ACCESS_MASK access
                        nullptr, 0);
     if (result < 0) {
         error = ErrnoOf(::RtlNtStatusToDosError(result));
-        return OwnedHandle();
+        return FileHandle();
     }
-    return OwnedHandle(handle);
+    return FileHandle(handle);
 }
 
 std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
@@ -177,7 +151,7 @@ void RemoveUnfinishedFilesNow() noexcept {
 }
 
 struct TargetFolder::Native {
-    OwnedHandle handle;
+    FileHandle handle;
 };
 
 TargetFolder::TargetFolder() noexcept = default;
@@ -190,11 +164,11 @@ bool TargetFolder::IsOpen() const noexcept {
 }
 
 std::optional<TargetFolder> TargetFolder::Open(const fs::path& path, int& error) {
-    OwnedHandle handle(::CreateFileW(path.c_str(), kFolderAccess, kFolderShare, nullptr,
+    FileHandle handle(::CreateFileW(path.c_str(), kFolderAccess, kFolderShare, nullptr,
                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle) {
         // Without the right to delete below it (a read-only share) the folder still opens.
-        handle = OwnedHandle(::CreateFileW(path.c_str(), kFolderAccess & ~DELETE, kFolderShare,
+        handle = FileHandle(::CreateFileW(path.c_str(), kFolderAccess & ~DELETE, kFolderShare,
                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                            nullptr));
     }
@@ -216,7 +190,7 @@ std::optional<TargetFolder> TargetFolder::Open(const fs::path& path, int& error)
 
 std::optional<TargetFolder> TargetFolder::OpenChild(const fs::path& name, bool create,
                                                     int& error) const {
-    OwnedHandle handle = OpenRelative(native_->handle.Get(), name, kFolderAccess, kFolderShare,
+    FileHandle handle = OpenRelative(native_->handle.Get(), name, kFolderAccess, kFolderShare,
                                       create ? kFileOpenIf : kFileOpen, kDirectoryFile, error);
     if (!handle)
         return std::nullopt;
@@ -262,7 +236,7 @@ bool TargetFolder::Holds(const fs::path& name) const {
 
 std::optional<FileIdentity> TargetFolder::IdentityOfName(const fs::path& name) const {
     int error = 0;
-    const OwnedHandle handle = OpenRelative(native_->handle.Get(), name, FILE_READ_ATTRIBUTES,
+    const FileHandle handle = OpenRelative(native_->handle.Get(), name, FILE_READ_ATTRIBUTES,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             kFileOpen, 0, error);
     return handle ? IdentityOfHandle(handle.Get()) : std::nullopt;
@@ -272,7 +246,7 @@ std::vector<fs::path> TargetFolder::Names() const {
     std::vector<fs::path> names;
     // A handle of its own, so the listing starts afresh each time.
     int error = 0;
-    const OwnedHandle listing =
+    const FileHandle listing =
         OpenRelative(native_->handle.Get(), fs::path(), FILE_LIST_DIRECTORY,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen,
                      kDirectoryFile, error);
@@ -297,7 +271,7 @@ std::vector<fs::path> TargetFolder::Names() const {
 
 void TargetFolder::Remove(const fs::path& name) const noexcept {
     int error = 0;
-    const OwnedHandle handle =
+    const FileHandle handle =
         OpenRelative(native_->handle.Get(), name, DELETE,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen,
                      kNonDirectoryFile | kOpenReparsePoint, error);
@@ -311,7 +285,7 @@ std::unique_ptr<TargetFolder::NewFile> TargetFolder::StartFile(const fs::path& n
     for (int n = 1; n <= 101; ++n) {
         fs::path part = name;
         part += n == 1 ? L".part" : L"." + std::to_wstring(n) + L".part";
-        OwnedHandle file =
+        FileHandle file =
             OpenRelative(native_->handle.Get(), part, GENERIC_READ | GENERIC_WRITE | DELETE,
                          FILE_SHARE_READ, kFileCreate, kNonDirectoryFile, error);
         if (!file) {
