@@ -360,18 +360,13 @@ StretchStream::StretchStream(int sampleRate, double speed) : speed_(UsableSpeed(
     energies_.resize(scores_.size());
     edgeA_.resize(static_cast<std::size_t>(hop_));
     edgeB_.resize(static_cast<std::size_t>(hop_));
-    // The window never holds more than a piece, what the next blocks may reach, and the
-    // piece being added; Reserve grows it all the same if that ever changes.
-    window_.resize(static_cast<std::size_t>(2 * kPiece + 8 * (hop_ + reach_) + kSlack));
-    if (coarsest > 1) {
-        levels_.front().decimated.resize(window_.size() / static_cast<std::size_t>(coarsest) +
-                                         kSlack);
-    }
+    // The window grows as samples arrive (Reserve) up to a piece, what the next blocks may
+    // reach, and the piece being added, and no further: a short recording never pays for
+    // the room a long one needs.
     for (std::size_t i = 1; i < levels_.size(); ++i) { // the finer levels look at a few starts
         levels_[i].decimated.resize(
             static_cast<std::size_t>(levels_[i].length / levels_[i].step + 8 + kSlack));
     }
-    out_.resize(static_cast<std::size_t>(kPiece + hop_));
 }
 
 void StretchStream::Push(std::span<const float> samples, StretchSink& sink) {
@@ -530,6 +525,9 @@ template <typename Sink> void StretchStream::RunBlocks(bool final, Sink& sink) {
 
 // a faded out as b fades in; without b, a as it is.
 void StretchStream::Emit(const float* a, const float* b, Index count, StretchSink&) {
+    if (out_.empty()) {
+        out_.resize(static_cast<std::size_t>(kPiece + hop_));
+    }
     float* o = out_.data() + out_filled_;
     out_filled_ += static_cast<std::size_t>(count);
     if (b == nullptr) {

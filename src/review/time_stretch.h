@@ -112,7 +112,7 @@ private:
     Index reach_;               // how far a piece may move from its nominal place
     std::vector<Level> levels_; // coarsest first; the last at step 1
     std::vector<float> fadeIn_, scores_, energies_, edgeA_, edgeB_;
-    std::vector<float> window_; // the source from base_ on; allocated once
+    std::vector<float> window_; // the source from base_ on; grows to its bound, then stays
     Index windowSize_ = 0;
     Index base_ = 0; // a whole number of the coarsest step
     Index received_ = 0;

@@ -22,26 +22,48 @@ bool IsSet(const std::vector<bool>& flags, std::int32_t i) {
     return static_cast<std::size_t>(i) < flags.size() && flags[i];
 }
 
-// Counts of one lane from the index: per column, the buckets whose start lies in it.
+// From the recording at `from` on (by start), the first starting at or after t: a
+// galloping search, so that a walk across the columns costs little more than their number.
+std::int32_t FirstFrom(const Timeline& timeline, std::int32_t from, std::int32_t end, double t) {
+    const auto before = [&](std::int32_t i) {
+        return static_cast<double>(timeline.recordings[i].start) < t;
+    };
+    std::int32_t step = 1;
+    while (from < end && before(from)) {
+        const std::int32_t probe = from + step;
+        if (probe >= end || !before(probe)) {
+            end = std::min(end, probe);
+            ++from;
+            break;
+        }
+        from = probe + 1;
+        step *= 2;
+    }
+    return static_cast<std::int32_t>(
+        std::lower_bound(
+            timeline.recordings.begin() + from, timeline.recordings.begin() + end, t,
+            [](const Recording& r, double value) { return static_cast<double>(r.start) < value; }) -
+        timeline.recordings.begin());
+}
+
+// Counts of one lane from the index: per column, the recordings whose start lies in it.
 void RasterizeCoarse(const Timeline& timeline, std::size_t laneIndex, const TimeScale& scale,
                      const std::vector<bool>& selected, const DensityIndex& index,
                      LaneRaster& out) {
     const DensityIndex::LaneSums& sums = index.Sums(laneIndex);
+    const Lane& lane = timeline.lanes[laneIndex];
     const int width = scale.Width(), left = scale.Left();
-    const auto bucketAt = [&](double x) {
-        const double t = scale.GetFold().EarliestReal(scale.ShownAt(x));
-        const double b = std::floor((t - index.Origin()) / static_cast<double>(index.Bucket()));
-        return static_cast<std::size_t>(
-            std::clamp<double>(b, 0, static_cast<double>(index.Buckets())));
-    };
-    std::size_t from = bucketAt(left);
+    const auto timeAt = [&](double x) { return scale.GetFold().EarliestReal(scale.ShownAt(x)); };
+    std::int32_t from = FirstFrom(timeline, lane.begin, lane.end, timeAt(left));
     for (int column = 0; column < width; ++column) {
-        const std::size_t to =
-            column + 1 == width ? bucketAt(left + width + 0.999) : bucketAt(left + column + 1);
+        const double edge = column + 1 == width ? left + width + 0.999 : left + column + 1;
+        const std::int32_t to = FirstFrom(timeline, from, lane.end, timeAt(edge));
         const auto c = static_cast<std::size_t>(column);
-        out.count[c] = sums.count[to] - sums.count[from];
-        out.selected[c] = sums.selected[to] - sums.selected[from];
-        out.unheard[c] = sums.unheard[to] - sums.unheard[from];
+        const auto a = static_cast<std::size_t>(from - lane.begin);
+        const auto b = static_cast<std::size_t>(to - lane.begin);
+        out.count[c] = static_cast<std::uint32_t>(to - from);
+        out.selected[c] = sums.selected[b] - sums.selected[a];
+        out.unheard[c] = sums.unheard[b] - sums.unheard[a];
         out.busiest = std::max(out.busiest, out.count[c]);
         from = to;
     }
@@ -53,7 +75,6 @@ void RasterizeCoarse(const Timeline& timeline, std::size_t laneIndex, const Time
     if (level >= static_cast<int>(sums.longer.size()))
         return;
     const std::vector<std::int32_t>& longer = sums.longer[static_cast<std::size_t>(level)];
-    const Lane& lane = timeline.lanes[laneIndex];
     const double realFrom = scale.TimeAt(left) - static_cast<double>(lane.longest);
     const double realTo = scale.TimeAt(left + width);
     auto it =
@@ -75,29 +96,21 @@ void RasterizeCoarse(const Timeline& timeline, std::size_t laneIndex, const Time
 
 } // namespace
 
-DensityIndex::DensityIndex(const Timeline& timeline)
-    : timeline_(&timeline), origin_(timeline.firstDay) {
+DensityIndex::DensityIndex(const Timeline& timeline) : timeline_(&timeline) {
     const Seconds span = timeline.lastDay + kSecondsPerDay - timeline.firstDay;
     bucket_ = std::max(kShortestBucket, (span + kMostBuckets - 1) / kMostBuckets);
-    buckets_ = span / bucket_ + 1;
     lanes_.resize(timeline.lanes.size());
     for (std::size_t l = 0; l < lanes_.size(); ++l) {
         LaneSums& sums = lanes_[l];
-        sums.count.assign(static_cast<std::size_t>(buckets_) + 1, 0);
         const Lane& lane = timeline.lanes[l];
         for (std::int32_t i = lane.begin; i < lane.end; ++i) {
             const Recording& r = timeline.recordings[i];
-            const auto b = static_cast<std::size_t>(
-                std::clamp<Seconds>((r.start - origin_) / bucket_, 0, buckets_ - 1));
-            ++sums.count[b + 1];
             for (int level = 0; level < kLevels && r.end - r.start >= (bucket_ << level); ++level) {
                 if (sums.longer.size() <= static_cast<std::size_t>(level))
                     sums.longer.resize(static_cast<std::size_t>(level) + 1);
                 sums.longer[static_cast<std::size_t>(level)].push_back(i);
             }
         }
-        for (std::size_t b = 1; b < sums.count.size(); ++b)
-            sums.count[b] += sums.count[b - 1];
     }
     Update({}, {});
 }
@@ -107,21 +120,14 @@ void DensityIndex::Update(const std::vector<bool>& selected, const std::vector<b
         return;
     for (std::size_t l = 0; l < lanes_.size(); ++l) {
         LaneSums& sums = lanes_[l];
-        sums.selected.assign(sums.count.size(), 0);
-        sums.unheard.assign(sums.count.size(), 0);
         const Lane& lane = timeline_->lanes[l];
-        for (std::int32_t i = lane.begin; i < lane.end; ++i) {
-            const Recording& r = timeline_->recordings[i];
-            const auto b = static_cast<std::size_t>(
-                std::clamp<Seconds>((r.start - origin_) / bucket_, 0, buckets_ - 1));
-            if (IsSet(selected, i))
-                ++sums.selected[b + 1];
-            if (!IsSet(heard, i))
-                ++sums.unheard[b + 1];
-        }
-        for (std::size_t b = 1; b < sums.count.size(); ++b) {
-            sums.selected[b] += sums.selected[b - 1];
-            sums.unheard[b] += sums.unheard[b - 1];
+        const auto n = static_cast<std::size_t>(lane.end - lane.begin);
+        sums.selected.assign(n + 1, 0);
+        sums.unheard.assign(n + 1, 0);
+        for (std::size_t k = 0; k < n; ++k) {
+            const auto i = lane.begin + static_cast<std::int32_t>(k);
+            sums.selected[k + 1] = sums.selected[k] + (IsSet(selected, i) ? 1 : 0);
+            sums.unheard[k + 1] = sums.unheard[k] + (IsSet(heard, i) ? 0 : 1);
         }
     }
 }

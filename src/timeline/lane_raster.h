@@ -26,11 +26,11 @@ struct LaneRaster {
     std::uint32_t busiest = 0; // the largest count
 };
 
-// Counts of recordings by start in buckets of a minute or so (longer over years, so that a
-// lane never holds more than kMostBuckets), summed from the axis's start,
-// and each lane's longer recordings by length: with them a coarse zoom costs a few reads
+// Each lane's selected and not-heard recordings summed in order of start (the lane's
+// recordings are sorted by start, so a pixel column's count is the distance between two
+// searches), and its longer recordings by length: with them a coarse zoom costs a search
 // per pixel column and a look at the few recordings long enough for a bar, whatever the
-// number of recordings.
+// number of recordings. Its size follows the recordings, not the span they cover.
 class DensityIndex {
 public:
     static constexpr Seconds kShortestBucket = 64;
@@ -42,23 +42,20 @@ public:
     void Update(const std::vector<bool>& selected, const std::vector<bool>& heard);
 
     struct LaneSums {
-        std::vector<std::uint32_t> count, selected, unheard; // prefix sums, buckets + 1
+        std::vector<std::uint32_t> selected, unheard; // prefix sums, the lane's recordings + 1
         // Level j: the lane's recordings at least Bucket() << j seconds long, by start.
         std::vector<std::vector<std::int32_t>> longer;
     };
     const LaneSums& Sums(std::size_t lane) const { return lanes_[lane]; }
     std::size_t Lanes() const noexcept { return lanes_.size(); }
-    Seconds Origin() const noexcept { return origin_; }
+    // The shortest length worth a level of its own: a minute or so, longer over years.
     Seconds Bucket() const noexcept { return bucket_; }
     // Below this many seconds a pixel, the recordings in view are few enough to visit.
     double Coarsest() const noexcept { return 4.0 * static_cast<double>(bucket_); }
-    std::int64_t Buckets() const noexcept { return buckets_; }
 
 private:
     const Timeline* timeline_ = nullptr;
-    Seconds origin_ = 0;
     Seconds bucket_ = kShortestBucket;
-    std::int64_t buckets_ = 0;
     std::vector<LaneSums> lanes_;
 };
 
