@@ -188,8 +188,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
         for (const IncidentSource& s : sources)
             if (const auto identity = IdentityOf(PathFromWide(s.columns.source)))
                 identities.push_back(*identity);
-        archive.RefuseReplacing(folder, name, identities);
-        archive.RefuseReplacing(folder, indexName, identities);
+        archive.RefuseReplacing(folder, {name, indexName}, identities);
     }
 
     PartFile part(folder, name);
