@@ -9,30 +9,22 @@
 namespace voice::exporting {
 namespace {
 
-class SystemSha256 final : public DigestFunction {
+// Either hash behind the worker's interface.
+template <typename Hash> class DigestOf final : public DigestFunction {
 public:
     void Update(std::span<const std::uint8_t> bytes) override { hash_.Update(bytes); }
     Sha256Digest Finish() override { return hash_.Finish(); }
 
 private:
-    Sha256 hash_;
-};
-
-class CpuDigest final : public DigestFunction {
-public:
-    void Update(std::span<const std::uint8_t> bytes) override { hash_.Update(bytes); }
-    Sha256Digest Finish() override { return hash_.Finish(); }
-
-private:
-    CpuSha256 hash_;
+    Hash hash_;
 };
 
 // The processor's SHA instructions where it has them, else the system's hash.
 std::unique_ptr<DigestFunction> SystemFunction() noexcept {
     try {
         if (CpuSha256::Available())
-            return std::make_unique<CpuDigest>();
-        return std::make_unique<SystemSha256>();
+            return std::make_unique<DigestOf<CpuSha256>>();
+        return std::make_unique<DigestOf<Sha256>>();
     } catch (...) {
         return nullptr;
     }
