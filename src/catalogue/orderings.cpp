@@ -213,24 +213,25 @@ struct SizeKey {
 };
 
 // Moves each line to its place: position k receives the line that was at order[k].
-// Follows the permutation's cycles, so no second list is allocated; order is used up.
-void PlaceLines(std::vector<std::wstring>& lines, std::vector<std::uint32_t>& order) {
-    const std::uint32_t count = static_cast<std::uint32_t>(order.size());
-    for (std::uint32_t k = 0; k < count; ++k) {
-        if (order[k] == k)
-            continue;
-        std::wstring first = std::move(lines[k]);
-        std::uint32_t at = k;
-        for (;;) {
-            const std::uint32_t from = std::exchange(order[at], at);
-            if (from == k) {
-                lines[at] = std::move(first);
-                break;
-            }
-            lines[at] = std::move(lines[from]);
-            at = from;
-        }
+// Gathered in order into placed, whose emptied strings are kept for the next sort: the
+// line to move next is known ahead and fetched while others move, where following the
+// permutation's cycles waited on memory at every line.
+void PlaceLines(std::vector<std::wstring>& lines, const std::vector<std::uint32_t>& order,
+                std::vector<std::wstring>& placed) {
+    const std::size_t count = order.size();
+    std::size_t unmoved = 0;
+    while (unmoved < count && order[unmoved] == unmoved)
+        ++unmoved;
+    if (unmoved == count)
+        return;
+    constexpr std::size_t kAhead = 8;
+    placed.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k + kAhead < count)
+            __builtin_prefetch(&lines[order[k + kAhead]]);
+        placed[k] = std::move(lines[order[k]]);
     }
+    lines.swap(placed);
 }
 
 // The keys of the lines in their current order, as the last keyed sort of one ordering
@@ -255,6 +256,7 @@ template <typename Key> struct SortScratch {
     std::vector<std::uint32_t> order;
     std::vector<std::uint32_t> firstOf;
     std::vector<std::uint32_t> tiesUpTo;
+    std::vector<std::wstring> placed;
 };
 
 template <typename Key> class KeyCache final : public SortKeyCache {
@@ -405,8 +407,12 @@ bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
     // the key building from waiting on memory at every line.
     constexpr std::size_t kAhead = 8;
     for (std::size_t k = sortedCount; k < lines.size(); ++k) {
-        if (k + kAhead < lines.size())
-            __builtin_prefetch(lines[k + kAhead].data());
+        if (k + kAhead < lines.size()) {
+            // The key's columns reach past the first cache line of the text.
+            const char* ahead = reinterpret_cast<const char*>(lines[k + kAhead].data());
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 64);
+        }
         keys.emplace_back(lines[k]);
         if (!Fits(keys.back())) {
             cache.reset();
@@ -422,7 +428,7 @@ bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
     for (std::uint32_t from : order)
         sortedKeys.push_back(keys[from]);
     kept->TakeReordered();
-    PlaceLines(lines, order);
+    PlaceLines(lines, order, kept->Scratch().placed);
     return true;
 }
 

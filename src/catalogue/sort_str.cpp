@@ -3,6 +3,9 @@
 #include "catalogue/orderings.h"
 #include "catalogue/partition_sort.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -13,6 +16,54 @@ void TSortStr::Exchange(int i, int j) {
         throw std::out_of_range("TSortStr::Exchange: list index out of bounds");
     std::swap(lines_[static_cast<std::size_t>(i)], lines_[static_cast<std::size_t>(j)]);
     keyCache_.reset();
+}
+
+namespace {
+
+// The buffers of lines in sorted order lie anywhere in the heap, and writing into them in
+// that order missed the page tables at nearly every line (a tenth of the walk under
+// Wine). Reordered by address, a few pages at a time, they are written front to back.
+// Returned so that the last one has the lowest address: lines are taken from the back.
+std::vector<std::wstring> ByDescendingAddress(std::vector<std::wstring>& lines) {
+    if (lines.size() < 2)
+        return std::move(lines);
+    std::uintptr_t low = UINTPTR_MAX;
+    std::uintptr_t high = 0;
+    for (const std::wstring& line : lines) {
+        const auto at = reinterpret_cast<std::uintptr_t>(line.data());
+        low = std::min(low, at);
+        high = std::max(high, at);
+    }
+    // At most 2^16 groups: a page each while the heap spans at most 256 MB.
+    int shift = 12;
+    while (((high - low) >> shift) >= (1u << 16))
+        ++shift;
+    const std::size_t groups = ((high - low) >> shift) + 1;
+    std::vector<std::uint32_t> next(groups + 1, 0);
+    auto groupOf = [&](const std::wstring& line) {
+        return groups - 1 - ((reinterpret_cast<std::uintptr_t>(line.data()) - low) >> shift);
+    };
+    for (const std::wstring& line : lines)
+        ++next[groupOf(line) + 1];
+    for (std::size_t g = 1; g <= groups; ++g)
+        next[g] += next[g - 1];
+    std::vector<std::wstring> ordered(lines.size());
+    for (std::wstring& line : lines)
+        ordered[next[groupOf(line)]++] = std::move(line);
+    return ordered;
+}
+
+} // namespace
+
+void TSortStr::ClearForRefill() noexcept {
+    try {
+        spare_ = ByDescendingAddress(lines_);
+    } catch (const std::bad_alloc&) {
+        spare_.swap(lines_); // in any order, then
+    }
+    lines_.clear();
+    if (keyCache_)
+        keyCache_->Forget();
 }
 
 void TSortStr::SetSorted(bool sorted) {

@@ -62,12 +62,7 @@ public:
     }
     // Clear, keeping the lines' buffers for TakeSpareLine: a new search writes its lines
     // into the old ones instead of freeing 100,000 strings and allocating as many again.
-    void ClearForRefill() noexcept {
-        spare_.swap(lines_);
-        lines_.clear();
-        if (keyCache_)
-            keyCache_->Forget();
-    }
+    void ClearForRefill() noexcept;
     // An empty string, with the buffer of a line ClearForRefill kept when one is left.
     std::wstring TakeSpareLine() noexcept {
         if (spare_.empty())
