@@ -264,26 +264,46 @@ public:
     explicit KeyCache(int ordering) : ordering_(ordering) {}
     int Ordering() const noexcept { return ordering_; }
     std::vector<Key>& Keys() noexcept { return keys_; }
+    // How many of the keys are in sorted order; those after them were added since.
+    std::size_t SortedCount() const noexcept { return sortedCount_; }
+    // A key that did not fit was added: the keys can no longer sort the lines.
+    bool Unfit() const noexcept { return unfit_; }
+    void LineAdded(const std::wstring& line) override {
+        if (unfit_)
+            return;
+        keys_.emplace_back(line);
+        unfit_ = !Fits(keys_.back());
+    }
     // Room for the keys in the order given, then the keys replaced by them.
     std::vector<Key>& Reordered(std::size_t count) {
         reordered_.clear();
         reordered_.reserve(count);
         return reordered_;
     }
-    void TakeReordered() noexcept { keys_.swap(reordered_); }
-    void Forget() noexcept override { keys_.clear(); }
+    void TakeReordered() noexcept {
+        keys_.swap(reordered_);
+        sortedCount_ = keys_.size();
+    }
+    void Forget() noexcept override {
+        keys_.clear();
+        sortedCount_ = 0;
+        unfit_ = false;
+    }
     SortScratch<Key>& Scratch() noexcept { return scratch_; }
 
 private:
     int ordering_;
     std::vector<Key> keys_;
+    std::size_t sortedCount_ = 0;
+    bool unfit_ = false;
     std::vector<Key> reordered_;
     SortScratch<Key> scratch_;
 };
 
 // The order the list's partition sort gives for these keys: order[k] is the index of
 // the key that ends up at k. The first sortedCount keys are already in sorted order
-// (kept from the previous sort), the rest were added since.
+// (kept from the previous sort), the rest were added since. sortedKeys receives the keys
+// in that order, as they come: equal keys are the same whichever line holds them.
 //
 // Lines added to a sorted list are the search's case, and the partition sort is slow on
 // it, so there the keys are ranked first (the kept ones need only a merge): the
@@ -294,7 +314,8 @@ private:
 // the keys directly.
 template <typename Key>
 std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
-                                               std::size_t sortedCount, SortScratch<Key>& scratch) {
+                                               std::size_t sortedCount, SortScratch<Key>& scratch,
+                                               std::vector<Key>& sortedKeys) {
     using Indexed = IndexedKey<Key>;
     const std::size_t count = keys.size();
     std::vector<std::uint32_t>& byKey = scratch.order;
@@ -308,8 +329,10 @@ std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
         auto compare = [data](int i, int j) { return Compare(data[i].key, data[j].key); };
         auto exchange = [data](int i, int j) { std::swap(data[i], data[j]); };
         PartitionSort(0, static_cast<int>(count) - 1, compare, exchange);
-        for (std::size_t k = 0; k < count; ++k)
+        for (std::size_t k = 0; k < count; ++k) {
             byKey[k] = added[k].index;
+            sortedKeys.push_back(added[k].key);
+        }
         return byKey;
     }
 
@@ -341,6 +364,7 @@ std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
                 firstOf[++rank] = static_cast<std::uint32_t>(placed);
         }
         previous = &key;
+        sortedKeys.push_back(key);
         ranked[index] = {rank, index};
         tiesUpTo[placed] = ties;
         byKey[placed++] = index;
@@ -399,14 +423,18 @@ bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
         fresh = std::make_unique<KeyCache<Key>>(ordering);
         kept = static_cast<KeyCache<Key>*>(fresh.get());
     }
+    if (kept->Unfit()) {
+        cache.reset();
+        return false;
+    }
     std::vector<Key>& keys = kept->Keys();
-    const std::size_t sortedCount = keys.size();
+    const std::size_t sortedCount = kept->SortedCount();
     if (keys.capacity() < lines.size())
         keys.reserve(std::max(lines.size(), 2 * keys.capacity()));
     // Each line's text lies somewhere in the heap: asking for it a few lines ahead keeps
     // the key building from waiting on memory at every line.
     constexpr std::size_t kAhead = 8;
-    for (std::size_t k = sortedCount; k < lines.size(); ++k) {
+    for (std::size_t k = keys.size(); k < lines.size(); ++k) {
         if (k + kAhead < lines.size()) {
             // The key's columns reach past the first cache line of the text.
             const char* ahead = reinterpret_cast<const char*>(lines[k + kAhead].data());
@@ -423,10 +451,8 @@ bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
         cache = std::move(fresh);
     if (lines.size() < 2)
         return true;
-    std::vector<std::uint32_t>& order = PartitionSortOrder(keys, sortedCount, kept->Scratch());
-    std::vector<Key>& sortedKeys = kept->Reordered(keys.size());
-    for (std::uint32_t from : order)
-        sortedKeys.push_back(keys[from]);
+    std::vector<std::uint32_t>& order = PartitionSortOrder(keys, sortedCount, kept->Scratch(),
+                                                           kept->Reordered(keys.size()));
     kept->TakeReordered();
     PlaceLines(lines, order, kept->Scratch().placed);
     return true;

@@ -55,6 +55,18 @@ std::vector<std::wstring> ByDescendingAddress(std::vector<std::wstring>& lines) 
 
 } // namespace
 
+void TSortStr::PrefetchSpareLine() const noexcept {
+    constexpr std::size_t kAhead = 4;
+    constexpr std::size_t kCacheLine = 64;
+    if (spare_.size() <= kAhead)
+        return;
+    const std::wstring& later = spare_[spare_.size() - 1 - kAhead];
+    const char* bytes = reinterpret_cast<const char*>(later.data());
+    const std::size_t size = (later.capacity() + 1) * sizeof(wchar_t);
+    for (std::size_t at = 0; at < size; at += kCacheLine)
+        __builtin_prefetch(bytes + at, 1);
+}
+
 void TSortStr::ClearForRefill() noexcept {
     try {
         spare_ = ByDescendingAddress(lines_);

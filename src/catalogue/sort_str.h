@@ -18,6 +18,8 @@ public:
     virtual ~SortKeyCache() = default;
     // Drops the keys and keeps the memory for the next list's.
     virtual void Forget() noexcept = 0;
+    // A line was appended: its key is derived now, while its text is still in the cache.
+    virtual void LineAdded(const std::wstring& line) = 0;
 };
 
 // Negative: line i belongs before line j; positive: after; zero: equal. Only the sign
@@ -53,7 +55,11 @@ public:
     const std::vector<std::wstring>& Lines() const noexcept { return lines_; }
 
     // Appends whatever the sorted state.
-    void Add(std::wstring line) { lines_.push_back(std::move(line)); }
+    void Add(std::wstring line) {
+        lines_.push_back(std::move(line));
+        if (keyCache_)
+            keyCache_->LineAdded(lines_.back());
+    }
     // Empties the list; the sorted state stays as it was.
     void Clear() noexcept {
         lines_.clear();
@@ -67,6 +73,7 @@ public:
     std::wstring TakeSpareLine() noexcept {
         if (spare_.empty())
             return {};
+        PrefetchSpareLine();
         std::wstring line = std::move(spare_.back());
         spare_.pop_back();
         line.clear();
@@ -90,6 +97,10 @@ public:
     void CustomSort(LineCompare compare);
 
 private:
+    // Asks for the buffer of a line taken a few lines later, to be written: the search
+    // then writes each line into the cache instead of waiting on memory.
+    void PrefetchSpareLine() const noexcept;
+
     std::vector<std::wstring> lines_;
     std::vector<std::wstring> spare_; // buffers kept by ClearForRefill
     bool sorted_ = false;
