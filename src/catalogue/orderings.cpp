@@ -212,28 +212,6 @@ struct SizeKey {
     friend int Compare(SizeKey a, SizeKey b) noexcept { return CompareSizes(a.value, b.value); }
 };
 
-// Moves each line to its place: position k receives the line that was at order[k].
-// Gathered in order into placed, whose emptied strings are kept for the next sort: the
-// line to move next is known ahead and fetched while others move, where following the
-// permutation's cycles waited on memory at every line.
-void PlaceLines(std::vector<std::wstring>& lines, const std::vector<std::uint32_t>& order,
-                std::vector<std::wstring>& placed) {
-    const std::size_t count = order.size();
-    std::size_t unmoved = 0;
-    while (unmoved < count && order[unmoved] == unmoved)
-        ++unmoved;
-    if (unmoved == count)
-        return;
-    constexpr std::size_t kAhead = 8;
-    placed.resize(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        if (k + kAhead < count)
-            __builtin_prefetch(&lines[order[k + kAhead]]);
-        placed[k] = std::move(lines[order[k]]);
-    }
-    lines.swap(placed);
-}
-
 // The keys of the lines in their current order, as the last keyed sort of one ordering
 // left them, that is in sorted order: the next sort derives keys only for the lines
 // added since.
@@ -256,7 +234,6 @@ template <typename Key> struct SortScratch {
     std::vector<std::uint32_t> order;
     std::vector<std::uint32_t> firstOf;
     std::vector<std::uint32_t> tiesUpTo;
-    std::vector<std::wstring> placed;
 };
 
 template <typename Key> class KeyCache final : public SortKeyCache {
@@ -411,60 +388,67 @@ std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
     return byKey;
 }
 
-// Sorts the lines as the list's partition sort does with the comparator whose key is
-// Key, deriving each key once (and keeping them for the next sort). Returns false,
-// leaving the lines as they are, when a key does not fit Key.
+// The order the list's partition sort leaves the lines of list in with the comparator whose
+// key is Key, deriving each key once (and keeping them for the next sort); nullptr for fewer
+// than two lines. Sets fits to false, with no order, when a key does not fit Key.
 template <typename Key>
-bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
-                std::unique_ptr<SortKeyCache>& cache) {
+std::vector<std::uint32_t>* SortByKeys(const TSortStr& list, int ordering,
+                                       std::unique_ptr<SortKeyCache>& cache, bool& fits) {
+    fits = true;
     auto* kept = dynamic_cast<KeyCache<Key>*>(cache.get());
     std::unique_ptr<SortKeyCache> fresh;
-    if (kept == nullptr || kept->Ordering() != ordering || kept->Keys().size() > lines.size()) {
+    const auto count = static_cast<std::size_t>(list.Count());
+    if (kept == nullptr || kept->Ordering() != ordering || kept->Keys().size() > count) {
         fresh = std::make_unique<KeyCache<Key>>(ordering);
         kept = static_cast<KeyCache<Key>*>(fresh.get());
     }
     if (kept->Unfit()) {
         cache.reset();
-        return false;
+        fits = false;
+        return nullptr;
     }
     std::vector<Key>& keys = kept->Keys();
     const std::size_t sortedCount = kept->SortedCount();
-    if (keys.capacity() < lines.size())
-        keys.reserve(std::max(lines.size(), 2 * keys.capacity()));
+    if (keys.capacity() < count)
+        keys.reserve(std::max(count, 2 * keys.capacity()));
     // Each line's text lies somewhere in the heap: asking for it a few lines ahead keeps
     // the key building from waiting on memory at every line.
-    constexpr std::size_t kAhead = 8;
-    for (std::size_t k = keys.size(); k < lines.size(); ++k) {
-        if (k + kAhead < lines.size()) {
+    constexpr int kAhead = 8;
+    for (int k = static_cast<int>(keys.size()); k < list.Count(); ++k) {
+        if (k + kAhead < list.Count()) {
             // The key's columns reach past the first cache line of the text.
-            const char* ahead = reinterpret_cast<const char*>(lines[k + kAhead].data());
+            const char* ahead = reinterpret_cast<const char*>(list[k + kAhead].data());
             __builtin_prefetch(ahead);
             __builtin_prefetch(ahead + 64);
         }
-        keys.emplace_back(lines[k]);
+        keys.emplace_back(list[k]);
         if (!Fits(keys.back())) {
             cache.reset();
-            return false;
+            fits = false;
+            return nullptr;
         }
     }
     if (fresh)
         cache = std::move(fresh);
-    if (lines.size() < 2)
-        return true;
-    std::vector<std::uint32_t>& order = PartitionSortOrder(keys, sortedCount, kept->Scratch(),
-                                                           kept->Reordered(keys.size()));
+    if (count < 2)
+        return nullptr;
+    std::vector<std::uint32_t>& order =
+        PartitionSortOrder(keys, sortedCount, kept->Scratch(), kept->Reordered(count));
     kept->TakeReordered();
-    PlaceLines(lines, order, kept->Scratch().placed);
-    return true;
+    return &order;
 }
 
 // One byte per character when every key allows it (the lines the search writes always
 // do), else the full character width.
 template <typename Text>
-void SortByTextKeys(std::vector<std::wstring>& lines, int ordering,
-                    std::unique_ptr<SortKeyCache>& cache) {
-    if (!SortByKeys<PackedText<Text, 8>>(lines, ordering, cache))
-        SortByKeys<PackedText<Text, static_cast<int>(sizeof(wchar_t) * 8)>>(lines, ordering, cache);
+std::vector<std::uint32_t>* SortByTextKeys(const TSortStr& list, int ordering,
+                                           std::unique_ptr<SortKeyCache>& cache) {
+    bool fits = true;
+    std::vector<std::uint32_t>* order = SortByKeys<PackedText<Text, 8>>(list, ordering, cache, fits);
+    if (fits)
+        return order;
+    return SortByKeys<PackedText<Text, static_cast<int>(sizeof(wchar_t) * 8)>>(list, ordering, cache,
+                                                                              fits);
 }
 
 } // namespace
@@ -544,23 +528,20 @@ LineCompare OrderingComparator(int itemIndex) noexcept {
     }
 }
 
-void SortLinesByOrdering(std::vector<std::wstring>& lines, int itemIndex,
-                         std::unique_ptr<SortKeyCache>& cache) {
+std::vector<std::uint32_t>* SortOrderByOrdering(const TSortStr& list, int itemIndex,
+                                                std::unique_ptr<SortKeyCache>& cache) {
+    bool fits = true;
     switch (itemIndex) {
     case 0:
-        SortByTextKeys<StartKeyText>(lines, itemIndex, cache);
-        break;
+        return SortByTextKeys<StartKeyText>(list, itemIndex, cache);
     case 1:
-        SortByTextKeys<EndKeyText>(lines, itemIndex, cache);
-        break;
+        return SortByTextKeys<EndKeyText>(list, itemIndex, cache);
     case 2:
-        SortByTextKeys<ChannelKeyText>(lines, itemIndex, cache);
-        break;
+        return SortByTextKeys<ChannelKeyText>(list, itemIndex, cache);
     case 3:
-        SortByKeys<SizeKey>(lines, itemIndex, cache);
-        break;
+        return SortByKeys<SizeKey>(list, itemIndex, cache, fits);
     default:
-        break;
+        return nullptr;
     }
 }
 

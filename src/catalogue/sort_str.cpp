@@ -14,6 +14,7 @@ namespace voice {
 void TSortStr::Exchange(int i, int j) {
     if (i < 0 || j < 0 || i >= Count() || j >= Count())
         throw std::out_of_range("TSortStr::Exchange: list index out of bounds");
+    PlaceLines();
     std::swap(lines_[static_cast<std::size_t>(i)], lines_[static_cast<std::size_t>(j)]);
     keyCache_.reset();
 }
@@ -67,12 +68,35 @@ void TSortStr::PrefetchSpareLine() const noexcept {
         __builtin_prefetch(bytes + at, 1);
 }
 
+void TSortStr::PlaceLines() const {
+    std::size_t unmoved = 0;
+    while (unmoved < order_.size() && order_[unmoved] == unmoved)
+        ++unmoved;
+    if (unmoved == order_.size()) {
+        order_.clear();
+        return;
+    }
+    // Gathered in order, so the line to move next is known ahead and fetched while others
+    // move; placed_'s emptied strings are kept for the next time.
+    constexpr std::size_t kAhead = 8;
+    const std::size_t count = order_.size();
+    placed_.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k + kAhead < count)
+            __builtin_prefetch(&lines_[order_[k + kAhead]]);
+        placed_[k] = std::move(lines_[order_[k]]);
+    }
+    lines_.swap(placed_);
+    order_.clear();
+}
+
 void TSortStr::ClearForRefill() noexcept {
     try {
         spare_ = ByDescendingAddress(lines_);
     } catch (const std::bad_alloc&) {
         spare_.swap(lines_); // in any order, then
     }
+    order_.clear();
     lines_.clear();
     if (keyCache_)
         keyCache_->Forget();
@@ -93,12 +117,19 @@ void TSortStr::Sort() {
     if (OrderingComparator(itemIndex) == nullptr || sorted_ || Count() < 2)
         return;
     // Same result as CustomSort(OrderingComparator(itemIndex)), keys derived once.
-    SortLinesByOrdering(lines_, itemIndex, keyCache_);
+    std::vector<std::uint32_t>* order = SortOrderByOrdering(*this, itemIndex, keyCache_);
+    if (order == nullptr)
+        return;
+    if (!order_.empty())
+        for (std::uint32_t& at : *order)
+            at = order_[at];
+    order_.swap(*order);
 }
 
 void TSortStr::CustomSort(LineCompare compare) {
     if (sorted_ || Count() < 2)
         return;
+    PlaceLines();
     auto byList = [&](int i, int j) { return compare(*this, i, j); };
     auto exchange = [&](int i, int j) { Exchange(i, j); };
     PartitionSort(0, Count() - 1, byList, exchange);
