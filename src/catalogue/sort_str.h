@@ -91,8 +91,8 @@ public:
         line.clear();
         return line;
     }
-    // Frees the buffers no line took.
-    void DropSpareLines() noexcept { spare_ = {}; }
+    // Frees the buffers no line took (the room for them is kept for the next search).
+    void DropSpareLines() noexcept { spare_.clear(); }
     // Throws std::out_of_range for an index outside the list.
     void Exchange(int i, int j);
 
