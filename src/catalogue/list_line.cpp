@@ -73,14 +73,13 @@ void BuildListLine(std::wstring& line, int channel, const DateTimeParts& start,
     WriteListDateTime(start, sep, out + kStartColumn);
     WriteListDateTime(end, sep, out + kEndColumn);
     // At most 20 digits: they end by column 61, so the path always starts at column 81.
-    wchar_t digits[20];
-    std::size_t count = 0;
-    do {
-        digits[count++] = static_cast<wchar_t>(L'0' + size % 10);
-        size /= 10;
-    } while (size != 0);
-    for (wchar_t* at = out + kSizeColumn; count != 0;)
-        *at++ = digits[--count];
+    // Written straight into the line from the last: read back from a buffer of their own,
+    // they waited for every store into the line before them to reach memory.
+    std::size_t count = 1;
+    for (std::uint64_t rest = size / 10; rest != 0; rest /= 10)
+        ++count;
+    for (wchar_t* at = out + kSizeColumn + count; at != out + kSizeColumn; size /= 10)
+        *--at = static_cast<wchar_t>(L'0' + size % 10);
     fullPath.copy(out + kListLineDisplayWidth, fullPath.size());
 }
 

@@ -212,27 +212,6 @@ struct SizeKey {
     friend int Compare(SizeKey a, SizeKey b) noexcept { return CompareSizes(a.value, b.value); }
 };
 
-// Moves each line to its place: position k receives the line that was at order[k].
-// Follows the permutation's cycles, so no second list is allocated; order is used up.
-void PlaceLines(std::vector<std::wstring>& lines, std::vector<std::uint32_t>& order) {
-    const std::uint32_t count = static_cast<std::uint32_t>(order.size());
-    for (std::uint32_t k = 0; k < count; ++k) {
-        if (order[k] == k)
-            continue;
-        std::wstring first = std::move(lines[k]);
-        std::uint32_t at = k;
-        for (;;) {
-            const std::uint32_t from = std::exchange(order[at], at);
-            if (from == k) {
-                lines[at] = std::move(first);
-                break;
-            }
-            lines[at] = std::move(lines[from]);
-            at = from;
-        }
-    }
-}
-
 // The keys of the lines in their current order, as the last keyed sort of one ordering
 // left them, that is in sorted order: the next sort derives keys only for the lines
 // added since.
@@ -262,26 +241,46 @@ public:
     explicit KeyCache(int ordering) : ordering_(ordering) {}
     int Ordering() const noexcept { return ordering_; }
     std::vector<Key>& Keys() noexcept { return keys_; }
+    // How many of the keys are in sorted order; those after them were added since.
+    std::size_t SortedCount() const noexcept { return sortedCount_; }
+    // A key that did not fit was added: the keys can no longer sort the lines.
+    bool Unfit() const noexcept { return unfit_; }
+    void LineAdded(const std::wstring& line) override {
+        if (unfit_)
+            return;
+        keys_.emplace_back(line);
+        unfit_ = !Fits(keys_.back());
+    }
     // Room for the keys in the order given, then the keys replaced by them.
     std::vector<Key>& Reordered(std::size_t count) {
         reordered_.clear();
         reordered_.reserve(count);
         return reordered_;
     }
-    void TakeReordered() noexcept { keys_.swap(reordered_); }
-    void Forget() noexcept override { keys_.clear(); }
+    void TakeReordered() noexcept {
+        keys_.swap(reordered_);
+        sortedCount_ = keys_.size();
+    }
+    void Forget() noexcept override {
+        keys_.clear();
+        sortedCount_ = 0;
+        unfit_ = false;
+    }
     SortScratch<Key>& Scratch() noexcept { return scratch_; }
 
 private:
     int ordering_;
     std::vector<Key> keys_;
+    std::size_t sortedCount_ = 0;
+    bool unfit_ = false;
     std::vector<Key> reordered_;
     SortScratch<Key> scratch_;
 };
 
 // The order the list's partition sort gives for these keys: order[k] is the index of
 // the key that ends up at k. The first sortedCount keys are already in sorted order
-// (kept from the previous sort), the rest were added since.
+// (kept from the previous sort), the rest were added since. sortedKeys receives the keys
+// in that order, as they come: equal keys are the same whichever line holds them.
 //
 // Lines added to a sorted list are the search's case, and the partition sort is slow on
 // it, so there the keys are ranked first (the kept ones need only a merge): the
@@ -292,7 +291,8 @@ private:
 // the keys directly.
 template <typename Key>
 std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
-                                               std::size_t sortedCount, SortScratch<Key>& scratch) {
+                                               std::size_t sortedCount, SortScratch<Key>& scratch,
+                                               std::vector<Key>& sortedKeys) {
     using Indexed = IndexedKey<Key>;
     const std::size_t count = keys.size();
     std::vector<std::uint32_t>& byKey = scratch.order;
@@ -306,8 +306,10 @@ std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
         auto compare = [data](int i, int j) { return Compare(data[i].key, data[j].key); };
         auto exchange = [data](int i, int j) { std::swap(data[i], data[j]); };
         PartitionSort(0, static_cast<int>(count) - 1, compare, exchange);
-        for (std::size_t k = 0; k < count; ++k)
+        for (std::size_t k = 0; k < count; ++k) {
             byKey[k] = added[k].index;
+            sortedKeys.push_back(added[k].key);
+        }
         return byKey;
     }
 
@@ -339,6 +341,7 @@ std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
                 firstOf[++rank] = static_cast<std::uint32_t>(placed);
         }
         previous = &key;
+        sortedKeys.push_back(key);
         ranked[index] = {rank, index};
         tiesUpTo[placed] = ties;
         byKey[placed++] = index;
@@ -385,54 +388,67 @@ std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
     return byKey;
 }
 
-// Sorts the lines as the list's partition sort does with the comparator whose key is
-// Key, deriving each key once (and keeping them for the next sort). Returns false,
-// leaving the lines as they are, when a key does not fit Key.
+// The order the list's partition sort leaves the lines of list in with the comparator whose
+// key is Key, deriving each key once (and keeping them for the next sort); nullptr for fewer
+// than two lines. Sets fits to false, with no order, when a key does not fit Key.
 template <typename Key>
-bool SortByKeys(std::vector<std::wstring>& lines, int ordering,
-                std::unique_ptr<SortKeyCache>& cache) {
+std::vector<std::uint32_t>* SortByKeys(const TSortStr& list, int ordering,
+                                       std::unique_ptr<SortKeyCache>& cache, bool& fits) {
+    fits = true;
     auto* kept = dynamic_cast<KeyCache<Key>*>(cache.get());
     std::unique_ptr<SortKeyCache> fresh;
-    if (kept == nullptr || kept->Ordering() != ordering || kept->Keys().size() > lines.size()) {
+    const auto count = static_cast<std::size_t>(list.Count());
+    if (kept == nullptr || kept->Ordering() != ordering || kept->Keys().size() > count) {
         fresh = std::make_unique<KeyCache<Key>>(ordering);
         kept = static_cast<KeyCache<Key>*>(fresh.get());
     }
+    if (kept->Unfit()) {
+        cache.reset();
+        fits = false;
+        return nullptr;
+    }
     std::vector<Key>& keys = kept->Keys();
-    const std::size_t sortedCount = keys.size();
-    if (keys.capacity() < lines.size())
-        keys.reserve(std::max(lines.size(), 2 * keys.capacity()));
+    const std::size_t sortedCount = kept->SortedCount();
+    if (keys.capacity() < count)
+        keys.reserve(std::max(count, 2 * keys.capacity()));
     // Each line's text lies somewhere in the heap: asking for it a few lines ahead keeps
     // the key building from waiting on memory at every line.
-    constexpr std::size_t kAhead = 8;
-    for (std::size_t k = sortedCount; k < lines.size(); ++k) {
-        if (k + kAhead < lines.size())
-            __builtin_prefetch(lines[k + kAhead].data());
-        keys.emplace_back(lines[k]);
+    constexpr int kAhead = 8;
+    for (int k = static_cast<int>(keys.size()); k < list.Count(); ++k) {
+        if (k + kAhead < list.Count()) {
+            // The key's columns reach past the first cache line of the text.
+            const char* ahead = reinterpret_cast<const char*>(list[k + kAhead].data());
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 64);
+        }
+        keys.emplace_back(list[k]);
         if (!Fits(keys.back())) {
             cache.reset();
-            return false;
+            fits = false;
+            return nullptr;
         }
     }
     if (fresh)
         cache = std::move(fresh);
-    if (lines.size() < 2)
-        return true;
-    std::vector<std::uint32_t>& order = PartitionSortOrder(keys, sortedCount, kept->Scratch());
-    std::vector<Key>& sortedKeys = kept->Reordered(keys.size());
-    for (std::uint32_t from : order)
-        sortedKeys.push_back(keys[from]);
+    if (count < 2)
+        return nullptr;
+    std::vector<std::uint32_t>& order =
+        PartitionSortOrder(keys, sortedCount, kept->Scratch(), kept->Reordered(count));
     kept->TakeReordered();
-    PlaceLines(lines, order);
-    return true;
+    return &order;
 }
 
 // One byte per character when every key allows it (the lines the search writes always
 // do), else the full character width.
 template <typename Text>
-void SortByTextKeys(std::vector<std::wstring>& lines, int ordering,
-                    std::unique_ptr<SortKeyCache>& cache) {
-    if (!SortByKeys<PackedText<Text, 8>>(lines, ordering, cache))
-        SortByKeys<PackedText<Text, static_cast<int>(sizeof(wchar_t) * 8)>>(lines, ordering, cache);
+std::vector<std::uint32_t>* SortByTextKeys(const TSortStr& list, int ordering,
+                                           std::unique_ptr<SortKeyCache>& cache) {
+    bool fits = true;
+    std::vector<std::uint32_t>* order = SortByKeys<PackedText<Text, 8>>(list, ordering, cache, fits);
+    if (fits)
+        return order;
+    return SortByKeys<PackedText<Text, static_cast<int>(sizeof(wchar_t) * 8)>>(list, ordering, cache,
+                                                                              fits);
 }
 
 } // namespace
@@ -512,23 +528,20 @@ LineCompare OrderingComparator(int itemIndex) noexcept {
     }
 }
 
-void SortLinesByOrdering(std::vector<std::wstring>& lines, int itemIndex,
-                         std::unique_ptr<SortKeyCache>& cache) {
+std::vector<std::uint32_t>* SortOrderByOrdering(const TSortStr& list, int itemIndex,
+                                                std::unique_ptr<SortKeyCache>& cache) {
+    bool fits = true;
     switch (itemIndex) {
     case 0:
-        SortByTextKeys<StartKeyText>(lines, itemIndex, cache);
-        break;
+        return SortByTextKeys<StartKeyText>(list, itemIndex, cache);
     case 1:
-        SortByTextKeys<EndKeyText>(lines, itemIndex, cache);
-        break;
+        return SortByTextKeys<EndKeyText>(list, itemIndex, cache);
     case 2:
-        SortByTextKeys<ChannelKeyText>(lines, itemIndex, cache);
-        break;
+        return SortByTextKeys<ChannelKeyText>(list, itemIndex, cache);
     case 3:
-        SortByKeys<SizeKey>(lines, itemIndex, cache);
-        break;
+        return SortByKeys<SizeKey>(list, itemIndex, cache, fits);
     default:
-        break;
+        return nullptr;
     }
 }
 

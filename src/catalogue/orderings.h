@@ -50,11 +50,13 @@ int CompareBySize(const TSortStr& list, int i, int j);    // descending size
 // RGSort's item index to its comparator; nullptr outside 0..3.
 LineCompare OrderingComparator(int itemIndex) noexcept;
 
-// Sorts lines exactly as CustomSort with OrderingComparator(itemIndex) would, deriving
-// each line's key once instead of at every comparison. cache holds the keys of the
-// lines as the previous call left them (or nothing); lines appended since are the only
-// ones whose keys are derived. itemIndex must be 0..3.
-void SortLinesByOrdering(std::vector<std::wstring>& lines, int itemIndex,
-                         std::unique_ptr<SortKeyCache>& cache);
+// Where CustomSort with OrderingComparator(itemIndex) would put the lines of list, deriving
+// each line's key once instead of at every comparison: the line at k is then list[order[k]];
+// nullptr for fewer than two lines. cache holds the keys of the lines as the previous call left
+// them (or nothing); lines appended since are the only ones whose keys are derived, if
+// TSortStr::Add has not yet. The order is the cache's, good until the next call.
+// itemIndex must be 0..3.
+std::vector<std::uint32_t>* SortOrderByOrdering(const TSortStr& list, int itemIndex,
+                                                std::unique_ptr<SortKeyCache>& cache);
 
 } // namespace voice

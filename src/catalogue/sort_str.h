@@ -3,6 +3,7 @@
 // to true sorts the lines by the ordering the window's RGSort shows at that moment.
 // Portable.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,8 @@ public:
     virtual ~SortKeyCache() = default;
     // Drops the keys and keeps the memory for the next list's.
     virtual void Forget() noexcept = 0;
+    // A line was appended: its key is derived now, while its text is still in the cache.
+    virtual void LineAdded(const std::wstring& line) = 0;
 };
 
 // Negative: line i belongs before line j; positive: after; zero: equal. Only the sign
@@ -33,10 +36,11 @@ public:
     TSortStr() = default;
     explicit TSortStr(OrderingSource ordering) : ordering_(std::move(ordering)) {}
     TSortStr(const TSortStr& other)
-        : lines_(other.lines_), sorted_(other.sorted_), ordering_(other.ordering_) {}
+        : lines_(other.Lines()), sorted_(other.sorted_), ordering_(other.ordering_) {}
     TSortStr& operator=(const TSortStr& other) {
         if (this != &other) {
-            lines_ = other.lines_;
+            lines_ = other.Lines();
+            order_.clear();
             sorted_ = other.sorted_;
             ordering_ = other.ordering_;
             keyCache_.reset();
@@ -49,36 +53,46 @@ public:
     void SetOrderingSource(OrderingSource ordering) { ordering_ = std::move(ordering); }
 
     int Count() const noexcept { return static_cast<int>(lines_.size()); }
-    const std::wstring& operator[](int i) const { return lines_[static_cast<std::size_t>(i)]; }
-    const std::vector<std::wstring>& Lines() const noexcept { return lines_; }
+    const std::wstring& operator[](int i) const {
+        const auto k = static_cast<std::size_t>(i);
+        return lines_[order_.empty() ? k : order_[k]];
+    }
+    // The lines in order; moves them into it first when the last sort has not yet.
+    const std::vector<std::wstring>& Lines() const {
+        PlaceLines();
+        return lines_;
+    }
 
     // Appends whatever the sorted state.
-    void Add(std::wstring line) { lines_.push_back(std::move(line)); }
+    void Add(std::wstring line) {
+        if (!order_.empty())
+            order_.push_back(static_cast<std::uint32_t>(lines_.size()));
+        lines_.push_back(std::move(line));
+        if (keyCache_)
+            keyCache_->LineAdded(lines_.back());
+    }
     // Empties the list; the sorted state stays as it was.
     void Clear() noexcept {
         lines_.clear();
+        order_.clear();
         spare_.clear();
         keyCache_.reset();
     }
     // Clear, keeping the lines' buffers for TakeSpareLine: a new search writes its lines
     // into the old ones instead of freeing 100,000 strings and allocating as many again.
-    void ClearForRefill() noexcept {
-        spare_.swap(lines_);
-        lines_.clear();
-        if (keyCache_)
-            keyCache_->Forget();
-    }
+    void ClearForRefill() noexcept;
     // An empty string, with the buffer of a line ClearForRefill kept when one is left.
     std::wstring TakeSpareLine() noexcept {
         if (spare_.empty())
             return {};
+        PrefetchSpareLine();
         std::wstring line = std::move(spare_.back());
         spare_.pop_back();
         line.clear();
         return line;
     }
-    // Frees the buffers no line took.
-    void DropSpareLines() noexcept { spare_ = {}; }
+    // Frees the buffers no line took (the room for them is kept for the next search).
+    void DropSpareLines() noexcept { spare_.clear(); }
     // Throws std::out_of_range for an index outside the list.
     void Exchange(int i, int j);
 
@@ -95,7 +109,18 @@ public:
     void CustomSort(LineCompare compare);
 
 private:
-    std::vector<std::wstring> lines_;
+    // Asks for the buffer of a line taken a few lines later, to be written: the search
+    // then writes each line into the cache instead of waiting on memory.
+    void PrefetchSpareLine() const noexcept;
+    // Moves the lines to where order_ says they stand.
+    void PlaceLines() const;
+
+    // A sort only works out where each line belongs (order_: the line at k is lines_[order_[k]],
+    // in order when empty), and the lines are moved there when they are asked for all at
+    // once: a search sorting after every channel moves 100,000 lines once, not eight times.
+    mutable std::vector<std::wstring> lines_;
+    mutable std::vector<std::uint32_t> order_;
+    mutable std::vector<std::wstring> placed_; // emptied strings kept for PlaceLines
     std::vector<std::wstring> spare_; // buffers kept by ClearForRefill
     bool sorted_ = false;
     OrderingSource ordering_;

@@ -19,27 +19,36 @@ bool ReadStamp(const DateTimeParts& p, Seconds& out) noexcept {
     return true;
 }
 
-// The list's end as the clock showed it then (the list converts by today's offset). The
-// offset at a moment changes only at a zone's transitions, which fall on a quarter hour, so
-// recordings of the same quarter hour ask the system once.
+// The list's end as the clock showed it then (the list converts by today's offset). A zone
+// changes its offset at most once a day, so a day with the same offset at both of its ends
+// has it throughout: the system is asked twice for the day. A day with a transition is
+// asked once per quarter hour, on which transitions fall.
 class EndClock {
 public:
     Seconds AsItWas(Seconds listed) {
         const Seconds utc = exporting::UtcOfListed(listed, offsetNow_);
+        const Seconds day = DayOf(utc);
+        Day& known = days_[static_cast<std::size_t>(day) % days_.size()];
+        if (known.day != day) {
+            const Seconds offset = OffsetAt(day * kSecondsPerDay);
+            known = {day, offset, offset == OffsetAt((day + 1) * kSecondsPerDay)};
+        }
+        if (known.whole)
+            return utc + known.offset;
         const Seconds quarter = utc >= 0 ? utc / 900 : (utc - 899) / 900;
-        Slot& slot = memo_[static_cast<std::size_t>(quarter) % memo_.size()];
-        if (slot.quarter != quarter)
-            slot = {quarter, exporting::LocalSecondsAt(quarter * 900) - quarter * 900};
-        return utc + slot.offset;
+        return utc + OffsetAt(quarter * 900);
     }
 
 private:
-    struct Slot {
-        Seconds quarter = std::numeric_limits<Seconds>::min();
+    static Seconds OffsetAt(Seconds utc) { return exporting::LocalSecondsAt(utc) - utc; }
+
+    struct Day {
+        Seconds day = std::numeric_limits<Seconds>::min();
         Seconds offset = 0;
+        bool whole = false; // the offset holds for the whole day
     };
     Seconds offsetNow_ = exporting::UtcOffsetNow();
-    std::array<Slot, 1024> memo_{};
+    std::array<Day, 64> days_{};
 };
 
 } // namespace
@@ -97,9 +106,12 @@ Timeline BuildTimeline(std::span<const std::wstring> lines, Seconds searchedFrom
         Lane& lane = timeline.lanes[l];
         auto first = timeline.recordings.begin() + lane.begin;
         auto last = timeline.recordings.begin() + lane.end;
-        std::sort(first, last, [](const Recording& a, const Recording& b) {
+        auto byStart = [](const Recording& a, const Recording& b) {
             return a.start != b.start ? a.start < b.start : a.line < b.line;
-        });
+        };
+        // A list sorted by start, or by channel, already holds each lane in order.
+        if (!std::is_sorted(first, last, byStart))
+            std::sort(first, last, byStart);
         for (auto it = first; it != last; ++it) {
             it->lane = static_cast<std::int32_t>(l);
             lane.longest = std::max(lane.longest, it->end - it->start);
