@@ -172,10 +172,9 @@ int IncidentPlayback::Outputs() {
     return frame_ ? frame_->gains.outputs : 0;
 }
 
-const std::vector<int>& IncidentPlayback::Channels() {
+std::vector<int> IncidentPlayback::Channels() {
     WaitForRate();
-    static const std::vector<int> none;
-    return frame_ ? frame_->lanes : none;
+    return frame_ ? frame_->lanes : std::vector<int>{};
 }
 
 double IncidentPlayback::Seconds() {

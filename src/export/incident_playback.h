@@ -43,7 +43,7 @@ public:
     int Rate();
     int Outputs();
     // The channels of the lanes, in order.
-    const std::vector<int>& Channels();
+    std::vector<int> Channels();
     // The whole mix (s): exact once every source has been looked at, until then with the
     // lengths the lines give for those not yet looked at.
     double Seconds();

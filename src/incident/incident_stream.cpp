@@ -15,22 +15,6 @@ constexpr double kLeastCutSeconds = 0.1;
 // The level that picks a part's boundary is judged over this much.
 constexpr double kQuietWindowSeconds = 0.01;
 
-// A recording processed whole in memory, handed to the mixer.
-class HeldSamples final : public SampleSource {
-public:
-    explicit HeldSamples(std::vector<float> samples) : samples_(std::move(samples)) {}
-    std::size_t Read(std::span<float> into) override {
-        const std::size_t n = std::min(into.size(), samples_.size() - at_);
-        std::copy_n(samples_.begin() + static_cast<std::ptrdiff_t>(at_), n, into.begin());
-        at_ += n;
-        return n;
-    }
-
-private:
-    std::vector<float> samples_;
-    std::size_t at_ = 0;
-};
-
 } // namespace
 
 // Processed recordings from memory, the rest from their sources.
@@ -42,7 +26,7 @@ public:
         const auto held = processed_.find(item);
         if (held == processed_.end())
             return feed_.Open(item);
-        auto source = std::make_unique<HeldSamples>(std::move(held->second));
+        auto source = std::make_unique<HeldSource>(std::move(held->second));
         processed_.erase(held);
         return source;
     }

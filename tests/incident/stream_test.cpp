@@ -29,21 +29,6 @@ std::vector<float> Bursts(double seconds, float level, double quietFrom = 0, dou
     return v;
 }
 
-class Held final : public SampleSource {
-public:
-    explicit Held(std::vector<float> v) : v_(std::move(v)) {}
-    std::size_t Read(std::span<float> into) override {
-        const std::size_t n = std::min(into.size(), v_.size() - at_);
-        std::copy_n(v_.begin() + static_cast<std::ptrdiff_t>(at_), n, into.begin());
-        at_ += n;
-        return n;
-    }
-
-private:
-    std::vector<float> v_;
-    std::size_t at_ = 0;
-};
-
 struct Track {
     std::size_t lane;
     double at; // seconds
@@ -69,7 +54,7 @@ public:
         return end;
     }
     std::unique_ptr<SampleSource> Open(std::size_t item) override {
-        return std::make_unique<Held>(tracks_[item].samples);
+        return std::make_unique<HeldSource>(tracks_[item].samples);
     }
     void Closed(std::size_t, bool) override {}
     void Write(std::span<const std::int16_t> frames) override {

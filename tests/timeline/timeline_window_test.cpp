@@ -118,6 +118,24 @@ protected:
             ::SendMessageW(ViewHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
                            MAKELPARAM(screen.x, screen.y));
     }
+    // The window painted afresh: the colours at points of its client area.
+    std::vector<COLORREF> Painted(const std::vector<POINT>& points) {
+        RECT client{};
+        ::GetClientRect(ViewHandle(), &client);
+        HDC screen = ::GetDC(nullptr);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        View().PaintInto(dc);
+        std::vector<COLORREF> colours;
+        for (const POINT& p : points)
+            colours.push_back(::GetPixel(dc, p.x, p.y));
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        ::ReleaseDC(nullptr, screen);
+        return colours;
+    }
     void OpenTimeline() {
         PressShortcutAt(form->ControlHandle(L"LBListFiles"), 'T');
         ASSERT_TRUE(View().IsOpen());
@@ -460,19 +478,7 @@ TEST_F(TimelineWindowTest, ThePlayheadCrossesTheBarDuringARealPlaybackWhichThenC
     ZoomOnto(1, 16); // the bar a hundred pixels wide
     const auto colourAt = [&](POINT p) {
         View().SetSelectedLines({});
-        RECT client{};
-        ::GetClientRect(ViewHandle(), &client);
-        HDC screen = ::GetDC(nullptr);
-        HDC dc = ::CreateCompatibleDC(screen);
-        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
-        HGDIOBJ old = ::SelectObject(dc, bitmap);
-        View().PaintInto(dc);
-        const COLORREF colour = ::GetPixel(dc, p.x, p.y);
-        ::SelectObject(dc, old);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(dc);
-        ::ReleaseDC(nullptr, screen);
-        return colour;
+        return Painted({p}).front();
     };
     const COLORREF unheard = colourAt(View().PointOfLine(1, 0.3));
     const POINT bar = View().PointOfLine(1);
@@ -550,22 +556,10 @@ TEST_F(TimelineWindowTest, ALabelClickedMutesItsChannelInTheIncidentPlaying) {
     };
     ASSERT_GT(loudest(), 1000);
     const auto labelPixels = [&] {
-        std::vector<COLORREF> pixels;
-        RECT client{};
-        ::GetClientRect(ViewHandle(), &client);
-        HDC screen = ::GetDC(nullptr);
-        HDC dc = ::CreateCompatibleDC(screen);
-        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
-        HGDIOBJ old = ::SelectObject(dc, bitmap);
-        View().PaintInto(dc);
-        const POINT label = View().PointOfLabel(0);
+        std::vector<POINT> row;
         for (int x = 0; x < View().Layout().labelWidth; ++x)
-            pixels.push_back(::GetPixel(dc, x, label.y));
-        ::SelectObject(dc, old);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(dc);
-        ::ReleaseDC(nullptr, screen);
-        return pixels;
+            row.push_back({x, View().PointOfLabel(0).y});
+        return Painted(row);
     };
     const std::vector<COLORREF> plain = labelPixels();
     const double before = form->Review.RecordingAt(player.Position());
