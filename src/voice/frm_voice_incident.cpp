@@ -8,6 +8,7 @@
 #include "export/local_time.h"
 #include "gui/message_box.h"
 #include "gui/popup_menu.h"
+#include "review/time_stretch.h"
 #include "timeline/timeline_window.h"
 #include "voice/frm_voice.h"
 
@@ -26,6 +27,8 @@ constexpr double kPartSeconds = 60.0;
 constexpr double kFirstPartSeconds = 4.0;
 constexpr double kPartSlackSeconds = 1.0;
 constexpr double kFirstPartSlackSeconds = 0.5;
+// A rest shorter than this is mixed in one part: a few milliseconds, and no handover heard.
+constexpr double kWholeAtMost = 90.0;
 
 } // namespace
 
@@ -134,9 +137,11 @@ bool TFrmVoice::WriteIncidentPart(double from) {
     from = std::clamp(from, 0.0, std::max(0.0, whole - 0.1)); // never an empty file
     const incident::StreamChoices choices = IncidentHearing();
     const bool first = !mix.Continues(from, choices);
+    const double rest = (whole - from) / review::UsableSpeed(choices.aids.speed);
     incident::StreamPart part =
-        mix.Part(from, first ? kFirstPartSeconds : kPartSeconds,
-                 first ? kFirstPartSlackSeconds : kPartSlackSeconds, choices);
+        rest <= kWholeAtMost ? mix.Part(from, rest + kPartSlackSeconds, kPartSlackSeconds, choices)
+        : first              ? mix.Part(from, kFirstPartSeconds, kFirstPartSlackSeconds, choices)
+                             : mix.Part(from, kPartSeconds, kPartSlackSeconds, choices);
     if (part.pcm.empty()) { // the player cannot open an empty file: a moment of silence
         part.pcm.assign(static_cast<std::size_t>(mix.Rate() / 20 * mix.Outputs()), 0);
         part.clock = {{from, 0.0}, {from, 0.05}};

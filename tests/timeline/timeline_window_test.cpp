@@ -543,12 +543,14 @@ TEST_F(TimelineWindowTest, ALabelClickedMutesItsChannelInTheIncidentPlaying) {
     gui::testing::TypeKey(*form, ViewHandle(), VK_RETURN, {VK_CONTROL}); // as it happened
     TMediaPlayer& player = form->MediaPlayer1;
     ASSERT_TRUE(PumpUntil([&] { return form->Incident.active && player.Position() >= 1000; }, 90s));
-    // The loudest sample of the playback file: channel 1 sounds alone for the first 12 s.
+    // The loudest sample of the playback file's first 10 s (stereo): until channel 2 starts
+    // 14 s in, channel 1 sounds alone.
     const auto loudest = [&] {
         std::ifstream file(fs::path(PlaybackFilePath(form->StartDir)), std::ios::binary);
         const std::string bytes{std::istreambuf_iterator<char>(file), {}};
         int peak = 0;
-        for (std::size_t i = 44; i + 1 < bytes.size(); i += 2)
+        for (std::size_t i = 44; i + 1 < std::min<std::size_t>(bytes.size(), 44 + 10 * 7860 * 4);
+             i += 2)
             peak = std::max(peak, std::abs(static_cast<std::int16_t>(
                                       static_cast<std::uint8_t>(bytes[i]) |
                                       static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
