@@ -32,7 +32,6 @@ public:
     bool Sounds(int channel) const { return solo_ ? *solo_ == channel : !muted_.contains(channel); }
     bool Muted(int channel) const { return muted_.contains(channel); }
     std::optional<int> Solo() const noexcept { return solo_; }
-    bool AllSound() const noexcept { return !solo_ && muted_.empty(); }
 
 private:
     std::set<int> muted_;
