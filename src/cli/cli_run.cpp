@@ -295,6 +295,9 @@ int Report(const exporting::ExportOutcome& outcome, CliCommand command, const fs
                    : L"Указатель: " + (outcome.indexFile.empty()
                                            ? std::wstring(L"не записан")
                                            : EscapeControls(WideFromPath(outcome.indexFile)))));
+    if (!quiet && command == CliCommand::Incident && !written.empty())
+        if (const std::wstring leftOut = exporting::LeftOutText(outcome); !leftOut.empty())
+            console.Err(leftOut);
     return outcome.failed > 0 || outcome.cancelled || !outcome.fileFailure.empty() ? kExitSomeFailed
                                                                                    : kExitDone;
 }

@@ -206,14 +206,21 @@ bool Archive::Holds(const TargetFolder& folder) const {
 }
 
 bool Archive::HoldsRecording(const FileIdentity& file) const {
+    return FirstRecordingOf({file}).has_value();
+}
+
+std::optional<std::size_t> Archive::FirstRecordingOf(const std::vector<FileIdentity>& files) const {
     for (const fs::path& folder : recordingFolders_) {
         std::error_code error;
         for (fs::directory_iterator it(folder, error), end; !error && it != end;
              it.increment(error))
-            if (IdentityOf(it->path()) == file)
-                return true;
+            if (const auto identity = IdentityOf(it->path())) {
+                const auto found = std::find(files.begin(), files.end(), *identity);
+                if (found != files.end())
+                    return static_cast<std::size_t>(found - files.begin());
+            }
     }
-    return false;
+    return std::nullopt;
 }
 
 TargetFolder Archive::OpenTarget(const fs::path& path, bool create) const {
@@ -262,12 +269,24 @@ TargetFolder Archive::OpenTarget(const fs::path& path, bool create) const {
     return std::move(*folder);
 }
 
-void Archive::RefuseReplacing(const TargetFolder& folder, const fs::path& name,
+void Archive::RefuseReplacing(const TargetFolder& folder, std::initializer_list<fs::path> names,
                               const std::vector<FileIdentity>& sources) const {
-    const auto identity = folder.IdentityOfName(name);
-    if (identity && (Contains(sources, *identity) || HoldsRecording(*identity)))
+    const auto refuse = [&](const fs::path& name) {
         throw WriteRefused(L"Файл «" + WideFromPath(folder.Path() / name) +
-                            L"» - запись архива, он не будет заменён.");
+                           L"» - запись архива, он не будет заменён.");
+    };
+    std::vector<fs::path> present;
+    std::vector<FileIdentity> identities;
+    for (const fs::path& name : names)
+        if (const auto identity = folder.IdentityOfName(name)) {
+            if (Contains(sources, *identity))
+                refuse(name);
+            present.push_back(name);
+            identities.push_back(*identity);
+        }
+    if (!identities.empty())
+        if (const auto found = FirstRecordingOf(identities))
+            refuse(present[*found]);
 }
 
 } // namespace voice::exporting

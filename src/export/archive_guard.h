@@ -4,10 +4,10 @@
 // the saved list and voice-export all ask it. Portable.
 
 #include <array>
+#include <filesystem>
 #include <initializer_list>
 #include <optional>
 #include <utility>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -77,12 +77,17 @@ public:
     // are made (when create) each only inside a folder already judged. Throws
     // WriteRefused with the user's message when it is the archive or cannot be opened.
     TargetFolder OpenTarget(const std::filesystem::path& path, bool create) const;
-    // Throws WriteRefused when name in folder is a recording of the archive or one of
-    // sources: a file that is replaced must never be one read.
-    void RefuseReplacing(const TargetFolder& folder, const std::filesystem::path& name,
+    // Throws WriteRefused when one of names in folder is a recording of the archive or
+    // one of sources: a file that is replaced must never be one read. The archive is
+    // looked through once for all the names.
+    void RefuseReplacing(const TargetFolder& folder,
+                         std::initializer_list<std::filesystem::path> names,
                          const std::vector<FileIdentity>& sources = {}) const;
 
 private:
+    // Of files, the first that is a recording in one of the archive's folders.
+    std::optional<std::size_t> FirstRecordingOf(const std::vector<FileIdentity>& files) const;
+
     void Add(const std::filesystem::path& base);
     [[noreturn]] void Refuse(const std::filesystem::path& target,
                              const std::filesystem::path& base) const;

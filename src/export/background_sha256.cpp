@@ -1,5 +1,7 @@
 #include "export/background_sha256.h"
 
+#include "export/sha256_cpu.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -16,8 +18,20 @@ private:
     Sha256 hash_;
 };
 
+class CpuDigest final : public DigestFunction {
+public:
+    void Update(std::span<const std::uint8_t> bytes) override { hash_.Update(bytes); }
+    Sha256Digest Finish() override { return hash_.Finish(); }
+
+private:
+    CpuSha256 hash_;
+};
+
+// The processor's SHA instructions where it has them, else the system's hash.
 std::unique_ptr<DigestFunction> SystemFunction() noexcept {
     try {
+        if (CpuSha256::Available())
+            return std::make_unique<CpuDigest>();
         return std::make_unique<SystemSha256>();
     } catch (...) {
         return nullptr;

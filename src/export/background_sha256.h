@@ -1,7 +1,8 @@
 #pragma once
 // SHA-256 on a thread of its own, so that hashing a file overlaps reading and writing it.
 // The bytes handed over are copied into a few fixed blocks and hashed there in order:
-// memory stays fixed whatever the length, and the hash is the system's as in Sha256.
+// memory stays fixed whatever the length. The hash is the processor's (CpuSha256) where it
+// has SHA instructions, else the system's (Sha256).
 // Portable: no <windows.h>.
 
 #include <array>
@@ -18,7 +19,7 @@
 
 namespace voice::exporting {
 
-// What the worker hashes with: the system's SHA-256 in the program, a stand-in in tests.
+// What the worker hashes with: SHA-256 in the program, a stand-in in tests.
 // Either may throw; the worker catches it.
 class DigestFunction {
 public:
@@ -37,7 +38,7 @@ public:
     static constexpr std::size_t kBlockSize = 262144;
     static constexpr std::size_t kBlocks = 3;
 
-    // Null: the system's SHA-256.
+    // Null: SHA-256, the processor's or the system's.
     explicit BackgroundSha256(std::unique_ptr<DigestFunction> function = nullptr);
     ~BackgroundSha256();
     BackgroundSha256(const BackgroundSha256&) = delete;

@@ -49,6 +49,10 @@ struct ExportOutcome {
     // rest out); kept whatever became of the index or the merged file. The files named
     // here and the index are all the command wrote.
     std::vector<RecordingResult> recordings;
+    // Recordings an incident leaves out on purpose: outside the span asked for, or
+    // holding no sound at all. Neither is a failure.
+    std::size_t outsideSpan = 0;
+    std::size_t silent = 0;
     // The index (export) or the merged file (merge) could not be written: the message.
     // The export's recordings still name their complete files.
     std::wstring fileFailure;

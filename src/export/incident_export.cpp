@@ -133,6 +133,18 @@ private:
 
 } // namespace
 
+std::wstring LeftOutText(const ExportOutcome& outcome) {
+    std::wstring text;
+    const auto add = [&](std::size_t count, const wchar_t* why) {
+        if (count > 0)
+            text += (text.empty() ? L"Не вошли в файл: " : L", ") + std::wstring(why) + L" — " +
+                    std::to_wstring(count);
+    };
+    add(outcome.outsideSpan, L"вне промежутка");
+    add(outcome.silent, L"без звука");
+    return text.empty() ? text : text + L".";
+}
+
 fs::path IncidentIndexPath(const fs::path& target) {
     fs::path index = target;
     return index.replace_extension(".csv");
@@ -188,8 +200,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
         for (const IncidentSource& s : sources)
             if (const auto identity = IdentityOf(PathFromWide(s.columns.source)))
                 identities.push_back(*identity);
-        archive.RefuseReplacing(folder, name, identities);
-        archive.RefuseReplacing(folder, indexName, identities);
+        archive.RefuseReplacing(folder, {name, indexName}, identities);
     }
 
     PartFile part(folder, name);
@@ -250,7 +261,11 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     for (const std::size_t i : placed)
         result.Succeed(sources[i].index, WideFromPath(name), {});
     result.indexFile = IncidentIndexPath(target);
-    return result.Take();
+    ExportOutcome outcome = result.Take();
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        if (timeline.placements[i].frames <= 0)
+            ++(sources[i].frames == 0 ? outcome.silent : outcome.outsideSpan);
+    return outcome;
 }
 
 } // namespace voice::exporting

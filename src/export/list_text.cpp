@@ -37,7 +37,7 @@ void WriteOutsideArchive(const std::filesystem::path& target, std::string_view b
     const TargetFolder folder = archive.OpenTarget(target.parent_path(), false);
     const std::filesystem::path name = target.filename();
     if (replace)
-        archive.RefuseReplacing(folder, name);
+        archive.RefuseReplacing(folder, {name});
     WriteWholeFile(folder, name, bytes, replace);
 }
 

@@ -143,7 +143,7 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
         for (const MergeItem& item : plan.items)
             if (const auto identity = IdentityOf(PathFromWide(item.columns.source)))
                 sources.push_back(*identity);
-        archive.RefuseReplacing(folder, name, sources);
+        archive.RefuseReplacing(folder, {name}, sources);
     }
     PartFile part(folder, name);
     if (!part.IsOpen())

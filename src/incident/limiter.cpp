@@ -9,6 +9,28 @@ namespace {
 // Frames per unit: the gain is worked out once per unit, and moves smoothly within it.
 constexpr std::size_t kUnit = 8;
 
+// The largest magnitude among count samples (a multiple of 8), in eight lanes so that
+// the loop vectorises.
+float Peak(const float* at, std::size_t count) {
+    float lanes[8] = {};
+    for (std::size_t i = 0; i < count; i += 8)
+        for (std::size_t k = 0; k < 8; ++k)
+            lanes[k] = std::max(lanes[k], std::abs(at[i + k]));
+    float peak = 0;
+    for (const float lane : lanes)
+        peak = std::max(peak, lane);
+    return peak;
+}
+
+// A unit of C channels at the gains of its frames; rounding must never let a sample past
+// the ceiling.
+template <std::size_t C>
+void ApplyRamp(const float* from, const float (&ramp)[kUnit], float ceiling, float* to) {
+    for (std::size_t f = 0; f < kUnit; ++f)
+        for (std::size_t c = 0; c < C; ++c)
+            to[f * C + c] = std::clamp(from[f * C + c] * ramp[f], -ceiling, ceiling);
+}
+
 } // namespace
 
 Limiter::Limiter(int channels, std::size_t lookahead, float ceiling, float releasePerFrame)
@@ -18,25 +40,35 @@ Limiter::Limiter(int channels, std::size_t lookahead, float ceiling, float relea
       least_(lookahead_, 1.0f), delayed_((lookahead_ + 1) * kUnit * channels_, 0.0f) {}
 
 void Limiter::Process(std::span<const float> frames, std::vector<float>& out) {
-    input_.insert(input_.end(), frames.begin(), frames.end());
-    const std::size_t units = input_.size() / (kUnit * channels_);
-    if (units == 0)
-        return;
-    Units(units, out);
-    input_.erase(input_.begin(),
-                 input_.begin() + static_cast<std::ptrdiff_t>(units * kUnit * channels_));
+    const std::size_t unit = kUnit * channels_;
+    if (!input_.empty()) { // a unit begun by the call before is completed first
+        const std::size_t take = std::min(frames.size(), unit - input_.size());
+        input_.insert(input_.end(), frames.begin(),
+                      frames.begin() + static_cast<std::ptrdiff_t>(take));
+        frames = frames.subspan(take);
+        if (input_.size() < unit)
+            return;
+        Units(input_.data(), 1, out);
+        input_.clear();
+    }
+    const std::size_t units = frames.size() / unit;
+    if (units > 0)
+        Units(frames.data(), units, out);
+    input_.assign(frames.begin() + static_cast<std::ptrdiff_t>(units * unit), frames.end());
 }
 
-void Limiter::Units(std::size_t m, std::vector<float>& out) {
-    const std::size_t L = lookahead_, C = channels_, frame = kUnit * C;
+// The new frames are read where they are: a unit goes out lookahead + 1 units after it
+// came in, from the held tail (delayed_) or from in itself.
+void Limiter::Units(const float* in, std::size_t m, std::vector<float>& out) {
+    const std::size_t L = lookahead_, C = channels_, frame = kUnit * C, held = L + 1;
+    const auto unitAt = [&](std::size_t t) {
+        return t < held ? delayed_.data() + t * frame : in + (t - held) * frame;
+    };
     // Each new unit's need: what its loudest sample allows.
     needs_.resize(2 * L + 1 + m);
     bool limited = false;
     for (std::size_t u = 0; u < m; ++u) {
-        const float* at = input_.data() + u * frame;
-        float peak = 0;
-        for (std::size_t i = 0; i < frame; ++i)
-            peak = std::max(peak, std::abs(at[i]));
+        const float peak = Peak(in + u * frame, frame);
         const float need = peak > ceiling_ ? ceiling_ / peak : 1.0f;
         needs_[2 * L + 1 + u] = need;
         limited |= need < 1.0f;
@@ -49,14 +81,16 @@ void Limiter::Units(std::size_t m, std::vector<float>& out) {
 
     const std::size_t skip = std::min(toSkip_, m);
     toSkip_ -= skip;
-    delayed_.insert(delayed_.end(), input_.begin(),
-                    input_.begin() + static_cast<std::ptrdiff_t>(m * frame));
     const std::size_t first = out.size();
     out.resize(first + (m - skip) * frame);
     float* to = out.data() + first;
     if (!limited) { // nothing to limit: the frames only pass the delay
-        std::copy(delayed_.begin() + static_cast<std::ptrdiff_t>(skip * frame),
-                  delayed_.begin() + static_cast<std::ptrdiff_t>(m * frame), to);
+        for (std::size_t t = skip; t < m;) {
+            // Runs of units lying together: the held ones, then the new ones.
+            const std::size_t end = t < held ? std::min(held, m) : m;
+            to = std::copy(unitAt(t), unitAt(t) + (end - t) * frame, to);
+            t = end;
+        }
         least_.assign(L, 1.0f);
     } else {
         // The least need over each window of 2L + 2 units, from L before the unit out to
@@ -77,34 +111,46 @@ void Limiter::Units(std::size_t m, std::vector<float>& out) {
         for (std::size_t t = 0; t < m; ++t)
             least_[L + t] = std::min(suffix_[t], prefix_[t + w - 1]);
         // The gain: the mean of the last L + 1 least needs, recovering at most by the
-        // release. Both it and the unit before's are below every need of this unit.
-        double sum = 0;
-        for (std::size_t k = 0; k <= L; ++k)
-            sum += least_[k];
+        // release. Both it and the unit before's are below every need of this unit. Each
+        // mean is summed afresh, so the gains do not depend on how the frames arrived.
         gains_.resize(m + 1);
         gains_[0] = gain_;
         for (std::size_t t = 0; t < m; ++t) {
-            if (t > 0)
-                sum += least_[L + t] - least_[t - 1];
+            double sum = 0;
+            for (std::size_t k = t; k <= t + L; ++k)
+                sum += least_[k];
             const auto mean = static_cast<float>(sum / static_cast<double>(L + 1));
             gains_[t + 1] = std::min({mean, gains_[t] + release_, 1.0f});
         }
         gain_ = gains_[m];
+        const float ceiling = ceiling_;
         for (std::size_t t = skip; t < m; ++t) {
-            const float* from = delayed_.data() + t * frame;
             const float g0 = gains_[t], step = (gains_[t + 1] - g0) / kUnit;
-            for (std::size_t f = 0; f < kUnit; ++f) {
-                const float g =
-                    f + 1 == kUnit ? gains_[t + 1] : g0 + step * static_cast<float>(f + 1);
-                for (std::size_t c = 0; c < C; ++c)
-                    // Rounding must never let a sample past the ceiling.
-                    *to++ = std::clamp(from[f * C + c] * g, -ceiling_, ceiling_);
-            }
+            float ramp[kUnit];
+            for (std::size_t f = 0; f < kUnit; ++f)
+                ramp[f] = f + 1 == kUnit ? gains_[t + 1] : g0 + step * static_cast<float>(f + 1);
+            if (C == 2)
+                ApplyRamp<2>(unitAt(t), ramp, ceiling, to);
+            else if (C == 1)
+                ApplyRamp<1>(unitAt(t), ramp, ceiling, to);
+            else
+                for (std::size_t f = 0; f < kUnit; ++f)
+                    for (std::size_t c = 0; c < C; ++c)
+                        to[f * C + c] =
+                            std::clamp(unitAt(t)[f * C + c] * ramp[f], -ceiling, ceiling);
+            to += frame;
         }
         least_.erase(least_.begin(), least_.end() - static_cast<std::ptrdiff_t>(L));
     }
     needs_.erase(needs_.begin(), needs_.end() - static_cast<std::ptrdiff_t>(2 * L + 1));
-    delayed_.erase(delayed_.begin(), delayed_.end() - static_cast<std::ptrdiff_t>((L + 1) * frame));
+    // The last lookahead + 1 units are held for the next call.
+    if (m >= held) {
+        std::copy(in + (m - held) * frame, in + m * frame, delayed_.begin());
+    } else {
+        std::copy(delayed_.begin() + static_cast<std::ptrdiff_t>(m * frame), delayed_.end(),
+                  delayed_.begin());
+        std::copy(in, in + m * frame, delayed_.end() - static_cast<std::ptrdiff_t>(m * frame));
+    }
 }
 
 void Limiter::Finish(std::vector<float>& out) {

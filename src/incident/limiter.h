@@ -24,7 +24,7 @@ public:
     void Finish(std::vector<float>& out);
 
 private:
-    void Units(std::size_t units, std::vector<float>& out);
+    void Units(const float* in, std::size_t units, std::vector<float>& out);
 
     std::size_t channels_, lookahead_; // the look-ahead in units
     float ceiling_, release_;          // release per unit
@@ -33,7 +33,7 @@ private:
     std::vector<float> input_;         // frames not yet making a whole unit
     std::vector<float> needs_;         // the last 2 * lookahead + 1 units' needs, then the new ones
     std::vector<float> least_;         // the last lookahead least needs, then the new ones
-    std::vector<float> delayed_;       // the last lookahead + 1 units' frames, then the new ones
+    std::vector<float> delayed_;       // the last lookahead + 1 units' frames
     std::vector<float> prefix_, suffix_, gains_;
 };
 

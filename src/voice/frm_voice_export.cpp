@@ -326,6 +326,9 @@ void TFrmVoice::SaveIncidentClick() {
                 : !outcome->fileFailure.empty() ? outcome->fileFailure
                 : written ? Counts(L"Записано", *outcome) + L"\nФайл: " + target.wstring()
                           : std::wstring(L"Файл не записан.");
+            if (written)
+                if (const std::wstring leftOut = exporting::LeftOutText(*outcome); !leftOut.empty())
+                    text += L"\n" + leftOut;
             gui::ShowMessageBox(Handle(), text + ErrorLines(*outcome), L"Сохранить как было",
                                 MB_OK | OutcomeIcon(*outcome));
         });

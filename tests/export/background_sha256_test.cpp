@@ -6,6 +6,7 @@
 
 #include "export/background_sha256.h"
 #include "export/sha256.h"
+#include "export/sha256_cpu.h"
 #include "export_fixture.h"
 
 namespace voice::exporting::test {
@@ -29,6 +30,26 @@ Sha256Digest DirectDigest(const Bytes& bytes) {
 void Feed(BackgroundSha256& hash, const Bytes& bytes, std::size_t piece) {
     for (std::size_t at = 0; at < bytes.size(); at += piece)
         hash.Update(std::span(bytes).subspan(at, std::min(piece, bytes.size() - at)));
+}
+
+// The processor's hash against the system's: every length across the padding's edges
+// (55, 56, 63, 64 bytes and a block later), fed whole and in uneven pieces.
+TEST(CpuSha256Test, EqualsTheSystemsHashAcrossThePaddingEdges) {
+    if (!CpuSha256::Available())
+        GTEST_SKIP() << "this processor has no SHA instructions";
+    CpuSha256 hash;
+    for (std::size_t length = 0; length <= 200; ++length) {
+        const Bytes bytes = Pattern(length, static_cast<unsigned>(length));
+        hash.Update(bytes);
+        ASSERT_EQ(hash.Finish(), DirectDigest(bytes)) << length;
+        Bytes rest(bytes);
+        for (std::size_t piece = 1; !rest.empty(); piece = piece * 3 % 67 + 1) {
+            const std::size_t n = std::min(piece, rest.size());
+            hash.Update(std::span(rest).first(n));
+            rest.erase(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(n));
+        }
+        ASSERT_EQ(hash.Finish(), DirectDigest(bytes)) << length << " in pieces";
+    }
 }
 
 // Lengths and pieces around the block edges, and more blocks than the hash holds at a

@@ -147,6 +147,25 @@ TEST(IncidentRates, TheHighestSourceRateWins) {
     EXPECT_EQ(riff->Find("data")->data.size(), 4u * 16000 * 2 * 2);
 }
 
+// What the span leaves out and a recording with no sound are counted apart, not failed.
+TEST(IncidentOutcome, RecordingsLeftOutAreCountedNotFailed) {
+    TempFolder archive, out;
+    const fs::path base = archive.Path() / L"kanal";
+    const std::vector<std::wstring> lines = {
+        AddRecording(base, 1, {2026, 12, 7, 9, 0, 0}, Bytes(7860, 0x90)),
+        AddRecording(base, 2, {2026, 12, 7, 9, 0, 9}, EncodeRecording(RecordingKind::Inverted, {})),
+        AddRecording(base, 1, {2026, 12, 7, 9, 0, 10}, Bytes(7860, 0x70))};
+    IncidentOptions options;
+    options.from = DateTimeParts{2026, 12, 7, 9, 0, 8};
+    options.to = DateTimeParts{2026, 12, 7, 9, 0, 20};
+    RecordingProgress progress;
+    const ExportOutcome outcome =
+        ExportIncident(lines, out.Path() / L"i.wav", {base}, options, progress, false);
+    EXPECT_EQ(outcome.done, 1u);
+    EXPECT_EQ(outcome.failed, 0u);
+    EXPECT_EQ(LeftOutText(outcome), L"Не вошли в файл: вне промежутка — 1, без звука — 1.");
+}
+
 // Refused or cancelled, the command leaves the folder as it was.
 TEST(IncidentGuard, AnExistingIndexOrACancelLeavesNothing) {
     TempFolder archive, out;

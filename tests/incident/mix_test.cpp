@@ -6,9 +6,11 @@
 #include <cmath>
 #include <map>
 #include <numbers>
+#include <random>
 
-#include "incident/mix.h"
 #include "incident/incident_header.h"
+#include "incident/limiter.h"
+#include "incident/mix.h"
 
 namespace voice::incident {
 namespace {
@@ -113,6 +115,39 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // Constant power across the field: every lane as loud, from hard left to hard right.
+// The limiter streams: however the frames arrive, the same frames come out, under the
+// ceiling, and a quiet stretch passes untouched (only delayed).
+TEST(Limiter, AnySplitGivesTheSameFramesUnderTheCeiling) {
+    std::mt19937 random(5);
+    std::vector<float> in;
+    for (int i = 0; i < 3 * kRate; ++i) { // stereo: quiet, then bursts past full scale
+        const float level = i < kRate ? 0.3f : (i / 700 % 2 ? 1.9f : 0.2f);
+        for (int c = 0; c < 2; ++c)
+            in.push_back(level * std::sin(static_cast<float>(i) * (0.05f + 0.02f * c)));
+    }
+    const auto run = [&](bool pieces) {
+        Limiter limiter(2, 40, 0.944f, 1.0f / 2000);
+        std::vector<float> out;
+        for (std::size_t at = 0; at < in.size();) {
+            const std::size_t n =
+                pieces ? std::min<std::size_t>(2 * (1 + random() % 900), in.size() - at)
+                       : in.size();
+            limiter.Process(std::span(in).subspan(at, n), out);
+            at += n;
+        }
+        limiter.Finish(out);
+        return out;
+    };
+    const std::vector<float> whole = run(false);
+    for (int attempt = 0; attempt < 4; ++attempt)
+        ASSERT_EQ(run(true), whole) << attempt;
+    ASSERT_GE(whole.size(), in.size());
+    for (float v : whole)
+        ASSERT_LE(std::fabs(v), 0.944f);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(kRate); ++i) // quiet: as it came
+        ASSERT_EQ(whole[i], in[i]) << i;
+}
+
 TEST(StereoGains, ConstantPowerFromLeftToRight) {
     for (const std::size_t lanes : {1u, 2u, 3u, 8u}) {
         const LaneGains g = GainsFor(Layout::Stereo, lanes);
