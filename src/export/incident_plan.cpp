@@ -6,50 +6,71 @@
 #include "export/local_time.h"
 
 namespace voice::exporting {
-namespace {
 
-// The recorder's rate when every source has it; else the highest, the others resampled.
-int OutputRate(const std::vector<IncidentSource>& sources) {
+int OutputRate(std::span<const int> sourceRates) {
     int highest = 0;
-    for (const IncidentSource& s : sources)
-        highest = std::max(highest, s.rate);
+    for (const int rate : sourceRates)
+        highest = std::max(highest, rate);
     return highest;
 }
 
-} // namespace
+std::size_t IncidentFrame::LaneOf(int channel) const {
+    return static_cast<std::size_t>(std::lower_bound(lanes.begin(), lanes.end(), channel) -
+                                    lanes.begin());
+}
+
+incident::Recording IncidentFrame::RecordingOf(const LineColumns& columns, int sourceRate,
+                                               std::uint64_t frames) const {
+    // As many output frames as the resampler gives: every input frame's instant.
+    const auto out = static_cast<std::int64_t>(
+        (frames * static_cast<std::uint64_t>(rate) + static_cast<std::uint64_t>(sourceRate) - 1) /
+        static_cast<std::uint64_t>(sourceRate));
+    return {(SecondsOf(columns.start) - origin) * rate, out};
+}
+
+std::int64_t IncidentFrame::BeginOf(const LineColumns& columns) const {
+    const std::int64_t start = (SecondsOf(columns.start) - origin) * rate;
+    return span ? std::max(start, span->from) : start;
+}
+
+IncidentFrame FrameIncident(std::span<const LineColumns* const> columns, int rate,
+                            const IncidentOptions& options) {
+    IncidentFrame frame;
+    frame.rate = rate;
+    frame.origin = SecondsOf(columns.front()->start);
+    std::set<int> channels;
+    for (const LineColumns* c : columns) {
+        frame.origin = std::min(frame.origin, SecondsOf(c->start));
+        channels.insert(c->channel);
+    }
+    if (options.from && options.to)
+        frame.span = incident::TimeSpan{(SecondsOf(*options.from) - frame.origin) * rate,
+                                        (SecondsOf(*options.to) - frame.origin) * rate};
+    frame.maxGap = static_cast<std::int64_t>(options.gapSeconds * rate + 0.5);
+    frame.lanes.assign(channels.begin(), channels.end());
+    frame.gains = incident::GainsFor(options.layout, frame.lanes.size());
+    return frame;
+}
 
 IncidentPlan PlanIncident(const std::vector<IncidentSource>& sources,
                           const IncidentOptions& options) {
-    IncidentPlan plan;
-    const int rate = plan.rate = OutputRate(sources);
-    std::int64_t origin = SecondsOf(sources.front().columns.start);
-    for (const IncidentSource& s : sources)
-        origin = std::min(origin, SecondsOf(s.columns.start));
-    plan.origin = origin;
-    std::vector<incident::Recording> recordings;
-    std::set<int> channels;
+    std::vector<int> rates;
+    std::vector<const LineColumns*> columns;
     for (const IncidentSource& s : sources) {
-        // As many output frames as the resampler gives: every input frame's instant.
-        const auto frames = static_cast<std::int64_t>(
-            (s.frames * static_cast<std::uint64_t>(rate) + static_cast<std::uint64_t>(s.rate) - 1) /
-            static_cast<std::uint64_t>(s.rate));
-        recordings.push_back({(SecondsOf(s.columns.start) - origin) * rate, frames});
-        channels.insert(s.columns.channel);
+        rates.push_back(s.rate);
+        columns.push_back(&s.columns);
     }
-    std::optional<incident::TimeSpan> span;
-    if (options.from && options.to)
-        span = incident::TimeSpan{(SecondsOf(*options.from) - origin) * rate,
-                                  (SecondsOf(*options.to) - origin) * rate};
-    const auto maxGap = static_cast<std::int64_t>(options.gapSeconds * rate + 0.5);
-    plan.timeline = incident::PlaceRecordings(recordings, maxGap, span);
-
-    const std::vector<int> lanes(channels.begin(), channels.end());
-    plan.gains = incident::GainsFor(options.layout, lanes.size());
+    const IncidentFrame frame = FrameIncident(columns, OutputRate(rates), options);
+    IncidentPlan plan;
+    plan.rate = frame.rate;
+    plan.origin = frame.origin;
+    plan.gains = frame.gains;
+    std::vector<incident::Recording> recordings;
+    for (const IncidentSource& s : sources)
+        recordings.push_back(frame.RecordingOf(s.columns, s.rate, s.frames));
+    plan.timeline = incident::PlaceRecordings(recordings, frame.maxGap, frame.span);
     for (std::size_t i = 0; i < sources.size(); ++i) {
-        const auto lane = static_cast<std::size_t>(
-            std::lower_bound(lanes.begin(), lanes.end(), sources[i].columns.channel) -
-            lanes.begin());
-        plan.items.push_back({lane, plan.timeline.placements[i]});
+        plan.items.push_back({frame.LaneOf(sources[i].columns.channel), plan.timeline.placements[i]});
         if (plan.timeline.placements[i].frames > 0)
             plan.placed.push_back(i);
     }

@@ -4,6 +4,8 @@
 // written for keeps and the one the window plays. Portable.
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "export/incident_export.h"
@@ -13,14 +15,39 @@
 
 namespace voice::exporting {
 
-struct IncidentPlan {
+// What placing needs before any source's length is known: the axis, the gap, the span and
+// the lanes (the channels present, in order).
+struct IncidentFrame {
     int rate = 0;
     std::int64_t origin = 0; // the first start, in seconds: frame 0 of the real time axis
+    std::int64_t maxGap = 0;
+    std::optional<incident::TimeSpan> span;
+    std::vector<int> lanes;
+    incident::LaneGains gains;
+
+    std::size_t LaneOf(int channel) const;
+    // A source of frames at its own rate, on the axis at the output rate.
+    incident::Recording RecordingOf(const LineColumns& columns, int sourceRate,
+                                    std::uint64_t frames) const;
+    // Where it begins within the span: the order the placer takes them in.
+    std::int64_t BeginOf(const LineColumns& columns) const;
+};
+
+// columns: not empty.
+IncidentFrame FrameIncident(std::span<const LineColumns* const> columns, int rate,
+                            const IncidentOptions& options);
+
+struct IncidentPlan {
+    int rate = 0;
+    std::int64_t origin = 0;
     incident::IncidentTimeline timeline;
     incident::LaneGains gains;
     std::vector<incident::MixItem> items; // one per source
     std::vector<std::size_t> placed;      // the sources in the file, by their place in it
 };
+
+// The recorder's rate when every source has it; else the highest, the others resampled.
+int OutputRate(std::span<const int> sourceRates);
 
 // sources: not empty.
 IncidentPlan PlanIncident(const std::vector<IncidentSource>& sources,

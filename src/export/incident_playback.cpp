@@ -2,113 +2,229 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
-#include "export/background_sha256.h"
-#include "export/incident_plan.h"
-#include "export/incident_sources.h"
-#include "export/recording_outcome.h"
+#include "conversion/playback_stream.h"
+#include "export/local_time.h"
+#include "export/source_recording.h"
+#include "incident/resampler.h"
+#include "platform/safe_file.h"
+#include "review/time_stretch.h"
 
 namespace voice::exporting {
 namespace {
 
-// Opens each source as the mix reaches it and keeps the frames.
-class MemoryClient final : public incident::MixClient {
+// A recording's samples at the output rate, for listening: not hashed.
+class ListenedSamples final : public incident::SampleSource {
 public:
-    MemoryClient(const std::vector<IncidentSource>& sources, int rate,
-                 std::vector<std::int16_t>& frames, ExportProgress& progress)
-        : sources_(sources), rate_(rate), frames_(frames), progress_(progress) {}
-
-    std::unique_ptr<incident::SampleSource> Open(std::size_t item) override {
-        auto& open = open_[item] = std::make_unique<MixedSource>(
-            sources_[item], rate_, std::make_unique<BackgroundSha256>());
-        if (!open->Samples())
-            return nullptr;
-        return std::make_unique<incident::BorrowedSource>(*open->Samples());
+    ListenedSamples(const IncidentSource& source)
+        : recording_(PathFromWide(source.columns.source)) {
+        if (recording_.IsOpen() && recording_.Length() == source.length)
+            stream_.emplace(recording_);
     }
-    void Closed(std::size_t item, bool) override { open_.erase(item); }
-    void Write(std::span<const std::int16_t> frames) override {
-        frames_.insert(frames_.end(), frames.begin(), frames.end());
+    bool Matches(const IncidentSource& source) const {
+        return stream_ && stream_->SampleRate() == source.rate;
     }
-    bool Continue() override { return !progress_.CancelRequested(); }
+    std::size_t Read(std::span<float> into) override {
+        const std::size_t n = stream_->Read(into);
+        return recording_.Failed() ? 0 : n;
+    }
 
 private:
-    const std::vector<IncidentSource>& sources_;
-    int rate_;
-    std::vector<std::int16_t>& frames_;
-    ExportProgress& progress_;
-    std::map<std::size_t, std::unique_ptr<MixedSource>> open_;
+    SourceRecording recording_;
+    std::optional<PlaybackStream> stream_;
 };
 
-class NoCancel final : public ExportProgress {
-public:
-    void OnItem(std::size_t, std::size_t, const std::wstring&) override {}
-    bool CancelRequested() const override { return false; }
-};
+bool Same(const incident::StreamChoices& a, const incident::StreamChoices& b) {
+    return a.lanesHeard == b.lanesHeard && a.aids.speed == b.aids.speed &&
+           a.aids.shortenPauses == b.aids.shortenPauses &&
+           a.aids.evenLoudness == b.aids.evenLoudness;
+}
 
 } // namespace
 
 IncidentPlayback::IncidentPlayback(const std::vector<std::wstring>& lines,
-                                   const IncidentOptions& options, ExportProgress& progress) {
-    RecordingOutcome failures; // a recording that cannot be read is left out of the play
-    IncidentSources read = ReadIncidentSources(lines, progress, failures);
-    if (read.cancelled || read.sources.empty())
+                                   const IncidentOptions& options)
+    : options_(options) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        Looked looked;
+        looked.source.index = i;
+        looked.source.columns = ReadLineColumns(lines[i]); // the one place the lines are read
+        looked_.push_back(std::move(looked));
+    }
+    // The order the placement takes them in: where each begins within the span.
+    const auto begin = [&](const Looked& l) {
+        const std::int64_t start = SecondsOf(l.source.columns.start);
+        return options.from && options.to ? std::max(start, SecondsOf(*options.from)) : start;
+    };
+    std::stable_sort(looked_.begin(), looked_.end(),
+                     [&](const Looked& a, const Looked& b) { return begin(a) < begin(b); });
+    if (!looked_.empty())
+        worker_ = std::thread([this] { LookAtSources(); });
+}
+
+IncidentPlayback::~IncidentPlayback() {
+    {
+        std::lock_guard hold(lock_);
+        stop_ = true;
+    }
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void IncidentPlayback::LookAtSources() {
+    // First every source's form and rate (the output's rate is the highest), quickly; then
+    // the run-coded ones decoded to count their frames, in the order they are placed.
+    for (bool counting : {false, true})
+        for (std::size_t i = 0; i < looked_.size(); ++i) {
+            Looked& l = looked_[i];
+            {
+                std::lock_guard hold(lock_);
+                if (stop_)
+                    return;
+            }
+            IncidentSource source = l.source;
+            bool failed = l.failed;
+            if (!failed && (!counting || !source.counted))
+                failed = LookAtIncidentSource(source, counting) != nullptr;
+            std::lock_guard hold(lock_);
+            l.source = std::move(source);
+            l.failed = failed;
+            if (counting) {
+                l.done = true;
+                counted_ = i + 1;
+            }
+            if (!counting && i + 1 == looked_.size())
+                ratesKnown_ = true;
+            changed_.notify_all();
+        }
+}
+
+void IncidentPlayback::WaitForRate() {
+    if (frame_ || looked_.empty())
         return;
-    sources_ = std::move(read.sources);
-    plan_ = std::make_unique<IncidentPlan>(PlanIncident(sources_, options));
-    const int rate = plan_->rate;
-    for (const std::size_t i : plan_->placed) {
-        const incident::Placement& p = plan_->timeline.placements[i];
-        const IncidentSource& s = sources_[i];
+    std::vector<int> rates;
+    std::vector<const LineColumns*> columns;
+    {
+        std::unique_lock hold(lock_);
+        changed_.wait(hold, [&] { return ratesKnown_; });
+        for (const Looked& l : looked_) {
+            columns.push_back(&l.source.columns);
+            if (!l.failed)
+                rates.push_back(l.source.rate);
+        }
+    }
+    frame_ = FrameIncident(columns, OutputRate(rates), options_);
+    placer_.emplace(frame_->maxGap, frame_->span);
+}
+
+std::optional<incident::PlacedItem> IncidentPlayback::Placed(std::size_t k) {
+    WaitForRate();
+    if (!frame_ || frame_->rate == 0)
+        return std::nullopt;
+    while (placed_.size() <= k && placing_ < looked_.size()) {
+        const std::size_t i = placing_++;
+        {
+            std::unique_lock hold(lock_);
+            changed_.wait(hold, [&] { return counted_ > i; });
+        }
+        const Looked& l = looked_[i];
+        if (l.failed)
+            continue;
+        const IncidentSource& s = l.source;
+        const incident::Placement p = placer_->Place(frame_->RecordingOf(s.columns, s.rate, s.frames));
+        if (p.frames <= 0)
+            continue;
+        placed_.push_back({i, {frame_->LaneOf(s.columns.channel), p}});
+        const double rate = frame_->rate;
         pieces_.push_back({s.index, static_cast<double>(p.at) / rate,
                            static_cast<double>(p.frames) / rate, static_cast<double>(p.skip) / rate,
                            static_cast<double>(s.frames) / s.rate});
     }
+    return k < placed_.size() ? std::optional(placed_[k]) : std::nullopt;
 }
 
-IncidentPlayback::~IncidentPlayback() = default;
-
-bool IncidentPlayback::Empty() const noexcept {
-    return pieces_.empty();
+std::int64_t IncidentPlayback::Frames() {
+    Placed(looked_.size());
+    return placer_ ? placer_->Frames() : 0;
 }
 
-int IncidentPlayback::Rate() const noexcept {
-    return plan_ ? plan_->rate : 0;
+std::unique_ptr<incident::SampleSource> IncidentPlayback::Open(std::size_t item) {
+    const IncidentSource& source = looked_[item].source;
+    auto samples = std::make_unique<ListenedSamples>(source);
+    if (!samples->Matches(source))
+        return nullptr;
+    if (source.rate == frame_->rate)
+        return samples;
+    return std::make_unique<incident::Resampler>(std::move(samples), source.rate, frame_->rate);
 }
 
-int IncidentPlayback::Outputs() const noexcept {
-    return plan_ ? plan_->gains.outputs : 0;
+bool IncidentPlayback::Empty() {
+    return !Placed(0);
 }
 
-double IncidentPlayback::Seconds() const noexcept {
-    return plan_ ? static_cast<double>(plan_->timeline.frames) / plan_->rate : 0.0;
+int IncidentPlayback::Rate() {
+    WaitForRate();
+    return frame_ ? frame_->rate : 0;
 }
 
-std::vector<std::int16_t> IncidentPlayback::Mix(double from, double seconds) const {
-    std::vector<std::int16_t> frames;
-    if (Empty())
-        return frames;
-    const int rate = plan_->rate;
-    const std::int64_t total = plan_->timeline.frames;
-    const std::int64_t begin = std::clamp<std::int64_t>(std::llround(from * rate), 0, total);
-    const std::int64_t end =
-        std::min<std::int64_t>(total, begin + std::llround(std::max(0.0, seconds) * rate));
-    // Each item as it sounds inside [begin, end), counted from begin.
-    std::vector<incident::MixItem> items = plan_->items;
-    for (incident::MixItem& item : items) {
-        incident::Placement& p = item.place;
-        const std::int64_t first = std::max(p.at, begin);
-        const std::int64_t last = std::min(p.at + p.frames, end);
-        p.skip += first - p.at;
-        p.frames = std::max<std::int64_t>(0, last - first);
-        p.at = first - begin;
+int IncidentPlayback::Outputs() {
+    WaitForRate();
+    return frame_ ? frame_->gains.outputs : 0;
+}
+
+std::vector<int> IncidentPlayback::Channels() {
+    WaitForRate();
+    return frame_ ? frame_->lanes : std::vector<int>{};
+}
+
+double IncidentPlayback::Seconds() {
+    WaitForRate();
+    if (!frame_ || frame_->rate == 0)
+        return 0.0;
+    if (placing_ == looked_.size())
+        return static_cast<double>(placer_->Frames()) / frame_->rate;
+    // The rest placed as the lines tell their lengths, or as counted where that is done.
+    incident::Placer estimate = *placer_;
+    std::lock_guard hold(lock_);
+    for (std::size_t i = placing_; i < looked_.size(); ++i) {
+        const Looked& l = looked_[i];
+        if (l.failed)
+            continue;
+        const LineColumns& c = l.source.columns;
+        const std::int64_t listed = std::max<std::int64_t>(SecondsOf(c.end) - SecondsOf(c.start), 0);
+        const std::uint64_t frames = l.done ? l.source.frames
+                                            : static_cast<std::uint64_t>(listed) *
+                                                  static_cast<std::uint64_t>(l.source.rate);
+        estimate.Place(frame_->RecordingOf(c, l.source.rate, frames));
     }
-    frames.reserve(static_cast<std::size_t>(end - begin) *
-                   static_cast<std::size_t>(plan_->gains.outputs));
-    NoCancel progress;
-    MemoryClient client(sources_, rate, frames, progress);
-    incident::MixIncident(items, plan_->gains, end - begin, rate, client);
-    return frames;
+    return static_cast<double>(estimate.Frames()) / frame_->rate;
+}
+
+bool IncidentPlayback::Continues(double from, const incident::StreamChoices& choices) const {
+    return stream_ && Same(choices, streamChoices_) && std::abs(stream_->At() - from) <= 1e-9;
+}
+
+incident::StreamPart IncidentPlayback::Part(double from, double nominal, double slack,
+                                            const incident::StreamChoices& choices) {
+    if (Empty())
+        return {};
+    const int rate = frame_->rate;
+    if (!Continues(from, choices)) {
+        stream_.reset();
+        stream_ = std::make_unique<incident::IncidentStream>(
+            static_cast<incident::ItemFeed&>(*this), frame_->gains, rate, std::max<std::int64_t>(std::llround(from * rate), 0),
+            choices);
+        streamChoices_ = choices;
+    }
+    return stream_->Next(std::llround(nominal * rate), std::llround(slack * rate));
+}
+
+std::vector<std::int16_t> IncidentPlayback::Whole(const incident::StreamChoices& choices) {
+    if (Empty())
+        return {};
+    // Long enough at the slowest speed.
+    const double seconds = static_cast<double>(Frames()) / frame_->rate / review::kSlowestSpeed;
+    return Part(0.0, seconds + 1, 0, choices).pcm;
 }
 
 std::optional<std::size_t> SoundingAt(const std::vector<IncidentPiece>& pieces, double at) {

@@ -1,17 +1,24 @@
 #pragma once
-// The incident as the window plays it: the same mix as the file written for keeps, held
-// in memory for the playback file, with where each recording sounds in it, so the window
-// can tell from the player's position which recording is heard and at what time of day.
+// The incident as the window plays it: the same placement and mix as the file written for
+// keeps, made a part at a time from any moment on, with where each recording sounds in it,
+// so the window can tell from the player's position which recording is heard and at what
+// time of day. The sources are looked at on a thread of their own, in the order they
+// begin, and the parts wait only for the ones they reach: a long selection sounds at once.
 // Portable.
 
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "export/export_job.h"
 #include "export/incident_export.h"
+#include "export/incident_plan.h"
+#include "export/incident_sources.h"
+#include "incident/incident_stream.h"
 
 namespace voice::exporting {
 
@@ -23,33 +30,64 @@ struct IncidentPiece {
     double whole = 0;     // the recording's whole length (s)
 };
 
-struct IncidentSource;
-struct IncidentPlan;
-
-// The sources looked at and placed once; any part of the mix made when it is to play, so a
-// long incident sounds at once and memory holds only the part playing.
-class IncidentPlayback {
+class IncidentPlayback final : private incident::ItemFeed {
 public:
-    // Sources that cannot be read are left out; Empty() when nothing sounds.
-    IncidentPlayback(const std::vector<std::wstring>& lines, const IncidentOptions& options,
-                     ExportProgress& progress);
-    ~IncidentPlayback();
+    // Sources that cannot be read are left out.
+    IncidentPlayback(const std::vector<std::wstring>& lines, const IncidentOptions& options);
+    ~IncidentPlayback() override;
     IncidentPlayback(const IncidentPlayback&) = delete;
     IncidentPlayback& operator=(const IncidentPlayback&) = delete;
 
-    bool Empty() const noexcept;
-    int Rate() const noexcept;
-    int Outputs() const noexcept;
-    double Seconds() const noexcept; // the whole mix
-    // Where each recording sounds, by start.
+    // Nothing sounds (waits for the first recording that does).
+    bool Empty();
+    int Rate();
+    int Outputs();
+    // The channels of the lanes, in order.
+    std::vector<int> Channels();
+    // The whole mix (s): exact once every source has been looked at, until then with the
+    // lengths the lines give for those not yet looked at.
+    double Seconds();
+    // Where each recording placed so far sounds, by start.
     const std::vector<IncidentPiece>& Pieces() const noexcept { return pieces_; }
-    // The mix's interleaved frames from second from on, at most seconds of them.
-    std::vector<std::int16_t> Mix(double from, double seconds) const;
+
+    // The part of the mix from second from on: the one after the last part when that ended
+    // there and the choices are the same (seamless), else mixed afresh from there.
+    incident::StreamPart Part(double from, double nominal, double slack,
+                              const incident::StreamChoices& choices);
+    // Part(from, ...) would continue the last part.
+    bool Continues(double from, const incident::StreamChoices& choices) const;
+    // All of it at once, as one part.
+    std::vector<std::int16_t> Whole(const incident::StreamChoices& choices);
 
 private:
-    std::vector<IncidentSource> sources_;
-    std::unique_ptr<IncidentPlan> plan_;
+    struct Looked {
+        IncidentSource source;
+        bool done = false, failed = false;
+    };
+
+    void LookAtSources();
+    void WaitForRate();
+    std::optional<incident::PlacedItem> Placed(std::size_t k) override;
+    std::int64_t Frames() override;
+    std::unique_ptr<incident::SampleSource> Open(std::size_t item) override;
+    void Closed(std::size_t, bool) override {}
+
+    IncidentOptions options_;
+    std::vector<Looked> looked_; // by where they begin
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::size_t counted_ = 0; // looked_[0, counted_) are done
+    bool ratesKnown_ = false, stop_ = false;
+    std::thread worker_;
+
+    std::optional<IncidentFrame> frame_;
+    std::optional<incident::Placer> placer_;
+    std::size_t placing_ = 0; // of looked_: the next to place
+    std::vector<incident::PlacedItem> placed_;
     std::vector<IncidentPiece> pieces_;
+
+    std::unique_ptr<incident::IncidentStream> stream_;
+    incident::StreamChoices streamChoices_;
 };
 
 // The recording that started last among those sounding at second at of the mix.

@@ -38,6 +38,22 @@ private:
     std::unique_ptr<PlaybackStream> stream_;
 };
 
+const wchar_t* LookAtIncidentSource(IncidentSource& item, bool countRunCoded) {
+    SourceRecording source(PathFromWide(item.columns.source));
+    if (!source.IsOpen())
+        return kCannotOpen;
+    item.length = source.Length();
+    PlaybackStream stream(source);
+    item.rate = stream.SampleRate();
+    if (item.rate == 0)
+        return stream.Kind() == RecordingKind::Wav ? kNotPcm : kNoDecoder;
+    // The run-coded forms are decoded once to count their samples.
+    const auto frames = stream.Frames();
+    item.frames = frames ? *frames : countRunCoded ? stream.CountRest() : 0;
+    item.counted = frames || countRunCoded;
+    return source.Failed() ? kCannotRead : nullptr;
+}
+
 IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
                                     ExportProgress& progress, RecordingOutcome& failures) {
     IncidentSources result;
@@ -50,24 +66,8 @@ IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
         item.index = i;
         item.columns = ReadLineColumns(lines[i]); // the one place the lines are read
         progress.OnPreparing(i, lines.size(), item.columns.source);
-        SourceRecording source(PathFromWide(item.columns.source));
-        if (!source.IsOpen()) {
-            failures.Fail(i, item.columns.source, kCannotOpen);
-            continue;
-        }
-        item.length = source.Length();
-        PlaybackStream stream(source);
-        item.rate = stream.SampleRate();
-        if (item.rate == 0) {
-            failures.Fail(i, item.columns.source,
-                          stream.Kind() == RecordingKind::Wav ? kNotPcm : kNoDecoder);
-            continue;
-        }
-        // The run-coded forms are decoded once here to count their samples.
-        const auto frames = stream.Frames();
-        item.frames = frames ? *frames : stream.CountRest();
-        if (source.Failed()) {
-            failures.Fail(i, item.columns.source, kCannotRead);
+        if (const wchar_t* failure = LookAtIncidentSource(item, true)) {
+            failures.Fail(i, item.columns.source, failure);
             continue;
         }
         result.sources.push_back(std::move(item));

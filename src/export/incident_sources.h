@@ -21,6 +21,7 @@ struct IncidentSource {
     std::uint64_t length = 0; // of the recording when looked at: a change fails the incident
     int rate = 0;
     std::uint64_t frames = 0; // at its own rate
+    bool counted = true;      // frames known; a run-coded form's are only once decoded
 };
 
 struct IncidentSources {
@@ -32,6 +33,11 @@ struct IncidentSources {
 // reported in failures and left out.
 IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
                                     ExportProgress& progress, RecordingOutcome& failures);
+
+// item's recording (index and columns set) opened, its length, rate and frames found (a
+// run-coded form's frames only with countRunCoded: they take decoding it all). The
+// failure's text when it cannot be read or decoded, else null.
+const wchar_t* LookAtIncidentSource(IncidentSource& item, bool countRunCoded);
 
 class RecordingSamples;
 class BackgroundSha256;

@@ -17,21 +17,6 @@ constexpr float kCeiling = 0.944f; // -0.5 dBFS
 constexpr double kLookaheadSeconds = 0.005;
 constexpr double kReleaseSeconds = 0.25;
 
-struct Sounding {
-    std::size_t item;
-    std::unique_ptr<SampleSource> source;
-    std::int64_t skip; // still to be read and dropped
-    std::int64_t left; // frames still to add
-    bool whole = true;
-};
-
-void Quantise(std::span<const float> in, std::vector<std::int16_t>& out) {
-    out.resize(in.size());
-    // Rounded by truncating a positive value: a conversion the compiler vectorises.
-    for (std::size_t i = 0; i < in.size(); ++i)
-        out[i] = static_cast<std::int16_t>(static_cast<int>(in[i] * 32767.0f + 32768.5f) - 32768);
-}
-
 // samples added into out (interleaved outputs) at each output's gain; the loops the
 // layouts need written out so that the compiler vectorises them.
 void AddInto(float* out, std::size_t outputs, std::span<const float> samples,
@@ -84,6 +69,75 @@ LaneGains GainsFor(Layout layout, std::size_t lanes) {
     return result;
 }
 
+struct BlockMixer::Sounding {
+    std::size_t item;
+    std::unique_ptr<SampleSource> source;
+    std::int64_t skip; // still to be read and dropped
+    std::int64_t left; // frames still to add
+    bool whole = true;
+};
+
+BlockMixer::BlockMixer(const LaneGains& gains, int rate, ItemOpener& opener)
+    : gains_(gains), opener_(opener), block_(std::max(rate, 1)),
+      limiter_(std::make_unique<Limiter>(gains.outputs,
+                                         static_cast<std::size_t>(rate * kLookaheadSeconds),
+                                         kCeiling, static_cast<float>(1.0 / (rate * kReleaseSeconds)))) {}
+
+BlockMixer::~BlockMixer() = default;
+
+void BlockMixer::Add(std::size_t id, const MixItem& item) {
+    waiting_.emplace_back(id, item);
+}
+
+void BlockMixer::Mix(std::int64_t n, std::vector<float>& out) {
+    const auto outputs = static_cast<std::size_t>(gains_.outputs);
+    const std::int64_t pos = position_;
+    mix_.assign(static_cast<std::size_t>(n) * outputs, 0.0f);
+    for (; next_ < waiting_.size() && waiting_[next_].second.place.at < pos + n; ++next_) {
+        const auto& [id, item] = waiting_[next_];
+        if (item.place.frames <= 0)
+            continue;
+        sounding_.push_back({next_, opener_.Open(id), item.place.skip, item.place.frames});
+    }
+    for (Sounding& s : sounding_) {
+        const MixItem& item = waiting_[s.item].second;
+        const std::int64_t offset = std::max<std::int64_t>(item.place.at - pos, 0);
+        const std::int64_t count = std::min(n - offset, s.left);
+        samples_.resize(static_cast<std::size_t>(std::max(count, std::min(s.skip, block_))));
+        std::size_t got = 0;
+        if (s.source) {
+            while (s.skip > 0 && s.whole) {
+                const auto want = static_cast<std::size_t>(
+                    std::min<std::int64_t>(s.skip, static_cast<std::int64_t>(samples_.size())));
+                const std::size_t read = s.source->Read(std::span(samples_).first(want));
+                s.whole = read == want;
+                s.skip -= static_cast<std::int64_t>(read);
+                if (!s.whole)
+                    s.skip = 0;
+            }
+            if (s.whole)
+                got = s.source->Read(std::span(samples_).first(static_cast<std::size_t>(count)));
+        }
+        if (got < static_cast<std::size_t>(count))
+            s.whole = false;
+        AddInto(mix_.data() + static_cast<std::size_t>(offset) * outputs, outputs,
+                std::span(samples_).first(got), gains_.gains[item.lane]);
+        s.left -= count;
+    }
+    std::erase_if(sounding_, [&](Sounding& s) {
+        if (s.left > 0)
+            return false;
+        opener_.Closed(waiting_[s.item].first, s.whole && s.source != nullptr);
+        return true;
+    });
+    position_ += n;
+    limiter_->Process(mix_, out);
+}
+
+void BlockMixer::Finish(std::vector<float>& out) {
+    limiter_->Finish(out);
+}
+
 bool MixIncident(std::span<const MixItem> items, const LaneGains& gains, std::int64_t frames,
                  int rate, MixClient& client) {
     std::vector<std::size_t> order(items.size());
@@ -91,14 +145,13 @@ bool MixIncident(std::span<const MixItem> items, const LaneGains& gains, std::in
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return items[a].place.at < items[b].place.at;
     });
+    BlockMixer mixer(gains, rate, client);
+    for (const std::size_t i : order)
+        mixer.Add(i, items[i]);
     const auto outputs = static_cast<std::size_t>(gains.outputs);
     const std::int64_t block = std::max(rate, 1);
-    Limiter limiter(gains.outputs, static_cast<std::size_t>(rate * kLookaheadSeconds), kCeiling,
-                    static_cast<float>(1.0 / (rate * kReleaseSeconds)));
-    std::vector<float> mix, limited, samples;
+    std::vector<float> limited;
     std::vector<std::int16_t> pcm;
-    std::vector<Sounding> sounding;
-    std::size_t next = 0;
     std::size_t written = 0; // samples handed on
     const std::size_t total = static_cast<std::size_t>(frames) * outputs;
     auto flush = [&] {
@@ -112,52 +165,19 @@ bool MixIncident(std::span<const MixItem> items, const LaneGains& gains, std::in
     for (std::int64_t pos = 0; pos < frames; pos += block) {
         if (!client.Continue())
             return false;
-        const std::int64_t n = std::min(block, frames - pos);
-        mix.assign(static_cast<std::size_t>(n) * outputs, 0.0f);
-        for (; next < order.size() && items[order[next]].place.at < pos + n; ++next) {
-            const MixItem& item = items[order[next]];
-            if (item.place.frames <= 0)
-                continue;
-            sounding.push_back(
-                {order[next], client.Open(order[next]), item.place.skip, item.place.frames});
-        }
-        for (Sounding& s : sounding) {
-            const MixItem& item = items[s.item];
-            const std::int64_t offset = std::max<std::int64_t>(item.place.at - pos, 0);
-            const std::int64_t count = std::min(n - offset, s.left);
-            samples.resize(static_cast<std::size_t>(std::max(count, std::min(s.skip, block))));
-            std::size_t got = 0;
-            if (s.source) {
-                while (s.skip > 0 && s.whole) {
-                    const auto want = static_cast<std::size_t>(
-                        std::min<std::int64_t>(s.skip, static_cast<std::int64_t>(samples.size())));
-                    const std::size_t read = s.source->Read(std::span(samples).first(want));
-                    s.whole = read == want;
-                    s.skip -= static_cast<std::int64_t>(read);
-                    if (!s.whole)
-                        s.skip = 0;
-                }
-                if (s.whole)
-                    got = s.source->Read(std::span(samples).first(static_cast<std::size_t>(count)));
-            }
-            if (got < static_cast<std::size_t>(count))
-                s.whole = false;
-            AddInto(mix.data() + static_cast<std::size_t>(offset) * outputs, outputs,
-                    std::span(samples).first(got), gains.gains[item.lane]);
-            s.left -= count;
-        }
-        std::erase_if(sounding, [&](Sounding& s) {
-            if (s.left > 0)
-                return false;
-            client.Closed(s.item, s.whole && s.source != nullptr);
-            return true;
-        });
-        limiter.Process(mix, limited);
+        mixer.Mix(std::min(block, frames - pos), limited);
         flush();
     }
-    limiter.Finish(limited);
+    mixer.Finish(limited);
     flush();
     return true;
+}
+
+void Quantise(std::span<const float> in, std::vector<std::int16_t>& out) {
+    out.resize(in.size());
+    // Rounded by truncating a positive value: a conversion the compiler vectorises.
+    for (std::size_t i = 0; i < in.size(); ++i)
+        out[i] = static_cast<std::int16_t>(static_cast<int>(in[i] * 32767.0f + 32768.5f) - 32768);
 }
 
 } // namespace voice::incident

@@ -5,45 +5,58 @@
 
 namespace voice::incident {
 
+Placer::Placer(std::int64_t maxGap, std::optional<TimeSpan> span) : maxGap_(maxGap), span_(span) {
+    if (span)
+        origin_ = covered_ = span->from;
+}
+
+std::int64_t Placer::Shortened(std::int64_t silence) const {
+    return maxGap_ > 0 && silence > maxGap_ ? silence - maxGap_ : 0;
+}
+
+Placement Placer::Place(const Recording& recording) {
+    // As it sounds within the span, on the real axis.
+    std::int64_t begin = recording.start;
+    std::int64_t end = recording.start + std::max<std::int64_t>(recording.frames, 0);
+    if (span_) {
+        begin = std::max(begin, span_->from);
+        end = std::min(end, span_->to);
+    }
+    if (end <= begin)
+        return {};
+    if (!origin_)
+        origin_ = covered_ = begin;
+    // The silence before a recording is what lies between it and the farthest end so far.
+    if (begin > *covered_)
+        removed_ += Shortened(begin - *covered_);
+    covered_ = std::max(*covered_, end);
+    return {begin - *origin_ - removed_, begin - recording.start, end - begin};
+}
+
+std::int64_t Placer::Frames() const {
+    if (!origin_)
+        return 0;
+    std::int64_t removed = removed_;
+    if (span_ && span_->to > *covered_)
+        removed += Shortened(span_->to - *covered_);
+    return (span_ ? std::max(span_->to, *covered_) : *covered_) - *origin_ - removed;
+}
+
 IncidentTimeline PlaceRecordings(std::span<const Recording> recordings, std::int64_t maxGap,
                                  std::optional<TimeSpan> span) {
     IncidentTimeline timeline;
     timeline.placements.resize(recordings.size());
-    // Each recording as it sounds within the span, on the real axis.
-    std::vector<std::int64_t> begin(recordings.size()), end(recordings.size());
-    std::vector<std::size_t> order;
-    for (std::size_t i = 0; i < recordings.size(); ++i) {
-        begin[i] = recordings[i].start;
-        end[i] = recordings[i].start + std::max<std::int64_t>(recordings[i].frames, 0);
-        if (span) {
-            begin[i] = std::max(begin[i], span->from);
-            end[i] = std::min(end[i], span->to);
-        }
-        if (end[i] > begin[i])
-            order.push_back(i);
-    }
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return begin[a] < begin[b]; });
-    if (order.empty() && !span)
-        return timeline;
-
-    // The silence before a recording is what lies between it and the farthest end so far.
-    auto shortened = [maxGap](std::int64_t silence) {
-        return maxGap > 0 && silence > maxGap ? silence - maxGap : 0;
+    auto begin = [&](std::size_t i) {
+        return span ? std::max(recordings[i].start, span->from) : recordings[i].start;
     };
-    const std::int64_t origin = span ? span->from : begin[order.front()];
-    std::int64_t covered = origin;
-    std::int64_t removed = 0;
-    for (const std::size_t i : order) {
-        if (begin[i] > covered)
-            removed += shortened(begin[i] - covered);
-        timeline.placements[i] = {begin[i] - origin - removed, begin[i] - recordings[i].start,
-                                  end[i] - begin[i]};
-        covered = std::max(covered, end[i]);
-    }
-    if (span && span->to > covered)
-        removed += shortened(span->to - covered);
-    timeline.frames = (span ? std::max(span->to, covered) : covered) - origin - removed;
+    std::vector<std::size_t> order(recordings.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return begin(a) < begin(b); });
+    Placer placer(maxGap, span);
+    for (const std::size_t i : order)
+        timeline.placements[i] = placer.Place(recordings[i]);
+    timeline.frames = placer.Frames();
     return timeline;
 }
 

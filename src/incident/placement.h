@@ -31,6 +31,25 @@ struct IncidentTimeline {
     std::int64_t frames = 0;           // the file's length
 };
 
+// The same one recording at a time, in order of where they begin within the span (their
+// start, or the span's beginning for one that starts before it): a recording's place is
+// final as soon as it is given, so an incident can sound before its last source is looked at.
+class Placer {
+public:
+    Placer(std::int64_t maxGap, std::optional<TimeSpan> span);
+    Placement Place(const Recording& recording);
+    // The file's length, once every recording is placed.
+    std::int64_t Frames() const;
+
+private:
+    std::int64_t Shortened(std::int64_t silence) const;
+
+    std::int64_t maxGap_;
+    std::optional<TimeSpan> span_;
+    std::optional<std::int64_t> origin_, covered_;
+    std::int64_t removed_ = 0;
+};
+
 // maxGap 0 keeps real time. Without a span the file runs from the first recording's start
 // to the last one's end; with one it runs over the span, its silent ends shortened as any
 // other silence.

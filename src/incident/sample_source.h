@@ -2,8 +2,10 @@
 // A recording's mono samples pulled a block at a time, so that memory stays the same
 // however long the recording. Portable.
 
+#include <algorithm>
 #include <cstddef>
 #include <span>
+#include <vector>
 
 namespace voice::incident {
 
@@ -22,6 +24,22 @@ public:
 
 private:
     SampleSource& from_;
+};
+
+// Samples held in memory: a recording processed whole.
+class HeldSource final : public SampleSource {
+public:
+    explicit HeldSource(std::vector<float> samples) : samples_(std::move(samples)) {}
+    std::size_t Read(std::span<float> into) override {
+        const std::size_t n = std::min(into.size(), samples_.size() - at_);
+        std::copy_n(samples_.begin() + static_cast<std::ptrdiff_t>(at_), n, into.begin());
+        at_ += n;
+        return n;
+    }
+
+private:
+    std::vector<float> samples_;
+    std::size_t at_ = 0;
 };
 
 } // namespace voice::incident

@@ -7,6 +7,7 @@
 
 #include "platform/unique_handle.h"
 #include "timeline/lane_raster.h"
+#include "timeline/timeline_view_model.h"
 
 #include <windows.h>
 
@@ -44,6 +45,10 @@ struct TimelinePicture {
     int spanFrom = 0, spanTo = 0;
     int cursorX = -1; // the pointer's line with its time; -1 for none
     HFONT font = nullptr;
+    // A lane's label: struck through when its channel is not heard in a mix, bold while it
+    // is soloed.
+    const LaneSound* sound = nullptr;
+    HFONT struckFont = nullptr, soloFont = nullptr;
     UINT dpi = 96;
 };
 

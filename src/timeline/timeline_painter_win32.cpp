@@ -384,8 +384,15 @@ void TimelinePainter::Paint(HDC target, SIZE size, const TimelinePicture& p, con
     }
     for (std::size_t lane = 0; lane < timeline.lanes.size(); ++lane) {
         RECT r{4, l.LaneTop(lane), l.labelWidth - 2, l.LaneTop(lane) + l.laneHeight};
-        const std::wstring label = L"Канал " + std::to_wstring(timeline.lanes[lane].channel);
+        const int channel = timeline.lanes[lane].channel;
+        const std::wstring label = L"Канал " + std::to_wstring(channel);
+        const bool silent = p.sound && !p.sound->Sounds(channel);
+        const bool solo = p.sound && p.sound->Solo() == channel;
+        HFONT own = silent ? p.struckFont : solo ? p.soloFont : nullptr;
+        DcSelection labelFont(dc, own ? static_cast<HGDIOBJ>(own) : ::GetCurrentObject(dc, OBJ_FONT));
+        ::SetTextColor(dc, silent ? c.grey : c.text);
         ::DrawTextW(dc, label.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        ::SetTextColor(dc, c.text);
         // The channel's colour beside its name ties the label to its bars.
         RECT swatch{l.labelWidth - gui::Scale(10, p.dpi), l.LaneTop(lane) + l.laneHeight / 2 - 4,
                     l.labelWidth - gui::Scale(4, p.dpi), l.LaneTop(lane) + l.laneHeight / 2 + 4};

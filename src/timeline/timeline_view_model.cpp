@@ -7,6 +7,35 @@
 
 namespace voice::timeline {
 
+void LaneSound::ToggleMute(int channel) {
+    if (!muted_.erase(channel))
+        muted_.insert(channel);
+}
+
+void LaneSound::ToggleSolo(int channel) {
+    if (solo_ == channel)
+        solo_.reset();
+    else
+        solo_ = channel;
+}
+
+void TimelineViewModel::ClickLabel(std::size_t lane, bool solo) {
+    if (lane >= timeline_.lanes.size())
+        return;
+    const int channel = timeline_.lanes[lane].channel;
+    if (solo)
+        sound_.ToggleSolo(channel);
+    else
+        sound_.ToggleMute(channel);
+}
+
+bool TimelineViewModel::MuteFocusedLane(bool solo) {
+    if (focus_ < 0)
+        return false;
+    ClickLabel(static_cast<std::size_t>(timeline_.recordings[focus_].lane), solo);
+    return true;
+}
+
 void TimelineViewModel::SetLines(std::vector<std::wstring> lines, Seconds searchedFrom,
                                  Seconds searchedTo, DayWindow window) {
     lines_ = std::move(lines);

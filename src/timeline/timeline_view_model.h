@@ -8,6 +8,7 @@
 #include "timeline/lane_raster.h"
 
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,22 @@ struct PlaybackChange {
     bool whole = false; // the view moved or the recording playing changed: repaint it all
     double fromX = -1;  // else only the playhead moved, from this x to that (-1: none shown)
     double toX = -1;
+};
+
+// Which channels a mix lets be heard: a muted one is silent, and while one is soloed only it
+// sounds, muted or not. Kept by channel, so a new list keeps the choice.
+class LaneSound {
+public:
+    void ToggleMute(int channel);
+    // Solos channel, or clears the solo when it is the one soloed.
+    void ToggleSolo(int channel);
+    bool Sounds(int channel) const { return solo_ ? *solo_ == channel : !muted_.contains(channel); }
+    bool Muted(int channel) const { return muted_.contains(channel); }
+    std::optional<int> Solo() const noexcept { return solo_; }
+
+private:
+    std::set<int> muted_;
+    std::optional<int> solo_;
 };
 
 class TimelineViewModel {
@@ -61,6 +78,12 @@ public:
     double SpanTo() const noexcept { return spanTo_; }
     // The times the last span covered, while the selection is still the one it made.
     std::optional<std::pair<double, double>> SelectedSpan() const;
+
+    // A click on a lane's label mutes or unmutes its channel; Ctrl+click solos it.
+    void ClickLabel(std::size_t lane, bool solo);
+    // M and S: the same for the focused recording's lane; false with nothing focused.
+    bool MuteFocusedLane(bool solo);
+    const LaneSound& Sound() const noexcept { return sound_; }
 
     // The user's own moves of the view.
     void ZoomAround(double x, double factor);
@@ -112,6 +135,7 @@ private:
     double spanFrom_ = 0, spanTo_ = 0;
     std::pair<double, double> lastSpan_{};
     std::vector<std::int32_t> lastSpanSelection_; // empty: no span made the selection
+    LaneSound sound_;
 };
 
 } // namespace voice::timeline

@@ -35,6 +35,8 @@ struct TimelineHost {
     std::function<void(UINT command)> command;
     // "Снять отметки прослушивания" from the context menu.
     std::function<void()> clearHeard;
+    // A lane was muted, unmuted, soloed or its solo cleared: a mix playing follows.
+    std::function<void()> lanesChanged;
     // The window is closing: its place and zoom are to be kept.
     std::function<void()> closing;
 };
@@ -72,6 +74,10 @@ public:
     double PlayheadX() const { return view_.PlayheadX(); }
     std::optional<std::pair<double, double>> SelectedSpan() const { return view_.SelectedSpan(); }
     bool Folded() const noexcept { return view_.Folded(); }
+    // Which channels a mix lets be heard.
+    const LaneSound& Sound() const noexcept { return view_.Sound(); }
+    // The client point in the middle of a lane's label.
+    POINT PointOfLabel(std::size_t lane) const;
     std::wstring TooltipText() const { return tipText_; }
     // The client point in the middle of a line's bar, at fraction of its length.
     POINT PointOfLine(std::int32_t line, double fraction = 0.5) const;
@@ -84,6 +90,8 @@ public:
     static constexpr UINT kWholeRangeCommand = 0x7E83;
     static constexpr UINT kGoToTimeCommand = 0x7E84;
     static constexpr UINT kPlayCommand = 0x7E85;
+    static constexpr UINT kMuteLaneCommand = 0x7E86;
+    static constexpr UINT kSoloLaneCommand = 0x7E87;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -98,6 +106,8 @@ private:
     void UserSelected();
     // The user moved the view.
     void UserScrolled();
+    // A lane's label clicked, M or S, or their menu items: the picture and the mix follow.
+    void LanesChanged();
     void Focus(std::int32_t item, bool select);
     bool OnKeyDown(WPARAM key, LPARAM lp);
     void OnMouseDown(POINT at, WPARAM keys);
@@ -127,7 +137,8 @@ private:
     std::wstring tipText_;
     std::int64_t tipKey_ = -1; // what the tooltip shows: a recording or a merged column
     UINT dpi_ = 96;
-    FontHandle font_;
+    FontHandle font_, struckFont_, soloFont_;
+    std::size_t menuLane_ = 0; // the lane the context menu's mute and solo act on
     TimelinePainter painter_;
 };
 

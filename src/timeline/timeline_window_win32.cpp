@@ -253,8 +253,21 @@ void TimelineWindow::PaintInto(HDC dc, const RECT* clip) {
     picture.spanTo = static_cast<int>(std::lround(view_.SpanTo()));
     picture.cursorX = drag_ == Drag::None ? cursorX_ : -1;
     picture.font = font_.Get();
+    picture.sound = &view_.Sound();
+    picture.struckFont = struckFont_.Get();
+    picture.soloFont = soloFont_.Get();
     picture.dpi = dpi_;
     painter_.Paint(dc, {client.right, client.bottom}, picture, clip);
+}
+
+POINT TimelineWindow::PointOfLabel(std::size_t lane) const {
+    return {layout_.labelWidth / 2, layout_.LaneTop(lane) + layout_.laneHeight / 2};
+}
+
+void TimelineWindow::LanesChanged() {
+    Invalidate();
+    if (host_.lanesChanged)
+        host_.lanesChanged();
 }
 
 std::int32_t TimelineWindow::ItemAt(POINT client) const {
@@ -361,6 +374,13 @@ bool TimelineWindow::OnKeyDown(WPARAM key, LPARAM) {
             return false;
         GoToTime();
         return true;
+    case 'M':
+    case 'S':
+        if (ctrl || shift)
+            return false;
+        if (view_.MuteFocusedLane(key == 'S'))
+            LanesChanged();
+        return true;
     case VK_ESCAPE:
         Close();
         return true;
@@ -371,6 +391,13 @@ bool TimelineWindow::OnKeyDown(WPARAM key, LPARAM) {
 
 void TimelineWindow::OnMouseDown(POINT at, WPARAM keys) {
     ::SetFocus(Handle());
+    const int lane = layout_.LaneAt(at.y, Model().lanes.size());
+    if (lane >= 0 && at.x < layout_.labelWidth) {
+        // The labels' column: a click mutes, Ctrl+click solos; nothing to drag there.
+        view_.ClickLabel(static_cast<std::size_t>(lane), (keys & MK_CONTROL) != 0);
+        LanesChanged();
+        return;
+    }
     ::SetCapture(Handle());
     dragFrom_ = at;
     dragKeys_ = keys;
@@ -484,10 +511,29 @@ void TimelineWindow::OnWheel(POINT screen, int delta, bool pan) {
 }
 
 void TimelineWindow::ShowContextMenu(POINT screen) {
+    // Mute and solo act on the lane under the pointer, or the focused recording's.
+    POINT client = screen;
+    ::ScreenToClient(Handle(), &client);
+    const int pointed = layout_.LaneAt(client.y, Model().lanes.size());
+    const std::int32_t focus = view_.Focus();
+    const int lane = pointed >= 0 ? pointed : focus >= 0 ? Model().recordings[focus].lane : -1;
+    menuLane_ = static_cast<std::size_t>(std::max(lane, 0));
+    const int channel = lane >= 0 ? Model().lanes[menuLane_].channel : 0;
+    const std::wstring name = L" " + std::to_wstring(channel);
     gui::PopupMenu menu;
     menu.AddItem(kPlayCommand, L"Воспроизвести", L"Enter", view_.AnySelected() && host_.play);
     if (host_.fillMenu)
         host_.fillMenu(menu);
+    menu.AddSeparator();
+    if (lane >= 0) {
+        menu.AddCheckItem(kMuteLaneCommand, L"Заглушить канал" + name, L"M",
+                          Sound().Muted(channel), false);
+        menu.AddCheckItem(kSoloLaneCommand, L"Только канал" + name, L"S",
+                          Sound().Solo() == channel, false);
+    } else {
+        menu.AddItem(kMuteLaneCommand, L"Заглушить канал", L"M", false);
+        menu.AddItem(kSoloLaneCommand, L"Только канал", L"S", false);
+    }
     menu.AddSeparator();
     menu.AddItem(kWholeRangeCommand, L"Показать всё", L"", !Model().Empty());
     menu.AddItem(kGoToTimeCommand, L"Перейти к времени…", L"Ctrl+G", !Model().Empty());
@@ -562,6 +608,12 @@ void TimelineWindow::ApplyDpi(UINT dpi) {
     face.lfHeight = -::MulDiv(9, static_cast<int>(dpi), 72);
     face.lfWidth = 0;
     font_.Reset(::CreateFontIndirectW(&face));
+    LOGFONTW struck = face;
+    struck.lfStrikeOut = TRUE;
+    struckFont_.Reset(::CreateFontIndirectW(&struck));
+    LOGFONTW solo = face;
+    solo.lfWeight = FW_BOLD;
+    soloFont_.Reset(::CreateFontIndirectW(&solo));
     if (tooltip_)
         ::SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     UpdateLayout();
@@ -688,6 +740,11 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case kPlayCommand:
             if (view_.AnySelected() && host_.play)
                 host_.play();
+            return 0;
+        case kMuteLaneCommand:
+        case kSoloLaneCommand:
+            view_.ClickLabel(menuLane_, LOWORD(wp) == kSoloLaneCommand);
+            LanesChanged();
             return 0;
         default:
             // The host's own commands from the context menu.

@@ -238,7 +238,7 @@ public:
     struct IncidentPlay {
         bool active = false;
         std::vector<std::int32_t> listLines; // by the mix's line
-        std::shared_ptr<const exporting::IncidentPlayback> mix;
+        std::shared_ptr<exporting::IncidentPlayback> mix;
         std::optional<std::size_t> heard; // the piece heard last
         std::int32_t named = -1;          // the list line the name field shows
     };
@@ -260,6 +260,12 @@ public:
     std::pair<std::int32_t, double> IncidentSounding();
     // A tick while an incident plays: the name field follows the mix.
     void IncidentTick();
+    // What the mix lets be heard and how: the timeline's muted and soloed lanes and the
+    // listening aids.
+    incident::StreamChoices IncidentHearing();
+    // A lane muted or soloed in the timeline: the part playing is mixed again from the
+    // moment heard.
+    void IncidentLanesChanged();
 
 protected:
     // The timer ticks from the window's creation until its destruction.

@@ -8,6 +8,7 @@
 #include "export/local_time.h"
 #include "gui/message_box.h"
 #include "gui/popup_menu.h"
+#include "review/time_stretch.h"
 #include "timeline/timeline_window.h"
 #include "voice/frm_voice.h"
 
@@ -20,17 +21,14 @@ namespace {
 constexpr std::string_view kSkipSilenceSetting = "incident.skipSilence";
 constexpr std::string_view kSpreadSetting = "incident.spreadChannels";
 constexpr double kGapSeconds = 2.0;
-// A part of the mix: short enough to sound at once, long enough that handovers are rare.
-// A rest shorter than kWholeAtMost is written with the part.
+// A part of the mix: long enough that handovers are rare; the first after a start or a
+// jump short, so that it sounds at once. Each ends at the quietest moment within the slack.
 constexpr double kPartSeconds = 60.0;
+constexpr double kFirstPartSeconds = 4.0;
+constexpr double kPartSlackSeconds = 1.0;
+constexpr double kFirstPartSlackSeconds = 0.5;
+// A rest shorter than this is mixed in one part: a few milliseconds, and no handover heard.
 constexpr double kWholeAtMost = 90.0;
-
-// The sources are looked at on the window's thread: a play has nothing to cancel.
-class NoProgress final : public exporting::ExportProgress {
-public:
-    void OnItem(std::size_t, std::size_t, const std::wstring&) override {}
-    bool CancelRequested() const override { return false; }
-};
 
 } // namespace
 
@@ -102,8 +100,7 @@ void TFrmVoice::PlayIncidentClick() {
     Review.source.Reset();
     Review.analysis.reset();
 
-    NoProgress progress;
-    auto mix = std::make_shared<const exporting::IncidentPlayback>(lines, options, progress);
+    auto mix = std::make_shared<exporting::IncidentPlayback>(lines, options);
     if (mix->Empty()) {
         gui::ShowMessageBox(Handle(),
                             options.from ? L"В заданном промежутке нет ни одной записи."
@@ -125,19 +122,46 @@ void TFrmVoice::PlayIncidentClick() {
     PlayPending = true;
 }
 
+incident::StreamChoices TFrmVoice::IncidentHearing() {
+    incident::StreamChoices choices;
+    choices.aids = Review.options;
+    if (timeline_)
+        for (const int channel : Incident.mix->Channels())
+            choices.lanesHeard.push_back(TimelineView().Sound().Sounds(channel));
+    return choices;
+}
+
 bool TFrmVoice::WriteIncidentPart(double from) {
-    const exporting::IncidentPlayback& mix = *Incident.mix;
+    exporting::IncidentPlayback& mix = *Incident.mix;
     const double whole = mix.Seconds();
     from = std::clamp(from, 0.0, std::max(0.0, whole - 0.1)); // never an empty file
-    const bool last = whole - from <= kWholeAtMost;
-    const double length = last ? whole - from : kPartSeconds;
-    if (!WritePcm16PlaybackFile(PlaybackFilePath(StartDir), mix.Rate(), mix.Outputs(),
-                                mix.Mix(from, length)))
+    const incident::StreamChoices choices = IncidentHearing();
+    const bool first = !mix.Continues(from, choices);
+    const double rest = (whole - from) / review::UsableSpeed(choices.aids.speed);
+    incident::StreamPart part =
+        rest <= kWholeAtMost ? mix.Part(from, rest + kPartSlackSeconds, kPartSlackSeconds, choices)
+        : first              ? mix.Part(from, kFirstPartSeconds, kFirstPartSlackSeconds, choices)
+                             : mix.Part(from, kPartSeconds, kPartSlackSeconds, choices);
+    if (part.pcm.empty()) { // the player cannot open an empty file: a moment of silence
+        part.pcm.assign(static_cast<std::size_t>(mix.Rate() / 20 * mix.Outputs()), 0);
+        part.clock = {{from, 0.0}, {from, 0.05}};
+        part.from = part.to = from;
+        part.last = true;
+    }
+    if (!WritePcm16PlaybackFile(PlaybackFilePath(StartDir), mix.Rate(), mix.Outputs(), part.pcm))
         return false;
-    // The file's seconds are the incident's from the part's start on.
-    review::PlaybackClock clock(review::ProcessedTimeline({{0, 0}, {length, length}}), from, whole);
-    Review.LoadPart(std::move(clock), from, last ? std::nullopt : std::optional(from + length));
+    // The part's clock maps its seconds to the incident's; the bar spans the whole incident.
+    review::PlaybackClock clock(review::ProcessedTimeline(std::move(part.clock)), 0.0,
+                                std::max(mix.Seconds(), part.to));
+    Review.LoadPart(std::move(clock), part.from,
+                    part.last ? std::nullopt : std::optional(part.to));
     return true;
+}
+
+void TFrmVoice::IncidentLanesChanged() {
+    if (!Incident.active || ExportWork.Running() || !MediaPlayer1.DeviceOpen())
+        return;
+    ReloadAt(PlayedSourceSeconds(), MediaPlayer1.Mode() == msPlaying);
 }
 
 std::pair<std::int32_t, double> TFrmVoice::IncidentSounding() {

@@ -253,7 +253,8 @@ void TFrmVoice::ChangeReviewOptions(const review::ReviewOptions& options) {
     OwnSettings.Save();
     ShowReviewCaption();
     // Nothing loaded: the next recording is written with the new choices.
-    if (ExportWork.Running() || !MediaPlayer1.DeviceOpen() || CurrentIndex < 0)
+    // An incident plays on with them from the moment heard.
+    if (ExportWork.Running() || !MediaPlayer1.DeviceOpen() || (CurrentIndex < 0 && !Incident.active))
         return;
     const bool playing = MediaPlayer1.Mode() == msPlaying;
     ReloadAt(PlayedSourceSeconds(), playing);

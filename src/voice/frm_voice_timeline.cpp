@@ -108,6 +108,7 @@ void TFrmVoice::TimelineClick() {
         timeline::SaveHeardMarks(link.marks, link.marksFile);
         link.window.SetHeardLines({});
     };
+    host.lanesChanged = [this] { IncidentLanesChanged(); };
     host.closing = [this, &link] {
         link.window.SaveTo(OwnSettings.Values());
         OwnSettings.Save();

@@ -110,15 +110,22 @@ TEST_F(IncidentPlay, PartsOfThePlayedMixJoinIntoTheSavedFile) {
     const auto riff = ParseRiff(ReadFile(target));
     ASSERT_TRUE(riff.has_value() && riff->Find("data"));
 
-    const IncidentPlayback play(lines, {}, progress_);
-    ASSERT_DOUBLE_EQ(play.Seconds(), 5.0);
+    IncidentPlayback play(lines, {});
     Bytes joined;
-    for (const auto& [from, seconds] : {std::pair{0.0, 1.3}, {1.3, 1.9}, {3.2, 9.0}, {7.0, 1.0}})
-        for (const std::int16_t v : play.Mix(from, seconds))
+    double at = 0;
+    for (const double seconds : {1.3, 1.9, 9.0}) { // the last reaches the end
+        const incident::StreamPart part = play.Part(at, seconds, 0.2, {});
+        EXPECT_DOUBLE_EQ(part.from, at);
+        EXPECT_EQ(part.last, seconds == 9.0);
+        at = part.to;
+        for (const std::int16_t v : part.pcm)
             joined.insert(joined.end(),
                           {static_cast<std::uint8_t>(v),
                            static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8)});
+    }
     EXPECT_TRUE(joined == riff->Find("data")->data);
+    EXPECT_DOUBLE_EQ(play.Seconds(), 5.0); // every source looked at by the end
+    EXPECT_TRUE(play.Part(7.0, 1.0, 0, {}).pcm.empty()); // past the end
     ASSERT_EQ(play.Pieces().size(), 3u);
     EXPECT_EQ(play.Pieces()[1].line, 1u);
     EXPECT_DOUBLE_EQ(play.Pieces()[2].at, 4.0); // after the silence shortened to 2 s

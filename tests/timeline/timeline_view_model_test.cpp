@@ -206,5 +206,37 @@ TEST(MergedColumnTooltip, CountsInTheirOwnWordsAndTheSpanOnceDated) {
         EXPECT_EQ(MergedColumnTooltip(2, c.count, c.from, c.to), c.text) << c.count;
 }
 
+TEST(TimelineViewModel, LabelsMuteAndSoloTheirChannels) {
+    // Steps on the lanes (0: channel 1, 1: channel 3): "m" a click, "s" Ctrl+click, "k" M
+    // on the focused recording (d, channel 3); what sounds and what is struck through.
+    struct Case {
+        const char* steps;
+        const char* sounds; // per lane, 1 sounds
+        const char* muted;
+    };
+    const Case cases[] = {
+        {"", "11", "00"},         {"m0", "01", "10"},   {"m0m0", "11", "00"},
+        {"s1", "01", "00"},       {"s1s1", "11", "00"}, {"m1s1", "01", "01"}, // solo over muted
+        {"m1s1s1", "10", "01"},   {"s0s1", "01", "00"}, {"k1", "10", "01"},
+    };
+    for (const Case& c : cases) {
+        View v;
+        v.model.MoveFocus(v.Item('d'), false);
+        for (const char* step = c.steps; *step; step += 2) {
+            const auto lane = static_cast<std::size_t>(step[1] - '0');
+            if (*step == 'k')
+                v.model.MuteFocusedLane(false);
+            else
+                v.model.ClickLabel(lane, *step == 's');
+        }
+        const LaneSound& sound = v.model.Sound();
+        for (std::size_t lane = 0; lane < 2; ++lane) {
+            const int channel = v.model.Model().lanes[lane].channel;
+            EXPECT_EQ(sound.Sounds(channel), c.sounds[lane] == '1') << c.steps << " lane " << lane;
+            EXPECT_EQ(sound.Muted(channel), c.muted[lane] == '1') << c.steps << " lane " << lane;
+        }
+    }
+}
+
 } // namespace
 } // namespace voice::timeline::test

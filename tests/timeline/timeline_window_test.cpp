@@ -10,6 +10,7 @@
 #include "timeline/heard_marks.h"
 #include "timeline/timeline_window.h"
 #include "timeline_lines.h"
+#include "conversion/playback_paths.h"
 #include "voice/frm_voice.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,24 @@ protected:
         for (int i = 0; i < notches; ++i)
             ::SendMessageW(ViewHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
                            MAKELPARAM(screen.x, screen.y));
+    }
+    // The window painted afresh: the colours at points of its client area.
+    std::vector<COLORREF> Painted(const std::vector<POINT>& points) {
+        RECT client{};
+        ::GetClientRect(ViewHandle(), &client);
+        HDC screen = ::GetDC(nullptr);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        View().PaintInto(dc);
+        std::vector<COLORREF> colours;
+        for (const POINT& p : points)
+            colours.push_back(::GetPixel(dc, p.x, p.y));
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        ::ReleaseDC(nullptr, screen);
+        return colours;
     }
     void OpenTimeline() {
         PressShortcutAt(form->ControlHandle(L"LBListFiles"), 'T');
@@ -459,19 +478,7 @@ TEST_F(TimelineWindowTest, ThePlayheadCrossesTheBarDuringARealPlaybackWhichThenC
     ZoomOnto(1, 16); // the bar a hundred pixels wide
     const auto colourAt = [&](POINT p) {
         View().SetSelectedLines({});
-        RECT client{};
-        ::GetClientRect(ViewHandle(), &client);
-        HDC screen = ::GetDC(nullptr);
-        HDC dc = ::CreateCompatibleDC(screen);
-        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
-        HGDIOBJ old = ::SelectObject(dc, bitmap);
-        View().PaintInto(dc);
-        const COLORREF colour = ::GetPixel(dc, p.x, p.y);
-        ::SelectObject(dc, old);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(dc);
-        ::ReleaseDC(nullptr, screen);
-        return colour;
+        return Painted({p}).front();
     };
     const COLORREF unheard = colourAt(View().PointOfLine(1, 0.3));
     const POINT bar = View().PointOfLine(1);
@@ -524,6 +531,65 @@ TEST_F(TimelineWindowTest, ThePlayheadCrossesTheBarDuringARealPlaybackWhichThenC
     EXPECT_FALSE(
         LoadHeardMarks(dir_ / L"user" / L"Voice" / L"heard-marks.txt", rewrite).Heard(lines[1]));
     EXPECT_EQ(colourAt(View().PointOfLine(1, 0.3)), unheard);
+}
+
+// A click on a lane's label, as a mouse sends it, mutes its channel in the incident playing:
+// the label is struck through and the part playing is mixed again without it, from the
+// same moment; M on a recording of the lane gives it back.
+TEST_F(TimelineWindowTest, ALabelClickedMutesItsChannelInTheIncidentPlaying) {
+    FillList({1, 2}, 12.0);
+    OpenTimeline();
+    Key('A', {VK_CONTROL});
+    gui::testing::TypeKey(*form, ViewHandle(), VK_RETURN, {VK_CONTROL}); // as it happened
+    TMediaPlayer& player = form->MediaPlayer1;
+    ASSERT_TRUE(PumpUntil([&] { return form->Incident.active && player.Position() >= 1000; }, 90s));
+    // The loudest sample of the playback file's first 10 s (stereo): until channel 2 starts
+    // 14 s in, channel 1 sounds alone.
+    const auto loudest = [&] {
+        std::ifstream file(fs::path(PlaybackFilePath(form->StartDir)), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        int peak = 0;
+        for (std::size_t i = 44; i + 1 < std::min<std::size_t>(bytes.size(), 44 + 10 * 7860 * 4);
+             i += 2)
+            peak = std::max(peak, std::abs(static_cast<std::int16_t>(
+                                      static_cast<std::uint8_t>(bytes[i]) |
+                                      static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
+        return peak;
+    };
+    ASSERT_GT(loudest(), 1000);
+    const auto labelPixels = [&] {
+        std::vector<POINT> row;
+        for (int x = 0; x < View().Layout().labelWidth; ++x)
+            row.push_back({x, View().PointOfLabel(0).y});
+        return Painted(row);
+    };
+    const std::vector<COLORREF> plain = labelPixels();
+    const double before = form->Review.RecordingAt(player.Position());
+
+    POINT label = View().PointOfLabel(0);
+    ::ClientToScreen(ViewHandle(), &label);
+    const LONG w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT mouse[3]{{INPUT_MOUSE}, {INPUT_MOUSE}, {INPUT_MOUSE}};
+    mouse[0].mi = {label.x * 65536 / w + 1, label.y * 65536 / h + 1, 0,
+                   MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE};
+    mouse[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    mouse[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SetForegroundWindow(ViewHandle());
+    ::SendInput(3, mouse, sizeof(INPUT));
+    ASSERT_TRUE(PumpUntil([&] { return View().Sound().Muted(1); }, 10s));
+    ASSERT_TRUE(PumpUntil([&] { return player.Mode() == msPlaying; }, 30s));
+    EXPECT_FALSE(View().Sound().Muted(2));
+    EXPECT_NE(labelPixels(), plain); // struck through
+    EXPECT_LT(loudest(), 100);       // the part from here on holds channel 1 no more
+    EXPECT_NEAR(form->Review.RecordingAt(player.Position()), before, 1.0);
+
+    Key(VK_HOME, {VK_CONTROL}); // the focus to channel 1's recording, the selection kept
+    gui::testing::TypeKey(*form, ViewHandle(), 'M');
+    EXPECT_FALSE(View().Sound().Muted(1));
+    EXPECT_EQ(labelPixels(), plain);
+    ASSERT_TRUE(form->Incident.active);
+    EXPECT_GT(loudest(), 1000);
+    player.Close();
 }
 
 } // namespace
