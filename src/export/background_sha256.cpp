@@ -2,8 +2,6 @@
 
 #include "export/sha256_cpu.h"
 
-#include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace voice::exporting {
@@ -33,85 +31,18 @@ std::unique_ptr<DigestFunction> SystemFunction() noexcept {
 } // namespace
 
 BackgroundSha256::BackgroundSha256(std::unique_ptr<DigestFunction> function)
-    : function_(function ? std::move(function) : SystemFunction()) {
-    for (Block& block : blocks_)
-        block.bytes.resize(kBlockSize);
-    worker_ = std::thread([this] { Run(); });
-}
-
-BackgroundSha256::~BackgroundSha256() {
-    {
-        std::lock_guard<LightMutex> lock(mutex_);
-        stop_ = true;
-    }
-    queued_.notify_one();
-    worker_.join();
-}
-
-void BackgroundSha256::Run() {
-    std::unique_lock<LightMutex> lock(mutex_);
-    for (;;) {
-        queued_.wait(lock, [this] { return stop_ || count_ > 0; });
-        if (stop_)
-            return;
-        Block& block = blocks_[first_];
-        lock.unlock();
-        if (function_ && !failed_) {
-            try {
-                function_->Update(std::span(block.bytes.data(), block.size));
-            } catch (...) {
-                failed_ = true;
-            }
-        }
-        lock.lock();
-        first_ = (first_ + 1) % kBlocks;
-        --count_;
-        released_.notify_one();
-    }
-}
-
-void BackgroundSha256::Update(std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        if (filling_ == kBlocks) {
-            std::unique_lock<LightMutex> lock(mutex_);
-            released_.wait(lock, [this] { return count_ < kBlocks; });
-            filling_ = (first_ + count_) % kBlocks;
-            blocks_[filling_].size = 0;
-        }
-        Block& block = blocks_[filling_];
-        const std::size_t n = std::min(bytes.size(), kBlockSize - block.size);
-        std::memcpy(block.bytes.data() + block.size, bytes.data(), n);
-        block.size += n;
-        bytes = bytes.subspan(n);
-        if (block.size == kBlockSize)
-            Submit();
-    }
-}
-
-void BackgroundSha256::Submit() {
-    if (filling_ == kBlocks)
-        return;
-    {
-        std::lock_guard<LightMutex> lock(mutex_);
-        ++count_;
-    }
-    filling_ = kBlocks;
-    queued_.notify_one();
-}
-
-void BackgroundSha256::WaitIdle() {
-    std::unique_lock<LightMutex> lock(mutex_);
-    released_.wait(lock, [this] { return count_ == 0; });
-}
+    : function_(function ? std::move(function) : SystemFunction()),
+      pipe_(kBlockSize, kBlocks, [this](std::span<const std::uint8_t> bytes) {
+          if (function_)
+              function_->Update(bytes);
+      }) {}
 
 std::optional<Sha256Digest> BackgroundSha256::Finish() {
-    Submit();
-    WaitIdle();
-    const bool failed = std::exchange(failed_, false);
+    const bool whole = pipe_.Drain();
     try {
         if (function_) {
             const Sha256Digest digest = function_->Finish();
-            if (!failed)
+            if (whole)
                 return digest;
         }
     } catch (...) {
@@ -120,7 +51,7 @@ std::optional<Sha256Digest> BackgroundSha256::Finish() {
 }
 
 void BackgroundSha256::Reset() {
-    filling_ = kBlocks;
+    pipe_.DropFilling();
     Finish();
 }
 

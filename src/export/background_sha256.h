@@ -5,16 +5,13 @@
 // has SHA instructions, else the system's (Sha256).
 // Portable: no <windows.h>.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
-#include <thread>
-#include <vector>
 
-#include "export/light_sync.h"
+#include "export/block_pipe.h"
 #include "export/sha256.h"
 
 namespace voice::exporting {
@@ -40,12 +37,9 @@ public:
 
     // Null: SHA-256, the processor's or the system's.
     explicit BackgroundSha256(std::unique_ptr<DigestFunction> function = nullptr);
-    ~BackgroundSha256();
-    BackgroundSha256(const BackgroundSha256&) = delete;
-    BackgroundSha256& operator=(const BackgroundSha256&) = delete;
 
     // Copies the bytes; waits only while every block is still waiting to be hashed.
-    void Update(std::span<const std::uint8_t> bytes);
+    void Update(std::span<const std::uint8_t> bytes) { pipe_.Update(bytes); }
     // Waits for everything handed over and returns its digest, nullopt when hashing
     // failed; the hash starts afresh.
     std::optional<Sha256Digest> Finish();
@@ -53,29 +47,8 @@ public:
     void Reset();
 
 private:
-    struct Block {
-        std::vector<std::uint8_t> bytes;
-        std::size_t size = 0;
-    };
-
-    void Run();
-    // Queues the block being filled, if it holds anything.
-    void Submit();
-    // Waits until the worker has hashed every queued block.
-    void WaitIdle();
-
-    // Both touched by the worker only while blocks are queued.
     std::unique_ptr<DigestFunction> function_; // null: the system's could not be had
-    bool failed_ = false;
-    std::array<Block, kBlocks> blocks_;
-    LightMutex mutex_;
-    LightCondition queued_;         // to the worker: a block or the stop
-    LightCondition released_;       // to the caller: a block hashed
-    std::size_t first_ = 0;         // the oldest queued block
-    std::size_t count_ = 0;         // blocks queued, including one being hashed
-    std::size_t filling_ = kBlocks; // the block the caller fills; kBlocks: none
-    bool stop_ = false;
-    std::thread worker_; // last: starts once everything above exists
+    BlockPipe pipe_;                           // last: its thread uses function_
 };
 
 } // namespace voice::exporting

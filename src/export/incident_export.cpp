@@ -9,6 +9,7 @@
 #include <map>
 
 #include "export/background_sha256.h"
+#include "export/block_pipe.h"
 #include "export/csv_writer.h"
 #include "export/incident_plan.h"
 #include "export/incident_sources.h"
@@ -48,12 +49,14 @@ std::wstring OffsetText(std::int64_t frame, int rate) {
     return std::to_wstring(ms / 1000) + L"." + fraction;
 }
 
-// Opens the sources as the mix reaches them, writes its frames and tells progress.
+// Opens the sources as the mix reaches them, writes its frames and tells progress. The
+// frames are written on a thread of their own, so the mix goes on meanwhile.
 class IncidentClient final : public incident::MixClient {
 public:
     IncidentClient(const std::vector<IncidentSource>& sources, std::size_t total, int rate,
                    FileStream& file, ExportProgress& progress)
-        : sources_(sources), total_(total), rate_(rate), file_(file), progress_(progress) {}
+        : sources_(sources), total_(total), rate_(rate), progress_(progress),
+          writer_(kWriteBlock, 3, [&file](std::span<const std::uint8_t> bytes) { file.Write(bytes); }) {}
 
     std::unique_ptr<incident::SampleSource> Open(std::size_t item) override {
         progress_.OnItem(sources_[item].index, total_, sources_[item].columns.source);
@@ -83,7 +86,7 @@ public:
     }
     void Write(std::span<const std::int16_t> frames) override {
         if constexpr (std::endian::native == std::endian::little) {
-            file_.Write(
+            writer_.Update(
                 std::span(reinterpret_cast<const std::uint8_t*>(frames.data()), frames.size() * 2));
             return;
         }
@@ -93,10 +96,12 @@ public:
             bytes_[2 * i] = static_cast<std::uint8_t>(v);
             bytes_[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
         }
-        file_.Write(bytes_);
+        writer_.Update(bytes_);
     }
     bool Continue() override { return !progress_.CancelRequested(); }
 
+    // Every frame handed to the file.
+    void FinishWriting() { writer_.Drain(); }
     // Every digest; then Changed is complete.
     void FinishAll() {
         while (!finishing_.empty())
@@ -108,6 +113,7 @@ public:
 
 private:
     static constexpr std::size_t kUnfinished = 8;
+    static constexpr std::size_t kWriteBlock = 262144;
 
     void FinishOldest() {
         auto& [item, source] = finishing_.front();
@@ -121,7 +127,6 @@ private:
     const std::vector<IncidentSource>& sources_;
     std::size_t total_;
     int rate_;
-    FileStream& file_;
     ExportProgress& progress_;
     std::vector<std::uint8_t> bytes_;
     std::map<std::size_t, std::wstring> failed_;
@@ -129,6 +134,7 @@ private:
     std::map<std::size_t, std::wstring> digests_;
     std::deque<std::pair<std::size_t, std::unique_ptr<MixedSource>>> finishing_;
     std::vector<std::unique_ptr<BackgroundSha256>> hashes_; // idle
+    BlockPipe writer_; // last: its thread writes until the client goes
 };
 
 } // namespace
@@ -219,6 +225,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
         result.cancelled = true;
         return result.Take(); // the part file goes with it
     }
+    client.FinishWriting();
     client.FinishAll();
     if (!client.Failed().empty()) {
         // A recording cannot be taken back out of a mix: the file goes.

@@ -1,5 +1,10 @@
 #include "export/incident_sources.h"
 
+#include <atomic>
+#include <exception>
+#include <stop_token>
+#include <thread>
+
 #include "conversion/playback_stream.h"
 #include "export/background_sha256.h"
 #include "export/source_recording.h"
@@ -54,23 +59,55 @@ const wchar_t* LookAtIncidentSource(IncidentSource& item, bool countRunCoded) {
     return source.Failed() ? kCannotRead : nullptr;
 }
 
+// The lines are shared between this thread and one more, each taking the next line not
+// yet taken: counting a run-coded form's samples means decoding it, and two processors
+// halve that. Progress is told, and cancelling asked, for the lines this thread takes.
 IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
                                     ExportProgress& progress, RecordingOutcome& failures) {
+    std::vector<IncidentSource> items(lines.size());
+    std::vector<const wchar_t*> failure(lines.size(), nullptr);
+    std::vector<char> looked(lines.size(), 0);
+    std::atomic<std::size_t> next{0};
+    const auto read = [&](std::size_t i) {
+        items[i].index = i;
+        items[i].columns = ReadLineColumns(lines[i]); // the one place the lines are read
+    };
+    const auto look = [&](std::size_t i) {
+        failure[i] = LookAtIncidentSource(items[i], true);
+        looked[i] = 1;
+    };
+    std::exception_ptr helperFailed;
     IncidentSources result;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (progress.CancelRequested()) {
-            result.cancelled = true;
-            return result;
+    {
+        std::jthread helper([&](std::stop_token stop) {
+            try {
+                for (std::size_t i; !stop.stop_requested() && (i = next++) < lines.size();) {
+                    read(i);
+                    look(i);
+                }
+            } catch (...) {
+                helperFailed = std::current_exception();
+            }
+        });
+        for (std::size_t i; (i = next++) < lines.size();) {
+            if (progress.CancelRequested()) {
+                result.cancelled = true;
+                break; // the helper stops at its next line
+            }
+            read(i);
+            progress.OnPreparing(i, lines.size(), items[i].columns.source);
+            look(i);
         }
-        IncidentSource item;
-        item.index = i;
-        item.columns = ReadLineColumns(lines[i]); // the one place the lines are read
-        progress.OnPreparing(i, lines.size(), item.columns.source);
-        if (const wchar_t* failure = LookAtIncidentSource(item, true)) {
-            failures.Fail(i, item.columns.source, failure);
+    }
+    if (helperFailed)
+        std::rethrow_exception(helperFailed);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!looked[i])
             continue;
-        }
-        result.sources.push_back(std::move(item));
+        if (failure[i])
+            failures.Fail(i, items[i].columns.source, failure[i]);
+        else
+            result.sources.push_back(std::move(items[i]));
     }
     return result;
 }

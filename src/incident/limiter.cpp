@@ -16,19 +16,32 @@ float Peak(const float* at, std::size_t count) {
     for (std::size_t i = 0; i < count; i += 8)
         for (std::size_t k = 0; k < 8; ++k)
             lanes[k] = std::max(lanes[k], std::abs(at[i + k]));
-    float peak = 0;
-    for (const float lane : lanes)
-        peak = std::max(peak, lane);
-    return peak;
+    for (std::size_t half = 4; half > 0; half /= 2)
+        for (std::size_t k = 0; k < half; ++k)
+            lanes[k] = std::max(lanes[k], lanes[k + half]);
+    return lanes[0];
 }
 
-// A unit of C channels at the gains of its frames; rounding must never let a sample past
-// the ceiling.
+// Frames of C channels at their own gains; rounding must never let a sample past the
+// ceiling. Plain min and max, so that the loop vectorises.
 template <std::size_t C>
-void ApplyRamp(const float* from, const float (&ramp)[kUnit], float ceiling, float* to) {
-    for (std::size_t f = 0; f < kUnit; ++f)
+void ApplyGains(const float* from, const float* gains, std::size_t frames, float ceiling,
+                float* to) {
+    for (std::size_t f = 0; f < frames; ++f)
         for (std::size_t c = 0; c < C; ++c)
-            to[f * C + c] = std::clamp(from[f * C + c] * ramp[f], -ceiling, ceiling);
+            to[f * C + c] = std::min(std::max(from[f * C + c] * gains[f], -ceiling), ceiling);
+}
+
+void ApplyGains(std::size_t channels, const float* from, const float* gains, std::size_t frames,
+                float ceiling, float* to) {
+    if (channels == 2)
+        return ApplyGains<2>(from, gains, frames, ceiling, to);
+    if (channels == 1)
+        return ApplyGains<1>(from, gains, frames, ceiling, to);
+    for (std::size_t f = 0; f < frames; ++f)
+        for (std::size_t c = 0; c < channels; ++c)
+            to[f * channels + c] =
+                std::min(std::max(from[f * channels + c] * gains[f], -ceiling), ceiling);
 }
 
 } // namespace
@@ -113,32 +126,34 @@ void Limiter::Units(const float* in, std::size_t m, std::vector<float>& out) {
         // The gain: the mean of the last L + 1 least needs, recovering at most by the
         // release. Both it and the unit before's are below every need of this unit. Each
         // mean is summed afresh, so the gains do not depend on how the frames arrived.
+        // (The sums are built term by term across all units, so that they vectorise.)
+        sums_.assign(m, 0.0);
+        for (std::size_t k = 0; k <= L; ++k)
+            for (std::size_t t = 0; t < m; ++t)
+                sums_[t] += least_[t + k];
         gains_.resize(m + 1);
+        for (std::size_t t = 0; t < m; ++t)
+            gains_[t + 1] = static_cast<float>(sums_[t] / static_cast<double>(L + 1));
         gains_[0] = gain_;
-        for (std::size_t t = 0; t < m; ++t) {
-            double sum = 0;
-            for (std::size_t k = t; k <= t + L; ++k)
-                sum += least_[k];
-            const auto mean = static_cast<float>(sum / static_cast<double>(L + 1));
-            gains_[t + 1] = std::min({mean, gains_[t] + release_, 1.0f});
-        }
+        for (std::size_t t = 0; t < m; ++t) // a mean of needs is never above 1
+            gains_[t + 1] = std::min(gains_[t + 1], gains_[t] + release_);
         gain_ = gains_[m];
-        const float ceiling = ceiling_;
-        for (std::size_t t = skip; t < m; ++t) {
+        // Each frame's gain, moving in a straight line through the unit, then the frames
+        // at them: the held ones, then the new ones.
+        frameGains_.resize((m - skip) * kUnit);
+        float* g = frameGains_.data();
+        for (std::size_t t = skip; t < m; ++t, g += kUnit) {
             const float g0 = gains_[t], step = (gains_[t + 1] - g0) / kUnit;
-            float ramp[kUnit];
             for (std::size_t f = 0; f < kUnit; ++f)
-                ramp[f] = f + 1 == kUnit ? gains_[t + 1] : g0 + step * static_cast<float>(f + 1);
-            if (C == 2)
-                ApplyRamp<2>(unitAt(t), ramp, ceiling, to);
-            else if (C == 1)
-                ApplyRamp<1>(unitAt(t), ramp, ceiling, to);
-            else
-                for (std::size_t f = 0; f < kUnit; ++f)
-                    for (std::size_t c = 0; c < C; ++c)
-                        to[f * C + c] =
-                            std::clamp(unitAt(t)[f * C + c] * ramp[f], -ceiling, ceiling);
-            to += frame;
+                g[f] = g0 + step * static_cast<float>(f + 1);
+            g[kUnit - 1] = gains_[t + 1];
+        }
+        for (std::size_t t = skip; t < m;) {
+            const std::size_t end = t < held ? std::min(held, m) : m;
+            ApplyGains(C, unitAt(t), frameGains_.data() + (t - skip) * kUnit, (end - t) * kUnit,
+                       ceiling_, to);
+            to += (end - t) * frame;
+            t = end;
         }
         least_.erase(least_.begin(), least_.end() - static_cast<std::ptrdiff_t>(L));
     }

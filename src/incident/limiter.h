@@ -34,7 +34,8 @@ private:
     std::vector<float> needs_;         // the last 2 * lookahead + 1 units' needs, then the new ones
     std::vector<float> least_;         // the last lookahead least needs, then the new ones
     std::vector<float> delayed_;       // the last lookahead + 1 units' frames
-    std::vector<float> prefix_, suffix_, gains_;
+    std::vector<float> prefix_, suffix_, gains_, frameGains_;
+    std::vector<double> sums_;
 };
 
 } // namespace voice::incident

@@ -76,9 +76,11 @@ TEST_P(Mixes, StartsOnItsFrameNeverClipsAndKeepsTracksApart) {
         peak = std::max(peak, std::abs(int{client.out[i]}));
         if (client.out[i] != 0)
             first = std::min(first, i / outputs);
-        for (const int silent : c.silentOutputs)
-            if (i % outputs == static_cast<std::size_t>(silent))
+        for (const int silent : c.silentOutputs) {
+            if (i % outputs == static_cast<std::size_t>(silent)) {
                 ASSERT_EQ(client.out[i], 0) << c.name << " output " << silent;
+            }
+        }
     }
     EXPECT_LT(peak, 32767) << c.name; // never full scale
     EXPECT_GT(peak, 16000) << c.name; // the limiter does not smother it
@@ -155,8 +157,9 @@ TEST(StereoGains, ConstantPowerFromLeftToRight) {
         for (std::size_t lane = 0; lane < lanes; ++lane) {
             const double l = g.gains[lane][0], r = g.gains[lane][1];
             EXPECT_NEAR(l * l + r * r, power0, 1e-6) << lanes << " lanes, lane " << lane;
-            if (lane > 0)
+            if (lane > 0) {
                 EXPECT_GT(r / (l + 1e-9), g.gains[lane - 1][1] / (g.gains[lane - 1][0] + 1e-9));
+            }
         }
         if (lanes > 1) {
             EXPECT_NEAR(g.gains[0][1], 0.0, 1e-6);
