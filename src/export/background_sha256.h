@@ -40,6 +40,9 @@ public:
 
     // Copies the bytes; waits only while every block is still waiting to be hashed.
     void Update(std::span<const std::uint8_t> bytes) { pipe_.Update(bytes); }
+    // Starts hashing what was handed over, a part block included, without waiting: a
+    // Finish later then finds it done.
+    void Flush() { pipe_.Flush(); }
     // Waits for everything handed over and returns its digest, nullopt when hashing
     // failed; the hash starts afresh.
     std::optional<Sha256Digest> Finish();

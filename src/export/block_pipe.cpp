@@ -59,11 +59,11 @@ void BlockPipe::Update(std::span<const std::uint8_t> bytes) {
         block.size += n;
         bytes = bytes.subspan(n);
         if (block.size == blockSize_)
-            Submit();
+            Flush();
     }
 }
 
-void BlockPipe::Submit() {
+void BlockPipe::Flush() {
     if (filling_ == blocks_.size())
         return;
     {
@@ -75,7 +75,7 @@ void BlockPipe::Submit() {
 }
 
 bool BlockPipe::Drain() {
-    Submit();
+    Flush();
     std::unique_lock<LightMutex> lock(mutex_);
     released_.wait(lock, [this] { return count_ == 0; });
     return !std::exchange(failed_, false);

@@ -34,6 +34,8 @@ public:
     bool Drain();
     // Forgets the block being filled (what was queued is still consumed).
     void DropFilling() noexcept;
+    // Queues the block being filled, if it holds anything, without waiting for it.
+    void Flush();
 
 private:
     struct Block {
@@ -42,8 +44,6 @@ private:
     };
 
     void Run();
-    // Queues the block being filled, if it holds anything.
-    void Submit();
 
     Consumer consume_;
     std::size_t blockSize_;

@@ -79,6 +79,7 @@ public:
     void Closed(std::size_t item, bool whole) override {
         if (!whole)
             failed_.emplace(item, kChanged);
+        open_[item]->Mixed();
         finishing_.emplace_back(item, std::move(open_[item]));
         open_.erase(item);
         while (finishing_.size() > kUnfinished)

@@ -130,6 +130,10 @@ MixedSource::~MixedSource() {
     samples_.reset();
 }
 
+void MixedSource::Mixed() {
+    hash_->Flush();
+}
+
 std::unique_ptr<BackgroundSha256> MixedSource::TakeHash() {
     samples_.reset(); // an unfinished hash is dropped, so it is idle either way
     recording_ = nullptr;

@@ -53,6 +53,8 @@ public:
 
     // Its samples at the output rate; null when it can no longer be read as it was.
     incident::SampleSource* Samples() noexcept { return samples_.get(); }
+    // The mix has read what it needs: what was read is hashed meanwhile.
+    void Mixed();
     // Once the mix has what it needs: the rest of the file is hashed, and the digest (hex)
     // returned; empty when the file could not be read whole.
     std::wstring Finish();
