@@ -166,6 +166,31 @@ TEST(IncidentOutcome, RecordingsLeftOutAreCountedNotFailed) {
     EXPECT_EQ(LeftOutText(outcome), L"Не вошли в файл: вне промежутка — 1, без звука — 1.");
 }
 
+// The recordings are looked at by two threads: whichever takes a line, the outcome lists
+// every line in order, the unreadable ones failed and the rest in the file.
+TEST(IncidentOutcome, EveryLineReportedInOrderWhicheverThreadLookedAtIt) {
+    TempFolder archive, out;
+    const fs::path base = archive.Path() / L"kanal";
+    std::vector<std::wstring> lines;
+    for (int i = 0; i < 30; ++i) {
+        lines.push_back(AddRecording(base, 1 + i % 4, {2026, 12, 7, 9, i, 0},
+                                     EncodeRecording(RecordingKind::PlainRuns,
+                                                     SoundWithRuns(800, static_cast<unsigned>(i)))));
+        if (i % 3 == 2)
+            fs::remove(PathFromWide(lines.back().substr(80)));
+    }
+    RecordingProgress progress;
+    const ExportOutcome outcome =
+        ExportIncident(lines, out.Path() / L"i.wav", {base}, {}, progress, false);
+    EXPECT_EQ(outcome.done, 20u);
+    EXPECT_EQ(outcome.failed, 10u);
+    ASSERT_EQ(outcome.recordings.size(), lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(outcome.recordings[i].line, i);
+        EXPECT_EQ(outcome.recordings[i].failure.empty(), i % 3 != 2) << i;
+    }
+}
+
 // Refused or cancelled, the command leaves the folder as it was.
 TEST(IncidentGuard, AnExistingIndexOrACancelLeavesNothing) {
     TempFolder archive, out;
