@@ -22,12 +22,16 @@ bool IsSet(const std::vector<bool>& flags, std::int32_t i) {
     return static_cast<std::size_t>(i) < flags.size() && flags[i];
 }
 
-// From the recording at `from` on (by start), the first starting at or after t: a
+// From the recording at `from` on (by start), the first starting at or after t: a short
+// walk (a pixel column seldom holds more, and a walk has no branch to mispredict), then a
 // galloping search, so that a walk across the columns costs little more than their number.
 std::int32_t FirstFrom(const Timeline& timeline, std::int32_t from, std::int32_t end, double t) {
     const auto before = [&](std::int32_t i) {
         return static_cast<double>(timeline.recordings[i].start) < t;
     };
+    for (const std::int32_t walked = std::min(end, from + 16); from < walked; ++from)
+        if (!before(from))
+            return from;
     std::int32_t step = 1;
     while (from < end && before(from)) {
         const std::int32_t probe = from + step;

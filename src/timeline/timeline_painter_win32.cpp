@@ -173,9 +173,9 @@ void TimelinePainter::PaintDensity(int left, int top, int bottom, const LaneRast
     for (int y = std::max<int>(top, clip_.top); y < std::min<int>(bottom, clip_.bottom); ++y) {
         std::uint32_t* row = pixels_ + static_cast<std::size_t>(y) * size_.cx;
         const int needed = bottom - y;
-        for (int x = from; x < right; ++x)
-            if (heights_[x - left] >= needed)
-                row[x] = colours_[x - left];
+        std::uint32_t* pixel = row + left;
+        for (int i = from - left; i < right - left; ++i) // a select, not a branch: it vectorises
+            pixel[i] = heights_[i] >= needed ? colours_[i] : pixel[i];
     }
 }
 
