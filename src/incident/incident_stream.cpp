@@ -39,7 +39,7 @@ private:
 
 IncidentStream::IncidentStream(ItemFeed& feed, const LaneGains& gains, int rate,
                                std::int64_t from, StreamChoices choices)
-    : feed_(feed), gains_(gains), rate_(rate), outputs_(static_cast<std::size_t>(gains.outputs)),
+    : feed_(feed), rate_(rate), outputs_(static_cast<std::size_t>(gains.outputs)),
       from_(from), choices_(std::move(choices)), aids_(!choices_.aids.IsDefault()),
       axis_(from, review::UsableSpeed(choices_.aids.speed)),
       opener_(std::make_unique<Opener>(feed, processed_)),

@@ -79,7 +79,6 @@ private:
     std::int64_t QuietBoundary(std::int64_t nominal, std::int64_t slack) const;
 
     ItemFeed& feed_;
-    const LaneGains& gains_;
     int rate_;
     std::size_t outputs_;
     std::int64_t from_;

@@ -98,7 +98,7 @@ TEST(IncidentStream, PartsJoinIntoTheWholeMixAtQuietMomentsAndMutedLanesAreLeftO
     };
     const std::vector<Track> tracks{{0, 0, loud(1.0f)}, {1, 0, loud(0.9f)}, {0, 4.5, loud(0.5f)}};
     const LaneGains gains = GainsFor(Layout::Mono, 2);
-    for (const std::vector<bool> heard : {std::vector<bool>{}, {true, false}}) {
+    for (const std::vector<bool>& heard : {std::vector<bool>{}, {true, false}}) {
         std::vector<Track> kept;
         for (const Track& t : tracks)
             if (heard.empty() || heard[t.lane])
