@@ -221,7 +221,9 @@ int CheckChannels(const CliOptions& options, const LoadedTable& loaded,
         search = given && base != bases.end() && base->entered;
         missing += search ? 0 : 1;
     }
-    if (!AnyChannelTicked({searched}))
+    SearchCriteria entered;
+    entered.channelTicked = searched;
+    if (!AnyChannelTicked(entered))
         throw Stop(kExitSomeFailed, L"Поиск не выполнен: ни один каталог канала не найден.");
     return missing > 0 ? kExitSomeFailed : kExitDone;
 }
