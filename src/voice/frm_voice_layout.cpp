@@ -59,14 +59,14 @@ struct Props {
     Bevel innerBevel = Bevel::None;
     bool captionLeft = false;
     int lineHeight = 0;
-    std::vector<std::wstring> items;
+    std::vector<std::wstring> items{};
     int columns = 1;
     int itemIndex = -1;
     int min = 0, max = 0;
     const wchar_t* glyph = nullptr;
     gui::ButtonStyle buttonStyle = gui::ButtonStyle::Current;
-    TButtonSet visibleButtons;
-    TButtonSet enabledButtons;
+    TButtonSet visibleButtons{};
+    TButtonSet enabledButtons{};
     UINT interval = 0;
 };
 
