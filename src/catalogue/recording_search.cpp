@@ -56,10 +56,6 @@ bool EndsInSeparator(std::wstring_view dir) noexcept {
     return !dir.empty() && dir.back() == L'\\';
 }
 
-std::size_t JoinedLength(std::wstring_view dir, std::wstring_view name) noexcept {
-    return dir.size() + (EndsInSeparator(dir) ? 0 : 1) + name.size();
-}
-
 std::wstring JoinedPath(std::wstring_view dir, std::wstring_view name) {
     std::wstring path(dir);
     if (!EndsInSeparator(dir))
@@ -95,6 +91,9 @@ public:
     }
 
     void ScanDayDir(const std::wstring& dir) {
+        dirHead_.assign(dir);
+        if (!EndsInSeparator(dir))
+            dirHead_.push_back(L'\\');
         DateTimeParts day;
         try {
             day = DecodeDayDirParts(dir);
@@ -137,15 +136,12 @@ private:
         }
         if (!InDateRange(YyyymmddOf(start.year, start.month, start.day)) || !InTimeWindow(start))
             return;
-        if (JoinedLength(dir, entry.name) > kMaxFullPath)
+        if (dirHead_.size() + entry.name.size() > kMaxFullPath)
             return;
-        path_.assign(dir);
-        if (!EndsInSeparator(dir))
-            path_.push_back(L'\\');
-        path_.append(entry.name);
         const DateTimeParts end = writeTime_(enumerator_.ToLocalFileTime(entry.lastWriteTime));
         std::wstring line = lineList_.TakeSpareLine();
-        BuildListLine(line, channel_, start, end, entry.size, path_, criteria_.timeSeparator);
+        BuildListLine(line, channel_, start, end, entry.size, dirHead_, entry.name,
+                      criteria_.timeSeparator);
         lineList_.Add(std::move(line));
     }
 
@@ -158,7 +154,7 @@ private:
     std::wstring fromTime_;
     std::wstring toTime_;
     std::wstring pattern_;
-    std::wstring path_; // reused for every recording
+    std::wstring dirHead_; // the day directory with its separator
     WriteTimeParts writeTime_;
 };
 
