@@ -98,13 +98,14 @@ public:
         try {
             day = DecodeDayDirParts(dir);
         } catch (const DateEncodeError&) {
+            EnterWhereStopped();
             throw NamedDateError(dir);
         }
         if (!InDateRange(YyyymmddOf(day.year, day.month, day.day)) && dir.size() != 4)
             return;
-        if (!enumerator_.ChangeDirectory(dir))
-            return;
-        enumerator_.ListDirectory(pattern_, [&](const DirectoryEntry& entry) {
+        if (enumerator_.ListsInPlace())
+            notEntered_.push_back(&dir);
+        enumerator_.ListDirectoryAt(dir, pattern_, [&](const DirectoryEntry& entry) {
             if (MatchesChannelExtension(entry.name, channel_) &&
                 PassesAttributeMask(entry.attributes, kRecordingMask))
                 AddIfMatching(dir, entry);
@@ -113,6 +114,17 @@ public:
 
 private:
     bool InDateRange(const DateNumber& date) const noexcept { return date >= from_ && date <= to_; }
+
+    // A search stopped by a date leaves the current directory where entering each day
+    // directory to list it would have: the last one that can be entered.
+    void EnterWhereStopped() {
+        while (!notEntered_.empty()) {
+            const std::wstring& dir = *notEntered_.back();
+            notEntered_.pop_back();
+            if (enumerator_.ChangeDirectory(dir))
+                return;
+        }
+    }
 
     bool InTimeWindow(const DateTimeParts& start) const noexcept {
         if (!criteria_.fromTime.enabled && !criteria_.toTime.enabled)
@@ -132,6 +144,7 @@ private:
         try {
             start = DecodeRecordingParts(entry.name);
         } catch (const DateEncodeError&) {
+            EnterWhereStopped();
             throw NamedDateError(JoinedPath(dir, entry.name));
         }
         if (!InDateRange(YyyymmddOf(start.year, start.month, start.day)) || !InTimeWindow(start))
@@ -155,6 +168,7 @@ private:
     std::wstring toTime_;
     std::wstring pattern_;
     std::wstring dirHead_; // the day directory with its separator
+    std::vector<const std::wstring*> notEntered_; // day directories listed from outside
     WriteTimeParts writeTime_;
 };
 
