@@ -40,6 +40,15 @@ public:
     // well, so callers match names themselves.
     virtual void ListDirectory(std::wstring_view pattern,
                                const std::function<void(const DirectoryEntry&)>& each) = 0;
+    // Lists directory dir (a full path) with pattern as ListDirectory does with dir current,
+    // nothing when it cannot be entered. This one makes dir current to list it; one that
+    // ListsInPlace leaves the current directory alone.
+    virtual void ListDirectoryAt(const std::wstring& dir, std::wstring_view pattern,
+                                 const std::function<void(const DirectoryEntry&)>& each) {
+        if (ChangeDirectory(dir))
+            ListDirectory(pattern, each);
+    }
+    virtual bool ListsInPlace() const noexcept { return false; }
     // UTC FILETIME to local FILETIME.
     virtual std::uint64_t ToLocalFileTime(std::uint64_t utcFileTime) = 0;
     // Text in the ANSI code page (the channel table's paths) to wide text.

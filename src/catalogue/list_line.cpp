@@ -10,6 +10,27 @@ constexpr std::size_t kStartColumn = 3; // zero-based
 constexpr std::size_t kEndColumn = 22;
 constexpr std::size_t kSizeColumn = 41;
 
+constexpr std::uint64_t kPowersOfTen[20] = {1,
+                                            10,
+                                            100,
+                                            1'000,
+                                            10'000,
+                                            100'000,
+                                            1'000'000,
+                                            10'000'000,
+                                            100'000'000,
+                                            1'000'000'000,
+                                            10'000'000'000,
+                                            100'000'000'000,
+                                            1'000'000'000'000,
+                                            10'000'000'000'000,
+                                            100'000'000'000'000,
+                                            1'000'000'000'000'000,
+                                            10'000'000'000'000'000,
+                                            100'000'000'000'000'000,
+                                            1'000'000'000'000'000'000,
+                                            10'000'000'000'000'000'000u};
+
 // -1 when any of the count characters is not a digit.
 int Digits(std::wstring_view line, std::size_t at, std::size_t count) noexcept {
     int value = 0;
@@ -58,29 +79,39 @@ std::wstring PadTo80(std::wstring text) {
 std::wstring BuildListLine(int channel, const DateTimeParts& start, const DateTimeParts& end,
                            std::uint64_t size, std::wstring_view fullPath, wchar_t sep) {
     std::wstring line;
-    BuildListLine(line, channel, start, end, size, fullPath, sep);
+    BuildListLine(line, channel, start, end, size, fullPath, {}, sep);
     return line;
 }
 
 void BuildListLine(std::wstring& line, int channel, const DateTimeParts& start,
-                   const DateTimeParts& end, std::uint64_t size, std::wstring_view fullPath,
-                   wchar_t sep) {
+                   const DateTimeParts& end, std::uint64_t size, std::wstring_view pathHead,
+                   std::wstring_view pathTail, wchar_t sep) {
     // Written in place over blanks: the search makes one of these per recording, and one
-    // allocation at most is all it needs.
-    line.assign(kListLineDisplayWidth + fullPath.size(), L' ');
+    // allocation at most is all it needs. The path is appended, not blanked first.
+    line.reserve(kListLineDisplayWidth + pathHead.size() + pathTail.size());
+    line.assign(kListLineDisplayWidth, L' ');
     wchar_t* out = line.data();
     out[0] = static_cast<wchar_t>(L'0' + channel % 10);
     WriteListDateTime(start, sep, out + kStartColumn);
     WriteListDateTime(end, sep, out + kEndColumn);
     // At most 20 digits: they end by column 61, so the path always starts at column 81.
-    // Written straight into the line from the last: read back from a buffer of their own,
-    // they waited for every store into the line before them to reach memory.
+    // Written straight into the line from the last, two at a time: read back from a buffer
+    // of their own, they waited for every store into the line before them to reach memory.
     std::size_t count = 1;
-    for (std::uint64_t rest = size / 10; rest != 0; rest /= 10)
+    while (count < 20 && size >= kPowersOfTen[count])
         ++count;
-    for (wchar_t* at = out + kSizeColumn + count; at != out + kSizeColumn; size /= 10)
+    wchar_t* at = out + kSizeColumn + count;
+    for (; size >= 100; size /= 100) {
+        const auto pair = static_cast<unsigned>(size % 100);
+        *--at = static_cast<wchar_t>(L'0' + pair % 10);
+        *--at = static_cast<wchar_t>(L'0' + pair / 10);
+    }
+    if (size >= 10) {
         *--at = static_cast<wchar_t>(L'0' + size % 10);
-    fullPath.copy(out + kListLineDisplayWidth, fullPath.size());
+        size /= 10;
+    }
+    *--at = static_cast<wchar_t>(L'0' + size);
+    line.append(pathHead).append(pathTail);
 }
 
 std::wstring_view ListLinePath(std::wstring_view line) noexcept {

@@ -22,10 +22,11 @@ std::wstring PadTo80(std::wstring text);
 std::wstring BuildListLine(int channel, const DateTimeParts& start, const DateTimeParts& end,
                            std::uint64_t size, std::wstring_view fullPath,
                            wchar_t timeSeparator = L':');
-// The same into line, whose buffer is reused when it is large enough.
+// The same into line, whose buffer is reused when it is large enough; the path is
+// pathHead followed by pathTail (a folder ending in '\\' and a name, say).
 void BuildListLine(std::wstring& line, int channel, const DateTimeParts& start,
-                   const DateTimeParts& end, std::uint64_t size, std::wstring_view fullPath,
-                   wchar_t timeSeparator = L':');
+                   const DateTimeParts& end, std::uint64_t size, std::wstring_view pathHead,
+                   std::wstring_view pathTail, wchar_t timeSeparator = L':');
 
 // The columns the window shows of a line beside the player: the display text without its
 // padding (at most 52 characters).

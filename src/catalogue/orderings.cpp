@@ -231,6 +231,7 @@ struct RankedLine {
 template <typename Key> struct SortScratch {
     std::vector<IndexedKey<Key>> indexed;
     std::vector<RankedLine> ranked;
+    std::vector<RankedLine> held;
     std::vector<std::uint32_t> order;
     std::vector<std::uint32_t> firstOf;
     std::vector<std::uint32_t> tiesUpTo;
@@ -369,17 +370,18 @@ std::vector<std::uint32_t>& PartitionSortOrder(const std::vector<Key>& keys,
     // A part holds the entries that end in its places, so its ranks are those of its
     // places in sorted order; with no equal pair among them each entry goes to its rank's
     // place (a rank that begins before the part: the part's first place).
+    std::vector<RankedLine>& held = scratch.held;
     auto settle = [&](int left, int right) {
         if (tiesUpTo[static_cast<std::size_t>(right)] != tiesUpTo[static_cast<std::size_t>(left)])
             return false;
+        // Copied out and put back each at its place: no exchanges to follow.
         const std::uint32_t from = static_cast<std::uint32_t>(left);
-        for (int k = left; k <= right; ++k)
-            for (;;) {
-                const std::uint32_t to = std::max(firstOf[data[k].rank], from);
-                if (to == static_cast<std::uint32_t>(k))
-                    break;
-                std::swap(data[k], data[to]);
-            }
+        const std::size_t size = static_cast<std::size_t>(right - left + 1);
+        if (held.size() < size)
+            held.resize(std::max(size, 2 * held.size()));
+        std::copy(data + left, data + right + 1, held.begin());
+        for (std::size_t k = 0; k < size; ++k)
+            data[std::max(firstOf[held[k].rank], from)] = held[k];
         return true;
     };
     PartitionSort(0, static_cast<int>(count) - 1, compare, exchange, settle);

@@ -27,13 +27,22 @@ int InRangeOr(int value, int low, int high, int otherwise) noexcept {
 }
 
 // Year, month and day from the first three characters; throws for impossible dates.
-void DecodeDate(std::wstring_view name, DateTimeParts& parts) {
-    int year = ValueAt(name, 0);
-    parts.year = year < 0 ? 1999 : 2000 + year;
-    parts.month = InRangeOr(ValueAt(name, 1), 1, 12, 1);
-    parts.day = InRangeOr(ValueAt(name, 2), 1, 31, 1);
-    if (!IsValidDate(parts.year, parts.month, parts.day))
+// The fields are read back one by one: copied whole from where they were just stored
+// one by one, they waited for each store.
+CalendarDate DecodeDate(std::wstring_view name) {
+    const int year = ValueAt(name, 0);
+    const CalendarDate date{year < 0 ? 1999 : 2000 + year, InRangeOr(ValueAt(name, 1), 1, 12, 1),
+                            InRangeOr(ValueAt(name, 2), 1, 31, 1)};
+    if (!IsValidDate(date.year, date.month, date.day))
         throw DateEncodeError();
+    return date;
+}
+
+// ReadNamePairNumber, with the two digits nearly every name has taken here.
+int PairNumber(wchar_t first, wchar_t second) noexcept {
+    if (first >= L'0' && first <= L'9' && second >= L'0' && second <= L'9')
+        return (first - L'0') * 10 + (second - L'0');
+    return ReadNamePairNumber(first, second);
 }
 
 int HexDigit(wchar_t c) noexcept {
@@ -97,21 +106,21 @@ DateTimeParts DecodeDayDirParts(std::wstring_view path) {
     std::wstring_view name = FinalComponent(path);
     if (name.size() < 3)
         return kFallback;
-    DateTimeParts parts = kFallback;
-    DecodeDate(name, parts);
-    return parts;
+    const CalendarDate date = DecodeDate(name);
+    return {date.year, date.month, date.day, 0, 0, 0};
 }
 
 DateTimeParts DecodeRecordingParts(std::wstring_view path) {
     std::wstring_view name = FinalComponent(path);
     if (name.find(L'.') != 8)
         return kFallback;
-    DateTimeParts parts = kFallback;
-    DecodeDate(name, parts);
-    parts.hour = InRangeOr(ValueAt(name, 3), 1, 23, 0);
-    parts.minute = InRangeOr(ReadNamePairNumber(name[4], name[5]), 1, 59, 0);
-    parts.second = InRangeOr(ReadNamePairNumber(name[6], name[7]), 1, 59, 0);
-    return parts;
+    const CalendarDate date = DecodeDate(name);
+    return {date.year,
+            date.month,
+            date.day,
+            InRangeOr(ValueAt(name, 3), 1, 23, 0),
+            InRangeOr(PairNumber(name[4], name[5]), 1, 59, 0),
+            InRangeOr(PairNumber(name[6], name[7]), 1, 59, 0)};
 }
 
 DateTime DecodeDayDirName(std::wstring_view path) {

@@ -56,10 +56,6 @@ bool EndsInSeparator(std::wstring_view dir) noexcept {
     return !dir.empty() && dir.back() == L'\\';
 }
 
-std::size_t JoinedLength(std::wstring_view dir, std::wstring_view name) noexcept {
-    return dir.size() + (EndsInSeparator(dir) ? 0 : 1) + name.size();
-}
-
 std::wstring JoinedPath(std::wstring_view dir, std::wstring_view name) {
     std::wstring path(dir);
     if (!EndsInSeparator(dir))
@@ -95,17 +91,21 @@ public:
     }
 
     void ScanDayDir(const std::wstring& dir) {
+        dirHead_.assign(dir);
+        if (!EndsInSeparator(dir))
+            dirHead_.push_back(L'\\');
         DateTimeParts day;
         try {
             day = DecodeDayDirParts(dir);
         } catch (const DateEncodeError&) {
+            EnterWhereStopped();
             throw NamedDateError(dir);
         }
         if (!InDateRange(YyyymmddOf(day.year, day.month, day.day)) && dir.size() != 4)
             return;
-        if (!enumerator_.ChangeDirectory(dir))
-            return;
-        enumerator_.ListDirectory(pattern_, [&](const DirectoryEntry& entry) {
+        if (enumerator_.ListsInPlace())
+            notEntered_.push_back(&dir);
+        enumerator_.ListDirectoryAt(dir, pattern_, [&](const DirectoryEntry& entry) {
             if (MatchesChannelExtension(entry.name, channel_) &&
                 PassesAttributeMask(entry.attributes, kRecordingMask))
                 AddIfMatching(dir, entry);
@@ -114,6 +114,17 @@ public:
 
 private:
     bool InDateRange(const DateNumber& date) const noexcept { return date >= from_ && date <= to_; }
+
+    // A search stopped by a date leaves the current directory where entering each day
+    // directory to list it would have: the last one that can be entered.
+    void EnterWhereStopped() {
+        while (!notEntered_.empty()) {
+            const std::wstring& dir = *notEntered_.back();
+            notEntered_.pop_back();
+            if (enumerator_.ChangeDirectory(dir))
+                return;
+        }
+    }
 
     bool InTimeWindow(const DateTimeParts& start) const noexcept {
         if (!criteria_.fromTime.enabled && !criteria_.toTime.enabled)
@@ -133,19 +144,17 @@ private:
         try {
             start = DecodeRecordingParts(entry.name);
         } catch (const DateEncodeError&) {
+            EnterWhereStopped();
             throw NamedDateError(JoinedPath(dir, entry.name));
         }
         if (!InDateRange(YyyymmddOf(start.year, start.month, start.day)) || !InTimeWindow(start))
             return;
-        if (JoinedLength(dir, entry.name) > kMaxFullPath)
+        if (dirHead_.size() + entry.name.size() > kMaxFullPath)
             return;
-        path_.assign(dir);
-        if (!EndsInSeparator(dir))
-            path_.push_back(L'\\');
-        path_.append(entry.name);
         const DateTimeParts end = writeTime_(enumerator_.ToLocalFileTime(entry.lastWriteTime));
         std::wstring line = lineList_.TakeSpareLine();
-        BuildListLine(line, channel_, start, end, entry.size, path_, criteria_.timeSeparator);
+        BuildListLine(line, channel_, start, end, entry.size, dirHead_, entry.name,
+                      criteria_.timeSeparator);
         lineList_.Add(std::move(line));
     }
 
@@ -158,7 +167,8 @@ private:
     std::wstring fromTime_;
     std::wstring toTime_;
     std::wstring pattern_;
-    std::wstring path_; // reused for every recording
+    std::wstring dirHead_; // the day directory with its separator
+    std::vector<const std::wstring*> notEntered_; // day directories listed from outside
     WriteTimeParts writeTime_;
 };
 

@@ -22,9 +22,10 @@ bool Win32DirectoryEnumerator::ExpandPath(std::wstring_view name, std::wstring& 
     return true;
 }
 
-void Win32DirectoryEnumerator::ListDirectory(
-    std::wstring_view pattern, const std::function<void(const DirectoryEntry&)>& each) {
-    const std::wstring wildcard(pattern);
+namespace {
+
+void ListWildcard(const std::wstring& wildcard,
+                  const std::function<void(const DirectoryEntry&)>& each) {
     WIN32_FIND_DATAW data;
     FindHandle find(::FindFirstFileExW(wildcard.c_str(), FindExInfoBasic, &data,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -40,6 +41,29 @@ void Win32DirectoryEnumerator::ListDirectory(
             data.ftLastWriteTime.dwLowDateTime;
         each(entry);
     } while (::FindNextFileW(find.Get(), &data));
+}
+
+} // namespace
+
+void Win32DirectoryEnumerator::ListDirectory(
+    std::wstring_view pattern, const std::function<void(const DirectoryEntry&)>& each) {
+    ListWildcard(std::wstring(pattern), each);
+}
+
+void Win32DirectoryEnumerator::ListDirectoryAt(
+    const std::wstring& dir, std::wstring_view pattern,
+    const std::function<void(const DirectoryEntry&)>& each) {
+    std::wstring wildcard = dir;
+    if (!wildcard.empty() && wildcard.back() != L'\\')
+        wildcard.push_back(L'\\');
+    wildcard.append(pattern);
+    // Only the relative form fits the platform's path buffer: listed as before, from inside.
+    if (wildcard.size() >= MAX_PATH) {
+        if (ChangeDirectory(dir))
+            ListDirectory(pattern, each);
+        return;
+    }
+    ListWildcard(wildcard, each);
 }
 
 std::uint64_t Win32DirectoryEnumerator::ToLocalFileTime(std::uint64_t utcFileTime) {

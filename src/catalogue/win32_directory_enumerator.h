@@ -12,6 +12,11 @@ public:
     bool ExpandPath(std::wstring_view name, std::wstring& fullPath) override;
     void ListDirectory(std::wstring_view pattern,
                        const std::function<void(const DirectoryEntry&)>& each) override;
+    // Lists by the full path: entering a directory costs the platform more than listing it
+    // (under Wine, about as much as listing 50 files).
+    void ListDirectoryAt(const std::wstring& dir, std::wstring_view pattern,
+                         const std::function<void(const DirectoryEntry&)>& each) override;
+    bool ListsInPlace() const noexcept override { return true; }
     std::uint64_t ToLocalFileTime(std::uint64_t utcFileTime) override;
     std::wstring AnsiToWideText(std::string_view ansi) override;
 

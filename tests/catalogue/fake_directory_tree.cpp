@@ -23,10 +23,15 @@ void FakeDirectoryTree::AddFile(const std::wstring& dir, FakeEntry entry) {
     dirs_[dir].push_back(std::move(entry));
 }
 
-bool FakeDirectoryTree::ChangeDirectory(const std::wstring& path) {
+std::wstring FakeDirectoryTree::Key(const std::wstring& path) {
     std::wstring key = path;
     if (key.size() > 3 && key.back() == L'\\')
         key.pop_back();
+    return key;
+}
+
+bool FakeDirectoryTree::ChangeDirectory(const std::wstring& path) {
+    const std::wstring key = Key(path);
     if (dirs_.count(key) == 0)
         return false;
     current_ = key;
@@ -49,7 +54,17 @@ bool FakeDirectoryTree::ExpandPath(std::wstring_view name, std::wstring& fullPat
 
 void FakeDirectoryTree::ListDirectory(std::wstring_view,
                                       const std::function<void(const DirectoryEntry&)>& each) {
-    auto it = dirs_.find(current_);
+    List(current_, each);
+}
+
+void FakeDirectoryTree::ListDirectoryAt(const std::wstring& dir, std::wstring_view,
+                                        const std::function<void(const DirectoryEntry&)>& each) {
+    List(Key(dir), each);
+}
+
+void FakeDirectoryTree::List(const std::wstring& key,
+                             const std::function<void(const DirectoryEntry&)>& each) {
+    auto it = dirs_.find(key);
     if (it == dirs_.end())
         return;
     for (const FakeEntry& e : it->second)

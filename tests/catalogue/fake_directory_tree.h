@@ -32,10 +32,16 @@ public:
     bool ExpandPath(std::wstring_view name, std::wstring& fullPath) override;
     void ListDirectory(std::wstring_view pattern,
                        const std::function<void(const DirectoryEntry&)>& each) override;
+    // As the platform's: from outside, the current directory left alone.
+    void ListDirectoryAt(const std::wstring& dir, std::wstring_view pattern,
+                         const std::function<void(const DirectoryEntry&)>& each) override;
+    bool ListsInPlace() const noexcept override { return true; }
     std::uint64_t ToLocalFileTime(std::uint64_t utc) override { return utc + kLocalBias; }
     std::wstring AnsiToWideText(std::string_view ansi) override;
 
 private:
+    static std::wstring Key(const std::wstring& path);
+    void List(const std::wstring& key, const std::function<void(const DirectoryEntry&)>& each);
     static std::wstring Parent(const std::wstring& path);
     static std::wstring Join(const std::wstring& dir, std::wstring_view name);
 

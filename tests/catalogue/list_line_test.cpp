@@ -25,6 +25,12 @@ TEST(ListLineTest, WritesTheWholeSizeAndKeepsThePathAtColumn81) {
         const wchar_t* text;
     };
     const Case cases[] = {{0, L"0"},
+                          {9, L"9"}, // digit counts on either side of a power of ten
+                          {10, L"10"},
+                          {100, L"100"},
+                          {999'999'999, L"999999999"},
+                          {9'999'999'999'999'999'999ULL, L"9999999999999999999"},
+                          {10'000'000'000'000'000'000ULL, L"10000000000000000000"},
                           {2'147'483'648ULL, L"2147483648"}, // would be negative in 32 bits
                           {4'294'967'296ULL + 5, L"4294967301"},
                           {18'446'744'073'709'551'615ULL, L"18446744073709551615"}};

@@ -274,6 +274,7 @@ TEST_F(RecordingSearchTest, AnImpossibleDateStopsTheSearchWhereItIs) {
     criteria.channelTicked = {false, false, true};
     EXPECT_THROW(Search(), DateEncodeError);
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"A3F70000.3"}));
+    EXPECT_EQ(tree.CurrentDirectory(), L"D:\\REC3\\A3F"); // the last day directory listed
 }
 
 TEST_F(RecordingSearchTest, ChannelsThatCannotBeEnteredYieldNothing) {
