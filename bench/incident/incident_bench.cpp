@@ -139,10 +139,9 @@ int main(int argc, char** argv) {
     Silent progress;
     // Each written as a new file, as a user writes one: replacing would add the guard's
     // look through the archive and the old file's removal, the same for both and noisy.
-    auto fresh = [&](const fs::path& file) {
+    auto fresh = [](fs::path file) {
         fs::remove(file);
-        fs::remove(fs::path(file).replace_extension(".csv"));
-        return file;
+        fs::remove(file.replace_extension(".csv"));
     };
     auto merge = [&] {
         voice::exporting::MergeRecordings(lines, out / "merged.wav", {archive}, progress, false);

@@ -22,26 +22,25 @@ float Peak(const float* at, std::size_t count) {
     return lanes[0];
 }
 
-// Frames of C channels at their own gains; rounding must never let a sample past the
-// ceiling. Plain min and max, so that the loop vectorises.
+// Frames of channels at their own gains; rounding must never let a sample past the
+// ceiling. Plain min and max, so that the loop vectorises; C, when not 0, is channels known
+// to the compiler.
 template <std::size_t C>
-void ApplyGains(const float* from, const float* gains, std::size_t frames, float ceiling,
-                float* to) {
+void ApplyGains(std::size_t channels, const float* from, const float* gains, std::size_t frames,
+                float ceiling, float* to) {
+    const std::size_t n = C ? C : channels;
     for (std::size_t f = 0; f < frames; ++f)
-        for (std::size_t c = 0; c < C; ++c)
-            to[f * C + c] = std::min(std::max(from[f * C + c] * gains[f], -ceiling), ceiling);
+        for (std::size_t c = 0; c < n; ++c)
+            to[f * n + c] = std::min(std::max(from[f * n + c] * gains[f], -ceiling), ceiling);
 }
 
 void ApplyGains(std::size_t channels, const float* from, const float* gains, std::size_t frames,
                 float ceiling, float* to) {
     if (channels == 2)
-        return ApplyGains<2>(from, gains, frames, ceiling, to);
+        return ApplyGains<2>(channels, from, gains, frames, ceiling, to);
     if (channels == 1)
-        return ApplyGains<1>(from, gains, frames, ceiling, to);
-    for (std::size_t f = 0; f < frames; ++f)
-        for (std::size_t c = 0; c < channels; ++c)
-            to[f * channels + c] =
-                std::min(std::max(from[f * channels + c] * gains[f], -ceiling), ceiling);
+        return ApplyGains<1>(channels, from, gains, frames, ceiling, to);
+    ApplyGains<0>(channels, from, gains, frames, ceiling, to);
 }
 
 } // namespace
