@@ -64,8 +64,15 @@ public:
     void Closed(std::size_t item, bool whole) override {
         Require(closed.emplace(item, whole).second);
     }
-    void Write(std::span<const std::int16_t> frames) override {
-        out.insert(out.end(), frames.begin(), frames.end());
+    // Both quantisers, which must agree: the file's bytes are the stream's samples.
+    void Write(std::span<const float> samples) override {
+        std::vector<std::int16_t> pcm;
+        Quantise(samples, pcm);
+        std::vector<std::uint8_t> bytes(samples.size() * 2);
+        QuantiseLittleEndian(samples, bytes.data());
+        for (std::size_t i = 0; i < pcm.size(); ++i)
+            Require(static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8) == pcm[i]);
+        out.insert(out.end(), pcm.begin(), pcm.end());
     }
     std::map<std::size_t, bool> closed;
     std::vector<std::int16_t> out;

@@ -84,26 +84,38 @@ std::optional<PlaybackLayout> PlaybackLayoutOf(RecordingBytes& file, std::uint64
     return layout;
 }
 
-std::vector<float> ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout& layout,
-                                      std::uint64_t first, std::uint64_t count) {
+std::size_t ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout& layout,
+                               std::uint64_t first, std::span<float> into,
+                               std::vector<std::uint8_t>& raw) {
     first = std::min(first, layout.frames);
-    count = std::min(count, layout.frames - first);
+    const auto count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), layout.frames - first));
     const std::size_t frame = FrameBytes(layout);
     const std::size_t piece = std::max<std::size_t>(1, kPieceBytes / frame) * frame;
-    std::vector<float> samples(static_cast<std::size_t>(count));
-    std::vector<std::uint8_t> raw(std::min<std::uint64_t>(piece, count * frame));
+    const std::size_t need = std::min(piece, count * frame);
+    if (raw.size() < need)
+        raw.resize(need);
     std::uint64_t offset = layout.dataOffset + first * frame;
     std::size_t done = 0;
-    while (done < samples.size()) {
-        const std::size_t want = std::min(raw.size(), (samples.size() - done) * frame);
+    while (done < count) {
+        const std::size_t want = std::min(need, (count - done) * frame);
         const std::size_t got = file.ReadAt(offset, std::span(raw).first(want));
-        DecodeFrames(std::span(raw).first(got - got % frame), layout, samples.data() + done);
+        DecodeFrames(std::span(raw).first(got - got % frame), layout, into.data() + done);
         done += got / frame;
         offset += got;
         if (got < want)
             break;
     }
-    samples.resize(done);
+    return done;
+}
+
+std::vector<float> ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout& layout,
+                                      std::uint64_t first, std::uint64_t count) {
+    first = std::min(first, layout.frames);
+    std::vector<float> samples(
+        static_cast<std::size_t>(std::min(count, layout.frames - first)));
+    std::vector<std::uint8_t> raw;
+    samples.resize(ReadPlaybackFrames(file, layout, first, std::span(samples), raw));
     return samples;
 }
 

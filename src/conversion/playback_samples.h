@@ -40,6 +40,11 @@ std::optional<PlaybackLayout> PlaybackLayoutOf(RecordingBytes& file, std::uint64
 // ends the samples there.
 std::vector<float> ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout& layout,
                                       std::uint64_t first, std::uint64_t count);
+// The same into the caller's samples (as many frames as into holds), the raw bytes read
+// through raw, which the caller keeps from one call to the next; the frames read.
+std::size_t ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout& layout,
+                               std::uint64_t first, std::span<float> into,
+                               std::vector<std::uint8_t>& raw);
 
 // A 44-byte header for 16-bit mono PCM at sampleRate holding dataBytes of samples.
 std::vector<std::uint8_t> Mono16WavHeader(int sampleRate, std::uint32_t dataBytes);

@@ -62,11 +62,9 @@ std::uint64_t PlaybackStream::CountRest() {
 
 std::size_t PlaybackStream::Read(std::span<float> into) {
     if (layout_) {
-        const std::vector<float> samples =
-            ReadPlaybackFrames(bytes_, *layout_, frame_, into.size());
-        std::copy(samples.begin(), samples.end(), into.begin());
-        frame_ += samples.size();
-        return samples.size();
+        const std::size_t n = ReadPlaybackFrames(bytes_, *layout_, frame_, into, raw_);
+        frame_ += n;
+        return n;
     }
     if (!decoder_)
         return 0;

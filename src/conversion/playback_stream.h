@@ -40,6 +40,7 @@ private:
     std::uint64_t length_;
     int rate_ = 0;
     std::optional<PlaybackLayout> layout_;
+    std::vector<std::uint8_t> raw_; // a WAV's bytes on their way to samples
     std::uint64_t frame_ = 0; // of a WAV, the next to read
     std::optional<SampleDecoder> decoder_;
     std::vector<std::uint8_t> pending_; // decoded, not yet read, from pendingAt_

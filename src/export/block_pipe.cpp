@@ -47,20 +47,30 @@ void BlockPipe::Run() {
 
 void BlockPipe::Update(std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
-        if (filling_ == blocks_.size()) {
-            std::unique_lock<LightMutex> lock(mutex_);
-            released_.wait(lock, [this] { return count_ < blocks_.size(); });
-            filling_ = (first_ + count_) % blocks_.size();
-            blocks_[filling_].size = 0;
-        }
-        Block& block = blocks_[filling_];
-        const std::size_t n = std::min(bytes.size(), blockSize_ - block.size);
-        std::memcpy(block.bytes.data() + block.size, bytes.data(), n);
-        block.size += n;
+        const std::span<std::uint8_t> room = Room();
+        const std::size_t n = std::min(bytes.size(), room.size());
+        std::memcpy(room.data(), bytes.data(), n);
+        Commit(n);
         bytes = bytes.subspan(n);
-        if (block.size == blockSize_)
-            Flush();
     }
+}
+
+std::span<std::uint8_t> BlockPipe::Room() {
+    if (filling_ == blocks_.size()) {
+        std::unique_lock<LightMutex> lock(mutex_);
+        released_.wait(lock, [this] { return count_ < blocks_.size(); });
+        filling_ = (first_ + count_) % blocks_.size();
+        blocks_[filling_].size = 0;
+    }
+    Block& block = blocks_[filling_];
+    return std::span(block.bytes).subspan(block.size);
+}
+
+void BlockPipe::Commit(std::size_t bytes) {
+    Block& block = blocks_[filling_];
+    block.size += bytes;
+    if (block.size == blockSize_)
+        Flush();
 }
 
 void BlockPipe::Flush() {

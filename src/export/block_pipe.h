@@ -29,6 +29,12 @@ public:
 
     // Copies the bytes; waits only while every block is still queued.
     void Update(std::span<const std::uint8_t> bytes);
+    // The free part of the block being filled, taking the next block when none is (and
+    // waiting only while every block is still queued): bytes written there in place, then
+    // handed over by Commit, cost the caller no copy. Never empty.
+    std::span<std::uint8_t> Room();
+    // The first bytes of Room written; a full block goes to the consumer.
+    void Commit(std::size_t bytes);
     // Waits until everything handed over has been consumed; false when the consumer threw
     // since the last Drain.
     bool Drain();

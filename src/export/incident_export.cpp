@@ -4,7 +4,6 @@
 #include "export/incident_export.h"
 
 #include <algorithm>
-#include <bit>
 #include <deque>
 #include <map>
 
@@ -16,6 +15,7 @@
 #include "export/local_time.h"
 #include "export/recording_outcome.h"
 #include "export/riff_chunks.h"
+#include "incident/mix.h"
 #include "incident/placement.h"
 #include "incident/incident_header.h"
 #include "platform/safe_file.h"
@@ -85,19 +85,15 @@ public:
         while (finishing_.size() > kUnfinished)
             FinishOldest();
     }
-    void Write(std::span<const std::int16_t> frames) override {
-        if constexpr (std::endian::native == std::endian::little) {
-            writer_.Update(
-                std::span(reinterpret_cast<const std::uint8_t*>(frames.data()), frames.size() * 2));
-            return;
+    // Quantised straight into the writer's blocks.
+    void Write(std::span<const float> samples) override {
+        while (!samples.empty()) {
+            const std::span<std::uint8_t> room = writer_.Room();
+            const std::size_t n = std::min(samples.size(), room.size() / 2);
+            incident::QuantiseLittleEndian(samples.first(n), room.data());
+            writer_.Commit(2 * n);
+            samples = samples.subspan(n);
         }
-        bytes_.resize(frames.size() * 2); // WAV samples are little-endian
-        for (std::size_t i = 0; i < frames.size(); ++i) {
-            const auto v = static_cast<std::uint16_t>(frames[i]);
-            bytes_[2 * i] = static_cast<std::uint8_t>(v);
-            bytes_[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
-        }
-        writer_.Update(bytes_);
     }
     bool Continue() override { return !progress_.CancelRequested(); }
 
@@ -114,7 +110,7 @@ public:
 
 private:
     static constexpr std::size_t kUnfinished = 8;
-    static constexpr std::size_t kWriteBlock = 262144;
+    static constexpr std::size_t kWriteBlock = 262144; // even: whole samples
 
     void FinishOldest() {
         auto& [item, source] = finishing_.front();
@@ -129,7 +125,6 @@ private:
     std::size_t total_;
     int rate_;
     ExportProgress& progress_;
-    std::vector<std::uint8_t> bytes_;
     std::map<std::size_t, std::wstring> failed_;
     std::map<std::size_t, std::unique_ptr<MixedSource>> open_;
     std::map<std::size_t, std::wstring> digests_;

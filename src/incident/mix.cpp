@@ -1,7 +1,9 @@
 #include "incident/mix.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <numeric>
 
@@ -151,15 +153,13 @@ bool MixIncident(std::span<const MixItem> items, const LaneGains& gains, std::in
     const auto outputs = static_cast<std::size_t>(gains.outputs);
     const std::int64_t block = std::max(rate, 1);
     std::vector<float> limited;
-    std::vector<std::int16_t> pcm;
     std::size_t written = 0; // samples handed on
     const std::size_t total = static_cast<std::size_t>(frames) * outputs;
     auto flush = [&] {
         // The limiter's delay: the file ends where the mix did.
         limited.resize(std::min(limited.size(), total - written));
         written += limited.size();
-        Quantise(limited, pcm);
-        client.Write(pcm);
+        client.Write(limited);
         limited.clear();
     };
     for (std::int64_t pos = 0; pos < frames; pos += block) {
@@ -173,11 +173,37 @@ bool MixIncident(std::span<const MixItem> items, const LaneGains& gains, std::in
     return true;
 }
 
+namespace {
+
+// Rounded by truncating a positive value: a conversion the compiler vectorises.
+inline int Rounded(float sample) {
+    return static_cast<int>(sample * 32767.0f + 32768.5f) - 32768;
+}
+
+// The pointers must not alias (bytes could alias the floats), or the loop would not
+// vectorise.
+void LittleEndian(const float* __restrict in, std::size_t n, std::uint8_t* __restrict out) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto v = static_cast<std::uint16_t>(Rounded(in[i]));
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(out + 2 * i, &v, 2);
+        } else {
+            out[2 * i] = static_cast<std::uint8_t>(v);
+            out[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+        }
+    }
+}
+
+} // namespace
+
 void Quantise(std::span<const float> in, std::vector<std::int16_t>& out) {
     out.resize(in.size());
-    // Rounded by truncating a positive value: a conversion the compiler vectorises.
     for (std::size_t i = 0; i < in.size(); ++i)
-        out[i] = static_cast<std::int16_t>(static_cast<int>(in[i] * 32767.0f + 32768.5f) - 32768);
+        out[i] = static_cast<std::int16_t>(Rounded(in[i]));
+}
+
+void QuantiseLittleEndian(std::span<const float> in, std::uint8_t* out) {
+    LittleEndian(in.data(), in.size(), out);
 }
 
 } // namespace voice::incident

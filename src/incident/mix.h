@@ -45,7 +45,8 @@ public:
 // ... and takes the file's frames.
 class MixClient : public ItemOpener {
 public:
-    virtual void Write(std::span<const std::int16_t> frames) = 0;
+    // The next limited samples (frames interleaved), for Quantise or QuantiseLittleEndian.
+    virtual void Write(std::span<const float> samples) = 0;
     // Asked before every block: false stops the mix.
     virtual bool Continue() { return true; }
 };
@@ -83,6 +84,8 @@ private:
 
 // 16-bit PCM of limited samples.
 void Quantise(std::span<const float> in, std::vector<std::int16_t>& out);
+// The same as a WAV file holds it (little-endian), written to out: 2 bytes a sample.
+void QuantiseLittleEndian(std::span<const float> in, std::uint8_t* out);
 
 // Mixes items (any order) into frames of output at rate; false when the client stopped it.
 bool MixIncident(std::span<const MixItem> items, const LaneGains& gains, std::int64_t frames,

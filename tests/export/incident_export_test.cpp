@@ -76,9 +76,11 @@ TEST_P(IncidentFiles, CuesAtTrueStartsTracksApartIndexBeside) {
     EXPECT_EQ(label, "Канал 3 07.12.2026 09:00:01");
 
     if (c.layout == incident::Layout::Tracks) // channel 3's track: only its own second
-        for (std::uint32_t f = 0; f < kFrames; ++f)
-            if (f < 7860 || f >= 2 * 7860)
+        for (std::uint32_t f = 0; f < kFrames; ++f) {
+            if (f < 7860 || f >= 2 * 7860) {
                 ASSERT_EQ(Le(data->data, f * 4 + 2, 2), 0u) << "frame " << f;
+            }
+        }
 
     const auto rows = CsvRows(ReadText(out_.Path() / L"incident.csv"));
     ASSERT_EQ(rows.size(), 4u);

@@ -39,8 +39,12 @@ public:
         return std::make_unique<Square>(level_);
     }
     void Closed(std::size_t item, bool whole) override { closed[item] = whole; }
-    void Write(std::span<const std::int16_t> frames) override {
-        out.insert(out.end(), frames.begin(), frames.end());
+    // As the file takes them: little-endian bytes.
+    void Write(std::span<const float> samples) override {
+        std::vector<std::uint8_t> bytes(samples.size() * 2);
+        QuantiseLittleEndian(samples, bytes.data());
+        for (std::size_t i = 0; i < bytes.size(); i += 2)
+            out.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8));
     }
     std::vector<std::int16_t> out;
     std::map<std::size_t, bool> closed;

@@ -57,8 +57,10 @@ public:
         return std::make_unique<HeldSource>(tracks_[item].samples);
     }
     void Closed(std::size_t, bool) override {}
-    void Write(std::span<const std::int16_t> frames) override {
-        whole.insert(whole.end(), frames.begin(), frames.end());
+    void Write(std::span<const float> samples) override {
+        std::vector<std::int16_t> pcm;
+        Quantise(samples, pcm);
+        whole.insert(whole.end(), pcm.begin(), pcm.end());
     }
     std::vector<std::int16_t> whole;
 
@@ -115,9 +117,10 @@ TEST(IncidentStream, PartsJoinIntoTheWholeMixAtQuietMomentsAndMutedLanesAreLeftO
             ASSERT_EQ(joined.size(), reference.whole.size()) << part;
             for (std::size_t i = 0; i < joined.size(); ++i)
                 ASSERT_LE(std::abs(joined[i] - reference.whole[i]), 1) << part << " at " << i;
-            if (part == 1.3) // each part ends inside the quiet moment near its length
+            if (part == 1.3) { // each part ends inside the quiet moment near its length
                 for (const double quiet : {1.21, 2.61})
                     EXPECT_NEAR(static_cast<double>(ends.at(quiet < 2 ? 0 : 1)) / kRate, quiet, 0.03);
+            }
         }
     }
 }
