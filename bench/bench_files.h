@@ -1,6 +1,5 @@
 #pragma once
-// What the benchmarks that drive the main window share: timing, writing a recording and
-// the list line that names it.
+// What the benchmarks share: timing, writing a recording and the list line that names it.
 
 #include <chrono>
 #include <cstdint>
@@ -15,6 +14,13 @@ using Clock = std::chrono::steady_clock;
 
 inline double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
+}
+
+// How long f takes, in seconds.
+template <typename F> double SecondsOf(F f) {
+    const auto start = Clock::now();
+    f();
+    return Seconds(Clock::now() - start);
 }
 
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {

@@ -209,17 +209,30 @@ bool Archive::HoldsRecording(const FileIdentity& file) const {
     return FirstRecordingOf({file}).has_value();
 }
 
-std::optional<std::size_t> Archive::FirstRecordingOf(const std::vector<FileIdentity>& files) const {
-    for (const fs::path& folder : recordingFolders_) {
-        std::error_code error;
-        for (fs::directory_iterator it(folder, error), end; !error && it != end;
-             it.increment(error))
-            if (const auto identity = IdentityOf(it->path())) {
-                const auto found = std::find(files.begin(), files.end(), *identity);
-                if (found != files.end())
-                    return static_cast<std::size_t>(found - files.begin());
-            }
+std::optional<std::size_t> FirstNamedIn(
+    const fs::path& folder, const std::vector<ListedName>& names,
+    const std::vector<FileIdentity>& files,
+    const std::function<std::optional<FileIdentity>(const fs::path&)>& identityOf) {
+    for (const ListedName& listed : names) {
+        if (listed.fileIndex &&
+            std::none_of(files.begin(), files.end(), [&](const FileIdentity& file) {
+                return file.file == *listed.fileIndex;
+            }))
+            continue;
+        // The index alone is not the identity (another volume may have the same): opened.
+        if (const auto identity = identityOf(folder / listed.name)) {
+            const auto found = std::find(files.begin(), files.end(), *identity);
+            if (found != files.end())
+                return static_cast<std::size_t>(found - files.begin());
+        }
     }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> Archive::FirstRecordingOf(const std::vector<FileIdentity>& files) const {
+    for (const fs::path& folder : recordingFolders_)
+        if (const auto found = FirstNamedIn(folder, ListFolder(folder), files, IdentityOf))
+            return found;
     return std::nullopt;
 }
 

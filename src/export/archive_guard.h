@@ -5,6 +5,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <utility>
@@ -52,6 +53,15 @@ bool IsInside(const std::filesystem::path& target, const std::filesystem::path& 
 // Throws WriteRefused with the Russian message when target lies inside any base.
 void RefuseArchiveTarget(const std::filesystem::path& target,
                          const std::vector<std::filesystem::path>& archiveBases);
+
+// Of files, the first that one of the names listed in folder leads to (links followed).
+// A name listed with a file index that is none of theirs is ruled out without opening
+// it; any other is opened through identityOf. So a folder of plain recordings on a local
+// NTFS volume costs one listing, not one open a recording.
+std::optional<std::size_t> FirstNamedIn(
+    const std::filesystem::path& folder, const std::vector<ListedName>& names,
+    const std::vector<FileIdentity>& files,
+    const std::function<std::optional<FileIdentity>(const std::filesystem::path&)>& identityOf);
 
 // The archive as identities: every base and every folder the search can enter from it
 // (its day folders, links followed), so a folder reached by any spelling, link or mount

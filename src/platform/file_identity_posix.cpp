@@ -1,8 +1,10 @@
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "platform/file_identity.h"
 
@@ -22,6 +24,21 @@ std::optional<std::filesystem::path> PhysicalPath(const std::filesystem::path& p
     if (!resolved)
         return std::nullopt;
     return std::filesystem::path(resolved.get());
+}
+
+// A directory entry's inode is not always the one stat gives (stacked file systems), so
+// no name comes with an index.
+std::vector<ListedName> ListFolder(const std::filesystem::path& folder) {
+    std::vector<ListedName> names;
+    const std::unique_ptr<DIR, decltype(&::closedir)> dir(::opendir(folder.c_str()), &::closedir);
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back({name, std::nullopt});
+    }
+    return names;
 }
 
 } // namespace voice

@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_identity.h"
@@ -9,10 +12,10 @@ namespace {
 
 class Handle {
 public:
-    explicit Handle(const std::filesystem::path& path)
-        // Backup semantics: directories open too; no access asked, so a file another
-        // program holds locked still answers.
-        : handle_(::CreateFileW(path.c_str(), 0,
+    // Backup semantics: directories open too; no access asked unless given, so a file
+    // another program holds locked still answers.
+    explicit Handle(const std::filesystem::path& path, DWORD access = 0)
+        : handle_(::CreateFileW(path.c_str(), access,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
     ~Handle() {
@@ -27,6 +30,19 @@ public:
 private:
     HANDLE handle_;
 };
+
+// Whether the folder's listing gives each name the index IdentityOf finds: on a local
+// NTFS volume it is the file's record number either way. Elsewhere (FAT has no stable
+// index, a share answers as its server does) names are opened.
+bool ListsFileIndexes(HANDLE folder) {
+    wchar_t system[MAX_PATH + 1] = {};
+    if (!::GetVolumeInformationByHandleW(folder, nullptr, 0, nullptr, nullptr, nullptr, system,
+                                         MAX_PATH + 1) ||
+        std::wstring_view(system) != L"NTFS")
+        return false;
+    FILE_REMOTE_PROTOCOL_INFO remote{};
+    return !::GetFileInformationByHandleEx(folder, FileRemoteProtocolInfo, &remote, sizeof remote);
+}
 
 } // namespace
 
@@ -64,6 +80,36 @@ std::optional<std::filesystem::path> PhysicalPath(const std::filesystem::path& p
         buffer.resize(n + 1);
     }
     return std::nullopt;
+}
+
+std::vector<ListedName> ListFolder(const std::filesystem::path& folder) {
+    std::vector<ListedName> names;
+    const Handle listing(folder, FILE_LIST_DIRECTORY);
+    if (!listing.IsOpen())
+        return names;
+    const bool indexes = ListsFileIndexes(listing.Get());
+    alignas(8) std::uint8_t buffer[64 * 1024];
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (::GetFileInformationByHandleEx(listing.Get(), kind, buffer, sizeof buffer)) {
+        kind = FileIdBothDirectoryInfo;
+        for (std::size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer + at);
+            const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") {
+                ListedName listed{name, std::nullopt};
+                // A link's own record says nothing of where it leads; 0 is no index.
+                const auto index = static_cast<std::uint64_t>(entry->FileId.QuadPart);
+                if (indexes && !(entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                    index != 0)
+                    listed.fileIndex = index;
+                names.push_back(std::move(listed));
+            }
+            if (entry->NextEntryOffset == 0)
+                break;
+            at += entry->NextEntryOffset;
+        }
+    }
+    return names;
 }
 
 } // namespace voice
