@@ -112,8 +112,7 @@ std::size_t ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout& layou
 std::vector<float> ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout& layout,
                                       std::uint64_t first, std::uint64_t count) {
     first = std::min(first, layout.frames);
-    std::vector<float> samples(
-        static_cast<std::size_t>(std::min(count, layout.frames - first)));
+    std::vector<float> samples(static_cast<std::size_t>(std::min(count, layout.frames - first)));
     std::vector<std::uint8_t> raw;
     samples.resize(ReadPlaybackFrames(file, layout, first, std::span(samples), raw));
     return samples;

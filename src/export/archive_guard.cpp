@@ -209,15 +209,14 @@ bool Archive::HoldsRecording(const FileIdentity& file) const {
     return FirstRecordingOf({file}).has_value();
 }
 
-std::optional<std::size_t> FirstNamedIn(
-    const fs::path& folder, const std::vector<ListedName>& names,
-    const std::vector<FileIdentity>& files,
-    const std::function<std::optional<FileIdentity>(const fs::path&)>& identityOf) {
+std::optional<std::size_t>
+FirstNamedIn(const fs::path& folder, const std::vector<ListedName>& names,
+             const std::vector<FileIdentity>& files,
+             const std::function<std::optional<FileIdentity>(const fs::path&)>& identityOf) {
     for (const ListedName& listed : names) {
         if (listed.fileIndex &&
-            std::none_of(files.begin(), files.end(), [&](const FileIdentity& file) {
-                return file.file == *listed.fileIndex;
-            }))
+            std::none_of(files.begin(), files.end(),
+                         [&](const FileIdentity& file) { return file.file == *listed.fileIndex; }))
             continue;
         // The index alone is not the identity (another volume may have the same): opened.
         if (const auto identity = identityOf(folder / listed.name)) {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/channel_dir_table.h"

@@ -15,9 +15,9 @@
 #include "export/local_time.h"
 #include "export/recording_outcome.h"
 #include "export/riff_chunks.h"
+#include "incident/incident_header.h"
 #include "incident/mix.h"
 #include "incident/placement.h"
-#include "incident/incident_header.h"
 #include "platform/safe_file.h"
 
 namespace voice::exporting {

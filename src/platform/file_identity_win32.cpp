@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +46,51 @@ bool ListsFileIndexes(HANDLE folder) {
     return !::GetFileInformationByHandleEx(folder, FileRemoteProtocolInfo, &remote, sizeof remote);
 }
 
+// The names with the indexes the folder's listing gives them; nullopt when the volume
+// will not list them so (then they are listed the common way).
+std::optional<std::vector<ListedName>> IndexedNames(HANDLE listing) {
+    std::vector<ListedName> names;
+    alignas(8) std::uint8_t buffer[64 * 1024];
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (::GetFileInformationByHandleEx(listing, kind, buffer, sizeof buffer)) {
+        kind = FileIdBothDirectoryInfo;
+        for (std::size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer + at);
+            const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") {
+                // A link's own record says nothing of where it leads; 0 is no index.
+                const auto index = static_cast<std::uint64_t>(entry->FileId.QuadPart);
+                const bool known =
+                    !(entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && index != 0;
+                names.push_back({name, known ? std::optional(index) : std::nullopt});
+            }
+            if (entry->NextEntryOffset == 0)
+                break;
+            at += entry->NextEntryOffset;
+        }
+    }
+    if (kind == FileIdBothDirectoryRestartInfo && ::GetLastError() != ERROR_NO_MORE_FILES)
+        return std::nullopt;
+    return names;
+}
+
+// The names alone, as any volume lists them.
+std::vector<ListedName> PlainNames(const std::filesystem::path& folder) {
+    std::vector<ListedName> names;
+    WIN32_FIND_DATAW found;
+    HANDLE first = ::FindFirstFileExW((folder / L"*").c_str(), FindExInfoBasic, &found,
+                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (first == INVALID_HANDLE_VALUE)
+        return names;
+    const std::unique_ptr<void, decltype(&::FindClose)> search(first, &::FindClose);
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back({name, std::nullopt});
+    } while (::FindNextFileW(search.get(), &found));
+    return names;
+}
+
 } // namespace
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
@@ -83,33 +130,11 @@ std::optional<std::filesystem::path> PhysicalPath(const std::filesystem::path& p
 }
 
 std::vector<ListedName> ListFolder(const std::filesystem::path& folder) {
-    std::vector<ListedName> names;
     const Handle listing(folder, FILE_LIST_DIRECTORY);
-    if (!listing.IsOpen())
-        return names;
-    const bool indexes = ListsFileIndexes(listing.Get());
-    alignas(8) std::uint8_t buffer[64 * 1024];
-    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
-    while (::GetFileInformationByHandleEx(listing.Get(), kind, buffer, sizeof buffer)) {
-        kind = FileIdBothDirectoryInfo;
-        for (std::size_t at = 0;;) {
-            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer + at);
-            const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..") {
-                ListedName listed{name, std::nullopt};
-                // A link's own record says nothing of where it leads; 0 is no index.
-                const auto index = static_cast<std::uint64_t>(entry->FileId.QuadPart);
-                if (indexes && !(entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-                    index != 0)
-                    listed.fileIndex = index;
-                names.push_back(std::move(listed));
-            }
-            if (entry->NextEntryOffset == 0)
-                break;
-            at += entry->NextEntryOffset;
-        }
-    }
-    return names;
+    if (listing.IsOpen() && ListsFileIndexes(listing.Get()))
+        if (auto names = IndexedNames(listing.Get()))
+            return std::move(*names);
+    return PlainNames(folder);
 }
 
 } // namespace voice
