@@ -196,8 +196,9 @@ int main(int argc, char** argv) {
         const fs::path designed = dir / L"designed.wav";
         {
             const WavHeader header = WavHeaderForSource(samples.size());
-            std::vector<std::uint8_t> bytes(header.begin(), header.end());
-            bytes.insert(bytes.end(), samples.begin(), samples.end());
+            std::vector<std::uint8_t> bytes(header.size() + samples.size());
+            std::copy(header.begin(), header.end(), bytes.begin());
+            std::copy(samples.begin(), samples.end(), bytes.begin() + header.size());
             WriteBytes(designed, bytes);
         }
         PlaybackSource source;

@@ -26,7 +26,8 @@ void PopupMenu::AddItem(UINT command, const std::wstring& text, const std::wstri
 void PopupMenu::AddCheckItem(UINT command, const std::wstring& text, const std::wstring& shortcut,
                              bool checked, bool radio) {
     std::wstring label = shortcut.empty() ? text : text + L"\t" + shortcut;
-    MENUITEMINFOW item{sizeof(item)};
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
     item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
     item.fType = MFT_STRING | (radio ? MFT_RADIOCHECK : 0);
     item.fState = checked ? MFS_CHECKED : MFS_UNCHECKED;

@@ -16,9 +16,11 @@ HWND Window::CreateWindowObject(const wchar_t* className, UINT classStyle, HBRUS
                                 DWORD exStyle, DWORD style, const wchar_t* title, int x, int y,
                                 int width, int height, HWND parent, UINT_PTR id) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW existing{sizeof(existing)};
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
     if (!::GetClassInfoExW(instance, className, &existing)) {
-        WNDCLASSEXW wc{sizeof(wc)};
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
         wc.style = classStyle;
         wc.lpfnWndProc = &Window::Procedure;
         wc.hInstance = instance;

@@ -10,7 +10,10 @@ constexpr std::uint16_t kBits = 16;
 class Out {
 public:
     explicit Out(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
-    void Tag(const char (&tag)[5]) { bytes_.insert(bytes_.end(), tag, tag + 4); }
+    void Tag(const char (&tag)[5]) {
+        for (int i = 0; i < 4; ++i)
+            bytes_.push_back(static_cast<std::uint8_t>(tag[i]));
+    }
     void U16(std::uint32_t v) {
         for (int i = 0; i < 2; ++i)
             bytes_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));

@@ -6,8 +6,10 @@
 namespace voice::incident {
 
 Placer::Placer(std::int64_t maxGap, std::optional<TimeSpan> span) : maxGap_(maxGap), span_(span) {
-    if (span)
+    if (span) {
+        started_ = true;
         origin_ = covered_ = span->from;
+    }
 }
 
 std::int64_t Placer::Shortened(std::int64_t silence) const {
@@ -24,22 +26,24 @@ Placement Placer::Place(const Recording& recording) {
     }
     if (end <= begin)
         return {};
-    if (!origin_)
+    if (!started_) {
+        started_ = true;
         origin_ = covered_ = begin;
+    }
     // The silence before a recording is what lies between it and the farthest end so far.
-    if (begin > *covered_)
-        removed_ += Shortened(begin - *covered_);
-    covered_ = std::max(*covered_, end);
-    return {begin - *origin_ - removed_, begin - recording.start, end - begin};
+    if (begin > covered_)
+        removed_ += Shortened(begin - covered_);
+    covered_ = std::max(covered_, end);
+    return {begin - origin_ - removed_, begin - recording.start, end - begin};
 }
 
 std::int64_t Placer::Frames() const {
-    if (!origin_)
+    if (!started_)
         return 0;
     std::int64_t removed = removed_;
-    if (span_ && span_->to > *covered_)
-        removed += Shortened(span_->to - *covered_);
-    return (span_ ? std::max(span_->to, *covered_) : *covered_) - *origin_ - removed;
+    if (span_ && span_->to > covered_)
+        removed += Shortened(span_->to - covered_);
+    return (span_ ? std::max(span_->to, covered_) : covered_) - origin_ - removed;
 }
 
 IncidentTimeline PlaceRecordings(std::span<const Recording> recordings, std::int64_t maxGap,

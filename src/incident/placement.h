@@ -46,7 +46,9 @@ private:
 
     std::int64_t maxGap_;
     std::optional<TimeSpan> span_;
-    std::optional<std::int64_t> origin_, covered_;
+    bool started_ = false;     // a recording has sounded
+    std::int64_t origin_ = 0;  // from then on: where the first sound began
+    std::int64_t covered_ = 0; // and the farthest end so far
     std::int64_t removed_ = 0;
 };
 

@@ -92,7 +92,8 @@ void TimelineWindow::PlaceBeside(HWND owner, int width, int height) {
     RECT main{};
     if (!owner || !::GetWindowRect(owner, &main))
         return;
-    MONITORINFO monitor{sizeof(monitor)};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
     if (!::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
         return;
     const RECT& work = monitor.rcWork;
@@ -113,7 +114,8 @@ void TimelineWindow::Close() {
 void TimelineWindow::SaveTo(UserSettings& settings) const {
     if (!Handle())
         return;
-    WINDOWPLACEMENT placement{sizeof(placement)};
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
     if (::GetWindowPlacement(Handle(), &placement)) {
         // The normal place, also while maximized, as the next opening restores it.
         const RECT& r = placement.rcNormalPosition;
@@ -165,7 +167,8 @@ void TimelineWindow::UpdateScrollBar() {
     const TimeScale& scale = Scale();
     const double total = std::max(scale.ShownTotal(), 1.0);
     const double origin = scale.GetFold().Shown(scale.GetFold().Origin());
-    SCROLLINFO info{sizeof(info)};
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
     info.nMin = 0;
     info.nMax = kScrollRange - 1;
@@ -488,7 +491,8 @@ void TimelineWindow::OnHScroll(WORD code) {
         break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
-        SCROLLINFO info{sizeof(info)};
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
         info.fMask = SIF_TRACKPOS;
         ::GetScrollInfo(Handle(), SB_HORZ, &info);
         view_.ScrollToShown(origin + info.nTrackPos * scale.ShownTotal() / kScrollRange);

@@ -432,8 +432,8 @@ TEST_F(ExportWindowTest, EveryChannelSetUpIsProtectedHoweverTheTargetIsSpelt) {
     };
     // The same folder through drive Z:, Wine's view of the Unix root.
     using UnixName = char*(CDECL*)(LPCWSTR);
-    const auto unixName = reinterpret_cast<UnixName>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (char* name = unixName ? unixName(Base(2).c_str()) : nullptr) {
         std::wstring viaZ = L"Z:";
         for (const char* c = name; *c; ++c)

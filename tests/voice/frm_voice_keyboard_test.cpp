@@ -10,10 +10,6 @@
 namespace voice::testing_support {
 namespace {
 
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end()); // names are ASCII
-}
-
 // The radio buttons behave as on Windows: focus from the keyboard reports a click.
 class KeyboardTest : public ::testing::Test {
 protected:
