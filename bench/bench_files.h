@@ -17,7 +17,7 @@ inline double Seconds(Clock::duration d) {
 }
 
 // How long f takes, in seconds.
-template <typename F> double SecondsOf(F f) {
+template <typename F> double TimeOf(F f) {
     const auto start = Clock::now();
     f();
     return Seconds(Clock::now() - start);

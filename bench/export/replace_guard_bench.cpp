@@ -20,7 +20,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using voice::bench::SecondsOf;
+using voice::bench::TimeOf;
 
 constexpr double kLimit = 3.0;
 constexpr int kChannels = 8, kDays = 15, kPerDay = 80;
@@ -64,9 +64,9 @@ int main(int argc, char** argv) {
     double best = 1e9, floor = 1e9, each = 1e9;
     guard();
     for (int i = 0; i < repetitions; ++i) {
-        floor = std::min(floor, SecondsOf(listing));
-        best = std::min(best, SecondsOf(guard));
-        each = std::min(each, SecondsOf(openEach));
+        floor = std::min(floor, TimeOf(listing));
+        best = std::min(best, TimeOf(guard));
+        each = std::min(each, TimeOf(openEach));
     }
     const double ratio = best / floor;
     std::printf("%zu recordings in %zu day folders (%zu opened)\n", listed / repetitions,

@@ -8,7 +8,6 @@
 // Usage: incident_bench [repetitions]
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,9 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "../bench_files.h"
 #include "catalogue/list_line.h"
-#include "export/export_job.h"
 #include "conversion/playback_stream.h"
+#include "export/export_job.h"
 #include "export/incident_export.h"
 #include "export/incident_playback.h"
 #include "export/line_columns.h"
@@ -32,7 +32,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using voice::bench::TimeOf;
 
 constexpr double kLimit = 1.5;
 constexpr double kFirstSoundLimit = 0.150; // s
@@ -118,12 +118,6 @@ void FirstSound(const std::vector<std::wstring>& lines, const fs::path& target) 
     WriteWav(target, play.Rate(), play.Outputs(), part.pcm);
 }
 
-template <typename F> double Seconds(F f) {
-    const auto start = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -157,9 +151,9 @@ int main(int argc, char** argv) {
     double best = 1e9, floor = 1e9;
     for (int i = 0; i < repetitions; ++i) {
         fresh(out / "merged.wav");
-        floor = std::min(floor, Seconds(merge));
+        floor = std::min(floor, TimeOf(merge));
         fresh(out / "incident.wav");
-        best = std::min(best, Seconds(incident));
+        best = std::min(best, TimeOf(incident));
     }
     const double ratio = best / floor;
     std::printf("%zu recordings on %d channels over one hour, %.1f MB stored; incident file "
@@ -178,8 +172,8 @@ int main(int argc, char** argv) {
     FirstSound(lines, out / "first.wav");
     double first = 1e9, one = 1e9;
     for (int i = 0; i < repetitions; ++i) {
-        one = std::min(one, Seconds([&] { PlayOne(firstLine, out / "one.wav"); }));
-        first = std::min(first, Seconds([&] { FirstSound(lines, out / "first.wav"); }));
+        one = std::min(one, TimeOf([&] { PlayOne(firstLine, out / "one.wav"); }));
+        first = std::min(first, TimeOf([&] { FirstSound(lines, out / "first.wav"); }));
     }
     std::printf("first sound: one recording's playback file %6.1f ms  incident's first part "
                 "%6.1f ms  ratio %.2f  bar %.0f ms\n",

@@ -1,37 +1,25 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/file_identity.h"
+#include "platform/listed_entries_win32.h"
+#include "platform/unique_handle.h"
 
 namespace voice {
 namespace {
 
-class Handle {
-public:
-    // Backup semantics: directories open too; no access asked unless given, so a file
-    // another program holds locked still answers.
-    explicit Handle(const std::filesystem::path& path, DWORD access = 0)
-        : handle_(::CreateFileW(path.c_str(), access,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
-    ~Handle() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            ::CloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE Get() const noexcept { return handle_; }
-    bool IsOpen() const noexcept { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
+// Backup semantics: directories open too; no access asked unless given, so a file another
+// program holds locked still answers.
+FileHandle Open(const std::filesystem::path& path, DWORD access = 0) {
+    return FileHandle(::CreateFileW(path.c_str(), access,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
 
 // Whether the folder's listing gives each name the index IdentityOf finds: on a local
 // NTFS volume it is the file's record number either way. Elsewhere (FAT has no stable
@@ -50,26 +38,15 @@ bool ListsFileIndexes(HANDLE folder) {
 // will not list them so (then they are listed the common way).
 std::optional<std::vector<ListedName>> IndexedNames(HANDLE listing) {
     std::vector<ListedName> names;
-    alignas(8) std::uint8_t buffer[64 * 1024];
-    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
-    while (::GetFileInformationByHandleEx(listing, kind, buffer, sizeof buffer)) {
-        kind = FileIdBothDirectoryInfo;
-        for (std::size_t at = 0;;) {
-            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer + at);
-            const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..") {
-                // A link's own record says nothing of where it leads; 0 is no index.
-                const auto index = static_cast<std::uint64_t>(entry->FileId.QuadPart);
-                const bool known =
-                    !(entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && index != 0;
-                names.push_back({name, known ? std::optional(index) : std::nullopt});
-            }
-            if (entry->NextEntryOffset == 0)
-                break;
-            at += entry->NextEntryOffset;
-        }
-    }
-    if (kind == FileIdBothDirectoryRestartInfo && ::GetLastError() != ERROR_NO_MORE_FILES)
+    const bool listed = ForEachListed<FILE_ID_BOTH_DIR_INFO>(
+        listing, FileIdBothDirectoryRestartInfo, FileIdBothDirectoryInfo,
+        [&](const FILE_ID_BOTH_DIR_INFO& entry, std::wstring_view name) {
+            // A link's own record says nothing of where it leads; 0 is no index.
+            const auto index = static_cast<std::uint64_t>(entry.FileId.QuadPart);
+            const bool known = !(entry.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && index != 0;
+            names.push_back({name, known ? std::optional(index) : std::nullopt});
+        });
+    if (!listed)
         return std::nullopt;
     return names;
 }
@@ -78,16 +55,16 @@ std::optional<std::vector<ListedName>> IndexedNames(HANDLE listing) {
 std::vector<ListedName> PlainNames(const std::filesystem::path& folder) {
     std::vector<ListedName> names;
     WIN32_FIND_DATAW found;
-    HANDLE first = ::FindFirstFileExW((folder / L"*").c_str(), FindExInfoBasic, &found,
-                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (first == INVALID_HANDLE_VALUE)
+    const FindHandle search(::FindFirstFileExW((folder / L"*").c_str(), FindExInfoBasic, &found,
+                                               FindExSearchNameMatch, nullptr,
+                                               FIND_FIRST_EX_LARGE_FETCH));
+    if (!search)
         return names;
-    const std::unique_ptr<void, decltype(&::FindClose)> search(first, &::FindClose);
     do {
-        const std::wstring name = found.cFileName;
+        const std::wstring_view name = found.cFileName;
         if (name != L"." && name != L"..")
             names.push_back({name, std::nullopt});
-    } while (::FindNextFileW(search.get(), &found));
+    } while (::FindNextFileW(search.Get(), &found));
     return names;
 }
 
@@ -96,9 +73,9 @@ std::vector<ListedName> PlainNames(const std::filesystem::path& folder) {
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
     if (path.empty())
         return std::nullopt;
-    const Handle file(path);
+    const FileHandle file = Open(path);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!file.IsOpen() || !::GetFileInformationByHandle(file.Get(), &info))
+    if (!file || !::GetFileInformationByHandle(file.Get(), &info))
         return std::nullopt;
     return FileIdentity{info.dwVolumeSerialNumber,
                         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
@@ -106,8 +83,8 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
 }
 
 std::optional<std::filesystem::path> PhysicalPath(const std::filesystem::path& path) {
-    const Handle file(path);
-    if (!file.IsOpen())
+    const FileHandle file = Open(path);
+    if (!file)
         return std::nullopt;
     std::vector<wchar_t> buffer(MAX_PATH);
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -130,8 +107,8 @@ std::optional<std::filesystem::path> PhysicalPath(const std::filesystem::path& p
 }
 
 std::vector<ListedName> ListFolder(const std::filesystem::path& folder) {
-    const Handle listing(folder, FILE_LIST_DIRECTORY);
-    if (listing.IsOpen() && ListsFileIndexes(listing.Get()))
+    const FileHandle listing = Open(folder, FILE_LIST_DIRECTORY);
+    if (listing && ListsFileIndexes(listing.Get()))
         if (auto names = IndexedNames(listing.Get()))
             return std::move(*names);
     return PlainNames(folder);

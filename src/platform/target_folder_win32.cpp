@@ -1,3 +1,4 @@
+#include "platform/listed_entries_win32.h"
 #include "platform/target_folder.h"
 #include "platform/unique_handle.h"
 
@@ -252,20 +253,9 @@ std::vector<fs::path> TargetFolder::Names() const {
                      kDirectoryFile, error);
     if (!listing)
         return names;
-    alignas(8) std::uint8_t buffer[64 * 1024];
-    FILE_INFO_BY_HANDLE_CLASS kind = FileFullDirectoryRestartInfo;
-    while (::GetFileInformationByHandleEx(listing.Get(), kind, buffer, sizeof buffer)) {
-        kind = FileFullDirectoryInfo;
-        for (std::size_t at = 0;;) {
-            const auto* entry = reinterpret_cast<const FILE_FULL_DIR_INFO*>(buffer + at);
-            const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..")
-                names.emplace_back(name);
-            if (entry->NextEntryOffset == 0)
-                break;
-            at += entry->NextEntryOffset;
-        }
-    }
+    ForEachListed<FILE_FULL_DIR_INFO>(
+        listing.Get(), FileFullDirectoryRestartInfo, FileFullDirectoryInfo,
+        [&](const FILE_FULL_DIR_INFO&, std::wstring_view name) { names.emplace_back(name); });
     return names;
 }
 
