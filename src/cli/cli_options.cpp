@@ -1,12 +1,13 @@
 #include "cli/cli_options.h"
 
+#include <cmath>
 #include <tuple>
 
 #include <CLI/CLI.hpp>
 
 #include "catalogue/date_time.h"
-#include "platform/utf8.h"
 #include "platform/app_error.h"
+#include "platform/utf8.h"
 
 namespace voice::cli {
 namespace {
@@ -298,6 +299,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         for (const char* only : {"--gap", "--layout", "--span"})
             if (app.count(only) > 0 && !incident)
                 throw BadArgument(FromUtf8(only) + L": только вместе с --incident");
+        // The parser's range lets "nan" through: no comparison holds for it.
+        if (!std::isfinite(gap))
+            throw BadArgument(L"--gap: ожидается число секунд от 0 до 86400, а не «" +
+                              FromUtf8(app["--gap"]->as<std::string>()) + L"»");
         options.gapSeconds = gap;
         options.incidentLayout = layout == "mono" ? 0 : layout == "stereo" ? 1 : 2;
         if (span.size() == 2) {

@@ -9,9 +9,9 @@
 #include "cli/cli_text.h"
 #include "export/archive_guard.h"
 #include "export/incident_export.h"
-#include "platform/safe_file.h"
 #include "export/line_columns.h"
 #include "platform/app_error.h"
+#include "platform/safe_file.h"
 #include "timeline/heard_marks.h"
 #include "timeline/timeline_svg_file.h"
 
@@ -327,10 +327,18 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     // Refused before the search: a long search must not end in a refusal.
     if (toFile) {
         exporting::RefuseArchiveTarget(target, archive.BasePaths());
-        if (options.command != CliCommand::Out && !options.force)
-            voice::RefuseExistingTarget(target);
-        if (options.command == CliCommand::Incident && !options.force)
-            voice::RefuseExistingTarget(exporting::IncidentIndexPath(target));
+        std::vector<fs::path> files;
+        if (options.command == CliCommand::Incident) {
+            exporting::RefuseIndexAsTarget(target);
+            files = {target, exporting::IncidentIndexPath(target)};
+        } else if (options.command != CliCommand::Out) {
+            files = {target};
+        }
+        for (const fs::path& file : files) {
+            voice::RefuseNonFileTarget(file);
+            if (!options.force)
+                voice::RefuseExistingTarget(file);
+        }
     }
     SearchCriteria criteria = options.criteria;
     const int exitCode = CheckChannels(options, loaded, bases, console, criteria.channelTicked);
@@ -376,6 +384,9 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
             for (const std::wstring& line : lines)
                 heardLines.push_back(marks.Heard(line));
     }
+    if (lines.empty())
+        throw Stop(exitCode != kExitDone ? exitCode : kExitNothing,
+                   L"Подходящих записей нет: ничего не записано.");
     if (options.paths == PathForm::Native)
         UseNativePaths(lines);
 
@@ -479,6 +490,9 @@ int RunCli(const CliOptions& options, CliPlatform& platform, Console& console,
     } catch (const Stop& stop) {
         console.Err(stop.text);
         return stop.exitCode;
+    } catch (const exporting::NothingToWrite& nothing) {
+        console.Err(nothing.Text() + L" Ничего не записано.");
+        return kExitNothing;
     } catch (const voice::WriteFailed& failed) {
         // Written nothing, as for any file that could not be written.
         console.Err(failed.Text());

@@ -17,6 +17,8 @@ namespace voice::cli {
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitRefused = 2;
+// Nothing to write: no recording selected, or none sounding in the span. Nothing written.
+inline constexpr int kExitNothing = 3;
 
 // What differs between Windows and Linux.
 class CliPlatform {

@@ -38,7 +38,6 @@ bool TagAt(std::span<const std::uint8_t> bytes, std::size_t offset, const char (
     return BytesAt(bytes, offset, expected);
 }
 
-
 constexpr std::uint64_t kFirstChunk = kWavFormatChunkOffset;
 constexpr std::size_t kChunkHeaderSize = 8;
 
@@ -129,6 +128,12 @@ std::optional<WavDataChunk> FindWavDataChunk(RecordingBytes& recording) {
 RecordingKind DetectRecordingKind(std::span<const std::uint8_t> recording) {
     MemoryBytes bytes(recording);
     return DetectRecordingKind(bytes);
+}
+
+bool IsDamagedWav(RecordingKind kind, std::span<const std::uint8_t> head) noexcept {
+    constexpr std::uint8_t kRiff[] = {'R', 'I', 'F', 'F'};
+    return kind == RecordingKind::HeaderlessPcm && head.size() >= 4 &&
+           std::equal(kRiff, kRiff + 4, head.begin());
 }
 
 std::size_t MemoryBytes::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) {

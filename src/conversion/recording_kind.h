@@ -73,4 +73,8 @@ std::optional<WavDataChunk> FindWavDataChunk(RecordingBytes& recording);
 // The same for a whole recording held in memory.
 RecordingKind DetectRecordingKind(std::span<const std::uint8_t> recording);
 
+// A recording that begins as a WAV file ("RIFF") but that the detection does not read as
+// one: its header is damaged, and it plays as headerless 8-bit samples, header and all.
+bool IsDamagedWav(RecordingKind kind, std::span<const std::uint8_t> head) noexcept;
+
 } // namespace voice

@@ -16,6 +16,13 @@
 
 namespace voice::exporting {
 
+// Nothing to write: none of the recordings sounds in the span asked for, or none holds
+// any sound. Neither a failure nor a refusal of the target; nothing was written.
+class NothingToWrite : public WriteRefused {
+public:
+    using WriteRefused::WriteRefused;
+};
+
 // Told about the work as it goes; called on the thread that runs the command.
 class ExportProgress {
 public:

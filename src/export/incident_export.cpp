@@ -4,6 +4,7 @@
 #include "export/incident_export.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <deque>
 #include <map>
 
@@ -13,6 +14,7 @@
 #include "export/incident_plan.h"
 #include "export/incident_sources.h"
 #include "export/local_time.h"
+#include "export/recording_duration.h"
 #include "export/recording_outcome.h"
 #include "export/riff_chunks.h"
 #include "incident/incident_header.h"
@@ -27,19 +29,61 @@ namespace fs = std::filesystem;
 
 inline constexpr wchar_t kChanged[] = L"запись изменилась во время работы";
 
-const std::vector<std::wstring> kIndexHeader = {L"offset_s", L"channel", L"start",
-                                                L"end",      L"source",  L"sha256_source"};
+// The columns the first index had keep their places; what came later follows them.
+const std::vector<std::wstring> kIndexHeader = {
+    L"offset_s",      L"channel",    L"start",      L"end",       L"source",
+    L"sha256_source", L"duration_s", L"utc_offset", L"file_time", L"status"};
+
+inline constexpr wchar_t kOutsideSpan[] = L"вне промежутка";
+inline constexpr wchar_t kSilent[] = L"без звука";
 
 std::wstring TwoDigits(int v) {
     return (v < 10 ? L"0" : L"") + std::to_wstring(v);
 }
 
 // "Канал 3 07.12.2026 14:31:05"
-std::wstring CueLabel(const LineColumns& columns) {
-    const DateTimeParts& s = columns.start;
-    return L"Канал " + std::to_wstring(columns.channel) + L" " + TwoDigits(s.day) + L"." +
+std::wstring CueLabel(int channel, const DateTimeParts& s) {
+    return L"Канал " + std::to_wstring(channel) + L" " + TwoDigits(s.day) + L"." +
            TwoDigits(s.month) + L"." + std::to_wstring(s.year) + L" " + TwoDigits(s.hour) + L":" +
            TwoDigits(s.minute) + L":" + TwoDigits(s.second);
+}
+
+// "+03:00", "-09:30"
+std::wstring OffsetFromUtcText(std::int64_t seconds) {
+    const std::int64_t minutes = (seconds < 0 ? -seconds : seconds) / 60;
+    return (seconds < 0 ? L"-" : L"+") + TwoDigits(static_cast<int>(minutes / 60)) + L":" +
+           TwoDigits(static_cast<int>(minutes % 60));
+}
+
+// Where a recording's sound begins and how long it lasts, as the index and its label give
+// them: the first sample kept (a span may cut the beginning), shown in local time.
+struct HeardSpan {
+    std::int64_t instant = 0;      // UTC seconds of the first sample kept
+    DateTimeParts local;           // the same on the local clock
+    std::int64_t offset = 0;       // from UTC, in force then
+    std::int64_t milliseconds = 0; // of sound from there
+};
+
+HeardSpan SpanOf(const LineColumns& columns, std::int64_t skipFrames, std::int64_t frames,
+                 int rate) {
+    HeardSpan span;
+    span.instant = columns.startInstant + skipFrames / rate;
+    // Uncut, the name's own time stands, even one the clock skipped.
+    const std::int64_t local =
+        skipFrames / rate == 0 ? SecondsOf(columns.start) : LocalSecondsAt(span.instant);
+    span.local = PartsOf(local);
+    span.offset = local - span.instant;
+    span.milliseconds = (frames * 1000 + rate / 2) / rate;
+    return span;
+}
+
+// "YYYY-MM-DD HH:MM:SS", with ".mmm" when the moment falls between seconds.
+std::wstring LocalTimeText(std::int64_t instant, std::int64_t milliseconds) {
+    const std::int64_t at = instant + milliseconds / 1000;
+    std::wstring text = FormatIsoDateTime(PartsOf(LocalSecondsAt(at)));
+    if (milliseconds % 1000 != 0)
+        text += L"." + std::to_wstring(1000 + milliseconds % 1000).substr(1);
+    return text;
 }
 
 // Seconds with three decimals and a point, whatever the locale.
@@ -56,7 +100,8 @@ public:
     IncidentClient(const std::vector<IncidentSource>& sources, std::size_t total, int rate,
                    FileStream& file, ExportProgress& progress)
         : sources_(sources), total_(total), rate_(rate), progress_(progress),
-          writer_(kWriteBlock, 3, [&file](std::span<const std::uint8_t> bytes) { file.Write(bytes); }) {}
+          writer_(kWriteBlock, 3,
+                  [&file](std::span<const std::uint8_t> bytes) { file.Write(bytes); }) {}
 
     std::unique_ptr<incident::SampleSource> Open(std::size_t item) override {
         progress_.OnItem(sources_[item].index, total_, sources_[item].columns.source);
@@ -152,15 +197,27 @@ fs::path IncidentIndexPath(const fs::path& target) {
     return index.replace_extension(".csv");
 }
 
+void RefuseIndexAsTarget(const fs::path& target) {
+    std::wstring extension = WideFromPath(target.extension());
+    for (wchar_t& c : extension)
+        c = static_cast<wchar_t>(std::towlower(c));
+    if (extension == L".csv")
+        throw WriteRefused(L"Файл «" + WideFromPath(target) +
+                           L"» не может быть файлом записи: под этим именем записывается её "
+                           L"указатель (.csv). Выберите имя с другим расширением, например .wav.");
+}
+
 ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::path& target,
                              const Archive& archive, const IncidentOptions& options,
                              ExportProgress& progress, bool replace) {
+    RefuseIndexAsTarget(target);
     const TargetFolder folder = archive.OpenTarget(target.parent_path(), false);
     const fs::path name = target.filename();
     const fs::path indexName = IncidentIndexPath(target).filename();
-    if (!replace) {
-        RefuseExistingTarget(folder, name);
-        RefuseExistingTarget(folder, indexName);
+    for (const fs::path& file : {name, indexName}) {
+        RefuseNonFileTarget(folder, file);
+        if (!replace)
+            RefuseExistingTarget(folder, file);
     }
     RecordingOutcome result;
     IncidentSources read = ReadIncidentSources(lines, progress, result);
@@ -170,20 +227,30 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
         return result.Take();
     }
     if (sources.empty())
-        return result.Take();
+        return result.Take(); // every line failed, and says why
 
     const IncidentPlan plan = PlanIncident(sources, options);
     const int rate = plan.rate;
     const incident::IncidentTimeline& timeline = plan.timeline;
     const incident::LaneGains& gains = plan.gains;
     const std::vector<std::size_t>& placed = plan.placed;
-    std::vector<CuePoint> cues;
     if (placed.empty())
-        throw WriteRefused(L"В заданном промежутке нет ни одной записи.");
+        throw NothingToWrite(options.from ? L"В заданном промежутке нет ни одной записи."
+                                          : L"Ни в одной из записей нет звука.");
+    std::vector<HeardSpan> heard;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const incident::Placement& p = timeline.placements[i];
+        // What is left out is described whole, at its own rate.
+        heard.push_back(p.frames > 0 ? SpanOf(sources[i].columns, p.skip, p.frames, rate)
+                                     : SpanOf(sources[i].columns, 0,
+                                              static_cast<std::int64_t>(sources[i].frames),
+                                              std::max(sources[i].rate, 1)));
+    }
+    std::vector<CuePoint> cues;
     for (const std::size_t i : placed)
         cues.push_back({static_cast<std::uint32_t>(cues.size() + 1),
                         static_cast<std::uint32_t>(timeline.placements[i].at),
-                        CueLabel(sources[i].columns)});
+                        CueLabel(sources[i].columns.channel, heard[i].local)});
 
     const bool extensible = options.layout == incident::Layout::Tracks;
     const std::uint64_t headerSize = incident::WavHeaderSize(extensible);
@@ -234,14 +301,44 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     file.Write(CueChunk(cues)); // 16-bit frames: the data chunk is always even
     file.Write(LabelListChunk(cues));
 
+    // A row for every line, in the order the recordings began: what went in at its offset,
+    // what did not with the reason.
+    struct Row {
+        std::int64_t instant;
+        std::size_t line;
+        std::vector<std::wstring> cells;
+    };
+    std::vector<Row> rows;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const IncidentSource& s = sources[i];
+        const incident::Placement& p = timeline.placements[i];
+        const HeardSpan& h = heard[i];
+        const std::wstring status = p.frames <= 0     ? (s.frames == 0 ? kSilent : kOutsideSpan)
+                                    : s.damagedHeader ? L"ok, " + std::wstring(kDamagedWavHeader)
+                                                      : L"ok";
+        rows.push_back(
+            {h.instant,
+             s.index,
+             {p.frames > 0 ? OffsetText(p.at, rate) : L"", std::to_wstring(s.columns.channel),
+              FormatIsoDateTime(h.local), LocalTimeText(h.instant, h.milliseconds),
+              s.columns.source, p.frames > 0 ? client.Digest(i) : L"",
+              FormatSeconds(static_cast<double>(h.milliseconds) / 1000),
+              OffsetFromUtcText(h.offset), FormatIsoDateTime(s.columns.end), status}});
+    }
+    for (const UnreadSource& u : read.unread)
+        rows.push_back({u.columns.startInstant,
+                        u.index,
+                        {L"", std::to_wstring(u.columns.channel),
+                         FormatIsoDateTime(u.columns.start), L"", u.columns.source, L"", L"",
+                         OffsetFromUtcText(SecondsOf(u.columns.start) - u.columns.startInstant),
+                         FormatIsoDateTime(u.columns.end), u.why}});
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        return a.instant != b.instant ? a.instant < b.instant : a.line < b.line;
+    });
     std::string index(kUtf8Bom);
     index += CsvRow(kIndexHeader);
-    for (const std::size_t i : placed) {
-        const IncidentSource& s = sources[i];
-        index += CsvRow({OffsetText(timeline.placements[i].at, rate),
-                         std::to_wstring(s.columns.channel), FormatIsoDateTime(s.columns.start),
-                         FormatIsoDateTime(s.columns.end), s.columns.source, client.Digest(i)});
-    }
+    for (const Row& row : rows)
+        index += CsvRow(row.cells);
     PartFile indexPart(folder, indexName);
     if (indexPart.IsOpen())
         indexPart.File().Write(

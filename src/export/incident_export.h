@@ -26,12 +26,15 @@ struct IncidentOptions {
 // The index beside the incident file: FILE.wav's FILE.csv.
 std::filesystem::path IncidentIndexPath(const std::filesystem::path& target);
 
+// Throws WriteRefused when target would be its own index (FILE.csv).
+void RefuseIndexAsTarget(const std::filesystem::path& target);
+
 // "Не вошли в файл: вне промежутка — 12, без звука — 1."; empty when none was left out.
 std::wstring LeftOutText(const ExportOutcome& outcome);
 
 // Writes target and its index; an existing one is replaced only when replace is true, and
 // only once both are complete. Throws WriteRefused (inside the archive, past 4 GB, a
-// name taken) or WriteFailed.
+// name taken, not a file), NothingToWrite (nothing sounds in the span) or WriteFailed.
 ExportOutcome ExportIncident(const std::vector<std::wstring>& lines,
                              const std::filesystem::path& target, const Archive& archive,
                              const IncidentOptions& options, ExportProgress& progress,

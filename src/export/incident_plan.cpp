@@ -1,6 +1,8 @@
 #include "export/incident_plan.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <set>
 
 #include "export/local_time.h"
@@ -14,6 +16,21 @@ int OutputRate(std::span<const int> sourceRates) {
     return highest;
 }
 
+std::int64_t GapFrames(double gapSeconds, int rate) {
+    if (!(gapSeconds > 0))
+        return 0;
+    // A gap asked for is at least a sample: only 0 means real time.
+    return std::max<std::int64_t>(std::llround(gapSeconds * rate), 1);
+}
+
+std::optional<std::pair<std::int64_t, std::int64_t>> SpanInstants(const IncidentOptions& options) {
+    if (!options.from || !options.to)
+        return std::nullopt;
+    // A time the clock showed twice: the span takes in both.
+    return std::pair(InstantOfLocal(SecondsOf(*options.from), INT64_MIN),
+                     InstantOfLocal(SecondsOf(*options.to), INT64_MAX));
+}
+
 std::size_t IncidentFrame::LaneOf(int channel) const {
     return static_cast<std::size_t>(std::lower_bound(lanes.begin(), lanes.end(), channel) -
                                     lanes.begin());
@@ -25,11 +42,11 @@ incident::Recording IncidentFrame::RecordingOf(const LineColumns& columns, int s
     const auto out = static_cast<std::int64_t>(
         (frames * static_cast<std::uint64_t>(rate) + static_cast<std::uint64_t>(sourceRate) - 1) /
         static_cast<std::uint64_t>(sourceRate));
-    return {(SecondsOf(columns.start) - origin) * rate, out};
+    return {(columns.startInstant - origin) * rate, out};
 }
 
 std::int64_t IncidentFrame::BeginOf(const LineColumns& columns) const {
-    const std::int64_t start = (SecondsOf(columns.start) - origin) * rate;
+    const std::int64_t start = (columns.startInstant - origin) * rate;
     return span ? std::max(start, span->from) : start;
 }
 
@@ -37,16 +54,16 @@ IncidentFrame FrameIncident(std::span<const LineColumns* const> columns, int rat
                             const IncidentOptions& options) {
     IncidentFrame frame;
     frame.rate = rate;
-    frame.origin = SecondsOf(columns.front()->start);
+    frame.origin = columns.front()->startInstant;
     std::set<int> channels;
     for (const LineColumns* c : columns) {
-        frame.origin = std::min(frame.origin, SecondsOf(c->start));
+        frame.origin = std::min(frame.origin, c->startInstant);
         channels.insert(c->channel);
     }
-    if (options.from && options.to)
-        frame.span = incident::TimeSpan{(SecondsOf(*options.from) - frame.origin) * rate,
-                                        (SecondsOf(*options.to) - frame.origin) * rate};
-    frame.maxGap = static_cast<std::int64_t>(options.gapSeconds * rate + 0.5);
+    if (const auto span = SpanInstants(options))
+        frame.span = incident::TimeSpan{(span->first - frame.origin) * rate,
+                                        (span->second - frame.origin) * rate};
+    frame.maxGap = GapFrames(options.gapSeconds, rate);
     frame.lanes.assign(channels.begin(), channels.end());
     frame.gains = incident::GainsFor(options.layout, frame.lanes.size());
     return frame;
@@ -70,7 +87,8 @@ IncidentPlan PlanIncident(const std::vector<IncidentSource>& sources,
         recordings.push_back(frame.RecordingOf(s.columns, s.rate, s.frames));
     plan.timeline = incident::PlaceRecordings(recordings, frame.maxGap, frame.span);
     for (std::size_t i = 0; i < sources.size(); ++i) {
-        plan.items.push_back({frame.LaneOf(sources[i].columns.channel), plan.timeline.placements[i]});
+        plan.items.push_back(
+            {frame.LaneOf(sources[i].columns.channel), plan.timeline.placements[i]});
         if (plan.timeline.placements[i].frames > 0)
             plan.placed.push_back(i);
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "export/incident_export.h"
@@ -45,6 +46,12 @@ struct IncidentPlan {
     std::vector<incident::MixItem> items; // one per source
     std::vector<std::size_t> placed;      // the sources in the file, by their place in it
 };
+
+// The longest silence kept, in frames: 0 (real time) only for a gap of 0.
+std::int64_t GapFrames(double gapSeconds, int rate);
+
+// The span asked for as true instants (UTC seconds), from and to.
+std::optional<std::pair<std::int64_t, std::int64_t>> SpanInstants(const IncidentOptions& options);
 
 // The recorder's rate when every source has it; else the highest, the others resampled.
 int OutputRate(std::span<const int> sourceRates);

@@ -52,9 +52,10 @@ IncidentPlayback::IncidentPlayback(const std::vector<std::wstring>& lines,
         looked_.push_back(std::move(looked));
     }
     // The order the placement takes them in: where each begins within the span.
+    const auto span = SpanInstants(options);
     const auto begin = [&](const Looked& l) {
-        const std::int64_t start = SecondsOf(l.source.columns.start);
-        return options.from && options.to ? std::max(start, SecondsOf(*options.from)) : start;
+        const std::int64_t start = l.source.columns.startInstant;
+        return span ? std::max(start, span->first) : start;
     };
     std::stable_sort(looked_.begin(), looked_.end(),
                      [&](const Looked& a, const Looked& b) { return begin(a) < begin(b); });
@@ -131,7 +132,8 @@ std::optional<incident::PlacedItem> IncidentPlayback::Placed(std::size_t k) {
         if (l.failed)
             continue;
         const IncidentSource& s = l.source;
-        const incident::Placement p = placer_->Place(frame_->RecordingOf(s.columns, s.rate, s.frames));
+        const incident::Placement p =
+            placer_->Place(frame_->RecordingOf(s.columns, s.rate, s.frames));
         if (p.frames <= 0)
             continue;
         placed_.push_back({i, {frame_->LaneOf(s.columns.channel), p}});
@@ -191,10 +193,10 @@ double IncidentPlayback::Seconds() {
         if (l.failed)
             continue;
         const LineColumns& c = l.source.columns;
-        const std::int64_t listed = std::max<std::int64_t>(SecondsOf(c.end) - SecondsOf(c.start), 0);
-        const std::uint64_t frames = l.done ? l.source.frames
-                                            : static_cast<std::uint64_t>(listed) *
-                                                  static_cast<std::uint64_t>(l.source.rate);
+        const std::int64_t listed = std::max<std::int64_t>(c.written - c.startInstant, 0);
+        const std::uint64_t frames =
+            l.done ? l.source.frames
+                   : static_cast<std::uint64_t>(listed) * static_cast<std::uint64_t>(l.source.rate);
         estimate.Place(frame_->RecordingOf(c, l.source.rate, frames));
     }
     return static_cast<double>(estimate.Frames()) / frame_->rate;
@@ -212,8 +214,8 @@ incident::StreamPart IncidentPlayback::Part(double from, double nominal, double 
     if (!Continues(from, choices)) {
         stream_.reset();
         stream_ = std::make_unique<incident::IncidentStream>(
-            static_cast<incident::ItemFeed&>(*this), frame_->gains, rate, std::max<std::int64_t>(std::llround(from * rate), 0),
-            choices);
+            static_cast<incident::ItemFeed&>(*this), frame_->gains, rate,
+            std::max<std::int64_t>(std::llround(from * rate), 0), choices);
         streamChoices_ = choices;
     }
     return stream_->Next(std::llround(nominal * rate), std::llround(slack * rate));

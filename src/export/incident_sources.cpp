@@ -50,6 +50,7 @@ const wchar_t* LookAtIncidentSource(IncidentSource& item, bool countRunCoded) {
     item.length = source.Length();
     PlaybackStream stream(source);
     item.rate = stream.SampleRate();
+    item.damagedHeader = IsDamagedWav(stream.Kind(), source.Head());
     if (item.rate == 0)
         return stream.Kind() == RecordingKind::Wav ? kNotPcm : kNoDecoder;
     // The run-coded forms are decoded once to count their samples.
@@ -104,9 +105,10 @@ IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (!looked[i])
             continue;
-        if (failure[i])
+        if (failure[i]) {
             failures.Fail(i, items[i].columns.source, failure[i]);
-        else
+            result.unread.push_back({i, std::move(items[i].columns), failure[i]});
+        } else
             result.sources.push_back(std::move(items[i]));
     }
     return result;

@@ -20,17 +20,26 @@ struct IncidentSource {
     LineColumns columns;
     std::uint64_t length = 0; // of the recording when looked at: a change fails the incident
     int rate = 0;
-    std::uint64_t frames = 0; // at its own rate
-    bool counted = true;      // frames known; a run-coded form's are only once decoded
+    std::uint64_t frames = 0;   // at its own rate
+    bool counted = true;        // frames known; a run-coded form's are only once decoded
+    bool damagedHeader = false; // begins as a WAV but is read as headerless 8-bit samples
+};
+
+// A line whose recording cannot be read or decoded, and why.
+struct UnreadSource {
+    std::size_t index = 0;
+    LineColumns columns;
+    std::wstring why;
 };
 
 struct IncidentSources {
     std::vector<IncidentSource> sources;
+    std::vector<UnreadSource> unread;
     bool cancelled = false;
 };
 
 // Every line's recording looked at in turn; those that cannot be read or decoded are
-// reported in failures and left out.
+// reported in failures and in unread, and left out of sources.
 IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
                                     ExportProgress& progress, RecordingOutcome& failures);
 

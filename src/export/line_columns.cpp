@@ -15,6 +15,10 @@ DateTimeParts OrZero(DateTimeParts p) noexcept {
     return p;
 }
 
+bool IsDateTime(const DateTimeParts& p) noexcept {
+    return IsValidDate(p.year, p.month, p.day) && p.hour < 24 && p.minute < 60 && p.second < 60;
+}
+
 std::wstring Pad2(int value) {
     return {static_cast<wchar_t>(L'0' + value / 10 % 10), static_cast<wchar_t>(L'0' + value % 10)};
 }
@@ -33,9 +37,13 @@ LineColumns ReadLineColumns(std::wstring_view line) {
         display.remove_suffix(1);
     columns.display = display;
     columns.source = parsed.path;
-    const DateTimeParts& e = columns.end;
-    if (IsValidDate(e.year, e.month, e.day) && e.hour < 24 && e.minute < 60 && e.second < 60)
-        columns.end = EndAsItWas(columns.end);
+    const std::int64_t offsetNow = UtcOffsetNow();
+    columns.written = UtcOfListed(SecondsOf(columns.end), offsetNow);
+    if (IsDateTime(columns.end))
+        columns.end = PartsOf(LocalSecondsAt(columns.written));
+    const std::int64_t start = SecondsOf(columns.start);
+    columns.startInstant =
+        IsDateTime(columns.start) ? InstantOfLocal(start, columns.written) : start - offsetNow;
     return columns;
 }
 

@@ -11,8 +11,12 @@ namespace voice::exporting {
 
 struct LineColumns {
     int channel = 0;
-    DateTimeParts start;    // four-digit year
-    DateTimeParts end;      // as the clock showed it then; the line shows it by today's offset
+    DateTimeParts start; // four-digit year
+    DateTimeParts end;   // as the clock showed it then; the line shows it by today's offset
+    // True instants (UTC seconds): the start, the local time of the name in the zone then
+    // in force; the file's write time, which the end column shows.
+    std::int64_t startInstant = 0;
+    std::int64_t written = 0;
     std::uint64_t size = 0; // as the list shows it
     std::wstring display;   // columns 1..80 without the trailing blanks
     std::wstring source;    // the recording's path (column 81 on)

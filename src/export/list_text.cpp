@@ -4,11 +4,11 @@
 
 #include "export/archive_guard.h"
 #include "export/csv_writer.h"
-#include "platform/safe_file.h"
 #include "export/export_job.h"
 #include "export/line_columns.h"
 #include "export/local_time.h"
 #include "export/recording_duration.h"
+#include "platform/safe_file.h"
 
 namespace voice::exporting {
 
@@ -23,11 +23,10 @@ std::optional<std::string> ListCsvText(const std::vector<std::wstring>& lines,
         progress.OnPreparing(i, lines.size(), c.source);
         // A recording that cannot be read keeps the length its line shows.
         const std::optional<double> seconds = PlaybackSeconds(PathFromWide(c.source));
-        text += CsvRow({std::to_wstring(c.channel), FormatIsoDateTime(c.start),
-                        FormatIsoDateTime(c.end),
-                        seconds ? FormatSeconds(*seconds)
-                                : std::to_wstring(SecondsOf(c.end) - SecondsOf(c.start)),
-                        std::to_wstring(c.size), c.source});
+        text += CsvRow(
+            {std::to_wstring(c.channel), FormatIsoDateTime(c.start), FormatIsoDateTime(c.end),
+             seconds ? FormatSeconds(*seconds) : std::to_wstring(c.written - c.startInstant),
+             std::to_wstring(c.size), c.source});
     }
     return text;
 }
@@ -43,7 +42,7 @@ void WriteOutsideArchive(const std::filesystem::path& target, std::string_view b
 
 bool SaveListCsv(const std::vector<std::wstring>& lines, const std::filesystem::path& target,
                  const Archive& archive, ExportProgress& progress, bool replace) {
-    archive.OpenTarget(target.parent_path(), false);
+    RefuseNonFileTarget(archive.OpenTarget(target.parent_path(), false), target.filename());
     if (!replace)
         RefuseExistingTarget(target);
     const std::optional<std::string> text = ListCsvText(lines, progress);

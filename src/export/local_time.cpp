@@ -1,5 +1,7 @@
 #include "export/local_time.h"
 
+#include <algorithm>
+
 namespace voice::exporting {
 namespace {
 
@@ -24,12 +26,20 @@ DateTimeParts PartsOf(std::int64_t seconds) noexcept {
     return parts;
 }
 
-std::int64_t EndAsItWas(std::int64_t listed, std::int64_t offsetNow) {
-    return LocalSecondsAt(UtcOfListed(listed, offsetNow));
-}
-
-DateTimeParts EndAsItWas(const DateTimeParts& listed, std::int64_t offsetNow) {
-    return PartsOf(EndAsItWas(SecondsOf(listed), offsetNow));
+std::int64_t InstantOfLocal(std::int64_t local, std::int64_t notAfter) {
+    // A zone changes its offset at most once a day: the offsets a day before and a day
+    // after are the only ones the clock can have shown local by.
+    const std::int64_t before = local - UtcOffsetAt(local - kSecondsPerDay);
+    const std::int64_t after = local - UtcOffsetAt(local + kSecondsPerDay);
+    const bool beforeShown = LocalSecondsAt(before) == local;
+    const bool afterShown = LocalSecondsAt(after) == local;
+    if (beforeShown && afterShown && before != after) {
+        const std::int64_t earlier = std::min(before, after), later = std::max(before, after);
+        return later <= notAfter ? later : earlier;
+    }
+    if (afterShown && !beforeShown)
+        return after;
+    return before; // also a time the clock skipped
 }
 
 } // namespace voice::exporting

@@ -18,6 +18,17 @@ std::int64_t UtcOffsetNow();
 // date; utc itself when the system cannot say.
 std::int64_t LocalSecondsAt(std::int64_t utc);
 
+// The UTC second at which the local clock showed local (seconds counted without a zone), by
+// the zone's rules for that date. A time the clock skipped when it went forward is read by
+// the offset in force until then; a time it showed twice when it went back is the later of
+// the two that is not after notAfter, or the earlier when neither is.
+std::int64_t InstantOfLocal(std::int64_t local, std::int64_t notAfter);
+
+// Seconds east of UTC in force at the UTC second utc.
+inline std::int64_t UtcOffsetAt(std::int64_t utc) {
+    return LocalSecondsAt(utc) - utc;
+}
+
 // Seconds since 01.01.1970 00:00 of a date-time counted without a zone, and back.
 std::int64_t SecondsOf(const DateTimeParts& parts) noexcept;
 DateTimeParts PartsOf(std::int64_t seconds) noexcept;
@@ -26,13 +37,6 @@ DateTimeParts PartsOf(std::int64_t seconds) noexcept;
 // offsetNow.
 inline std::int64_t UtcOfListed(std::int64_t listed, std::int64_t offsetNow) noexcept {
     return listed - offsetNow;
-}
-
-// The list's end column as the local clock showed it at that moment.
-std::int64_t EndAsItWas(std::int64_t listed, std::int64_t offsetNow);
-DateTimeParts EndAsItWas(const DateTimeParts& listed, std::int64_t offsetNow);
-inline DateTimeParts EndAsItWas(const DateTimeParts& listed) {
-    return EndAsItWas(listed, UtcOffsetNow());
 }
 
 } // namespace voice::exporting

@@ -124,6 +124,7 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
                               const Archive& archive, ExportProgress& progress, bool replace) {
     const TargetFolder folder = archive.OpenTarget(target.parent_path(), false);
     const fs::path name = target.filename();
+    RefuseNonFileTarget(folder, name);
     RecordingOutcome result;
     const MergePlan plan = PlanMerge(lines, progress, result);
     if (plan.cancelled) {
@@ -132,8 +133,8 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     }
     if (plan.fileSize - 8 > kLargestRiffSize)
         throw WriteRefused(L"Общий файл занял бы " + MegaBytes(plan.fileSize) +
-                            L" МБ, а файл WAV не может быть больше 4 ГБ. Выберите меньше "
-                            L"записей.");
+                           L" МБ, а файл WAV не может быть больше 4 ГБ. Выберите меньше "
+                           L"записей.");
     if (plan.items.empty())
         return result.Take();
 
@@ -148,7 +149,7 @@ ExportOutcome MergeRecordings(const std::vector<std::wstring>& lines, const fs::
     PartFile part(folder, name);
     if (!part.IsOpen())
         throw WriteRefused(L"Не удалось создать файл «" + WideFromPath(target) + L"»: " +
-                            part.FailureReason() + L".");
+                           part.FailureReason() + L".");
     FileStream& file = part.File();
     WriteHeader(file, 0, kWavHeaderSize); // written again once the sizes are known
 

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/safe_file.h"
 #include "export/export_job.h"
+#include "platform/safe_file.h"
 
 namespace voice::exporting {
 
@@ -18,6 +18,8 @@ inline constexpr wchar_t kCannotCreate[] = L"не удалось создать 
 inline constexpr wchar_t kCannotWrite[] = L"ошибка записи файла";
 inline constexpr wchar_t kTooLarge[] = L"файл превысил бы 4 ГБ";
 inline constexpr wchar_t kHashFailed[] = L"не удалось вычислить SHA-256";
+inline constexpr wchar_t kDamagedWavHeader[] =
+    L"заголовок WAV повреждён: прочитана как 8-битная без заголовка";
 inline constexpr wchar_t kOtherWavFormat[] =
     L"WAV не в формате 8 бит, моно, 7860 Гц: в общий файл не включается";
 

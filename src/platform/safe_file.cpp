@@ -30,8 +30,8 @@ constexpr unsigned long kDiskFile = 1; // FILE_TYPE_DISK
 std::FILE* OpenForReading(const std::filesystem::path& path) noexcept {
 #ifdef _WIN32
     std::FILE* file = ::_wfopen(path.c_str(), L"rb");
-    if (file && ::GetFileType(reinterpret_cast<void*>(::_get_osfhandle(::_fileno(file)))) !=
-                    kDiskFile) {
+    if (file &&
+        ::GetFileType(reinterpret_cast<void*>(::_get_osfhandle(::_fileno(file)))) != kDiskFile) {
         std::fclose(file);
         errno = EINVAL;
         return nullptr;
@@ -271,6 +271,11 @@ bool PartFile::Commit(const std::filesystem::path& name, bool replace) {
         return false;
     }
     error_ = 0;
+    // Judged up front too; asked again as late as can be.
+    if (replace && folder_.HoldsOtherThanFile(name)) {
+        error_ = EEXIST;
+        return false;
+    }
     if (!file_->Commit(name, replace, error_)) {
         if (error_ == 0)
             error_ = EEXIST;
@@ -296,18 +301,41 @@ void PartFile::Discard() noexcept {
 void RefuseExistingTarget(const std::filesystem::path& target) {
     if (FileExists(target))
         throw WriteRefused(L"Файл «" + WideFromPath(target) +
-                            L"» уже существует и не будет заменён.");
+                           L"» уже существует и не будет заменён.");
 }
 
 void RefuseExistingTarget(const TargetFolder& folder, const std::filesystem::path& name) {
     if (folder.Holds(name))
         throw WriteRefused(L"Файл «" + WideFromPath(folder.Path() / name) +
-                            L"» уже существует и не будет заменён.");
+                           L"» уже существует и не будет заменён.");
+}
+
+namespace {
+
+WriteRefused NotAFile(const std::filesystem::path& target) {
+    return WriteRefused(L"«" + WideFromPath(target) +
+                        L"» — не обычный файл (устройство, канал или папка): записать на его "
+                        L"место нельзя.");
+}
+
+} // namespace
+
+void RefuseNonFileTarget(const std::filesystem::path& target) {
+    std::error_code error;
+    const auto status = std::filesystem::status(target, error);
+    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw NotAFile(target);
+}
+
+void RefuseNonFileTarget(const TargetFolder& folder, const std::filesystem::path& name) {
+    if (folder.HoldsOtherThanFile(name))
+        throw NotAFile(folder.Path() / name);
 }
 
 void WriteWholeFile(const TargetFolder& folder, const std::filesystem::path& name,
                     std::string_view bytes, bool replace) {
     const std::wstring shown = WideFromPath(folder.Path() / name);
+    RefuseNonFileTarget(folder, name);
     if (!replace)
         RefuseExistingTarget(folder, name);
     PartFile part(folder, name);

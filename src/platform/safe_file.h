@@ -9,11 +9,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <memory>
 
 #include "platform/target_folder.h"
 
@@ -37,8 +37,6 @@ class WriteFailed : public WriteRefused {
 public:
     using WriteRefused::WriteRefused;
 };
-
-
 
 class FileStream {
 public:
@@ -151,6 +149,11 @@ void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,
 // Throws WriteRefused naming target when a file (or a link) of that name is there.
 void RefuseExistingTarget(const std::filesystem::path& target);
 void RefuseExistingTarget(const TargetFolder& folder, const std::filesystem::path& name);
+
+// Throws WriteRefused naming target when a name there leads to something that is not a
+// regular file (a device, a pipe, a folder): replacing it, asked or not, is never done.
+void RefuseNonFileTarget(const std::filesystem::path& target);
+void RefuseNonFileTarget(const TargetFolder& folder, const std::filesystem::path& name);
 
 // An error number of the system (errno) in the user's words; empty for 0.
 std::wstring SystemErrorText(int error);

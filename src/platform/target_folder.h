@@ -43,6 +43,9 @@ public:
 
     // A name (a file, a folder or a link, dangling or not) is there.
     bool Holds(const std::filesystem::path& name) const;
+    // The name leads (links followed) to something that is not a regular file: a device,
+    // a pipe, a socket or a folder. Such a name is never replaced.
+    bool HoldsOtherThanFile(const std::filesystem::path& name) const;
     // What the name leads to (links followed); nullopt when nothing.
     std::optional<FileIdentity> IdentityOfName(const std::filesystem::path& name) const;
     // The names in the folder, "." and ".." left out.

@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <utility>
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace voice {
 
@@ -127,8 +127,8 @@ void Forget(int slot) {
 class PartNamedFile final : public TargetFolder::NewFile {
 public:
     PartNamedFile(int folder, std::string part, std::FILE* stream)
-        : folder_(folder), part_(std::move(part)), stream_(stream),
-          slot_(Remember(folder, part_)) {}
+        : folder_(folder), part_(std::move(part)), stream_(stream), slot_(Remember(folder, part_)) {
+    }
     ~PartNamedFile() override {
         Forget(slot_);
         if (!stream_)
@@ -143,8 +143,8 @@ public:
         if (replace) {
             renamed = ::renameat(folder_, part_.c_str(), folder_, name.c_str()) == 0;
         } else {
-            renamed = ::renameat2(folder_, part_.c_str(), folder_, name.c_str(),
-                                  RENAME_NOREPLACE) == 0;
+            renamed =
+                ::renameat2(folder_, part_.c_str(), folder_, name.c_str(), RENAME_NOREPLACE) == 0;
             // A file system without the flag: a hard link fails on an existing name too.
             if (!renamed && (errno == EINVAL || errno == ENOSYS) &&
                 ::linkat(folder_, part_.c_str(), folder_, name.c_str(), 0) == 0) {
@@ -259,6 +259,12 @@ bool TargetFolder::Holds(const fs::path& name) const {
     return ::fstatat(native_->fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
+bool TargetFolder::HoldsOtherThanFile(const fs::path& name) const {
+    struct stat info {};
+    // A dangling link leads nowhere: replacing it replaces the link alone.
+    return ::fstatat(native_->fd, name.c_str(), &info, 0) == 0 && !S_ISREG(info.st_mode);
+}
+
 std::optional<FileIdentity> TargetFolder::IdentityOfName(const fs::path& name) const {
     struct stat info {};
     if (::fstatat(native_->fd, name.c_str(), &info, 0) != 0)
@@ -290,7 +296,7 @@ void TargetFolder::Remove(const fs::path& name) const noexcept {
 }
 
 std::unique_ptr<TargetFolder::NewFile> TargetFolder::StartFile(const fs::path& name,
-                                                                int& error) const {
+                                                               int& error) const {
     if (UnnamedFilesWork()) {
         const int fd = ::openat(native_->fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         if (fd >= 0) {

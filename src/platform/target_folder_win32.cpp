@@ -56,7 +56,7 @@ int ErrnoOf(DWORD error) {
 
 // name opened relative to folder: the folder's path is never spelt again.
 FileHandle OpenRelative(HANDLE folder, const fs::path& name, ACCESS_MASK access, ULONG share,
-                         ULONG disposition, ULONG options, int& error) {
+                        ULONG disposition, ULONG options, int& error) {
     const std::wstring text = name.wstring();
     UNICODE_STRING unicode{};
     unicode.Buffer = const_cast<PWSTR>(text.c_str());
@@ -66,10 +66,9 @@ FileHandle OpenRelative(HANDLE folder, const fs::path& name, ACCESS_MASK access,
     InitializeObjectAttributes(&attributes, &unicode, OBJ_CASE_INSENSITIVE, folder, nullptr);
     IO_STATUS_BLOCK status{};
     HANDLE handle = nullptr;
-    const NTSTATUS result =
-        ::NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status, nullptr,
-                       FILE_ATTRIBUTE_NORMAL, share, disposition, options | kSynchronousIo,
-                       nullptr, 0);
+    const NTSTATUS result = ::NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status,
+                                           nullptr, FILE_ATTRIBUTE_NORMAL, share, disposition,
+                                           options | kSynchronousIo, nullptr, 0);
     if (result < 0) {
         error = ErrnoOf(::RtlNtStatusToDosError(result));
         return FileHandle();
@@ -95,9 +94,8 @@ bool MarkForDeletion(HANDLE file, bool remove) {
 // Folders are held without FILE_SHARE_DELETE: no one can rename or remove them while
 // the program writes into them.
 constexpr ULONG kFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-constexpr ACCESS_MASK kFolderAccess =
-    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | FILE_ADD_FILE |
-    FILE_ADD_SUBDIRECTORY | DELETE;
+constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES |
+                                      FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | DELETE;
 
 // A new file marked to go when its handle closes, whoever closes it (a killed process
 // included); the mark is cleared only as it is given its name.
@@ -126,9 +124,8 @@ public:
         // The system's own call: the Win32 wrapper may take the name against the current
         // directory instead of the folder handle.
         IO_STATUS_BLOCK status{};
-        const NTSTATUS renamed = ::NtSetInformationFile(file, &status, info,
-                                                        static_cast<ULONG>(buffer.size()),
-                                                        FileRenameInformation);
+        const NTSTATUS renamed = ::NtSetInformationFile(
+            file, &status, info, static_cast<ULONG>(buffer.size()), FileRenameInformation);
         if (renamed < 0) {
             error = ErrnoOf(::RtlNtStatusToDosError(renamed));
             MarkForDeletion(file, true);
@@ -166,12 +163,12 @@ bool TargetFolder::IsOpen() const noexcept {
 
 std::optional<TargetFolder> TargetFolder::Open(const fs::path& path, int& error) {
     FileHandle handle(::CreateFileW(path.c_str(), kFolderAccess, kFolderShare, nullptr,
-                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle) {
         // Without the right to delete below it (a read-only share) the folder still opens.
-        handle = FileHandle(::CreateFileW(path.c_str(), kFolderAccess & ~DELETE, kFolderShare,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
+        handle =
+            FileHandle(::CreateFileW(path.c_str(), kFolderAccess & ~DELETE, kFolderShare, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     }
     BY_HANDLE_FILE_INFORMATION info{};
     if (!handle) {
@@ -192,7 +189,7 @@ std::optional<TargetFolder> TargetFolder::Open(const fs::path& path, int& error)
 std::optional<TargetFolder> TargetFolder::OpenChild(const fs::path& name, bool create,
                                                     int& error) const {
     FileHandle handle = OpenRelative(native_->handle.Get(), name, kFolderAccess, kFolderShare,
-                                      create ? kFileOpenIf : kFileOpen, kDirectoryFile, error);
+                                     create ? kFileOpenIf : kFileOpen, kDirectoryFile, error);
     if (!handle)
         return std::nullopt;
     TargetFolder folder;
@@ -235,11 +232,25 @@ bool TargetFolder::Holds(const fs::path& name) const {
            error == EACCES;
 }
 
+bool TargetFolder::HoldsOtherThanFile(const fs::path& name) const {
+    int error = 0;
+    const FileHandle handle =
+        OpenRelative(native_->handle.Get(), name, FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen, 0, error);
+    if (!handle)
+        return false;
+    FILE_BASIC_INFO info{};
+    if (::GetFileInformationByHandleEx(handle.Get(), FileBasicInfo, &info, sizeof info) &&
+        (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return true;
+    return ::GetFileType(handle.Get()) != FILE_TYPE_DISK;
+}
+
 std::optional<FileIdentity> TargetFolder::IdentityOfName(const fs::path& name) const {
     int error = 0;
-    const FileHandle handle = OpenRelative(native_->handle.Get(), name, FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            kFileOpen, 0, error);
+    const FileHandle handle =
+        OpenRelative(native_->handle.Get(), name, FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen, 0, error);
     return handle ? IdentityOfHandle(handle.Get()) : std::nullopt;
 }
 
@@ -247,10 +258,9 @@ std::vector<fs::path> TargetFolder::Names() const {
     std::vector<fs::path> names;
     // A handle of its own, so the listing starts afresh each time.
     int error = 0;
-    const FileHandle listing =
-        OpenRelative(native_->handle.Get(), fs::path(), FILE_LIST_DIRECTORY,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen,
-                     kDirectoryFile, error);
+    const FileHandle listing = OpenRelative(native_->handle.Get(), fs::path(), FILE_LIST_DIRECTORY,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            kFileOpen, kDirectoryFile, error);
     if (!listing)
         return names;
     ForEachListed<FILE_FULL_DIR_INFO>(
@@ -261,16 +271,15 @@ std::vector<fs::path> TargetFolder::Names() const {
 
 void TargetFolder::Remove(const fs::path& name) const noexcept {
     int error = 0;
-    const FileHandle handle =
-        OpenRelative(native_->handle.Get(), name, DELETE,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen,
-                     kNonDirectoryFile | kOpenReparsePoint, error);
+    const FileHandle handle = OpenRelative(native_->handle.Get(), name, DELETE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           kFileOpen, kNonDirectoryFile | kOpenReparsePoint, error);
     if (handle)
         MarkForDeletion(handle.Get(), true);
 }
 
 std::unique_ptr<TargetFolder::NewFile> TargetFolder::StartFile(const fs::path& name,
-                                                                int& error) const {
+                                                               int& error) const {
     // A name of its own while unfinished, as a rename needs one: "<name>.part" first.
     for (int n = 1; n <= 101; ++n) {
         fs::path part = name;
@@ -287,8 +296,8 @@ std::unique_ptr<TargetFolder::NewFile> TargetFolder::StartFile(const fs::path& n
             error = EACCES;
             return nullptr;
         }
-        const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.Get()),
-                                         _O_RDWR | _O_BINARY);
+        const int fd =
+            ::_open_osfhandle(reinterpret_cast<intptr_t>(file.Get()), _O_RDWR | _O_BINARY);
         if (fd < 0) {
             error = errno;
             return nullptr;

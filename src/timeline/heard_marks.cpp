@@ -1,8 +1,8 @@
 #include "timeline/heard_marks.h"
 
 #include "catalogue/list_line.h"
-#include "platform/safe_file.h"
 #include "export/local_time.h"
+#include "platform/safe_file.h"
 #include "platform/utf8.h"
 #include "timeline/timeline_model.h"
 
@@ -24,6 +24,7 @@ constexpr std::uint64_t kLargestFile = 256ull << 20;
 
 constexpr std::string_view kStamp = "dddd-dd-ddTdd:dd:ddZ";
 constexpr std::string_view kOldStamp = "dddd-dd-dd dd:dd:dd";
+constexpr std::string_view kUnknownStamp = "?";
 constexpr char kHex[] = "0123456789ABCDEF";
 
 std::string UtcStamp(std::int64_t utc) {
@@ -109,26 +110,21 @@ bool SplitKey(std::string_view line, std::string_view stampPattern, KeyFields& f
     return AllDigits(fields.size) && Matches(fields.stamp, stampPattern);
 }
 
-int Number(std::string_view digits) {
-    int value = 0;
-    for (char c : digits)
-        value = value * 10 + (c - '0');
-    return value;
-}
-
-// A version 1 line as today's key: its local time taken by the offset in force now, as the
-// list it was marked from showed it, and its path escaped. Empty when it does not read.
-std::string KeyOfOldLine(std::string_view line) {
+// A version 1 line as an early key: its size and its path escaped. Its local time was taken
+// by the offset in force when it was marked, which is not known, so it is not used. Empty
+// when the line does not read.
+std::string EarlyKeyOfOldLine(std::string_view line) {
     KeyFields f;
     if (!SplitKey(line, kOldStamp, f))
         return {};
-    const DateTimeParts local{Number(f.stamp.substr(0, 4)),  Number(f.stamp.substr(5, 2)),
-                              Number(f.stamp.substr(8, 2)),  Number(f.stamp.substr(11, 2)),
-                              Number(f.stamp.substr(14, 2)), Number(f.stamp.substr(17, 2))};
-    const std::int64_t utc =
-        exporting::UtcOfListed(exporting::SecondsOf(local), exporting::UtcOffsetNow());
-    return std::string(f.size) + '\t' + UtcStamp(utc) + '\t' +
-           EscapedPath(voice::FromUtf8(f.path));
+    return std::string(f.size) + '\t' + EscapedPath(voice::FromUtf8(f.path));
+}
+
+// A key without its stamp.
+std::string EarlyKeyOf(const std::string& key) {
+    const std::size_t a = key.find('\t');
+    const std::size_t b = key.find('\t', a + 1);
+    return key.substr(0, a) + key.substr(b);
 }
 
 } // namespace
@@ -171,43 +167,64 @@ HeardMarks HeardMarks::Parse(std::string_view text, bool& damaged) {
         if (line.empty())
             continue;
         KeyFields fields;
-        std::string key =
-            old ? KeyOfOldLine(line)
-                : (SplitKey(line, kStamp, fields) && IsEscapedPath(fields.path) ? std::string(line)
-                                                                                : std::string());
-        if (key.empty())
+        if (old) {
+            std::string key = EarlyKeyOfOldLine(line);
+            damaged |= key.empty();
+            if (!key.empty())
+                marks.early_.insert(std::move(key));
+        } else if (SplitKey(line, kStamp, fields) && IsEscapedPath(fields.path)) {
+            marks.keys_.insert(std::string(line));
+        } else if (SplitKey(line, kUnknownStamp, fields) && IsEscapedPath(fields.path)) {
+            marks.early_.insert(EarlyKeyOf(std::string(line)));
+        } else {
             damaged = true;
-        else
-            marks.keys_.insert(std::move(key));
+        }
     }
     return marks;
 }
 
 std::string HeardMarks::Serialize() const {
-    std::vector<const std::string*> sorted;
-    sorted.reserve(keys_.size());
-    for (const std::string& key : keys_)
-        sorted.push_back(&key);
+    std::vector<std::string> lines(keys_.begin(), keys_.end());
+    for (const std::string& early : early_) {
+        const std::size_t tab = early.find('\t');
+        lines.push_back(early.substr(0, tab) + '\t' + std::string(kUnknownStamp) +
+                        early.substr(tab));
+    }
     // In a stable order, so that a file compares and diffs.
-    std::sort(sorted.begin(), sorted.end(),
-              [](const std::string* a, const std::string* b) { return *a < *b; });
+    std::sort(lines.begin(), lines.end());
     std::string text(kHeader);
     text += '\n';
-    for (const std::string* key : sorted)
-        text += *key + '\n';
+    for (const std::string& line : lines)
+        text += line + '\n';
     return text;
 }
 
 bool HeardMarks::Heard(std::wstring_view line) const {
-    if (keys_.empty())
+    if (Size() == 0)
         return false;
     const std::string key = HeardKeyOf(line);
-    return !key.empty() && keys_.contains(key);
+    return !key.empty() &&
+           (keys_.contains(key) || (!early_.empty() && early_.contains(EarlyKeyOf(key))));
 }
 
 bool HeardMarks::Mark(std::wstring_view line) {
     std::string key = HeardKeyOf(line);
-    return !key.empty() && keys_.insert(std::move(key)).second;
+    if (key.empty())
+        return false;
+    const bool early = !early_.empty() && early_.erase(EarlyKeyOf(key)) > 0;
+    return keys_.insert(std::move(key)).second || early;
+}
+
+bool HeardMarks::Settle(std::span<const std::wstring> lines) {
+    bool settled = false;
+    for (std::size_t i = 0; i < lines.size() && !early_.empty(); ++i) {
+        std::string key = HeardKeyOf(lines[i]);
+        if (!key.empty() && early_.erase(EarlyKeyOf(key)) > 0) {
+            keys_.insert(std::move(key));
+            settled = true;
+        }
+    }
+    return settled;
 }
 
 HeardMarks LoadHeardMarks(const std::filesystem::path& file, HeardMarksLoad& load) {

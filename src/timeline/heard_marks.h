@@ -8,11 +8,15 @@
 // one line per recording, keyed by its path, size and write time (the list's end column
 // taken back to UTC, so no clock change moves it), so a recording replaced or rewritten
 // since counts as not heard. In the path '%', control characters and bytes of a name that
-// is no text are written %XX. Version 1 files (local time, the path as it was) still read.
+// is no text are written %XX. Version 1 files (local time by the offset in force when
+// marked, the path as it was) still read: their marks match by size and path alone (the
+// name gives channel and start), and become version 2 marks once a list shows their
+// recording; until then they are kept with the stamp "?".
 // The window and voice-export read the same format. Portable.
 
 #include <cstddef>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -29,13 +33,20 @@ public:
     std::string Serialize() const;
 
     bool Heard(std::wstring_view line) const;
-    // True when the line was not marked before.
+    // True when the marks changed: the line was not marked before, or by an early mark.
     bool Mark(std::wstring_view line);
-    void Clear() noexcept { keys_.clear(); }
-    std::size_t Size() const noexcept { return keys_.size(); }
+    // The early marks of these lines' recordings made marks of today's format; true when
+    // any was.
+    bool Settle(std::span<const std::wstring> lines);
+    void Clear() noexcept {
+        keys_.clear();
+        early_.clear();
+    }
+    std::size_t Size() const noexcept { return keys_.size() + early_.size(); }
 
 private:
     std::unordered_set<std::string> keys_;
+    std::unordered_set<std::string> early_; // size TAB path, write time unknown
 };
 
 // What the store's file turned out to be.

@@ -137,6 +137,8 @@ void TFrmVoice::TimelineListChanged() {
         return;
     link.window.SetLines(lines, link.searchedFrom, link.searchedTo, link.dayWindow);
     link.LoadMarks();
+    if (link.marks.Settle(lines)) // early marks in today's format
+        timeline::SaveHeardMarks(link.marks, link.marksFile);
     std::vector<bool> heard(lines.size(), false);
     if (link.marks.Size() > 0)
         for (std::size_t i = 0; i < lines.size(); ++i)

@@ -8,10 +8,10 @@
 #include "catalogue/channel_dir_table.h"
 #include "cli/system_platform.h"
 #include "cli_archive_fixture.h"
-#include "platform/safe_file.h"
 #include "export/local_time.h"
-#include "platform/utf8.h"
 #include "export_fixture.h"
+#include "platform/safe_file.h"
+#include "platform/utf8.h"
 #include "recording_encoder.h"
 #include "timeline/heard_marks.h"
 
@@ -35,12 +35,12 @@
 namespace voice::cli::test {
 namespace {
 
-using voice::FromUtf8;
-using voice::ToUtf8;
-using voice::WideFromPath;
 using exporting::test::Bytes;
 using exporting::test::FileNames;
 using exporting::test::TempFolder;
+using voice::FromUtf8;
+using voice::ToUtf8;
+using voice::WideFromPath;
 namespace fs = std::filesystem;
 
 using CliCommandLineTest = CliArchiveTest;
@@ -69,7 +69,8 @@ TEST_F(CliCommandLineTest, ASearchThatCannotRunIsNotAnEmptyResult) {
          L"не задан"},
         {Args({"--list"}, "1,2", "2026-12-06"), 1, 0, L"--from 2026-12-06 позже --to 2026-12-05"},
         {Args({"--csv", Native(out_.Path() / "x.csv")}, "1,2", "2026-12-06"), 1, 0, L"позже"},
-        {Args({"--list"}, "1,2", "2026-12-06", "2026-12-07"), 0, 0, L""},
+        // A search that ran and found nothing is neither done nor failed.
+        {Args({"--list"}, "1,2", "2026-12-06", "2026-12-07"), 3, 0, L"ничего не записано"},
     };
     for (const Case& c : cases) {
         const CliRun run = RunVoiceExport(c.args);
@@ -79,6 +80,30 @@ TEST_F(CliCommandLineTest, ASearchThatCannotRunIsNotAnEmptyResult) {
             EXPECT_TRUE(Says(run, c.says)) << Dump(run);
         else
             EXPECT_TRUE(run.err.empty()) << Dump(run);
+    }
+}
+
+// Nothing to write is one case with one status whatever the command: 3, said, and
+// nothing written. Days without recordings, a time window past every recording, a span
+// that misses them all.
+TEST_F(CliCommandLineTest, NothingToWriteIsOneStatusForEveryCommand) {
+    const std::string target = Native(out_.Path() / "f");
+    const std::vector<std::string> empty[] = {
+        Args({"--list"}, "1,2,3", "2026-12-06", "2026-12-06"),
+        Args({"--csv", "-"}, "1,2,3", "2026-12-06", "2026-12-06"),
+        Args({"--csv", target}, "1,2,3", "2026-12-06", "2026-12-06"),
+        Args({"--timeline", target}, "1,2,3", "2026-12-06", "2026-12-06"),
+        Args({"--out", target}, "1,2,3", "2026-12-06", "2026-12-06"),
+        Args({"--merge", target, "--time-from", "23:00:00"}),
+        Args({"--incident", target, "--time-from", "23:00:00"}),
+        Args({"--incident", target, "--span", "2026-12-05 23:00:00", "2026-12-05 23:30:00"}),
+    };
+    for (const auto& args : empty) {
+        const CliRun run = RunVoiceExport(args);
+        EXPECT_EQ(run.exitCode, 3) << Dump(run);
+        EXPECT_TRUE(Says(run, L"ичего не записано")) << Dump(run);
+        EXPECT_TRUE(run.out.empty() && run.outBytes.empty()) << Dump(run);
+        EXPECT_TRUE(FileNames(out_.Path()).empty()) << Dump(run);
     }
 }
 
@@ -227,8 +252,8 @@ TEST_F(CliCommandLineTest, ALineBreakInANameIsWrittenOut) {
 TEST_F(CliCommandLineTest, NamesThatAreNoTextAreReadAsGivenAndShownWrittenOut) {
     const fs::path base = out_.Path() / "\xca\xe0\xed\xe0\xeb"
                                         "1";
-    const std::string day = voice::NameBytes(
-        exporting::test::RecordingName({2026, 12, 5, 0, 0, 0}, 1).substr(0, 3));
+    const std::string day =
+        voice::NameBytes(exporting::test::RecordingName({2026, 12, 5, 0, 0, 0}, 1).substr(0, 3));
     fs::rename(Base(1), base);
     fs::rename(base / day, base / (day + "\xff"));
     ChannelDirTable table;
@@ -311,6 +336,76 @@ TEST_F(CliCommandLineTest, EndsAreTheClockOfTheirMomentAndHeardMarksOutliveACloc
     ZoneScope::Set("Asia/Tokyo"); // another offset in force now moves every listed end
     EXPECT_NE(run({"--list"}).out, listed);
     EXPECT_TRUE(run({"--unheard", "--list"}).out.empty());
+}
+
+// An incident sounds each recording at its true instant: the local time of its name in the
+// zone then in force, across the spring and the autumn change; a name the autumn clock
+// showed twice is the one its file was written after. By default silences longer than
+// 2 s are shortened to 2 s; only a gap of 0 is real time, and any other is at least a sample.
+TEST_F(CliCommandLineTest, AnIncidentSoundsEachRecordingAtItsTrueInstant) {
+    const ZoneScope zone("Europe/Berlin");
+    struct Recording {
+        int channel;
+        DateTimeParts name;    // local
+        int seconds;           // of sound
+        DateTimeParts written; // UTC
+    };
+    const auto add = [&](const Recording& r) {
+        const fs::path file = Add(r.channel, r.name, Bytes(r.seconds * 7860, 0x90));
+        const timespec at{static_cast<std::time_t>(exporting::SecondsOf(r.written)), 0};
+        const timespec times[] = {at, at};
+        ASSERT_EQ(::utimensat(AT_FDCWD, Native(file).c_str(), times, 0), 0);
+    };
+    // Spring: 01:59:50 CET is 00:59:50 UTC, 03:00:05 CEST 01:00:05: 15 s apart, overlapping.
+    add({1, {2026, 3, 29, 1, 59, 50}, 25, {2026, 3, 29, 1, 0, 15}});
+    add({2, {2026, 3, 29, 3, 0, 5}, 5, {2026, 3, 29, 1, 0, 10}});
+    // Autumn: 01:59 CEST is 23:59 UTC; "02:30" written at 01:30:10 UTC is the CET one;
+    // 03:00 CET is 02:00 UTC.
+    add({1, {2026, 10, 25, 1, 59, 0}, 60, {2026, 10, 25, 0, 0, 0}});
+    add({2, {2026, 10, 25, 2, 30, 0}, 10, {2026, 10, 25, 1, 30, 10}});
+    add({3, {2026, 10, 25, 3, 0, 0}, 5, {2026, 10, 25, 2, 0, 5}});
+    struct Case {
+        const char* day;
+        std::vector<std::string> gap; // the option, if any
+        std::vector<std::string> offsets, utcOffsets;
+        std::uint64_t frames;
+    } cases[] = {
+        {"2026-03-29", {}, {"0.000", "15.000"}, {"+01:00", "+02:00"}, 25 * 7860},
+        {"2026-10-25",
+         {"--gap", "0"},
+         {"0.000", "5460.000", "7260.000"},
+         {"+02:00", "+01:00", "+01:00"},
+         7265 * 7860},
+        {"2026-10-25",
+         {},
+         {"0.000", "62.000", "74.000"},
+         {"+02:00", "+01:00", "+01:00"},
+         79 * 7860},
+        {"2026-10-25",
+         {"--gap", "0.00005"},
+         {"0.000", "60.000", "70.000"},
+         {"+02:00", "+01:00", "+01:00"},
+         75 * 7860 + 2},
+    };
+    for (const Case& c : cases) {
+        const fs::path target = out_.Path() / "i.wav";
+        std::vector<std::string> extra = {"--incident", Native(target), "--force", "--quiet"};
+        extra.insert(extra.end(), c.gap.begin(), c.gap.end());
+        const CliRun run = RunVoiceExport(Args(extra, "1,2,3", c.day, c.day));
+        ASSERT_EQ(run.exitCode, 0) << Dump(run);
+        const auto rows = CsvRows(exporting::test::ReadText(out_.Path() / "i.csv"));
+        ASSERT_EQ(rows.size(), c.offsets.size() + 1) << c.day;
+        const auto column = [&](const char* name) {
+            return exporting::test::ColumnOf(rows[0], name);
+        };
+        for (std::size_t i = 0; i < c.offsets.size(); ++i) {
+            EXPECT_EQ(rows[i + 1].at(column("offset_s")), c.offsets[i]) << c.day << " " << i;
+            EXPECT_EQ(rows[i + 1].at(column("utc_offset")), c.utcOffsets[i]) << c.day << " " << i;
+        }
+        const auto riff = exporting::test::ParseRiff(exporting::test::ReadFile(target));
+        ASSERT_TRUE(riff && riff->Find("data"));
+        EXPECT_EQ(riff->Find("data")->data.size(), c.frames * 4) << c.day; // 16-bit stereo
+    }
 }
 
 // With --paths native the index names the sources as this system does, so that
@@ -435,8 +530,8 @@ TEST_F(CliCommandLineTest, ASecondCtrlCEndsTheProgramAtOnce) {
 TEST_F(CliCommandLineTest, AProgramStoppedMidWriteLeavesNothing) {
     for (int hour = 0; hour < 6; ++hour)
         Add(1, {2026, 12, 5, hour, 0, 0}, Bytes(40'000'000, 0x80));
-    const std::vector<int> cases[] = {{SIGHUP, SIGHUP}, {SIGINT, SIGINT}, {SIGTERM, SIGTERM},
-                                      {SIGKILL}};
+    const std::vector<int> cases[] = {
+        {SIGHUP, SIGHUP}, {SIGINT, SIGINT}, {SIGTERM, SIGTERM}, {SIGKILL}};
     const fs::path folder = out_.Path() / "merged";
     fs::create_directory(folder);
     const std::vector<std::string> args = Args({"--merge", Native(folder / "all.wav")}, "1");
@@ -446,7 +541,8 @@ TEST_F(CliCommandLineTest, AProgramStoppedMidWriteLeavesNothing) {
     argv.push_back(nullptr);
     auto writingInto = [&](pid_t child) {
         std::error_code error;
-        for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(child) + "/fd", error))
+        for (const auto& fd :
+             fs::directory_iterator("/proc/" + std::to_string(child) + "/fd", error))
             if (fs::read_symlink(fd.path(), error).string().starts_with(Native(folder) + "/"))
                 return true;
         return false;
@@ -456,9 +552,9 @@ TEST_F(CliCommandLineTest, AProgramStoppedMidWriteLeavesNothing) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        ASSERT_EQ(::posix_spawn(&child, VOICE_EXPORT_PROGRAM, &actions, nullptr, argv.data(),
-                                environ),
-                  0);
+        ASSERT_EQ(
+            ::posix_spawn(&child, VOICE_EXPORT_PROGRAM, &actions, nullptr, argv.data(), environ),
+            0);
         posix_spawn_file_actions_destroy(&actions);
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (!writingInto(child) && std::chrono::steady_clock::now() < until)

@@ -65,6 +65,10 @@ TEST(CliOptionsTest, BadArgumentsExitWithTwoAndSayWhy) {
         {With({"--list", "--time-to", "9:00"}), L"ЧЧ:ММ:СС"},
         {With({"--list", "--dir", "9=/x"}), L"--dir"},
         {With({"--list", "--dir", "1="}), L"--dir"},
+        // No comparison holds for "not a number": it must not pass a range check as a gap.
+        {With({"--incident", "i.wav", "--gap", "nan"}), L"--gap"},
+        {With({"--incident", "i.wav", "--gap", "NaN"}), L"--gap"},
+        {With({"--incident", "i.wav", "--gap", "-nan"}), L"--gap"},
     };
     for (const Case& c : cases) {
         const ParsedArguments parsed = ParseArguments(c.args);

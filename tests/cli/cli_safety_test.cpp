@@ -20,9 +20,9 @@
 namespace voice::cli::test {
 namespace {
 
-using voice::WideFromPath;
 using exporting::test::Bytes;
 using exporting::test::FileNames;
+using voice::WideFromPath;
 namespace fs = std::filesystem;
 
 fs::path WriteSettings(const fs::path& file,
@@ -153,10 +153,9 @@ TEST_F(CliSafetyTest, TheArchiveReachedByALinkOrAMountIsNeverWritten) {
     fs::create_symlink(store.Path() / "rec.1", Base(1) / "QC5" / "QC5A9000.1");
     const fs::path mounted = out_.Path() / "view";
     fs::create_directory(mounted);
-    const bool canMount =
-        std::system(("mount --bind '" + Native(Base(1) / "QC5") + "' '" + Native(mounted) +
-                     "' 2>/dev/null")
-                        .c_str()) == 0;
+    const bool canMount = std::system(("mount --bind '" + Native(Base(1) / "QC5") + "' '" +
+                                       Native(mounted) + "' 2>/dev/null")
+                                          .c_str()) == 0;
     const std::string settings =
         Native(WriteSettings(out_.Path() / "BegDir.Ini", {{1, Native(Base(1))}}));
     const std::vector<std::vector<std::string>> cases = {
@@ -203,6 +202,36 @@ TEST_F(CliSafetyTest, APipeOrADeviceNamedLikeARecordingFailsAtOnce) {
     }
 }
 
+// Only a regular file is ever replaced: a pipe, a device or a folder in the target's
+// place (or the incident index's) is refused up front, --force or not, and so is an
+// incident named as its own index. Nothing is written; the pipe stays a pipe.
+TEST_F(CliSafetyTest, OnlyARegularFileIsEverReplaced) {
+    const fs::path pipe = out_.Path() / "pipe.wav", folder = out_.Path() / "folder.wav",
+                   indexPipe = out_.Path() / "i.csv";
+    ASSERT_EQ(::mkfifo(Native(pipe).c_str(), 0666), 0);
+    ASSERT_EQ(::mkfifo(Native(indexPipe).c_str(), 0666), 0);
+    fs::create_directory(folder);
+    const std::pair<std::vector<std::string>, std::wstring> cases[] = {
+        {{"--incident", Native(pipe), "--force"}, L"«" + WideFromPath(pipe) + L"» — не обычный"},
+        {{"--merge", Native(pipe), "--force"}, L"«" + WideFromPath(pipe) + L"» — не обычный"},
+        {{"--merge", Native(folder)}, L"«" + WideFromPath(folder) + L"» — не обычный"},
+        {{"--csv", Native(pipe), "--force"}, L"не обычный"},
+        {{"--timeline", Native(pipe), "--force"}, L"не обычный"},
+        {{"--incident", Native(out_.Path() / "i.wav"), "--force"},
+         L"«" + WideFromPath(indexPipe) + L"» — не обычный"},
+        {{"--incident", Native(out_.Path() / "x.CSV")}, L"указатель"},
+    };
+    const std::vector<std::wstring> before = FileNames(out_.Path());
+    for (const auto& [extra, says] : cases) {
+        const CliRun run = RunVoiceExport(Args(extra, "1"));
+        EXPECT_EQ(run.exitCode, 2) << Dump(run);
+        EXPECT_TRUE(Says(run, says)) << Dump(run);
+        EXPECT_EQ(FileNames(out_.Path()), before) << Dump(run);
+        EXPECT_EQ(fs::symlink_status(pipe).type(), fs::file_type::fifo);
+        EXPECT_EQ(fs::symlink_status(indexPipe).type(), fs::file_type::fifo);
+    }
+}
+
 // A file that cannot be written is a failure (1) whatever the command, and a settings
 // "file" that is a folder is named as one; nothing is left behind.
 TEST_F(CliSafetyTest, OneFailureOneExitStatus) {
@@ -221,9 +250,8 @@ TEST_F(CliSafetyTest, OneFailureOneExitStatus) {
         EXPECT_TRUE(Says(run, L"нет места на диске")) << Dump(run);
     }
     EXPECT_TRUE(FileNames(folder).empty());
-    const CliRun settings = RunVoiceExport(
-        {"--channels", "3", "--from", "2026-12-05", "--to", "2026-12-05", "--settings",
-         Native(folder), "--list"});
+    const CliRun settings = RunVoiceExport({"--channels", "3", "--from", "2026-12-05", "--to",
+                                            "2026-12-05", "--settings", Native(folder), "--list"});
     EXPECT_EQ(settings.exitCode, 2);
     EXPECT_TRUE(Says(settings, L"это папка")) << Dump(settings);
 }

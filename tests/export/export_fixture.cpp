@@ -10,8 +10,8 @@
 
 #include "catalogue/list_line.h"
 #include "catalogue/recording_name.h"
-#include "platform/safe_file.h"
 #include "export/sha256.h"
+#include "platform/safe_file.h"
 
 namespace voice::exporting::test {
 
@@ -137,6 +137,14 @@ std::vector<std::vector<std::string>> CsvRows(const std::string& text) {
         rows.push_back(fields);
     }
     return rows;
+}
+
+std::size_t ColumnOf(const std::vector<std::string>& header, const std::string& name) {
+    for (std::size_t i = 0; i < header.size(); ++i)
+        if (header[i] == name || header[i] == "\xEF\xBB\xBF" + name)
+            return i;
+    ADD_FAILURE() << "no column " << name;
+    return header.size();
 }
 
 std::wstring HexSha256(const Bytes& bytes) {

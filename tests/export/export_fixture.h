@@ -65,6 +65,8 @@ std::optional<RiffFile> ParseRiff(const Bytes& file);
 
 // The rows of a CSV text (";" between fields, CR LF after each row).
 std::vector<std::vector<std::string>> CsvRows(const std::string& text);
+// The place of the column named so in a header row (its first cell may hold the BOM).
+std::size_t ColumnOf(const std::vector<std::string>& header, const std::string& name);
 // The system's SHA-256 of the bytes, as the index writes it.
 std::wstring HexSha256(const Bytes& bytes);
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "export/incident_export.h"
 #include "export/incident_playback.h"
 #include "export_fixture.h"
@@ -126,7 +128,7 @@ TEST_F(IncidentPlay, PartsOfThePlayedMixJoinIntoTheSavedFile) {
                            static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8)});
     }
     EXPECT_TRUE(joined == riff->Find("data")->data);
-    EXPECT_DOUBLE_EQ(play.Seconds(), 5.0); // every source looked at by the end
+    EXPECT_DOUBLE_EQ(play.Seconds(), 5.0);               // every source looked at by the end
     EXPECT_TRUE(play.Part(7.0, 1.0, 0, {}).pcm.empty()); // past the end
     ASSERT_EQ(play.Pieces().size(), 3u);
     EXPECT_EQ(play.Pieces()[1].line, 1u);
@@ -168,6 +170,67 @@ TEST(IncidentOutcome, RecordingsLeftOutAreCountedNotFailed) {
     EXPECT_EQ(LeftOutText(outcome), L"Не вошли в файл: вне промежутка — 1, без звука — 1.");
 }
 
+// Every selected recording has a row, in the order they began, saying what became of it:
+// its sound placed from the first sample kept to the end of what sounds, the file's write
+// time apart, and why a recording is not in the file. Labels give the first sample's time.
+TEST(IncidentIndex, EveryRecordingHasARowSayingWhatBecameOfIt) {
+    TempFolder archive, out;
+    const fs::path base = archive.Path() / L"kanal";
+    Bytes damaged(2 * 7860, 0x90);
+    std::copy_n("RIFF\x10\0\0\0WAVX", 12, damaged.begin());
+    const auto at = [](int h, int m, int s) { return DateTimeParts{2026, 12, 7, h, m, s}; };
+    std::vector<std::wstring> lines = {
+        AddRecording(base, 1, at(10, 1, 0), Bytes(5 * 7860, 0x90)),
+        AddRecording(base, 2, at(10, 0, 50), damaged),
+        AddRecording(base, 3, at(10, 1, 2), Bytes(7860, 0x90)),
+        AddRecording(base, 4, at(10, 1, 3),
+                     EncodeRecording(RecordingKind::Undecodable, Bytes(9, 1))),
+        AddRecording(base, 1, at(10, 1, 30), EncodeRecording(RecordingKind::Inverted, {})),
+        AddRecording(base, 2, at(10, 0, 0), Bytes(20 * 7860, 0x70)),
+        AddRecording(base, 3, at(9, 0, 0), Bytes(7860, 0x70))};
+    fs::remove(PathFromWide(lines[2].substr(80)));
+    IncidentOptions options;
+    options.from = at(10, 0, 10);
+    options.to = at(10, 2, 0);
+    RecordingProgress progress;
+    const ExportOutcome outcome =
+        ExportIncident(lines, out.Path() / L"i.wav", {base}, options, progress, false);
+    EXPECT_EQ(outcome.done, 3u);
+    EXPECT_EQ(outcome.failed, 2u);
+
+    // channel, start, end, file time (the fixture's lines: a minute after the start), status
+    const std::vector<std::vector<std::string>> expected = {
+        {"3", "09:00:00", "09:00:01", "09:01:00", "вне промежутка"},
+        {"2", "10:00:10", "10:00:20", "10:01:00", "ok"},
+        {"2", "10:00:50", "10:00:52", "10:01:50",
+         "ok, заголовок WAV повреждён: прочитана как 8-битная без заголовка"},
+        {"1", "10:01:00", "10:01:05", "10:02:00", "ok"},
+        {"3", "10:01:02", "", "10:02:02", "не удалось открыть запись"},
+        {"4", "10:01:03", "", "10:02:03", "вид записи 7: декодер отсутствует"},
+        {"1", "10:01:30", "10:01:30", "10:02:30", "без звука"}};
+    const auto rows = CsvRows(ReadText(out.Path() / L"i.csv"));
+    ASSERT_EQ(rows.size(), expected.size() + 1);
+    const auto column = [&](const char* name) { return ColumnOf(rows[0], name); };
+    const auto day = [](const std::string& time) {
+        return time.empty() ? time : "2026-12-07 " + time;
+    };
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto& row = rows[i + 1];
+        const auto& want = expected[i];
+        EXPECT_EQ(row.at(column("channel")), want[0]) << i;
+        EXPECT_EQ(row.at(column("start")), day(want[1])) << i;
+        EXPECT_EQ(row.at(column("end")), day(want[2])) << i;
+        EXPECT_EQ(row.at(column("file_time")), day(want[3])) << i;
+        EXPECT_EQ(row.at(column("status")), want[4]) << i;
+        EXPECT_EQ(row.at(column("offset_s")).empty(), want[4].rfind("ok", 0) != 0) << i;
+    }
+    const auto riff = ParseRiff(ReadFile(out.Path() / L"i.wav"));
+    ASSERT_TRUE(riff.has_value() && riff->Find("LIST"));
+    const std::string label(
+        reinterpret_cast<const char*>(ListEntries(*riff->Find("LIST"))[0].data.data()) + 4);
+    EXPECT_EQ(label, "Канал 2 07.12.2026 10:00:10");
+}
+
 // The recordings are looked at by two threads: whichever takes a line, the outcome lists
 // every line in order, the unreadable ones failed and the rest in the file.
 TEST(IncidentOutcome, EveryLineReportedInOrderWhicheverThreadLookedAtIt) {
@@ -175,9 +238,10 @@ TEST(IncidentOutcome, EveryLineReportedInOrderWhicheverThreadLookedAtIt) {
     const fs::path base = archive.Path() / L"kanal";
     std::vector<std::wstring> lines;
     for (int i = 0; i < 30; ++i) {
-        lines.push_back(AddRecording(base, 1 + i % 4, {2026, 12, 7, 9, i, 0},
-                                     EncodeRecording(RecordingKind::PlainRuns,
-                                                     SoundWithRuns(800, static_cast<unsigned>(i)))));
+        lines.push_back(
+            AddRecording(base, 1 + i % 4, {2026, 12, 7, 9, i, 0},
+                         EncodeRecording(RecordingKind::PlainRuns,
+                                         SoundWithRuns(800, static_cast<unsigned>(i)))));
         if (i % 3 == 2)
             fs::remove(PathFromWide(lines.back().substr(80)));
     }
