@@ -23,7 +23,7 @@
 #include "catalogue/list_line.h"
 #include "conversion/run_decoders.h"
 #include "export/export_job.h"
-#include "export/sha256.h"
+#include "platform/digest/sha256.h"
 #include "recording_encoder.h"
 
 namespace {
@@ -107,7 +107,7 @@ void SaveLines(const fs::path& base, const std::vector<std::wstring>& lines) {
 void HashFile(const fs::path& path) {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    voice::exporting::Sha256 hash;
+    voice::Sha256 hash;
     std::vector<std::uint8_t> block(voice::kConversionBlockSize);
     DWORD n = 0;
     while (::ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &n, nullptr) && n > 0)

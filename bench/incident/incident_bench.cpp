@@ -17,15 +17,15 @@
 #include <vector>
 
 #include "../bench_files.h"
+#include "catalogue/line_columns.h"
 #include "catalogue/list_line.h"
+#include "catalogue/local_time.h"
 #include "conversion/playback_stream.h"
+#include "conversion/wav/source_recording.h"
 #include "export/export_job.h"
 #include "export/incident_export.h"
-#include "export/incident_playback.h"
-#include "export/line_columns.h"
-#include "export/local_time.h"
-#include "export/source_recording.h"
 #include "incident/incident_header.h"
+#include "incident/session/incident_playback.h"
 #include "platform/safe_file.h"
 #include "recording_encoder.h"
 
@@ -100,8 +100,7 @@ void WriteWav(const fs::path& path, int rate, int channels, const std::vector<st
 
 // The playback file of one recording: decoded whole and written 16-bit.
 void PlayOne(const std::wstring& line, const fs::path& target) {
-    voice::exporting::SourceRecording source(
-        voice::PathFromWide(voice::exporting::ReadLineColumns(line).source));
+    voice::SourceRecording source(voice::PathFromWide(voice::ReadLineColumns(line).source));
     voice::PlaybackStream stream(source);
     std::vector<float> samples(1 << 16);
     std::vector<std::int16_t> pcm;
@@ -113,7 +112,7 @@ void PlayOne(const std::wstring& line, const fs::path& target) {
 
 // Ctrl+Enter to the playback file the player opens: what the window does before it plays.
 void FirstSound(const std::vector<std::wstring>& lines, const fs::path& target) {
-    voice::exporting::IncidentPlayback play(lines, {});
+    voice::incident::IncidentPlayback play(lines, {});
     const voice::incident::StreamPart part = play.Part(0, 4.0, 0.5, {});
     WriteWav(target, play.Rate(), play.Outputs(), part.pcm);
 }
@@ -166,7 +165,7 @@ int main(int argc, char** argv) {
     // The recording the incident starts with, as the designed playback plays it.
     const std::wstring firstLine = *std::min_element(
         lines.begin(), lines.end(), [](const std::wstring& a, const std::wstring& b) {
-            using voice::exporting::ReadLineColumns, voice::exporting::SecondsOf;
+            using voice::ReadLineColumns, voice::SecondsOf;
             return SecondsOf(ReadLineColumns(a).start) < SecondsOf(ReadLineColumns(b).start);
         });
     FirstSound(lines, out / "first.wav");

@@ -10,7 +10,7 @@
 #include "conversion/playback_samples.h"
 #include "conversion/playback_source.h"
 #include "conversion/reviewed_playback_file.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 #include "gui/form.h"
 #include "gui/popup_menu.h"
 #include "recording_encoder.h"

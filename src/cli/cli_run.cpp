@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <optional>
 
+#include "catalogue/line_columns.h"
 #include "catalogue/recording_search.h"
 #include "catalogue/sort_str.h"
 #include "cli/cli_text.h"
 #include "export/archive_guard.h"
 #include "export/incident_export.h"
-#include "export/line_columns.h"
 #include "platform/app_error.h"
 #include "platform/safe_file.h"
 #include "timeline/heard_marks.h"
@@ -260,7 +260,7 @@ timeline::HeardMarks HeardMarksOrStop() {
 // The lines with their paths as this system spells them.
 void UseNativePaths(std::vector<std::wstring>& lines) {
     for (std::wstring& line : lines) {
-        const std::wstring source = exporting::ReadLineColumns(line).source;
+        const std::wstring source = ReadLineColumns(line).source;
         line = line.substr(0, line.size() - source.size()) + WideFromPath(PathFromWide(source));
     }
 }
@@ -448,7 +448,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
         return std::max(exitCode, Report(outcome, options.command, target, console, options.quiet));
     }
     case CliCommand::Incident: {
-        exporting::IncidentOptions incident;
+        incident::IncidentOptions incident;
         incident.gapSeconds = options.gapSeconds;
         incident.layout = static_cast<incident::Layout>(options.incidentLayout);
         if (options.span) {

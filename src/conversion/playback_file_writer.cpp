@@ -4,7 +4,7 @@
 
 #include "catalogue/list_line.h"
 #include "conversion/recording_converter.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 #include "platform/file_attributes.h"
 
 namespace voice {

@@ -1,8 +1,8 @@
 #include "conversion/playback_samples.h"
 
 #include "conversion/recording_kind.h"
-#include "conversion/wav_format.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_format.h"
+#include "conversion/wav/wav_header.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "conversion/playback_source.h"
 
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 #include "platform/unique_handle.h"
 #include "platform/user_files.h"
 

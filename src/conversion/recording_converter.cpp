@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "conversion/run_decoders.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 
 namespace voice {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 
 namespace voice {
 namespace {

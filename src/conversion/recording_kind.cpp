@@ -1,6 +1,6 @@
 #include "conversion/recording_kind.h"
 
-#include "conversion/wav_format.h"
+#include "conversion/wav/wav_format.h"
 
 #include <algorithm>
 

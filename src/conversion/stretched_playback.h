@@ -11,7 +11,7 @@
 // converted.
 
 #include "conversion/recording_converter.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 #include "review/time_stretch.h"
 
 #include <cstddef>

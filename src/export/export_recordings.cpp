@@ -9,19 +9,19 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/line_columns.h"
 #include "conversion/run_decoders.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/riff_chunks.h"
+#include "conversion/wav/source_recording.h"
+#include "conversion/wav/wav_header.h"
+#include "conversion/wav/wav_layout.h"
 #include "export/archive_guard.h"
-#include "export/background_sha256.h"
-#include "export/csv_writer.h"
 #include "export/export_job.h"
 #include "export/export_names.h"
-#include "export/line_columns.h"
 #include "export/recording_duration.h"
 #include "export/recording_outcome.h"
-#include "export/riff_chunks.h"
-#include "export/source_recording.h"
-#include "export/wav_layout.h"
+#include "platform/csv_writer.h"
+#include "platform/digest/background_sha256.h"
 
 namespace voice::exporting {
 namespace {

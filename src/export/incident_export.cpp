@@ -8,18 +8,18 @@
 #include <deque>
 #include <map>
 
-#include "export/background_sha256.h"
-#include "export/block_pipe.h"
-#include "export/csv_writer.h"
-#include "export/incident_plan.h"
+#include "catalogue/local_time.h"
+#include "conversion/wav/riff_chunks.h"
 #include "export/incident_sources.h"
-#include "export/local_time.h"
 #include "export/recording_duration.h"
 #include "export/recording_outcome.h"
-#include "export/riff_chunks.h"
 #include "incident/incident_header.h"
 #include "incident/mix.h"
 #include "incident/placement.h"
+#include "incident/session/incident_plan.h"
+#include "platform/block_pipe.h"
+#include "platform/csv_writer.h"
+#include "platform/digest/background_sha256.h"
 #include "platform/safe_file.h"
 
 namespace voice::exporting {
@@ -97,8 +97,8 @@ std::wstring OffsetText(std::int64_t frame, int rate) {
 // frames are written on a thread of their own, so the mix goes on meanwhile.
 class IncidentClient final : public incident::MixClient {
 public:
-    IncidentClient(const std::vector<IncidentSource>& sources, std::size_t total, int rate,
-                   FileStream& file, ExportProgress& progress)
+    IncidentClient(const std::vector<incident::IncidentSource>& sources, std::size_t total,
+                   int rate, FileStream& file, ExportProgress& progress)
         : sources_(sources), total_(total), rate_(rate), progress_(progress),
           writer_(kWriteBlock, 3,
                   [&file](std::span<const std::uint8_t> bytes) { file.Write(bytes); }) {}
@@ -166,7 +166,7 @@ private:
         finishing_.pop_front();
     }
 
-    const std::vector<IncidentSource>& sources_;
+    const std::vector<incident::IncidentSource>& sources_;
     std::size_t total_;
     int rate_;
     ExportProgress& progress_;
@@ -208,7 +208,7 @@ void RefuseIndexAsTarget(const fs::path& target) {
 }
 
 ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::path& target,
-                             const Archive& archive, const IncidentOptions& options,
+                             const Archive& archive, const incident::IncidentOptions& options,
                              ExportProgress& progress, bool replace) {
     RefuseIndexAsTarget(target);
     const TargetFolder folder = archive.OpenTarget(target.parent_path(), false);
@@ -221,7 +221,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     }
     RecordingOutcome result;
     IncidentSources read = ReadIncidentSources(lines, progress, result);
-    const std::vector<IncidentSource>& sources = read.sources;
+    const std::vector<incident::IncidentSource>& sources = read.sources;
     if (read.cancelled) {
         result.cancelled = true;
         return result.Take();
@@ -229,7 +229,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     if (sources.empty())
         return result.Take(); // every line failed, and says why
 
-    const IncidentPlan plan = PlanIncident(sources, options);
+    const incident::IncidentPlan plan = incident::PlanIncident(sources, options);
     const int rate = plan.rate;
     const incident::IncidentTimeline& timeline = plan.timeline;
     const incident::LaneGains& gains = plan.gains;
@@ -266,7 +266,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     if (replace && (folder.IdentityOfName(name) || folder.IdentityOfName(indexName))) {
         // A file replaced must not be one the incident reads, by whatever name.
         std::vector<FileIdentity> identities;
-        for (const IncidentSource& s : sources)
+        for (const incident::IncidentSource& s : sources)
             if (const auto identity = IdentityOf(PathFromWide(s.columns.source)))
                 identities.push_back(*identity);
         archive.RefuseReplacing(folder, {name, indexName}, identities);
@@ -310,7 +310,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
     };
     std::vector<Row> rows;
     for (std::size_t i = 0; i < sources.size(); ++i) {
-        const IncidentSource& s = sources[i];
+        const incident::IncidentSource& s = sources[i];
         const incident::Placement& p = timeline.placements[i];
         const HeardSpan& h = heard[i];
         const std::wstring status = p.frames <= 0     ? (s.frames == 0 ? kSilent : kOutsideSpan)

@@ -10,18 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/date_time.h"
 #include "export/archive_guard.h"
 #include "export/export_job.h"
-#include "incident/mix.h"
+#include "incident/session/incident_plan.h"
 
 namespace voice::exporting {
-
-struct IncidentOptions {
-    double gapSeconds = 2; // longer silences are shortened to this; 0 keeps them
-    incident::Layout layout = incident::Layout::Stereo;
-    std::optional<DateTimeParts> from, to; // the span, both or neither
-};
 
 // The index beside the incident file: FILE.wav's FILE.csv.
 std::filesystem::path IncidentIndexPath(const std::filesystem::path& target);
@@ -37,7 +30,7 @@ std::wstring LeftOutText(const ExportOutcome& outcome);
 // name taken, not a file), NothingToWrite (nothing sounds in the span) or WriteFailed.
 ExportOutcome ExportIncident(const std::vector<std::wstring>& lines,
                              const std::filesystem::path& target, const Archive& archive,
-                             const IncidentOptions& options, ExportProgress& progress,
+                             const incident::IncidentOptions& options, ExportProgress& progress,
                              bool replace);
 
 } // namespace voice::exporting

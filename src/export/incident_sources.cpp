@@ -6,16 +6,11 @@
 #include <thread>
 
 #include "conversion/playback_stream.h"
-#include "export/background_sha256.h"
-#include "export/source_recording.h"
+#include "conversion/wav/source_recording.h"
 #include "incident/resampler.h"
+#include "platform/digest/background_sha256.h"
 
 namespace voice::exporting {
-namespace {
-
-inline constexpr wchar_t kNotPcm[] = L"WAV не в формате PCM: в общий файл не включается";
-
-} // namespace
 
 // A recording's playback samples with the file they come from.
 class RecordingSamples final : public incident::SampleSource {
@@ -25,7 +20,7 @@ public:
         if (recording_->IsOpen())
             stream_ = std::make_unique<PlaybackStream>(*recording_);
     }
-    bool Matches(const IncidentSource& source) const {
+    bool Matches(const incident::IncidentSource& source) const {
         return stream_ && recording_->Length() == source.length &&
                stream_->SampleRate() == source.rate;
     }
@@ -43,29 +38,12 @@ private:
     std::unique_ptr<PlaybackStream> stream_;
 };
 
-const wchar_t* LookAtIncidentSource(IncidentSource& item, bool countRunCoded) {
-    SourceRecording source(PathFromWide(item.columns.source));
-    if (!source.IsOpen())
-        return kCannotOpen;
-    item.length = source.Length();
-    PlaybackStream stream(source);
-    item.rate = stream.SampleRate();
-    item.damagedHeader = IsDamagedWav(stream.Kind(), source.Head());
-    if (item.rate == 0)
-        return stream.Kind() == RecordingKind::Wav ? kNotPcm : kNoDecoder;
-    // The run-coded forms are decoded once to count their samples.
-    const auto frames = stream.Frames();
-    item.frames = frames ? *frames : countRunCoded ? stream.CountRest() : 0;
-    item.counted = frames || countRunCoded;
-    return source.Failed() ? kCannotRead : nullptr;
-}
-
 // The lines are shared between this thread and one more, each taking the next line not
 // yet taken: counting a run-coded form's samples means decoding it, and two processors
 // halve that. Progress is told, and cancelling asked, for the lines this thread takes.
 IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
                                     ExportProgress& progress, RecordingOutcome& failures) {
-    std::vector<IncidentSource> items(lines.size());
+    std::vector<incident::IncidentSource> items(lines.size());
     std::vector<const wchar_t*> failure(lines.size(), nullptr);
     std::vector<char> looked(lines.size(), 0);
     std::atomic<std::size_t> next{0};
@@ -74,7 +52,7 @@ IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
         items[i].columns = ReadLineColumns(lines[i]); // the one place the lines are read
     };
     const auto look = [&](std::size_t i) {
-        failure[i] = LookAtIncidentSource(items[i], true);
+        failure[i] = incident::LookAtIncidentSource(items[i], true);
         looked[i] = 1;
     };
     std::exception_ptr helperFailed;
@@ -114,7 +92,7 @@ IncidentSources ReadIncidentSources(const std::vector<std::wstring>& lines,
     return result;
 }
 
-MixedSource::MixedSource(const IncidentSource& source, int outRate,
+MixedSource::MixedSource(const incident::IncidentSource& source, int outRate,
                          std::unique_ptr<BackgroundSha256> hash)
     : hash_(std::move(hash)) {
     auto samples = std::make_unique<RecordingSamples>(PathFromWide(source.columns.source), *hash_);

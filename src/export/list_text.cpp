@@ -2,12 +2,12 @@
 
 #include <cstdint>
 
+#include "catalogue/line_columns.h"
+#include "catalogue/local_time.h"
 #include "export/archive_guard.h"
-#include "export/csv_writer.h"
 #include "export/export_job.h"
-#include "export/line_columns.h"
-#include "export/local_time.h"
 #include "export/recording_duration.h"
+#include "platform/csv_writer.h"
 #include "platform/safe_file.h"
 
 namespace voice::exporting {

@@ -3,10 +3,10 @@
 #include <optional>
 
 #include "conversion/recording_converter.h"
-#include "conversion/wav_header.h"
-#include "export/riff_chunks.h"
-#include "export/source_recording.h"
-#include "export/wav_layout.h"
+#include "conversion/wav/riff_chunks.h"
+#include "conversion/wav/source_recording.h"
+#include "conversion/wav/wav_header.h"
+#include "conversion/wav/wav_layout.h"
 
 namespace voice::exporting {
 

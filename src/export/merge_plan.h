@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/line_columns.h"
 #include "conversion/recording_kind.h"
 #include "export/export_job.h"
-#include "export/line_columns.h"
 #include "export/recording_outcome.h"
 
 namespace voice::exporting {

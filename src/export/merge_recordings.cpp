@@ -6,15 +6,15 @@
 #include <memory>
 #include <system_error>
 
+#include "catalogue/line_columns.h"
 #include "conversion/run_decoders.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/riff_chunks.h"
+#include "conversion/wav/source_recording.h"
+#include "conversion/wav/wav_header.h"
 #include "export/archive_guard.h"
 #include "export/export_job.h"
-#include "export/line_columns.h"
 #include "export/merge_plan.h"
 #include "export/recording_outcome.h"
-#include "export/riff_chunks.h"
-#include "export/source_recording.h"
 
 namespace voice::exporting {
 namespace {

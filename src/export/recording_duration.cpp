@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "conversion/wav_header.h"
-#include "export/source_recording.h"
-#include "export/wav_layout.h"
+#include "conversion/wav/source_recording.h"
+#include "conversion/wav/wav_header.h"
+#include "conversion/wav/wav_layout.h"
 
 namespace voice::exporting {
 namespace {

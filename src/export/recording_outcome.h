@@ -1,19 +1,18 @@
 #pragma once
-// The per-recording failures every command reports the same way. Portable.
+// The per-recording failures every command reports the same way (why a recording cannot
+// be read: conversion/read_failures.h). Portable.
 
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "conversion/read_failures.h"
 #include "export/export_job.h"
 #include "platform/safe_file.h"
 
 namespace voice::exporting {
 
-inline constexpr wchar_t kCannotOpen[] = L"не удалось открыть запись";
-inline constexpr wchar_t kCannotRead[] = L"ошибка чтения записи";
-inline constexpr wchar_t kNoDecoder[] = L"вид записи 7: декодер отсутствует";
 inline constexpr wchar_t kCannotCreate[] = L"не удалось создать файл";
 inline constexpr wchar_t kCannotWrite[] = L"ошибка записи файла";
 inline constexpr wchar_t kTooLarge[] = L"файл превысил бы 4 ГБ";

@@ -1,6 +1,6 @@
 #include "incident/incident_header.h"
 
-#include "conversion/wav_format.h"
+#include "conversion/wav/wav_format.h"
 
 namespace voice::incident {
 namespace {

@@ -1,7 +1,7 @@
 #include "timeline/heard_marks.h"
 
 #include "catalogue/list_line.h"
-#include "export/local_time.h"
+#include "catalogue/local_time.h"
 #include "platform/safe_file.h"
 #include "platform/utf8.h"
 #include "timeline/timeline_model.h"
@@ -28,7 +28,7 @@ constexpr std::string_view kUnknownStamp = "?";
 constexpr char kHex[] = "0123456789ABCDEF";
 
 std::string UtcStamp(std::int64_t utc) {
-    const DateTimeParts p = exporting::PartsOf(utc);
+    const DateTimeParts p = PartsOf(utc);
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", p.year, p.month, p.day,
                   p.hour, p.minute, p.second);
@@ -135,7 +135,7 @@ std::string HeardKeyOf(std::wstring_view line) {
     if (times.channel == 0 || path.empty())
         return {};
     // The list's end is the write time by the offset in force now; the key is that moment.
-    const std::int64_t utc = exporting::UtcOfListed(times.end, exporting::UtcOffsetNow());
+    const std::int64_t utc = UtcOfListed(times.end, UtcOffsetNow());
     return std::to_string(times.size) + '\t' + UtcStamp(utc) + '\t' + EscapedPath(path);
 }
 

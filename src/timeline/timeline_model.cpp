@@ -1,7 +1,7 @@
 #include "timeline/timeline_model.h"
 
 #include "catalogue/list_line.h"
-#include "export/local_time.h"
+#include "catalogue/local_time.h"
 
 #include <algorithm>
 #include <array>
@@ -26,7 +26,7 @@ bool ReadStamp(const DateTimeParts& p, Seconds& out) noexcept {
 class EndClock {
 public:
     Seconds AsItWas(Seconds listed) {
-        const Seconds utc = exporting::UtcOfListed(listed, offsetNow_);
+        const Seconds utc = UtcOfListed(listed, offsetNow_);
         const Seconds day = DayOf(utc);
         Day& known = days_[static_cast<std::size_t>(day) % days_.size()];
         if (known.day != day) {
@@ -40,14 +40,14 @@ public:
     }
 
 private:
-    static Seconds OffsetAt(Seconds utc) { return exporting::LocalSecondsAt(utc) - utc; }
+    static Seconds OffsetAt(Seconds utc) { return LocalSecondsAt(utc) - utc; }
 
     struct Day {
         Seconds day = std::numeric_limits<Seconds>::min();
         Seconds offset = 0;
         bool whole = false; // the offset holds for the whole day
     };
-    Seconds offsetNow_ = exporting::UtcOffsetNow();
+    Seconds offsetNow_ = UtcOffsetNow();
     std::array<Day, 64> days_{};
 };
 

@@ -18,7 +18,6 @@
 #include "catalogue/sort_str.h"
 #include "conversion/file_handle_field.h"
 #include "export/archive_guard.h"
-#include "export/incident_playback.h"
 #include "gui/background_work.h"
 #include "gui/bit_btn.h"
 #include "gui/button.h"
@@ -39,6 +38,7 @@
 #include "gui/timer.h"
 #include "gui/track_bar.h"
 #include "gui/up_down.h"
+#include "incident/session/incident_playback.h"
 #include "platform/unique_handle.h"
 #include "platform/user_files.h"
 #include "playback/media_player.h"
@@ -238,7 +238,7 @@ public:
     struct IncidentPlay {
         bool active = false;
         std::vector<std::int32_t> listLines; // by the mix's line
-        std::shared_ptr<exporting::IncidentPlayback> mix;
+        std::shared_ptr<incident::IncidentPlayback> mix;
         std::optional<std::size_t> heard; // the piece heard last
         std::int32_t named = -1;          // the list line the name field shows
     };
@@ -247,7 +247,7 @@ public:
     // played by the player; after a Shift+drag span in the timeline, that span alone.
     void PlayIncidentClick();
     // The remembered options, and the timeline's span while it made the selection.
-    exporting::IncidentOptions IncidentChoices();
+    incident::IncidentOptions IncidentChoices();
     void AppendIncidentOptions(gui::PopupMenu& playback) const;
     // An option's menu item; false for a command of someone else.
     bool RunIncidentOption(UINT command);

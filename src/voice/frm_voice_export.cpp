@@ -303,7 +303,7 @@ void TFrmVoice::MergeSelectedClick() {
 void TFrmVoice::SaveIncidentClick() {
     std::vector<std::wstring> lines = SelectedLines();
     exporting::Archive bases = ArchiveBases(lines);
-    const exporting::IncidentOptions options = IncidentChoices();
+    const incident::IncidentOptions options = IncidentChoices();
     const std::optional<fs::path> target =
         ChooseSaveFile(Handle(), {L"Сохранить как было", L"Звук WAV (*.wav)", L"wav",
                                   L"incident_" + Stamp(Now()) + L".wav"});

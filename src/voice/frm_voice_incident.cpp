@@ -3,9 +3,9 @@
 // incident file. The mix goes into the playback file and plays through the same player,
 // so its keys, its bar and the timeline's playhead act on the incident's time.
 
+#include "catalogue/local_time.h"
 #include "conversion/playback_paths.h"
 #include "conversion/reviewed_playback_file.h"
-#include "export/local_time.h"
 #include "gui/message_box.h"
 #include "gui/popup_menu.h"
 #include "review/time_stretch.h"
@@ -32,16 +32,16 @@ constexpr double kWholeAtMost = 90.0;
 
 } // namespace
 
-exporting::IncidentOptions TFrmVoice::IncidentChoices() {
+incident::IncidentOptions TFrmVoice::IncidentChoices() {
     const UserSettings& settings = OwnSettings.Values();
-    exporting::IncidentOptions options;
+    incident::IncidentOptions options;
     options.gapSeconds = settings.GetBool(kSkipSilenceSetting, true) ? kGapSeconds : 0.0;
     options.layout =
         settings.GetBool(kSpreadSetting, true) ? incident::Layout::Stereo : incident::Layout::Mono;
     if (timeline_ && TimelineView().IsOpen())
         if (const auto span = TimelineView().SelectedSpan()) {
-            options.from = exporting::PartsOf(static_cast<std::int64_t>(std::floor(span->first)));
-            options.to = exporting::PartsOf(static_cast<std::int64_t>(std::ceil(span->second)));
+            options.from = PartsOf(static_cast<std::int64_t>(std::floor(span->first)));
+            options.to = PartsOf(static_cast<std::int64_t>(std::ceil(span->second)));
         }
     return options;
 }
@@ -84,7 +84,7 @@ void TFrmVoice::PlayIncidentClick() {
     std::vector<std::wstring> lines;
     for (const std::int32_t i : listLines)
         lines.push_back(LBListFiles.Line(i));
-    const exporting::IncidentOptions options = IncidentChoices();
+    const incident::IncidentOptions options = IncidentChoices();
 
     // The player lets the file go before it is written again, quietly: its end must not
     // look like the end of a recording. A playing device is paused first, which closes at
@@ -100,7 +100,7 @@ void TFrmVoice::PlayIncidentClick() {
     Review.source.Reset();
     Review.analysis.reset();
 
-    auto mix = std::make_shared<exporting::IncidentPlayback>(lines, options);
+    auto mix = std::make_shared<incident::IncidentPlayback>(lines, options);
     if (mix->Empty()) {
         gui::ShowMessageBox(Handle(),
                             options.from ? L"В заданном промежутке нет ни одной записи."
@@ -132,7 +132,7 @@ incident::StreamChoices TFrmVoice::IncidentHearing() {
 }
 
 bool TFrmVoice::WriteIncidentPart(double from) {
-    exporting::IncidentPlayback& mix = *Incident.mix;
+    incident::IncidentPlayback& mix = *Incident.mix;
     const double whole = mix.Seconds();
     from = std::clamp(from, 0.0, std::max(0.0, whole - 0.1)); // never an empty file
     const incident::StreamChoices choices = IncidentHearing();
@@ -168,11 +168,11 @@ std::pair<std::int32_t, double> TFrmVoice::IncidentSounding() {
     if (!Incident.active || !MediaPlayer1.DeviceOpen())
         return {-1, 0.0};
     const double at = Review.RecordingAt(MediaPlayer1.Position());
-    const std::vector<exporting::IncidentPiece>& pieces = Incident.mix->Pieces();
+    const std::vector<incident::IncidentPiece>& pieces = Incident.mix->Pieces();
     // Between recordings the last one heard stays shown, as a recording stopped at its end.
-    if (const auto piece = exporting::SoundingAt(pieces, at))
+    if (const auto piece = incident::SoundingAt(pieces, at))
         Incident.heard = piece;
-    const exporting::IncidentPiece& p = pieces[Incident.heard.value_or(0)];
+    const incident::IncidentPiece& p = pieces[Incident.heard.value_or(0)];
     const double into = std::clamp(at - p.at, 0.0, p.seconds) + p.skipped;
     return {Incident.listLines[p.line], p.whole > 0 ? std::min(1.0, into / p.whole) : 0.0};
 }

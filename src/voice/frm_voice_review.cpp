@@ -11,7 +11,7 @@
 #include "conversion/playback_source.h"
 #include "conversion/reviewed_playback_file.h"
 #include "conversion/stretched_playback.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 #include "gui/popup_menu.h"
 #include "playback/bar_layout.h"
 #include "voice/frm_voice.h"

@@ -6,9 +6,9 @@
 #include <map>
 
 #include "catalogue/channel_dir_table.h"
+#include "catalogue/local_time.h"
 #include "cli/system_platform.h"
 #include "cli_archive_fixture.h"
-#include "export/local_time.h"
 #include "export_fixture.h"
 #include "platform/safe_file.h"
 #include "platform/utf8.h"
@@ -307,7 +307,7 @@ TEST_F(CliCommandLineTest, EndsAreTheClockOfTheirMomentAndHeardMarksOutliveACloc
         const fs::path file =
             Add(1, {2026, utc.month, utc.day, 0, 0, 0},
                 EncodeRecording(RecordingKind::HeaderlessPcm, SoundWithRuns(800, 1)));
-        const timespec at{static_cast<std::time_t>(exporting::SecondsOf(utc)), 0};
+        const timespec at{static_cast<std::time_t>(SecondsOf(utc)), 0};
         const timespec times[] = {at, at};
         ASSERT_EQ(::utimensat(AT_FDCWD, Native(file).c_str(), times, 0), 0);
     }
@@ -352,7 +352,7 @@ TEST_F(CliCommandLineTest, AnIncidentSoundsEachRecordingAtItsTrueInstant) {
     };
     const auto add = [&](const Recording& r) {
         const fs::path file = Add(r.channel, r.name, Bytes(r.seconds * 7860, 0x90));
-        const timespec at{static_cast<std::time_t>(exporting::SecondsOf(r.written)), 0};
+        const timespec at{static_cast<std::time_t>(SecondsOf(r.written)), 0};
         const timespec times[] = {at, at};
         ASSERT_EQ(::utimensat(AT_FDCWD, Native(file).c_str(), times, 0), 0);
     };

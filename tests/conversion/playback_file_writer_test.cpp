@@ -6,7 +6,7 @@
 #include <random>
 
 #include "conversion/run_decoders.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 #include "recording_encoder.h"
 #include "test_files.h"
 

@@ -3,9 +3,9 @@
 // and the 16-bit file written back reads as the same samples.
 
 #include "conversion/playback_samples.h"
-#include "conversion/wav_format.h"
+#include "conversion/wav/wav_format.h"
 
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 #include "memory_conversion.h"
 #include "review/review_pipeline.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "conversion/file_handle_field.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 #include "recording_encoder.h"
 #include "test_files.h"
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 #include "riff_files.h"
 #include "test_files.h"
 

@@ -4,7 +4,7 @@
 
 #include "conversion/stretched_playback.h"
 
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 #include "memory_conversion.h"
 #include "recording_encoder.h"
 #include "review/review_pipeline.h"

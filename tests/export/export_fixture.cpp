@@ -10,7 +10,7 @@
 
 #include "catalogue/list_line.h"
 #include "catalogue/recording_name.h"
-#include "export/sha256.h"
+#include "platform/digest/sha256.h"
 #include "platform/safe_file.h"
 
 namespace voice::exporting::test {

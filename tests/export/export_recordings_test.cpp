@@ -3,12 +3,11 @@
 #include <functional>
 
 #include "conversion/recording_converter.h"
-#include "platform/safe_file.h"
 #include "export/export_job.h"
-#include "export/sha256.h"
-#include "platform/utf8.h"
 #include "export_fixture.h"
 #include "memory_conversion.h"
+#include "platform/safe_file.h"
+#include "platform/utf8.h"
 #include "recording_encoder.h"
 #include "riff_files.h"
 
@@ -324,23 +323,6 @@ TEST_F(ExportRecordingsTest, AFolderSwappedForALinkIntoTheArchiveIsNotFollowed) 
     }
 }
 #endif
-
-TEST(Sha256Test, KnownVectors) {
-    const std::string abc = "abc";
-    Sha256 hash;
-    hash.Update(std::span(reinterpret_cast<const std::uint8_t*>(abc.data()), abc.size()));
-    EXPECT_EQ(HexDigest(hash.Finish()),
-              L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(HexDigest(hash.Finish()),
-              L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    // A million 'a' in uneven pieces.
-    const Bytes piece(999, 'a');
-    for (int i = 0; i < 1001; ++i)
-        hash.Update(piece);
-    hash.Update(std::span(piece).first(1));
-    EXPECT_EQ(HexDigest(hash.Finish()),
-              L"cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
-}
 
 } // namespace
 } // namespace voice::exporting::test

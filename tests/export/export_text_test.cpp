@@ -1,31 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/list_line.h"
-#include "export/csv_writer.h"
-#include "platform/safe_file.h"
 #include "export/export_job.h"
-#include "export/line_columns.h"
-#include "platform/utf8.h"
 #include "export_fixture.h"
+#include "platform/safe_file.h"
+#include "platform/utf8.h"
 
 namespace voice::exporting::test {
 namespace {
-
-TEST(CsvTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
-    const std::pair<std::wstring, std::string> cases[] = {
-        {L"plain", "plain"},
-        {L"", ""},
-        {L"Канал", "\xD0\x9A\xD0\xB0\xD0\xBD\xD0\xB0\xD0\xBB"},
-        {L"a;b", "\"a;b\""},
-        {L"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {L"two\r\nlines", "\"two\r\nlines\""},
-        {L" padded", "\" padded\""},
-        {L"C:\\REC\\A3F93015.3", "C:\\REC\\A3F93015.3"},
-    };
-    for (const auto& [field, expected] : cases)
-        EXPECT_EQ(CsvField(field), expected);
-    EXPECT_EQ(CsvRow({L"1", L"a;b", L""}), "1;\"a;b\";\r\n");
-}
 
 TEST(Utf8Test, TextRoundTripsAndANameThatIsNoTextKeepsItsBytes) {
     const std::wstring texts[] = {L"", L"abc", L"Канал 3 ё", L"\u20AC", L"\U0001F600"};
@@ -48,39 +30,6 @@ TEST(Utf8Test, TextRoundTripsAndANameThatIsNoTextKeepsItsBytes) {
     if constexpr (sizeof(wchar_t) == 2) {
         const wchar_t lone[] = {L'x', static_cast<wchar_t>(0xD800), 0};
         EXPECT_EQ(ToUtf8(lone), "x\xEF\xBF\xBD");
-    }
-}
-
-TEST(LineColumnsTest, CenturiesComeFromTheNameAndTheFileTimeForm) {
-    struct Case {
-        const wchar_t* path;
-        DateTimeParts start;
-        int expectedStartYear;
-        DateTimeParts end;
-        int expectedEndYear;
-    } cases[] = {
-        {L"C:\\R\\QC7A0000.1", {2026, 12, 7, 10, 0, 0}, 2026, {2026, 12, 7, 10, 5, 0}, 2026},
-        // The recorder's names decode to 1999 and to 1900 too.
-        {L"C:\\R\\\u0416\u04163A0000.1",
-         {1999, 1, 3, 10, 0, 0},
-         1999,
-         {1985, 1, 3, 10, 0, 0},
-         1985},
-        {L"C:\\R\\bad.1", {1900, 1, 1, 0, 0, 0}, 1900, {2079, 1, 1, 0, 0, 0}, 2079},
-        // A line whose name says nothing of its start: the nearest century.
-        {L"C:\\R\\bad.1", {2003, 1, 1, 0, 0, 0}, 2003, {1980, 1, 1, 0, 0, 0}, 1980},
-    };
-    for (const Case& c : cases) {
-        const std::wstring line = BuildListLine(4, c.start, c.end, 123456, c.path);
-        const LineColumns columns = ReadLineColumns(line);
-        EXPECT_EQ(columns.channel, 4);
-        EXPECT_EQ(columns.start.year, c.expectedStartYear) << c.path;
-        EXPECT_EQ(columns.start.hour, c.start.hour);
-        EXPECT_EQ(columns.end.year, c.expectedEndYear) << c.path;
-        EXPECT_EQ(columns.end.minute, c.end.minute);
-        EXPECT_EQ(columns.size, 123456u);
-        EXPECT_EQ(columns.source, c.path);
-        EXPECT_EQ(columns.display, line.substr(0, line.find_last_not_of(L' ', 79) + 1));
     }
 }
 

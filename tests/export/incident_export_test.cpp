@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "export/incident_export.h"
-#include "export/incident_playback.h"
 #include "export_fixture.h"
+#include "incident/session/incident_playback.h"
 #include "platform/safe_file.h"
 #include "platform/utf8.h"
 #include "recording_encoder.h"
@@ -49,7 +49,7 @@ TEST_P(IncidentFiles, CuesAtTrueStartsTracksApartIndexBeside) {
         Add(1, 10, EncodeRecording(RecordingKind::PlainRuns, SoundWithRuns(7860, 2))),
     };
     const fs::path target = out_.Path() / L"incident.wav";
-    IncidentOptions options;
+    incident::IncidentOptions options;
     options.layout = c.layout;
     const ExportOutcome outcome =
         ExportIncident(lines, target, {Base()}, options, progress_, false);
@@ -114,7 +114,7 @@ TEST_F(IncidentPlay, PartsOfThePlayedMixJoinIntoTheSavedFile) {
     const auto riff = ParseRiff(ReadFile(target));
     ASSERT_TRUE(riff.has_value() && riff->Find("data"));
 
-    IncidentPlayback play(lines, {});
+    incident::IncidentPlayback play(lines, {});
     Bytes joined;
     double at = 0;
     for (const double seconds : {1.3, 1.9, 9.0}) { // the last reaches the end
@@ -159,7 +159,7 @@ TEST(IncidentOutcome, RecordingsLeftOutAreCountedNotFailed) {
         AddRecording(base, 1, {2026, 12, 7, 9, 0, 0}, Bytes(7860, 0x90)),
         AddRecording(base, 2, {2026, 12, 7, 9, 0, 9}, EncodeRecording(RecordingKind::Inverted, {})),
         AddRecording(base, 1, {2026, 12, 7, 9, 0, 10}, Bytes(7860, 0x70))};
-    IncidentOptions options;
+    incident::IncidentOptions options;
     options.from = DateTimeParts{2026, 12, 7, 9, 0, 8};
     options.to = DateTimeParts{2026, 12, 7, 9, 0, 20};
     RecordingProgress progress;
@@ -189,7 +189,7 @@ TEST(IncidentIndex, EveryRecordingHasARowSayingWhatBecameOfIt) {
         AddRecording(base, 2, at(10, 0, 0), Bytes(20 * 7860, 0x70)),
         AddRecording(base, 3, at(9, 0, 0), Bytes(7860, 0x70))};
     fs::remove(PathFromWide(lines[2].substr(80)));
-    IncidentOptions options;
+    incident::IncidentOptions options;
     options.from = at(10, 0, 10);
     options.to = at(10, 2, 0);
     RecordingProgress progress;

@@ -1,7 +1,7 @@
 // Finding recordings from the keyboard and the mouse, and the heard marks' store.
 
-#include "export/line_columns.h"
-#include "export/local_time.h"
+#include "catalogue/line_columns.h"
+#include "catalogue/local_time.h"
 #include "platform/utf8.h"
 #include "timeline/heard_marks.h"
 #include "timeline/navigation.h"
@@ -144,8 +144,7 @@ TEST(HeardMarks, KeyedByPathSizeAndWriteTime) {
         EXPECT_FALSE(marks.Heard(c.other)) << c.what;
     EXPECT_FALSE(marks.Mark(L"not a recording"));
     // The write time in UTC: the list's end less the offset it was listed with (now's).
-    std::string utc = voice::ToUtf8(
-        exporting::FormatIsoDateTime(exporting::PartsOf(Dec7(10, 5) - exporting::UtcOffsetNow())));
+    std::string utc = voice::ToUtf8(FormatIsoDateTime(PartsOf(Dec7(10, 5) - UtcOffsetNow())));
     utc[10] = 'T';
     EXPECT_EQ(HeardKeyOf(line), "4242\t" + utc + "Z\tD:\\demo\\kanal2\\Запись.2");
     // A mark of the first version (the list's end as it was shown) still counts.

@@ -7,7 +7,7 @@
 
 #include "conversion/byte_transforms.h"
 #include "conversion/run_decoders.h"
-#include "conversion/wav_header.h"
+#include "conversion/wav/wav_header.h"
 
 namespace voice {
 namespace {
