@@ -7,7 +7,8 @@
 //   frm_voice_time.cpp      the time-of-day fields' switches and arrows
 //   frm_voice_chooser.cpp   the channel path chooser
 //   frm_voice_playback.cpp  playback sequencing and the conversion into the playback file
-//   frm_voice_export.cpp    the list's export commands: context menu, shortcuts, clipboard
+//   frm_voice_list.cpp      the list's commands: its context menu (the timeline's too), keys
+//   frm_voice_export.cpp    the export commands: dialogs, the work behind progress, clipboard
 //   frm_voice_review.cpp    speed, shorter pauses, even loudness, and the player's keys
 //   frm_voice_timeline.cpp  the timeline window: in step with the list and the player
 //   frm_voice_incident.cpp  the selection played as it happened, and its options
@@ -42,7 +43,7 @@
 #include "platform/unique_handle.h"
 #include "platform/user_files.h"
 #include "playback/media_player.h"
-#include "voice/export_commands.h"
+#include "voice/list_commands.h"
 #include "voice/reviewed_playback.h"
 #include "voice/time_fields.h"
 
@@ -182,6 +183,15 @@ public:
     void DirectoryListBox1Change();
     void BitBtn1Click();
 
+    // --- The list's commands (frm_voice_list.cpp) -------------------------------------
+    void LBListFilesContextMenu(POINT screen);
+    // The list's commands, each grey where it cannot run now, and the "Воспроизведение"
+    // submenu: the list's context menu and the timeline's.
+    void AppendListMenu(gui::PopupMenu& menu);
+    // A menu item or a shortcut; does nothing when the command cannot run now.
+    void RunListCommand(UINT command);
+    bool ListCommandAvailable(UINT command) const;
+
     // --- Export commands of the list (frm_voice_export.cpp) ---------------------------
     // Where the commands ask for a folder or a file name: the system's dialogs (a test
     // answers in their place).
@@ -190,12 +200,6 @@ public:
         ChooseSaveFile;
     gui::BackgroundWork ExportWork; // the command in progress, on its worker thread
 
-    void LBListFilesContextMenu(POINT screen);
-    // The list's export commands, each grey where it cannot run now.
-    void AppendExportCommands(gui::PopupMenu& menu) const;
-    // A menu item or a shortcut; does nothing when the command cannot run now.
-    void RunExportCommand(UINT command);
-    bool ExportCommandAvailable(UINT command) const;
     void ExportSelectedClick();
     void MergeSelectedClick();
     void SaveListClick();
@@ -280,8 +284,11 @@ private:
     void ApplyLayout(UINT dpi);
     // What the search reads from the window.
     SearchCriteria GatherSearchCriteria() const;
-    // Menu, shortcuts and dialogs of the export commands.
+    // The export commands' dialogs, and the list's commands that reach them.
     void SetUpExportCommands();
+    // The list's shortcuts, its context menu and where its commands go.
+    void SetUpListCommands();
+    ListState ListNow() const;
     std::vector<std::wstring> SelectedLines() const;
     std::vector<std::wstring> AllLines() const;
     // The channels' base directories, which no command writes below.

@@ -1,5 +1,6 @@
-// The export commands of the recordings list: the context menu, the shortcuts, the
-// dialogs, the work on a worker thread behind a progress window, and the clipboard.
+// The export commands of the recordings list (reached through its commands,
+// frm_voice_list.cpp): the dialogs, the work on a worker thread behind a progress window,
+// and the clipboard.
 //
 // Export, merge and the saved list stop playback first, as "Сформировать список" does:
 // the player is disabled while they run and must not go on playing out of reach.
@@ -11,7 +12,6 @@
 #include "gui/clipboard.h"
 #include "gui/error_box.h"
 #include "gui/message_box.h"
-#include "gui/popup_menu.h"
 #include "voice/frm_voice.h"
 
 #include <algorithm>
@@ -23,38 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using exporting::ExportOutcome;
-
-// What a command needs before it can run (its menu item is grey otherwise).
-enum class CommandNeeds { SelectedLine, AnyLine, Nothing };
-
-struct ExportCommand {
-    ExportCommandId id;
-    const wchar_t* text;
-    gui::Shortcut shortcut;
-    CommandNeeds needs;
-    bool separatorBefore;
-};
-
-constexpr gui::Shortcut Ctrl(UINT key, ExportCommandId command,
-                             gui::ShortcutScope scope = gui::ShortcutScope::Anywhere) {
-    return {key, true, false, command, scope};
-}
-
-// The context menu shows the rows in order; the window's shortcuts are their keys.
-// clang-format off
-constexpr ExportCommand kCommands[] = {
-    // id                      menu text                                 shortcut                                   needs                       separator before
-    {kExportSelectedCommand,   L"Экспорт выбранных записей…",            Ctrl('E', kExportSelectedCommand),         CommandNeeds::SelectedLine, false},
-    {kMergeSelectedCommand,    L"Объединить выбранные в один файл…",     Ctrl('M', kMergeSelectedCommand),          CommandNeeds::SelectedLine, false},
-    {kPlayIncidentCommand,     L"Воспроизвести как было",                Ctrl(VK_RETURN, kPlayIncidentCommand),     CommandNeeds::SelectedLine, false},
-    {kSaveIncidentCommand,     L"Сохранить как было…",                   {VK_RETURN, true, true, kSaveIncidentCommand}, CommandNeeds::SelectedLine, false},
-    {kSaveListCommand,         L"Сохранить список…",                     Ctrl('S', kSaveListCommand),               CommandNeeds::AnyLine,      false},
-    // A text field keeps its own Ctrl+C.
-    {kCopySelectedCommand,     L"Копировать",                            Ctrl('C', kCopySelectedCommand,
-                                                                              gui::ShortcutScope::OutsideTextFields), CommandNeeds::SelectedLine, true},
-    {kTimelineCommand,         L"Временная шкала…",                      Ctrl('T', kTimelineCommand),               CommandNeeds::Nothing,      true},
-};
-// clang-format on
 
 // Reports the worker's progress to the window's thread.
 class ProgressBridge : public exporting::ExportProgress {
@@ -108,80 +76,13 @@ std::wstring Counts(const wchar_t* doneLabel, const ExportOutcome& outcome) {
 } // namespace
 
 void TFrmVoice::SetUpExportCommands() {
-    std::vector<gui::Shortcut> shortcuts;
-    for (const ExportCommand& command : kCommands)
-        shortcuts.push_back(command.shortcut);
-    SetShortcuts(std::move(shortcuts));
-    OnCommand = [this](UINT command) { RunExportCommand(command); };
-    LBListFiles.OnContextMenu = [this](POINT screen) { LBListFilesContextMenu(screen); };
+    SetUpListCommands();
     ChooseExportFolder = [](HWND owner) {
         return gui::ChooseFolder(owner, L"Папка для экспорта записей");
     };
     ChooseSaveFile = [](HWND owner, const gui::SaveFileRequest& request) {
         return gui::ChooseSaveFile(owner, request);
     };
-}
-
-bool TFrmVoice::ExportCommandAvailable(UINT command) const {
-    if (ExportWork.Running())
-        return false;
-    for (const ExportCommand& row : kCommands) {
-        if (row.id != command)
-            continue;
-        if (row.needs == CommandNeeds::Nothing)
-            return true;
-        if (row.needs == CommandNeeds::AnyLine)
-            return LBListFiles.Count() > 0;
-        return ::SendMessageW(LBListFiles.Handle(), LB_GETSELCOUNT, 0, 0) > 0;
-    }
-    return false;
-}
-
-void TFrmVoice::AppendExportCommands(gui::PopupMenu& menu) const {
-    for (const ExportCommand& row : kCommands) {
-        if (row.separatorBefore)
-            menu.AddSeparator();
-        menu.AddItem(row.id, row.text, gui::ShortcutText(row.shortcut),
-                     ExportCommandAvailable(row.id));
-    }
-}
-
-void TFrmVoice::LBListFilesContextMenu(POINT screen) {
-    gui::PopupMenu menu;
-    AppendExportCommands(menu);
-    AppendPlaybackMenu(menu);
-    menu.Track(Handle(), screen);
-}
-
-void TFrmVoice::RunExportCommand(UINT command) {
-    // A shortcut for a command that cannot run now does nothing, as its grey item would.
-    if (!ExportCommandAvailable(command))
-        return;
-    switch (command) {
-    case kExportSelectedCommand:
-        ExportSelectedClick();
-        break;
-    case kMergeSelectedCommand:
-        MergeSelectedClick();
-        break;
-    case kSaveListCommand:
-        SaveListClick();
-        break;
-    case kCopySelectedCommand:
-        CopySelectedClick();
-        break;
-    case kPlayIncidentCommand:
-        PlayIncidentClick();
-        break;
-    case kSaveIncidentCommand:
-        SaveIncidentClick();
-        break;
-    case kTimelineCommand:
-        TimelineClick();
-        break;
-    default:
-        break;
-    }
 }
 
 std::vector<std::wstring> TFrmVoice::SelectedLines() const {

@@ -91,8 +91,7 @@ void TFrmVoice::TimelineClick() {
     // The list's own commands, acting on the one selection both windows share.
     host.fillMenu = [this](gui::PopupMenu& menu) {
         menu.AddSeparator();
-        AppendExportCommands(menu);
-        AppendPlaybackMenu(menu);
+        AppendListMenu(menu);
     };
     host.command = [this](UINT command) {
         ::SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);

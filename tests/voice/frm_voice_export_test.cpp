@@ -480,7 +480,7 @@ TEST_F(ExportWindowTest, ListStartAndPlayerAreLockedDuringTheWorkAndComeBackAsTh
         EXPECT_FALSE(window->Enabled(name)) << Narrow(name);
     EXPECT_TRUE(window->Enabled(L"BtnFormList"));
     // The menu and the shortcuts wait for the work too.
-    EXPECT_FALSE(form.ExportCommandAvailable(kCopySelectedCommand));
+    EXPECT_FALSE(form.ListCommandAvailable(kCopySelectedCommand));
 
     ASSERT_TRUE(WaitForTheWork(*window));
     EXPECT_TRUE(window->Enabled(L"LBListFiles"));
