@@ -22,9 +22,9 @@
 #include "catalogue/local_time.h"
 #include "conversion/playback_stream.h"
 #include "conversion/wav/source_recording.h"
+#include "conversion/wav/wav_header.h"
 #include "export/export_job.h"
 #include "export/incident_export.h"
-#include "incident/incident_header.h"
 #include "incident/session/incident_playback.h"
 #include "platform/safe_file.h"
 #include "recording_encoder.h"
@@ -89,9 +89,7 @@ std::vector<std::wstring> MakeArchive(const fs::path& base) {
 // 16-bit frames into a WAV file, as the playback file is written.
 void WriteWav(const fs::path& path, int rate, int channels, const std::vector<std::int16_t>& pcm) {
     const auto bytes = static_cast<std::uint32_t>(pcm.size() * 2);
-    const std::vector<std::uint8_t> header = voice::incident::WavHeader(
-        rate, channels, false, bytes, bytes + static_cast<std::uint32_t>(
-                                                   voice::incident::WavHeaderSize(false)) - 8);
+    const std::vector<std::uint8_t> header = voice::Pcm16WavHeader(rate, channels, bytes);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(header.data()),
               static_cast<std::streamsize>(header.size()));

@@ -2,7 +2,6 @@
 
 #include "conversion/recording_kind.h"
 #include "conversion/wav/wav_format.h"
-#include "conversion/wav/wav_header.h"
 
 #include <algorithm>
 #include <cstring>
@@ -125,29 +124,6 @@ std::optional<PlaybackSamples> PlaybackSamplesOfWav(std::span<const std::uint8_t
         return std::nullopt;
     return PlaybackSamples{layout->sampleRate,
                            ReadPlaybackFrames(bytes, *layout, 0, layout->frames)};
-}
-
-std::vector<std::uint8_t> Mono16WavHeader(int sampleRate, std::uint32_t dataBytes) {
-    return Pcm16WavHeader(sampleRate, 1, dataBytes);
-}
-
-std::vector<std::uint8_t> Pcm16WavHeader(int sampleRate, int channels, std::uint32_t dataBytes) {
-    std::vector<std::uint8_t> h(kWavHeaderSize);
-    const auto rate = static_cast<std::uint32_t>(sampleRate);
-    std::memcpy(h.data(), "RIFF", 4);
-    StoreLittleEndian32(&h[4], dataBytes + 36);
-    std::memcpy(&h[8], "WAVEfmt ", 8);
-    StoreLittleEndian32(&h[16], 16);
-    StoreLittleEndian16(&h[20], kWavPcm);
-    const auto block = static_cast<std::uint16_t>(2 * channels);
-    StoreLittleEndian16(&h[22], static_cast<std::uint16_t>(channels));
-    StoreLittleEndian32(&h[24], rate);
-    StoreLittleEndian32(&h[28], rate * block);
-    StoreLittleEndian16(&h[32], block);
-    StoreLittleEndian16(&h[34], 16);
-    std::memcpy(&h[36], "data", 4);
-    StoreLittleEndian32(&h[40], dataBytes);
-    return h;
 }
 
 } // namespace voice

@@ -1,8 +1,9 @@
 #pragma once
-// The playback file as samples, and back: what the listening aids (speed, pauses,
-// loudness) work on. Reads every form the playback file takes: the 8-bit file the
-// conversion writes and a WAV recording copied as it stands (8, 16, 24 or 32-bit integer
-// or 32-bit float PCM, any number of channels, mixed to mono). Portable: no <windows.h>.
+// The playback file as samples: what the listening aids (speed, pauses, loudness) work on
+// (their file is written back with wav/wav_header.h's 16-bit header). Reads every form the
+// playback file takes: the 8-bit file the conversion writes and a WAV recording copied as
+// it stands (8, 16, 24 or 32-bit integer or 32-bit float PCM, any number of channels,
+// mixed to mono). Portable: no <windows.h>.
 
 #include "conversion/recording_kind.h"
 
@@ -45,10 +46,5 @@ std::vector<float> ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout
 std::size_t ReadPlaybackFrames(RecordingBytes& file, const PlaybackLayout& layout,
                                std::uint64_t first, std::span<float> into,
                                std::vector<std::uint8_t>& raw);
-
-// A 44-byte header for 16-bit mono PCM at sampleRate holding dataBytes of samples.
-std::vector<std::uint8_t> Mono16WavHeader(int sampleRate, std::uint32_t dataBytes);
-// The same for interleaved 16-bit frames of several channels.
-std::vector<std::uint8_t> Pcm16WavHeader(int sampleRate, int channels, std::uint32_t dataBytes);
 
 } // namespace voice

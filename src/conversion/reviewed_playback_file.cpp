@@ -1,5 +1,6 @@
 #include "conversion/reviewed_playback_file.h"
 
+#include "conversion/wav/wav_header.h"
 #include "platform/file_attributes.h"
 #include "platform/unique_handle.h"
 #include "review/review_pipeline.h"

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "conversion/wav/little_endian.h"
+
 namespace voice {
 namespace {
 
@@ -18,11 +20,6 @@ bool IsPlaybackHeader(std::span<const std::uint8_t> header) {
                           expected.begin() + static_cast<std::ptrdiff_t>(from));
     };
     return header.size() >= kWavHeaderSize && same(0, 4) && same(8, 40);
-}
-
-std::uint32_t LittleEndian32(const std::uint8_t* at) {
-    return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) |
-           static_cast<std::uint32_t>(at[3]) << 24;
 }
 
 } // namespace
@@ -105,7 +102,7 @@ void StretchedPlayback::Finish() {
 
 bool StretchedPlayback::Stretched() const noexcept {
     return finished_ && state_ == State::Stretching &&
-           LittleEndian32(&header_[40]) == converted_ - kWavHeaderSize;
+           LoadLittleEndian32(&header_[40]) == converted_ - kWavHeaderSize;
 }
 
 std::size_t StretchedPlayback::Samples() const noexcept {

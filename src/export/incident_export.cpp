@@ -10,10 +10,10 @@
 
 #include "catalogue/local_time.h"
 #include "conversion/wav/riff_chunks.h"
+#include "conversion/wav/wav_header.h"
 #include "export/incident_sources.h"
 #include "export/recording_duration.h"
 #include "export/recording_outcome.h"
-#include "incident/incident_header.h"
 #include "incident/mix.h"
 #include "incident/placement.h"
 #include "incident/session/incident_plan.h"
@@ -253,7 +253,7 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
                         CueLabel(sources[i].columns.channel, heard[i].local)});
 
     const bool extensible = options.layout == incident::Layout::Tracks;
-    const std::uint64_t headerSize = incident::WavHeaderSize(extensible);
+    const std::uint64_t headerSize = Pcm16WavHeaderSize(extensible);
     const std::uint64_t dataBytes =
         static_cast<std::uint64_t>(timeline.frames) * static_cast<std::uint64_t>(gains.outputs) * 2;
     const std::uint64_t fileSize =
@@ -278,9 +278,8 @@ ExportOutcome ExportIncident(const std::vector<std::wstring>& lines, const fs::p
                            part.FailureReason() + L".");
     FileStream& file = part.File();
     const auto header = [&] {
-        return incident::WavHeader(rate, gains.outputs, extensible,
-                                   static_cast<std::uint32_t>(dataBytes),
-                                   static_cast<std::uint32_t>(fileSize - 8));
+        return Pcm16WavHeader(rate, gains.outputs, static_cast<std::uint32_t>(dataBytes),
+                              static_cast<std::uint32_t>(fileSize - 8), extensible);
     };
     file.Write(header());
     IncidentClient client(sources, lines.size(), rate, file, progress);

@@ -8,7 +8,6 @@
 #include <numbers>
 #include <random>
 
-#include "incident/incident_header.h"
 #include "incident/limiter.h"
 #include "incident/mix.h"
 
@@ -170,30 +169,6 @@ TEST(StereoGains, ConstantPowerFromLeftToRight) {
             EXPECT_NEAR(g.gains[lanes - 1][0], 0.0, 1e-6);
         }
     }
-}
-
-std::uint32_t Le(const std::vector<std::uint8_t>& b, std::size_t at, int n) {
-    std::uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i)
-        v = v << 8 | b[at + static_cast<std::size_t>(i)];
-    return v;
-}
-
-TEST(IncidentWav, TracksUseTheExtensibleFormatWithoutSpeakerPositions) {
-    const auto h = WavHeader(16000, 5, true, 1000, 1060);
-    ASSERT_EQ(h.size(), WavHeaderSize(true));
-    EXPECT_EQ(Le(h, 16, 4), 40u);         // fmt size
-    EXPECT_EQ(Le(h, 20, 2), 0xFFFEu);     // extensible
-    EXPECT_EQ(Le(h, 22, 2), 5u);          // channels
-    EXPECT_EQ(Le(h, 28, 4), 16000u * 10); // bytes per second
-    EXPECT_EQ(Le(h, 32, 2), 10u);         // block align
-    EXPECT_EQ(Le(h, 36, 2), 22u);         // extension size
-    EXPECT_EQ(Le(h, 38, 2), 16u);         // valid bits
-    EXPECT_EQ(Le(h, 40, 4), 0u);          // no speaker positions
-    EXPECT_EQ(Le(h, 44, 2), 1u);          // PCM sub-format
-    EXPECT_EQ(Le(h, 56, 4), 0x719B3800u); // the GUID's tail
-    EXPECT_EQ(std::string(h.begin() + 60, h.begin() + 64), "data");
-    EXPECT_EQ(Le(h, 64, 4), 1000u);
 }
 
 } // namespace

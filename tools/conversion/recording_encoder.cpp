@@ -84,13 +84,6 @@ private:
     Bytes& out_;
 };
 
-std::uint32_t LoadLittleEndian32(const std::uint8_t* at) {
-    return at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24;
-}
-std::uint16_t LoadLittleEndian16(const std::uint8_t* at) {
-    return static_cast<std::uint16_t>(at[0] | at[1] << 8);
-}
-
 } // namespace
 
 Bytes EncodeWav(std::span<const std::uint8_t> data, const WavFormat& format) {

@@ -1,6 +1,6 @@
 #include "conversion/wav/riff_chunks.h"
 
-#include "conversion/wav/wav_header.h"
+#include "conversion/wav/little_endian.h"
 #include "platform/utf8.h"
 
 namespace voice {
@@ -11,11 +11,6 @@ void PutId(Bytes& out, const char (&id)[5]) {
         out.push_back(static_cast<std::uint8_t>(id[i]));
 }
 
-void Put32(Bytes& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
 void PadToEven(Bytes& out) {
     if (out.size() % 2 != 0)
         out.push_back(0);
@@ -24,7 +19,7 @@ void PadToEven(Bytes& out) {
 // A text subchunk: the size counts the terminator but not the pad byte.
 void PutText(Bytes& out, const char (&id)[5], const std::string& utf8) {
     PutId(out, id);
-    Put32(out, static_cast<std::uint32_t>(utf8.size() + 1));
+    AppendLittleEndian32(out, static_cast<std::uint32_t>(utf8.size() + 1));
     out.insert(out.end(), utf8.begin(), utf8.end());
     out.push_back(0);
     PadToEven(out);
@@ -34,7 +29,7 @@ void PutText(Bytes& out, const char (&id)[5], const std::string& utf8) {
 Bytes ListChunk(const char (&form)[5], const Bytes& body) {
     Bytes out;
     PutId(out, "LIST");
-    Put32(out, static_cast<std::uint32_t>(4 + body.size()));
+    AppendLittleEndian32(out, static_cast<std::uint32_t>(4 + body.size()));
     PutId(out, form);
     out.insert(out.end(), body.begin(), body.end());
     return out;
@@ -58,15 +53,15 @@ Bytes InfoListChunk(const InfoTexts& texts) {
 Bytes CueChunk(const std::vector<CuePoint>& points) {
     Bytes out;
     PutId(out, "cue ");
-    Put32(out, static_cast<std::uint32_t>(4 + 24 * points.size()));
-    Put32(out, static_cast<std::uint32_t>(points.size()));
+    AppendLittleEndian32(out, static_cast<std::uint32_t>(4 + 24 * points.size()));
+    AppendLittleEndian32(out, static_cast<std::uint32_t>(points.size()));
     for (const CuePoint& point : points) {
-        Put32(out, point.id);
-        Put32(out, point.sampleOffset); // position in play order
+        AppendLittleEndian32(out, point.id);
+        AppendLittleEndian32(out, point.sampleOffset); // position in play order
         PutId(out, "data");
-        Put32(out, 0); // chunk start: the only data chunk
-        Put32(out, 0); // block start: uncompressed
-        Put32(out, point.sampleOffset);
+        AppendLittleEndian32(out, 0); // chunk start: the only data chunk
+        AppendLittleEndian32(out, 0); // block start: uncompressed
+        AppendLittleEndian32(out, point.sampleOffset);
     }
     return out;
 }
@@ -76,8 +71,8 @@ Bytes LabelListChunk(const std::vector<CuePoint>& points) {
     for (const CuePoint& point : points) {
         const std::string text = ToUtf8(point.label);
         PutId(body, "labl");
-        Put32(body, static_cast<std::uint32_t>(4 + text.size() + 1));
-        Put32(body, point.id);
+        AppendLittleEndian32(body, static_cast<std::uint32_t>(4 + text.size() + 1));
+        AppendLittleEndian32(body, point.id);
         body.insert(body.end(), text.begin(), text.end());
         body.push_back(0);
         PadToEven(body);

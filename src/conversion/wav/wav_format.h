@@ -9,16 +9,9 @@
 #include <optional>
 #include <span>
 
+#include "conversion/wav/little_endian.h"
+
 namespace voice {
-
-inline std::uint16_t LoadLittleEndian16(const std::uint8_t* at) noexcept {
-    return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-
-inline std::uint32_t LoadLittleEndian32(const std::uint8_t* at) noexcept {
-    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
-           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
-}
 
 inline constexpr std::uint16_t kWavPcm = 1;
 inline constexpr std::uint16_t kWavFloat = 3;
