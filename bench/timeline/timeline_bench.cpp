@@ -65,7 +65,7 @@ std::vector<std::wstring> Lines() {
     std::mt19937 random(7);
     std::vector<std::wstring> lines;
     lines.reserve(kDays * kChannels * kPerChannelDay);
-    const Seconds first = LocalSeconds(2026, 12, 1, 0, 0, 0);
+    const Seconds first = SecondsOf({2026, 12, 1, 0, 0, 0});
     for (int channel = 1; channel <= kChannels; ++channel) {
         std::vector<Seconds> starts;
         for (int day = 0; day < kDays; ++day)
@@ -158,7 +158,7 @@ bool RunPaintBench(int runs, const std::vector<std::wstring>& lines) {
                     layout};
         if (minute) {
             scene.scale.SetSecondsPerPixel(60.0 / scene.scale.Width(), scene.scale.Left());
-            scene.scale.ScrollToShown(fold.Shown(LocalSeconds(2026, 12, 13, 14, 30, 0)));
+            scene.scale.ScrollToShown(fold.Shown(SecondsOf({2026, 12, 13, 14, 30, 0})));
         }
         std::vector<double> ratios, ours, floors;
         for (int run = 0; run < runs; ++run) {

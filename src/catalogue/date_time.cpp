@@ -81,6 +81,11 @@ bool IsValidDate(int year, int month, int day) noexcept {
            day <= DaysInMonth(year, month);
 }
 
+bool IsValidDateTime(const DateTimeParts& p) noexcept {
+    return IsValidDate(p.year, p.month, p.day) && p.hour >= 0 && p.hour < 24 && p.minute >= 0 &&
+           p.minute < 60 && p.second >= 0 && p.second < 60;
+}
+
 DateTime EncodeDate(int year, int month, int day) {
     if (!IsValidDate(year, month, day))
         throw DateEncodeError();

@@ -28,6 +28,8 @@ struct DateTimeParts {
 };
 
 bool IsValidDate(int year, int month, int day) noexcept;
+// A calendar date (years 1..9999) and a time of day.
+bool IsValidDateTime(const DateTimeParts& parts) noexcept;
 
 // Days since 01.01.1970 of a proleptic Gregorian date, and back: the one conversion between
 // days and dates, for any year.

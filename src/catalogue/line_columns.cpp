@@ -15,10 +15,6 @@ DateTimeParts OrZero(DateTimeParts p) noexcept {
     return p;
 }
 
-bool IsDateTime(const DateTimeParts& p) noexcept {
-    return IsValidDate(p.year, p.month, p.day) && p.hour < 24 && p.minute < 60 && p.second < 60;
-}
-
 std::wstring Pad2(int value) {
     return {static_cast<wchar_t>(L'0' + value / 10 % 10), static_cast<wchar_t>(L'0' + value % 10)};
 }
@@ -39,11 +35,11 @@ LineColumns ReadLineColumns(std::wstring_view line) {
     columns.source = parsed.path;
     const std::int64_t offsetNow = UtcOffsetNow();
     columns.written = UtcOfListed(SecondsOf(columns.end), offsetNow);
-    if (IsDateTime(columns.end))
+    if (IsValidDateTime(columns.end))
         columns.end = PartsOf(LocalSecondsAt(columns.written));
     const std::int64_t start = SecondsOf(columns.start);
     columns.startInstant =
-        IsDateTime(columns.start) ? InstantOfLocal(start, columns.written) : start - offsetNow;
+        IsValidDateTime(columns.start) ? InstantOfLocal(start, columns.written) : start - offsetNow;
     return columns;
 }
 

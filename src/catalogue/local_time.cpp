@@ -1,6 +1,7 @@
 #include "catalogue/local_time.h"
 
 #include <algorithm>
+#include <ctime>
 
 namespace voice {
 namespace {
@@ -24,6 +25,10 @@ DateTimeParts PartsOf(std::int64_t seconds) noexcept {
     parts.minute = static_cast<int>(inDay / 60 % 60);
     parts.second = static_cast<int>(inDay % 60);
     return parts;
+}
+
+DateTimeParts LocalNow() {
+    return PartsOf(LocalSecondsAt(static_cast<std::int64_t>(std::time(nullptr))));
 }
 
 std::int64_t InstantOfLocal(std::int64_t local, std::int64_t notAfter) {

@@ -13,6 +13,8 @@ namespace voice {
 
 // Seconds east of UTC in force now: what a list made now converts its file times with.
 std::int64_t UtcOffsetNow();
+// The local clock now, as the names of the files a command writes give it.
+DateTimeParts LocalNow();
 
 // The local clock's seconds since 1970 at the UTC second utc, by the zone's rules for that
 // date; utc itself when the system cannot say.

@@ -241,7 +241,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     app.add_option("--paths", paths)->check(CLI::IsMember({"window", "native"}));
     app.add_flag("--quiet", quiet);
     app.add_flag("--unheard", unheard);
-    double gap = 2;
+    double gap = incident::kDefaultGapSeconds;
     std::string layout = "stereo";
     std::vector<std::string> span;
     app.add_option("--gap", gap)->check(CLI::Range(0.0, 86400.0));

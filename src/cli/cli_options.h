@@ -9,6 +9,7 @@
 
 #include "catalogue/date_time.h"
 #include "catalogue/recording_search.h"
+#include "incident/placement.h"
 
 namespace voice::cli {
 
@@ -38,7 +39,7 @@ struct CliOptions {
     bool quiet = false;
     // --incident: longer silences shortened to gapSeconds (0 keeps them), the layout's
     // index (mono, stereo, tracks), an optional span of real time.
-    double gapSeconds = 2;
+    double gapSeconds = incident::kDefaultGapSeconds;
     int incidentLayout = 1;
     std::optional<std::pair<DateTimeParts, DateTimeParts>> span;
 };

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "catalogue/line_columns.h"
+#include "catalogue/local_time.h"
 #include "catalogue/recording_search.h"
 #include "catalogue/sort_str.h"
 #include "cli/cli_text.h"
@@ -417,7 +418,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     }
     case CliCommand::Timeline: {
         const auto midnight = [](const CalendarDate& d) {
-            return timeline::LocalSeconds(d.year, d.month, d.day, 0, 0, 0);
+            return SecondsOf({d.year, d.month, d.day, 0, 0, 0});
         };
         const std::string svg = timeline::SearchedTimelineSvg(
             lines, midnight(criteria.from), midnight(criteria.to),
@@ -437,7 +438,7 @@ int RunCommand(const CliOptions& options, CliPlatform& platform, Console& consol
     }
     case CliCommand::Out: {
         const auto outcome =
-            exporting::ExportRecordings(lines, target, archive, platform.Now(), progress);
+            exporting::ExportRecordings(lines, target, archive, LocalNow(), progress);
         progress.End();
         return std::max(exitCode, Report(outcome, options.command, target, console, options.quiet));
     }

@@ -31,7 +31,6 @@ public:
     // path made absolute against the current directory (as given when it already is).
     virtual std::wstring AbsolutePath(const std::wstring& path) = 0;
     virtual wchar_t TimeSeparator() = 0;
-    virtual exporting::LocalMoment Now() = 0;
 };
 
 // The whole program after start-up: args (UTF-8, without the program's name) parsed,

@@ -1,5 +1,7 @@
 #include "cli/posix_directory_enumerator.h"
 
+#include "catalogue/local_time.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -160,10 +162,7 @@ std::uint64_t PosixDirectoryEnumerator::ToLocalFileTime(std::uint64_t utcFileTim
     // As the platform converts it for the window: by the bias in force now, whatever the
     // date of the time converted.
     if (!haveBias_) {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        ::localtime_r(&now, &local);
-        bias_ = static_cast<std::int64_t>(local.tm_gmtoff) * 10000000LL;
+        bias_ = UtcOffsetNow() * 10000000LL;
         haveBias_ = true;
     }
     if (bias_ < 0 && utcFileTime < static_cast<std::uint64_t>(-bias_))

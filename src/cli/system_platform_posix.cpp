@@ -29,12 +29,6 @@ public:
         return current + (current.ends_with(L'/') ? L"" : L"/") + path;
     }
     wchar_t TimeSeparator() override { return L':'; }
-    exporting::LocalMoment Now() override {
-        const std::time_t now = std::time(nullptr);
-        std::tm t{};
-        ::localtime_r(&now, &t);
-        return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
-    }
 
 private:
     PosixDirectoryEnumerator enumerator_;

@@ -28,11 +28,6 @@ public:
         return full;
     }
     wchar_t TimeSeparator() override { return LocaleTimeSeparator(); }
-    exporting::LocalMoment Now() override {
-        SYSTEMTIME t{};
-        ::GetLocalTime(&t);
-        return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
-    }
 
 private:
     Win32DirectoryEnumerator enumerator_;

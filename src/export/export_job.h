@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/date_time.h"
 #include "export/archive_guard.h"
 #include "platform/safe_file.h"
 
@@ -71,9 +72,7 @@ std::vector<std::filesystem::path> WrittenFiles(const ExportOutcome& outcome,
                                                 const std::filesystem::path& folder);
 
 // The moment a command runs, local time (names of the index file).
-struct LocalMoment {
-    int year, month, day, hour, minute, second;
-};
+using LocalMoment = DateTimeParts;
 
 // Every command takes whole list lines (display columns, path from column 81) in list
 // order, and the channels' base directories for the archive refusal.

@@ -28,6 +28,8 @@ public:
     std::wstring Line(int index) const;
     bool Selected(int index) const;
     void SetSelected(int index, bool selected);
+    // The selected lines, ascending.
+    std::vector<int> SelectedIndices() const;
 
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
@@ -40,7 +42,6 @@ protected:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    std::vector<int> SelectedIndices() const;
     // The selection last reported or set by the program, against which the user's next
     // change is measured.
     std::vector<int> selection_;

@@ -11,6 +11,10 @@
 
 namespace voice::incident {
 
+// Silences between recordings longer than this are shortened to it unless asked otherwise:
+// a pause a dispatcher would sit through, not the hour between calls.
+inline constexpr double kDefaultGapSeconds = 2.0;
+
 struct Recording {
     std::int64_t start = 0;  // on the real time axis
     std::int64_t frames = 0; // how long it sounds

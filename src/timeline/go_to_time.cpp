@@ -1,5 +1,6 @@
 #include "timeline/go_to_time.h"
 
+#include "catalogue/date_time.h"
 #include "timeline/ticks.h"
 
 #include <vector>
@@ -41,14 +42,6 @@ std::optional<std::vector<Number>> Numbers(std::wstring_view text) {
     return numbers;
 }
 
-bool ValidDate(int year, int month, int day) {
-    if (month < 1 || month > 12 || day < 1)
-        return false;
-    const Seconds next =
-        month == 12 ? DaysFromCivil(year + 1, 1, 1) : DaysFromCivil(year, month + 1, 1);
-    return day <= next - DaysFromCivil(year, month, 1);
-}
-
 } // namespace
 
 std::optional<Seconds> ParseGoToTime(std::wstring_view text, Seconds reference) {
@@ -65,7 +58,7 @@ std::optional<Seconds> ParseGoToTime(std::wstring_view text, Seconds reference) 
             year += year < 80 ? 2000 : 1900;
         else if (n[2].digits != 4 || year < 1900 || year > 2099)
             return std::nullopt; // no recorder's year, and not read back as typed
-        if (!ValidDate(year, n[1].value, n[0].value))
+        if (!IsValidDate(year, n[1].value, n[0].value))
             return std::nullopt;
         day = DaysFromCivil(year, n[1].value, n[0].value) * kSecondsPerDay;
         at = 3;

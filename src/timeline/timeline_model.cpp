@@ -12,10 +12,9 @@ namespace {
 
 // The list's date-time as seconds; false when it is not a date-time.
 bool ReadStamp(const DateTimeParts& p, Seconds& out) noexcept {
-    if (p.day < 1 || p.day > 31 || p.month < 1 || p.month > 12 || p.year < 0 || p.hour < 0 ||
-        p.hour > 23 || p.minute < 0 || p.minute > 59 || p.second < 0 || p.second > 59)
+    if (!IsValidDateTime(p))
         return false;
-    out = LocalSeconds(p.year, p.month, p.day, p.hour, p.minute, p.second);
+    out = SecondsOf({p.year, p.month, p.day, p.hour, p.minute, p.second});
     return true;
 }
 
@@ -40,7 +39,7 @@ public:
     }
 
 private:
-    static Seconds OffsetAt(Seconds utc) { return LocalSecondsAt(utc) - utc; }
+    static Seconds OffsetAt(Seconds utc) { return UtcOffsetAt(utc); }
 
     struct Day {
         Seconds day = std::numeric_limits<Seconds>::min();
@@ -52,10 +51,6 @@ private:
 };
 
 } // namespace
-
-Seconds LocalSeconds(int year, int month, int day, int hour, int minute, int second) noexcept {
-    return DaysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600 + minute * 60 + second;
-}
 
 LineTimes ReadLineTimes(std::wstring_view line) noexcept {
     const ParsedListLine parsed = ParseListLine(line);

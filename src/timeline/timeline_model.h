@@ -5,6 +5,7 @@
 // the file was written (the list shows it by today's offset). Portable.
 
 #include "catalogue/date_time.h"
+#include "catalogue/local_time.h"
 
 #include <cstdint>
 #include <span>
@@ -14,11 +15,11 @@
 
 namespace voice::timeline {
 
-// Local wall-clock seconds since 01.01.1970 00:00 (no time zone: the list's own clock).
+// Local wall-clock seconds since 01.01.1970 00:00 (no time zone: the list's own clock), as
+// SecondsOf counts a date-time.
 using Seconds = std::int64_t;
 inline constexpr Seconds kSecondsPerDay = 86400;
 
-Seconds LocalSeconds(int year, int month, int day, int hour, int minute, int second) noexcept;
 // Rounds towards minus infinity, so times before 1970 still fall on their own day.
 inline Seconds DayOf(Seconds t) noexcept {
     return (t >= 0 ? t : t - (kSecondsPerDay - 1)) / kSecondsPerDay;

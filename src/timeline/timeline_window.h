@@ -12,33 +12,35 @@
 #include "timeline/timeline_painter.h"
 #include "timeline/timeline_view_model.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace voice::timeline {
 
-// What the window asks of its host.
-struct TimelineHost {
+// What the window asks of its host, the main window, which owns the list, the player and
+// the program's settings. Every call comes on the window's thread.
+class TimelineHost {
+public:
+    virtual ~TimelineHost() = default;
     // The user selected these list lines (ascending) in the timeline.
-    std::function<void(const std::vector<std::int32_t>& lines)> selectLines;
+    virtual void SelectLines(const std::vector<std::int32_t>& lines) = 0;
     // Double-click or Enter: play the selection, as the list's double-click does.
-    std::function<void()> play;
-    // A key the timeline does not use itself (the main window's shortcuts); true if used.
-    std::function<bool(const MSG& msg)> otherKey;
+    virtual void Play() = 0;
     // Space: play or pause, as the player's own key does.
-    std::function<void()> playPause;
-    // The host's commands for the context menu (play, export, playback); a chosen one comes
-    // back through command.
-    std::function<void(gui::PopupMenu& menu)> fillMenu;
-    std::function<void(UINT command)> command;
+    virtual void PlayPause() = 0;
+    // A key the timeline does not use itself (the main window's shortcuts); true if used.
+    virtual bool OtherKey(const MSG& msg) = 0;
+    // The host's commands for the context menu (export, playback); a chosen one comes back
+    // through RunCommand.
+    virtual void FillMenu(gui::PopupMenu& menu) = 0;
+    virtual void RunCommand(UINT command) = 0;
     // "Снять отметки прослушивания" from the context menu.
-    std::function<void()> clearHeard;
+    virtual void ClearHeard() = 0;
     // A lane was muted, unmuted, soloed or its solo cleared: a mix playing follows.
-    std::function<void()> lanesChanged;
+    virtual void LanesChanged() = 0;
     // The window is closing: its place and zoom are to be kept.
-    std::function<void()> closing;
+    virtual void Closing() = 0;
 };
 
 class TimelineWindow : public gui::Window {
@@ -46,8 +48,9 @@ public:
     TimelineWindow();
     ~TimelineWindow() override;
 
-    // Creates the window over owner at the place settings remember, or brings it to the front.
-    void Open(HWND owner, TimelineHost host, const UserSettings& settings);
+    // Creates the window over owner at the place settings remember, or brings it to the
+    // front. host outlives the window.
+    void Open(HWND owner, TimelineHost& host, const UserSettings& settings);
     bool IsOpen() const noexcept { return Handle() != nullptr; }
     void Close();
     // Place, size, zoom and folding under "timeline.*".
@@ -122,7 +125,7 @@ private:
     void ApplyDpi(UINT dpi);
     void PlaceBeside(HWND owner, int width, int height);
 
-    TimelineHost host_;
+    TimelineHost* host_ = nullptr;
     TimelineViewModel view_;
     TimelineLayout layout_;
 

@@ -31,7 +31,7 @@ bool KeyDown(int key) {
 TimelineWindow::TimelineWindow() = default;
 TimelineWindow::~TimelineWindow() = default;
 
-void TimelineWindow::Open(HWND owner, TimelineHost host, const UserSettings& settings) {
+void TimelineWindow::Open(HWND owner, TimelineHost& host, const UserSettings& settings) {
     if (Handle()) {
         if (::IsIconic(Handle()))
             ::ShowWindow(Handle(), SW_RESTORE);
@@ -40,7 +40,7 @@ void TimelineWindow::Open(HWND owner, TimelineHost host, const UserSettings& set
         ::SetFocus(Handle());
         return;
     }
-    host_ = std::move(host);
+    host_ = &host;
     dpi_ = gui::DpiOfWindow(owner);
     RECT place{settings.GetInt("timeline.left", CW_USEDEFAULT, -32000, 32000),
                settings.GetInt("timeline.top", CW_USEDEFAULT, -32000, 32000), 0, 0};
@@ -269,8 +269,8 @@ POINT TimelineWindow::PointOfLabel(std::size_t lane) const {
 
 void TimelineWindow::LanesChanged() {
     Invalidate();
-    if (host_.lanesChanged)
-        host_.lanesChanged();
+    if (host_)
+        host_->LanesChanged();
 }
 
 std::int32_t TimelineWindow::ItemAt(POINT client) const {
@@ -283,8 +283,8 @@ std::int32_t TimelineWindow::ItemAt(POINT client) const {
 
 void TimelineWindow::UserSelected() {
     Invalidate();
-    if (host_.selectLines)
-        host_.selectLines(SelectedLines());
+    if (host_)
+        host_->SelectLines(SelectedLines());
 }
 
 void TimelineWindow::UserScrolled() {
@@ -353,8 +353,8 @@ bool TimelineWindow::OnKeyDown(WPARAM key, LPARAM) {
     case VK_RETURN:
         if (ctrl || shift)
             return false;
-        if (view_.AnySelected() && host_.play)
-            host_.play();
+        if (view_.AnySelected() && host_)
+            host_->Play();
         return true;
     case VK_SPACE:
         if (shift)
@@ -362,8 +362,8 @@ bool TimelineWindow::OnKeyDown(WPARAM key, LPARAM) {
         if (ctrl) {
             if (view_.ToggleFocused())
                 UserSelected();
-        } else if (host_.playPause) {
-            host_.playPause();
+        } else if (host_) {
+            host_->PlayPause();
         }
         return true;
     case 'A':
@@ -525,9 +525,9 @@ void TimelineWindow::ShowContextMenu(POINT screen) {
     const int channel = lane >= 0 ? Model().lanes[menuLane_].channel : 0;
     const std::wstring name = L" " + std::to_wstring(channel);
     gui::PopupMenu menu;
-    menu.AddItem(kPlayCommand, L"Воспроизвести", L"Enter", view_.AnySelected() && host_.play);
-    if (host_.fillMenu)
-        host_.fillMenu(menu);
+    menu.AddItem(kPlayCommand, L"Воспроизвести", L"Enter", view_.AnySelected() && host_ != nullptr);
+    if (host_)
+        host_->FillMenu(menu);
     menu.AddSeparator();
     if (lane >= 0) {
         menu.AddCheckItem(kMuteLaneCommand, L"Заглушить канал" + name, L"M",
@@ -661,7 +661,7 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         // The main window's shortcuts and the player's keys work here too.
         const MSG key{Handle(), msg, wp, lp, 0, {}};
-        if (host_.otherKey && host_.otherKey(key))
+        if (host_ && host_->OtherKey(key))
             return 0;
         return DefaultHandling(msg, wp, lp);
     }
@@ -698,8 +698,8 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (view_.Activate(item))
             UserSelected();
         Invalidate();
-        if (host_.play)
-            host_.play();
+        if (host_)
+            host_->Play();
         return 0;
     }
     case WM_MOUSEWHEEL:
@@ -727,8 +727,8 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case kClearHeardCommand:
-            if (host_.clearHeard)
-                host_.clearHeard();
+            if (host_)
+                host_->ClearHeard();
             return 0;
         case kFoldCommand:
             view_.SetFolded(!Folded());
@@ -742,8 +742,8 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             GoToTime();
             return 0;
         case kPlayCommand:
-            if (view_.AnySelected() && host_.play)
-                host_.play();
+            if (view_.AnySelected() && host_)
+                host_->Play();
             return 0;
         case kMuteLaneCommand:
         case kSoloLaneCommand:
@@ -752,8 +752,8 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         default:
             // The host's own commands from the context menu.
-            if (lp == 0 && host_.command) {
-                host_.command(LOWORD(wp));
+            if (lp == 0 && host_) {
+                host_->RunCommand(LOWORD(wp));
                 return 0;
             }
             return DefaultHandling(msg, wp, lp);
@@ -763,8 +763,8 @@ LRESULT TimelineWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_DESTROY:
         // Also when the main window goes and takes this one with it.
-        if (host_.closing)
-            host_.closing();
+        if (host_)
+            host_->Closing();
         tooltip_ = nullptr; // destroyed with its owner
         return 0;
     default:

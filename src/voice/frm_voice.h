@@ -1,6 +1,9 @@
 #pragma once
 // TFrmVoice, the program's one window: its controls (named as designed, created from the
-// control tree in frm_voice_layout.cpp), its state, and its event handlers.
+// control tree in frm_voice_layout.cpp), its designed state, its commands and the wiring.
+// Each feature beside the design is a collaborator the window owns and asks: the listening
+// aids' loaded file (ReviewedPlayback), the incident playing (IncidentPlayer), the
+// timeline (TimelineLink, the timeline's host).
 //
 // Handlers live by subject:
 //   frm_voice.cpp           start-up, shutdown, ticking all channels, building the list
@@ -43,6 +46,7 @@
 #include "platform/unique_handle.h"
 #include "platform/user_files.h"
 #include "playback/media_player.h"
+#include "voice/incident_player.h"
 #include "voice/list_commands.h"
 #include "voice/reviewed_playback.h"
 #include "voice/time_fields.h"
@@ -139,9 +143,6 @@ public:
     std::int32_t CurrentIndex = -1; // list index of the loaded line, -1 none
     bool PlayPending = false;       // the next tick presses Play
     bool SequenceActive = false;    // a playback sequence is running
-    // The program's own per-user settings (window places, zoom, playback options); every
-    // feature reads and changes this one copy and saves it, so none undoes another's.
-    UserSettingsFile OwnSettings;
 
     // --- Start-up and shutdown (frm_voice.cpp) --------------------------------------
     void FormCreate();
@@ -208,7 +209,8 @@ public:
     void SaveIncidentClick();
 
     // --- Listening aids and player keys (frm_voice_review.cpp) -------------------------
-    ReviewedPlayback Review;
+    // What the player holds of the recording loaded, and the listening aids' choices.
+    const ReviewedPlayback& Review() const noexcept { return review_; }
     // After FormCreate: the remembered choices and the caption, the player's keys and the
     // media keys.
     void SetUpReview();
@@ -237,16 +239,8 @@ public:
     timeline::TimelineWindow& TimelineView();
 
     // --- The selection as it happened (frm_voice_incident.cpp) -------------------------
-    // What the player holds while an incident plays: which list line each piece of the
-    // mix is, so the name field and the timeline follow the mix's time.
-    struct IncidentPlay {
-        bool active = false;
-        std::vector<std::int32_t> listLines; // by the mix's line
-        std::shared_ptr<incident::IncidentPlayback> mix;
-        std::optional<std::size_t> heard; // the piece heard last
-        std::int32_t named = -1;          // the list line the name field shows
-    };
-    IncidentPlay Incident;
+    // The incident the player holds, if any.
+    const IncidentPlayer& Incident() const noexcept { return incident_; }
     // "Воспроизвести как было" and Ctrl+Enter: the selection mixed into the playback file,
     // played by the player; after a Shift+drag span in the timeline, that span alone.
     void PlayIncidentClick();
@@ -255,18 +249,6 @@ public:
     void AppendIncidentOptions(gui::PopupMenu& playback) const;
     // An option's menu item; false for a command of someone else.
     bool RunIncidentOption(UINT command);
-    // The designed sequence, another selection or a command took the player.
-    void EndIncident();
-    // The mix from the incident's second from on into the playback file: a part, the next
-    // one following at its end as the listening aids' parts do.
-    bool WriteIncidentPart(double from);
-    // The list line heard at the player's position and how far into its recording; -1 none.
-    std::pair<std::int32_t, double> IncidentSounding();
-    // A tick while an incident plays: the name field follows the mix.
-    void IncidentTick();
-    // What the mix lets be heard and how: the timeline's muted and soloed lanes and the
-    // listening aids.
-    incident::StreamChoices IncidentHearing();
     // A lane muted or soloed in the timeline: the part playing is mixed again from the
     // moment heard.
     void IncidentLanesChanged();
@@ -276,6 +258,13 @@ protected:
     void OnDestroying() override { Timer1.Stop(); }
 
 private:
+    friend class TimelineLink; // the timeline's host: the window's own side of it
+
+    // The program's own per-user settings (window places, zoom, playback options); every
+    // feature reads and changes this one copy and saves it, so none undoes another's.
+    UserSettingsFile OwnSettings;
+    ReviewedPlayback review_;
+
     // Builds the control tree (frm_voice_layout.cpp).
     void CreateControls();
     // Connects the controls' events to the handlers (frm_voice_layout.cpp).
@@ -317,6 +306,19 @@ private:
     std::vector<std::wstring> creationOrder_;
     std::vector<FontHandle> fonts_;
     std::unique_ptr<TimelineLink, TimelineLinkDeleter> timeline_;
+
+    // The selection as it happened (frm_voice_incident.cpp).
+    IncidentPlayer incident_;
+    // The mix from the incident's second from on into the playback file: a part, the next
+    // one following at its end as the listening aids' parts do.
+    bool WriteIncidentPart(double from);
+    // The list line heard at the player's position and how far into its recording; -1 none.
+    std::pair<std::int32_t, double> IncidentSounding();
+    // A tick while an incident plays: the name field follows the mix.
+    void IncidentTick();
+    // What the mix lets be heard and how: the timeline's muted and soloed lanes and the
+    // listening aids.
+    incident::StreamChoices IncidentHearing();
 };
 
 } // namespace voice

@@ -5,6 +5,7 @@
 // Export, merge and the saved list stop playback first, as "Сформировать список" does:
 // the player is disabled while they run and must not go on playing out of reach.
 
+#include "catalogue/local_time.h"
 #include "catalogue/win32_directory_enumerator.h"
 #include "export/archive_guard.h"
 #include "export/export_job.h"
@@ -39,12 +40,6 @@ public:
 private:
     gui::WorkProgress& progress_;
 };
-
-exporting::LocalMoment Now() {
-    SYSTEMTIME st{};
-    ::GetLocalTime(&st);
-    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-}
 
 std::wstring Stamp(const exporting::LocalMoment& m) {
     wchar_t text[32];
@@ -87,12 +82,7 @@ void TFrmVoice::SetUpExportCommands() {
 
 std::vector<std::wstring> TFrmVoice::SelectedLines() const {
     // In list order: the list box gives its selected indices ascending.
-    HWND list = LBListFiles.Handle();
-    const LRESULT count = ::SendMessageW(list, LB_GETSELCOUNT, 0, 0);
-    std::vector<int> indices(count > 0 ? static_cast<std::size_t>(count) : 0);
-    if (!indices.empty())
-        ::SendMessageW(list, LB_GETSELITEMS, indices.size(),
-                       reinterpret_cast<LPARAM>(indices.data()));
+    const std::vector<int> indices = LBListFiles.SelectedIndices();
     std::vector<std::wstring> lines;
     lines.reserve(indices.size());
     for (int index : indices)
@@ -124,7 +114,7 @@ void TFrmVoice::RunExportWork(const wchar_t* caption, std::function<void(gui::Wo
                               std::function<void()> succeeded) {
     SequenceActive = false;
     MediaPlayer1.Close();
-    EndIncident();
+    incident_.End();
     gui::WorkRequest request;
     request.owner = Handle();
     request.caption = caption;
@@ -157,7 +147,7 @@ void TFrmVoice::ExportSelectedClick() {
     RunExportWork(
         L"Экспорт записей",
         [outcome, lines = std::move(lines), folder = *folder, bases = std::move(bases),
-         now = Now()](gui::WorkProgress& progress) {
+         now = LocalNow()](gui::WorkProgress& progress) {
             ProgressBridge bridge(progress);
             *outcome = exporting::ExportRecordings(lines, folder, bases, now, bridge);
         },
@@ -176,7 +166,7 @@ void TFrmVoice::MergeSelectedClick() {
     exporting::Archive bases = ArchiveBases(lines);
     const std::optional<fs::path> target =
         ChooseSaveFile(Handle(), {L"Объединить выбранные в один файл", L"Звук WAV (*.wav)", L"wav",
-                                  L"merge_" + Stamp(Now()) + L".wav"});
+                                  L"merge_" + Stamp(LocalNow()) + L".wav"});
     if (!target)
         return;
     auto outcome = std::make_shared<ExportOutcome>();
@@ -207,7 +197,7 @@ void TFrmVoice::SaveIncidentClick() {
     const incident::IncidentOptions options = IncidentChoices();
     const std::optional<fs::path> target =
         ChooseSaveFile(Handle(), {L"Сохранить как было", L"Звук WAV (*.wav)", L"wav",
-                                  L"incident_" + Stamp(Now()) + L".wav"});
+                                  L"incident_" + Stamp(LocalNow()) + L".wav"});
     if (!target)
         return;
     auto outcome = std::make_shared<ExportOutcome>();
@@ -240,7 +230,7 @@ void TFrmVoice::SaveListClick() {
     exporting::Archive bases = ArchiveBases(lines);
     const std::optional<fs::path> target =
         ChooseSaveFile(Handle(), {L"Сохранить список", L"Список CSV (*.csv)", L"csv",
-                                  L"list_" + Stamp(Now()) + L".csv"});
+                                  L"list_" + Stamp(LocalNow()) + L".csv"});
     if (!target)
         return;
     // Nothing to report when it worked: the file is where the user put it.

@@ -28,7 +28,7 @@ void TFrmVoice::LBListFilesDblClick() {
 void TFrmVoice::LBListFilesClick() {
     SequenceActive = false;
     MediaPlayer1.Close();
-    EndIncident();
+    incident_.End();
     TimelineSelectionChanged();
 }
 
@@ -54,7 +54,7 @@ void TFrmVoice::StartPlayback() {
 void TFrmVoice::ConvertToPlaybackFile(int index) {
     SequenceActive = false;
     MediaPlayer1.Close();
-    EndIncident(); // the designed sequence takes the player
+    incident_.End(); // the designed sequence takes the player
     if (!WriteReviewedPlaybackFile(index))
         return;
     try {
@@ -86,7 +86,7 @@ void TFrmVoice::Timer1Timer() {
         const std::int32_t length = MediaPlayer1.Length();
         ShowPlayPosition(MediaPlayer1.Position(), length);
     }
-    if (Incident.active)
+    if (incident_.Active())
         IncidentTick();
 }
 
@@ -94,10 +94,10 @@ void TFrmVoice::ShowPlayPosition(std::int32_t position, std::int32_t length) {
     if (length == 0)
         return;
     const std::int64_t range = TrackBar1.Max() - TrackBar1.Min();
-    if (Review.State() != ReviewedPlayback::Loaded::Designed) {
+    if (review_.State() != ReviewedPlayback::Loaded::Designed) {
         // The bar spans the recording, also while a part of it plays, or at another speed.
-        const double whole = Review.RecordingLength(length);
-        const double at = Review.RecordingAt(position);
+        const double whole = review_.RecordingLength(length);
+        const double at = review_.RecordingAt(position);
         if (whole > 0)
             TrackBar1.SetPosition(TrackBar1.Min() +
                                   static_cast<int>(std::min(1.0, at / whole) * range));
@@ -110,21 +110,21 @@ void TFrmVoice::ShowHeldPosition() {
     if (!MediaPlayer1.DeviceOpen())
         return;
     // Only the bar moves: its change event would seek back to the bar's coarser step.
-    Review.showingPosition = true;
+    review_.showingPosition = true;
     ShowPlayPosition(MediaPlayer1.Position(), MediaPlayer1.Length());
-    Review.showingPosition = false;
+    review_.showingPosition = false;
     TimelinePlaybackTick();
 }
 
 void TFrmVoice::TrackBar1Change() {
     // Without a device there is nothing to seek, and the mode query would fail.
-    if (!MediaPlayer1.DeviceOpen() || Review.showingPosition)
+    if (!MediaPlayer1.DeviceOpen() || review_.showingPosition)
         return;
     const auto seek = [this] {
         const std::int32_t length = MediaPlayer1.Length();
         const std::int64_t range = TrackBar1.Max() - TrackBar1.Min();
-        if (Review.State() != ReviewedPlayback::Loaded::Designed) {
-            SeekRecording(Review.RecordingLength(length) *
+        if (review_.State() != ReviewedPlayback::Loaded::Designed) {
+            SeekRecording(review_.RecordingLength(length) *
                           (TrackBar1.Position() - TrackBar1.Min()) / static_cast<double>(range));
             return;
         }

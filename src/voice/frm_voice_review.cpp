@@ -125,10 +125,10 @@ double PartLength(std::span<const float> ahead, int rate) {
 } // namespace
 
 void TFrmVoice::SetUpReview() {
-    Review.options = LoadReviewOptions(OwnSettings.Values());
+    review_.options = LoadReviewOptions(OwnSettings.Values());
     wchar_t caption[256]{};
     ::GetWindowTextW(Handle(), caption, 256);
-    Review.baseCaption = caption;
+    review_.baseCaption = caption;
     ShowReviewCaption();
 
     std::vector<gui::Shortcut> shortcuts = Shortcuts();
@@ -150,13 +150,13 @@ void TFrmVoice::SetUpReview() {
         const bool atEnd = result == nrSuccessful && SequenceActive && !PlayPending &&
                            MediaPlayer1.DeviceOpen() && MediaPlayer1.Mode() == msStopped &&
                            MediaPlayer1.Position() == MediaPlayer1.Length();
-        switch (Review.OnNotify(result == nrAborted || result == nrSuperseded, atEnd)) {
+        switch (review_.OnNotify(result == nrAborted || result == nrSuperseded, atEnd)) {
         case ReviewedPlayback::Notified::Stale:
             MediaPlayer1.SetNotify(true);
             return;
         case ReviewedPlayback::Notified::NextPart:
             // The end of a part is not the end of the recording: the next part plays on.
-            ReloadAt(*Review.NextPart(), true);
+            ReloadAt(*review_.NextPart(), true);
             MediaPlayer1.SetNotify(true);
             return;
         case ReviewedPlayback::Notified::Designed:
@@ -166,13 +166,13 @@ void TFrmVoice::SetUpReview() {
     };
     MediaPlayer1.OnClick = [this, designed = std::move(MediaPlayer1.OnClick)](TMPBtnType button,
                                                                               bool& doDefault) {
-        Review.UserActed();
+        review_.UserActed();
         designed(button, doDefault);
     };
 }
 
 void TFrmVoice::ShowReviewCaption() {
-    ::SetWindowTextW(Handle(), ReviewCaption(Review.baseCaption, Review.options).c_str());
+    ::SetWindowTextW(Handle(), ReviewCaption(review_.baseCaption, review_.options).c_str());
 }
 
 void TFrmVoice::AppendPlaybackMenu(gui::PopupMenu& menu) {
@@ -180,7 +180,7 @@ void TFrmVoice::AppendPlaybackMenu(gui::PopupMenu& menu) {
     const auto speeds = review::OfferedSpeeds();
     for (std::size_t i = 0; i < speeds.size(); ++i)
         playback.AddCheckItem(kFirstSpeedCommand + static_cast<UINT>(i), SpeedText(speeds[i]), L"",
-                              Review.options.speed == speeds[i], true);
+                              review_.options.speed == speeds[i], true);
     playback.AddSeparator();
     playback.AddItem(kSlowerCommand, L"Медленнее", gui::ShortcutText(KeyOf(kSlowerCommand)), true);
     playback.AddItem(kFasterCommand, L"Быстрее", gui::ShortcutText(KeyOf(kFasterCommand)), true);
@@ -188,9 +188,9 @@ void TFrmVoice::AppendPlaybackMenu(gui::PopupMenu& menu) {
                      gui::ShortcutText(KeyOf(kNormalSpeedCommand)), true);
     playback.AddSeparator();
     playback.AddCheckItem(kShortenPausesCommand, L"Сокращать паузы", L"",
-                          Review.options.shortenPauses, false);
+                          review_.options.shortenPauses, false);
     playback.AddCheckItem(kEvenLoudnessCommand, L"Выравнивать громкость", L"",
-                          Review.options.evenLoudness, false);
+                          review_.options.evenLoudness, false);
     AppendIncidentOptions(playback);
     menu.AddSeparator();
     menu.AddSubmenu(L"Воспроизведение", std::move(playback));
@@ -199,7 +199,7 @@ void TFrmVoice::AppendPlaybackMenu(gui::PopupMenu& menu) {
 bool TFrmVoice::RunReviewCommand(UINT command) {
     if (RunIncidentOption(command))
         return true;
-    review::ReviewOptions options = Review.options;
+    review::ReviewOptions options = review_.options;
     const auto speeds = review::OfferedSpeeds();
     if (command >= kFirstSpeedCommand && command < kFirstSpeedCommand + speeds.size()) {
         options.speed = speeds[command - kFirstSpeedCommand];
@@ -246,30 +246,31 @@ bool TFrmVoice::RunReviewCommand(UINT command) {
 }
 
 void TFrmVoice::ChangeReviewOptions(const review::ReviewOptions& options) {
-    if (options == Review.options)
+    if (options == review_.options)
         return;
-    Review.options = options;
+    review_.options = options;
     StoreReviewOptions(OwnSettings.Values(), options);
     OwnSettings.Save();
     ShowReviewCaption();
     // Nothing loaded: the next recording is written with the new choices.
     // An incident plays on with them from the moment heard.
-    if (ExportWork.Running() || !MediaPlayer1.DeviceOpen() || (CurrentIndex < 0 && !Incident.active))
+    if (ExportWork.Running() || !MediaPlayer1.DeviceOpen() ||
+        (CurrentIndex < 0 && !incident_.Active()))
         return;
     const bool playing = MediaPlayer1.Mode() == msPlaying;
     ReloadAt(PlayedSourceSeconds(), playing);
 }
 
 bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
-    Review.source.Reset();
-    Review.analysis.reset();
-    Review.LoadDesigned();
+    review_.source.Reset();
+    review_.analysis.reset();
+    review_.LoadDesigned();
     const std::wstring line = LBListFiles.Line(index);
-    const bool speedAlone = !Review.options.shortenPauses && !Review.options.evenLoudness;
-    if (Review.options.IsDefault() || !speedAlone) {
+    const bool speedAlone = !review_.options.shortenPauses && !review_.options.evenLoudness;
+    if (review_.options.IsDefault() || !speedAlone) {
         if (!WritePlaybackFile(line, StartDir, RecordingHandle, PlaybackHandle))
             return false;
-        if (Review.options.IsDefault())
+        if (review_.options.IsDefault())
             return true;
     } else {
         switch (WriteStretchedWhileConverted(line)) {
@@ -283,7 +284,7 @@ bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
     }
     // Nothing we can process (an undecodable recording's empty file, a compressed WAV):
     // it plays as it stands.
-    if (!Review.source.Take(PlaybackFilePath(StartDir)))
+    if (!review_.source.Take(PlaybackFilePath(StartDir)))
         return true;
     return WriteReviewedSamples(0.0, false);
 }
@@ -292,18 +293,18 @@ bool TFrmVoice::WriteReviewedPlaybackFile(int index) {
 // converted. Later changes take their samples from the recording itself where it holds
 // them as they stand, else from the designed file kept in memory.
 TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wstring& line) {
-    const double speed = Review.options.speed;
+    const double speed = review_.options.speed;
     StretchedConversion result;
     const auto convert = [&](RecordingReader& recording, ConvertedWriter& file) {
         result = ConvertStretched(recording, file, speed, kStretchedWhileConvertedAtMost);
     };
     if (!WritePlaybackFile(line, StartDir, RecordingHandle, PlaybackHandle, convert))
         return StretchedWrite::Failed;
-    if (result.stretched && (result.designed ? Review.source.Take(std::move(*result.designed))
-                                             : Review.source.TakeRecording(
+    if (result.stretched && (result.designed ? review_.source.Take(std::move(*result.designed))
+                                             : review_.source.TakeRecording(
                                                    std::wstring(ListLinePath(line)),
                                                    result.kind == RecordingKind::HeaderlessPcm))) {
-        Review.LoadWhole(
+        review_.LoadWhole(
             review::PlaybackClock(review::SpeedTimeline(result.samples, kPlaybackSampleRate, speed),
                                   0.0, static_cast<double>(result.samples) / kPlaybackSampleRate));
         return StretchedWrite::Done;
@@ -317,32 +318,32 @@ TFrmVoice::StretchedWrite TFrmVoice::WriteStretchedWhileConverted(const std::wst
 }
 
 bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
-    Review.LoadDesigned();
-    if (!Review.source.SetAside(PlaybackSourcePath()))
+    review_.LoadDesigned();
+    if (!review_.source.SetAside(PlaybackSourcePath()))
         return false;
-    const int rate = Review.source.SampleRate();
+    const int rate = review_.source.SampleRate();
     // A second more than a whole part, so a rest that fits in one is told from one that
     // does not.
     const double ahead = part ? kPartSeconds + kPartSearchSeconds + 1.0 : INFINITY;
-    std::vector<float> samples = Review.source.Read(fromSourceSeconds, ahead);
+    std::vector<float> samples = review_.source.Read(fromSourceSeconds, ahead);
     const double partLength = part ? PartLength(samples, rate) : 0;
     if (partLength > 0)
         samples.resize(static_cast<std::size_t>(std::lround(partLength * rate)));
     // The level and the pauses are judged on the whole recording, once; the speed alone
     // needs only what it plays.
-    const bool judged = Review.options.evenLoudness || Review.options.shortenPauses;
-    if (judged && !Review.analysis) {
+    const bool judged = review_.options.evenLoudness || review_.options.shortenPauses;
+    if (judged && !review_.analysis) {
         if (std::lround(fromSourceSeconds * rate) == 0 && partLength == 0) {
-            Review.analysis = review::AnalyseRecording(samples, rate); // what was read is all
+            review_.analysis = review::AnalyseRecording(samples, rate); // what was read is all
         } else {
-            const std::vector<float> all = Review.source.Read(0.0, INFINITY);
-            Review.analysis = review::AnalyseRecording(all, rate);
+            const std::vector<float> all = review_.source.Read(0.0, INFINITY);
+            review_.analysis = review::AnalyseRecording(all, rate);
         }
     }
     review::ProcessedRecording processed =
-        judged ? review::ProcessFrom(samples, rate, Review.options, fromSourceSeconds,
-                                     *Review.analysis)
-               : review::ProcessFrom(samples, rate, Review.options, 0.0);
+        judged ? review::ProcessFrom(samples, rate, review_.options, fromSourceSeconds,
+                                     *review_.analysis)
+               : review::ProcessFrom(samples, rate, review_.options, 0.0);
     // The kept analysis counts the timeline's source seconds from the recording's start.
     const double start = judged ? 0.0 : fromSourceSeconds;
     samples = {}; // the source's copy goes before the file is written
@@ -356,30 +357,30 @@ bool TFrmVoice::WriteReviewedSamples(double fromSourceSeconds, bool part) {
     }
     if (!WriteMono16PlaybackFile(PlaybackFilePath(StartDir), rate, processed.samples))
         return false;
-    review::PlaybackClock clock(std::move(processed.timeline), start, Review.source.Seconds());
+    review::PlaybackClock clock(std::move(processed.timeline), start, review_.source.Seconds());
     if (part)
-        Review.LoadPart(std::move(clock), fromSourceSeconds,
-                        partLength > 0 ? std::optional(fromSourceSeconds + partLength)
-                                       : std::nullopt);
+        review_.LoadPart(std::move(clock), fromSourceSeconds,
+                         partLength > 0 ? std::optional(fromSourceSeconds + partLength)
+                                        : std::nullopt);
     else
-        Review.LoadWhole(std::move(clock));
+        review_.LoadWhole(std::move(clock));
     return true;
 }
 
 double TFrmVoice::PlayedSourceSeconds() {
-    return Review.RecordingAt(MediaPlayer1.Position());
+    return review_.RecordingAt(MediaPlayer1.Position());
 }
 
 void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
     const bool sequence = SequenceActive;
     const bool pending = PlayPending;
     // Nothing we can process: it plays on as it is.
-    if (!Incident.active && !Review.source.Held()) {
-        Review.analysis.reset();
-        if (!Review.source.Take(PlaybackFilePath(StartDir)))
+    if (!incident_.Active() && !review_.source.Held()) {
+        review_.analysis.reset();
+        if (!review_.source.Take(PlaybackFilePath(StartDir)))
             return;
     }
-    Review.InterruptingPlay();
+    review_.InterruptingPlay();
     if (play) {
         // A playing device takes the wave driver almost a second to close; a paused one
         // closes at once. Quietly: the pause must not look like the end of the recording.
@@ -391,8 +392,9 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
     // once; stopped or paused, the whole recording, so the bar still reaches back to its
     // start.
     // An incident is written from the moment on whether playing or not: it can be long.
-    const bool written = Incident.active ? WriteIncidentPart(sourceSeconds)
-                                         : WriteReviewedSamples(play ? sourceSeconds : 0.0, play);
+    const bool written = incident_.Active()
+                             ? WriteIncidentPart(sourceSeconds)
+                             : WriteReviewedSamples(play ? sourceSeconds : 0.0, play);
     if (!written || !OpenPlaybackFile()) {
         SequenceActive = false;
         return;
@@ -404,7 +406,7 @@ void TFrmVoice::ReloadAt(double sourceSeconds, bool play) {
         MediaPlayer1.SetNotify(true);
     } else {
         if (sourceSeconds > 0)
-            SeekQuietly(Review.PositionOf(sourceSeconds));
+            SeekQuietly(review_.PositionOf(sourceSeconds));
         ShowHeldPosition();
     }
 }
@@ -463,18 +465,18 @@ void TFrmVoice::SkipKey(double seconds) {
     const bool playing = mode == msPlaying;
     const double target = std::max(0.0, PlayedSourceSeconds() + seconds);
     // Outside the part the file holds: written again from there.
-    if (!Review.Holds(target)) {
+    if (!review_.Holds(target)) {
         ReloadAt(target, playing);
         return;
     }
     const std::int32_t length = MediaPlayer1.Length();
-    const std::int32_t position = Review.PositionOf(target);
-    if (position >= length && !Incident.active) {
+    const std::int32_t position = review_.PositionOf(target);
+    if (position >= length && !incident_.Active()) {
         GoToRecording(1); // past the end: the next recording, as the end of this one would
         return;
     }
     if (playing)
-        Review.InterruptingPlay();
+        review_.InterruptingPlay();
     SeekQuietly(std::min(position, length)); // an incident stops at its end
     if (playing) {
         MediaPlayer1.Play();
@@ -485,11 +487,11 @@ void TFrmVoice::SkipKey(double seconds) {
 }
 
 void TFrmVoice::SeekRecording(double sourceSeconds) {
-    if (!Review.Holds(sourceSeconds)) {
+    if (!review_.Holds(sourceSeconds)) {
         ReloadAt(sourceSeconds, false);
         return;
     }
-    MediaPlayer1.SetPosition(Review.PositionOf(sourceSeconds));
+    MediaPlayer1.SetPosition(review_.PositionOf(sourceSeconds));
 }
 
 void TFrmVoice::GoToRecording(int direction) {

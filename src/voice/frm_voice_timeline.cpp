@@ -13,9 +13,12 @@
 
 namespace voice {
 
-// What the main window keeps for the timeline, open or not.
-class TimelineLink {
+// What the main window keeps for the timeline, open or not, and what the timeline asks of
+// the window.
+class TimelineLink final : public timeline::TimelineHost {
 public:
+    explicit TimelineLink(TFrmVoice& form) : form_(form) {}
+
     timeline::TimelineWindow window;
     // The heard marks, read when first needed.
     timeline::HeardMarks marks;
@@ -37,39 +40,10 @@ public:
         if (rewrite)
             timeline::SaveHeardMarks(marks, marksFile); // a damaged file is replaced at once
     }
-};
 
-void TimelineLinkDeleter::operator()(TimelineLink* link) const noexcept {
-    delete link;
-}
-
-namespace {
-
-// Within this much of its end a recording counts as heard.
-constexpr double kHeardBeforeEnd = 1.0; // s
-
-timeline::Seconds Midnight(const CalendarDate& date) {
-    return timeline::LocalSeconds(date.year, date.month, date.day, 0, 0, 0);
-}
-
-} // namespace
-
-timeline::TimelineWindow& TFrmVoice::TimelineView() {
-    if (!timeline_)
-        timeline_.reset(new TimelineLink);
-    return timeline_->window;
-}
-
-void TFrmVoice::TimelineClick() {
-    timeline::TimelineWindow& view = TimelineView();
-    if (view.IsOpen()) {
-        view.Open(Handle(), {}, OwnSettings.Values()); // to the front
-        return;
-    }
-    TimelineLink& link = *timeline_;
-    timeline::TimelineHost host;
-    host.selectLines = [this](const std::vector<std::int32_t>& lines) {
-        HWND list = LBListFiles.Handle();
+    // The timeline's selection goes into the list, and then as the user's own click there.
+    void SelectLines(const std::vector<std::int32_t>& lines) override {
+        HWND list = form_.LBListFiles.Handle();
         ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
         ::SendMessageW(list, LB_SETSEL, FALSE, -1);
         // Runs of lines at once: selecting all of 100,000 lines stays one message per run.
@@ -84,35 +58,67 @@ void TFrmVoice::TimelineClick() {
         if (!lines.empty())
             ::SendMessageW(list, LB_SETCARETINDEX, lines.front(), FALSE); // into view
         ::InvalidateRect(list, nullptr, TRUE);
-        LBListFilesClick(); // as the user's own click in the list
-    };
-    host.play = [this] { LBListFilesDblClick(); };
-    host.playPause = [this] { PlayPauseKey(); };
-    // The list's own commands, acting on the one selection both windows share.
-    host.fillMenu = [this](gui::PopupMenu& menu) {
-        menu.AddSeparator();
-        AppendListMenu(menu);
-    };
-    host.command = [this](UINT command) {
-        ::SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
-    };
-    host.otherKey = [this](const MSG& key) {
+        form_.LBListFilesClick();
+    }
+    void Play() override { form_.LBListFilesDblClick(); }
+    void PlayPause() override { form_.PlayPauseKey(); }
+    bool OtherKey(const MSG& key) override {
         MSG asMain = key;
-        asMain.hwnd = Handle();
-        return TranslateShortcut(asMain);
-    };
-    host.clearHeard = [this, &link] {
-        link.LoadMarks();
-        link.marks.Clear();
-        timeline::SaveHeardMarks(link.marks, link.marksFile);
-        link.window.SetHeardLines({});
-    };
-    host.lanesChanged = [this] { IncidentLanesChanged(); };
-    host.closing = [this, &link] {
-        link.window.SaveTo(OwnSettings.Values());
-        OwnSettings.Save();
-    };
-    view.Open(Handle(), std::move(host), OwnSettings.Values());
+        asMain.hwnd = form_.Handle();
+        return form_.TranslateShortcut(asMain);
+    }
+    // The list's own commands, acting on the one selection both windows share.
+    void FillMenu(gui::PopupMenu& menu) override {
+        menu.AddSeparator();
+        form_.AppendListMenu(menu);
+    }
+    void RunCommand(UINT command) override {
+        ::SendMessageW(form_.Handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    }
+    void ClearHeard() override {
+        LoadMarks();
+        marks.Clear();
+        timeline::SaveHeardMarks(marks, marksFile);
+        window.SetHeardLines({});
+    }
+    void LanesChanged() override { form_.IncidentLanesChanged(); }
+    void Closing() override {
+        window.SaveTo(form_.OwnSettings.Values());
+        form_.OwnSettings.Save();
+    }
+
+private:
+    TFrmVoice& form_;
+};
+
+void TimelineLinkDeleter::operator()(TimelineLink* link) const noexcept {
+    delete link;
+}
+
+namespace {
+
+// Within this much of its end a recording counts as heard.
+constexpr double kHeardBeforeEnd = 1.0; // s
+
+timeline::Seconds Midnight(const CalendarDate& date) {
+    return SecondsOf({date.year, date.month, date.day, 0, 0, 0});
+}
+
+} // namespace
+
+timeline::TimelineWindow& TFrmVoice::TimelineView() {
+    if (!timeline_)
+        timeline_.reset(new TimelineLink(*this));
+    return timeline_->window;
+}
+
+void TFrmVoice::TimelineClick() {
+    timeline::TimelineWindow& view = TimelineView();
+    if (view.IsOpen()) {
+        view.Open(Handle(), *timeline_, OwnSettings.Values()); // to the front
+        return;
+    }
+    view.Open(Handle(), *timeline_, OwnSettings.Values());
     TimelineListChanged();
 }
 
@@ -149,30 +155,26 @@ void TFrmVoice::TimelineListChanged() {
 void TFrmVoice::TimelineSelectionChanged() {
     if (!timeline_ || !timeline_->window.IsOpen())
         return;
-    HWND list = LBListFiles.Handle();
-    const LRESULT count = ::SendMessageW(list, LB_GETSELCOUNT, 0, 0);
-    std::vector<std::int32_t> lines(count > 0 ? static_cast<std::size_t>(count) : 0);
-    if (!lines.empty())
-        ::SendMessageW(list, LB_GETSELITEMS, lines.size(), reinterpret_cast<LPARAM>(lines.data()));
-    timeline_->window.SetSelectedLines(lines);
+    const std::vector<int> selected = LBListFiles.SelectedIndices();
+    timeline_->window.SetSelectedLines({selected.begin(), selected.end()});
 }
 
 void TFrmVoice::TimelinePlaybackTick() {
     // Heard marks count also while the timeline is closed.
     if (!timeline_)
-        timeline_.reset(new TimelineLink);
+        timeline_.reset(new TimelineLink(*this));
     TimelineLink& link = *timeline_;
     std::int32_t line = -1;
     double fraction = 0;
-    if (Incident.active) {
+    if (incident_.Active()) {
         // The playhead at the incident's time of day: in the recording heard last.
         std::tie(line, fraction) = IncidentSounding();
     } else if (MediaPlayer1.DeviceOpen() && 0 <= CurrentIndex &&
                CurrentIndex < LBListFiles.Count()) {
         const TMPState mode = MediaPlayer1.Mode();
         // In the recording's own seconds: the file open may be a part of it, or faster.
-        const double length = Review.RecordingLength(MediaPlayer1.Length());
-        const double position = Review.RecordingAt(MediaPlayer1.Position());
+        const double length = review_.RecordingLength(MediaPlayer1.Length());
+        const double position = review_.RecordingAt(MediaPlayer1.Position());
         // Paused or stopped the recording is still where playback stands: a skip shows.
         if (mode == msPlaying || mode == msPaused || mode == msStopped) {
             line = CurrentIndex;

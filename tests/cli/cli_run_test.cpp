@@ -201,7 +201,7 @@ TEST_F(CliRunTest, TimelineDrawsEachRecordingOnceAtItsPlaceAndNeverOverwrites) {
     const std::string text = ReadText(svg);
 
     // 5 to 7 December right of the lane labels, 720 pixels a day.
-    const timeline::Seconds axisStart = timeline::LocalSeconds(2026, 12, 5, 0, 0, 0);
+    const timeline::Seconds axisStart = SecondsOf({2026, 12, 5, 0, 0, 0});
     const double perPixel = 86400.0 / 720;
     const std::regex bar("<rect class=\"bar[a-z ]*\" data-line=\"(\\d+)\" x=\"([0-9.]+)\"");
     std::vector<int> seen(listed.size(), 0);

@@ -101,8 +101,8 @@ TEST(Ticks, LabelsAndDayChangesAtEachZoom) {
 }
 
 TEST(Ticks, FormatsTimesDatesAndDurations) {
-    EXPECT_EQ(FormatDateTime(LocalSeconds(2024, 2, 29, 23, 5, 9)), L"29.02.2024 23:05:09");
-    EXPECT_EQ(FormatDateTime(LocalSeconds(1969, 12, 31, 0, 0, 1)), L"31.12.1969 00:00:01");
+    EXPECT_EQ(FormatDateTime(SecondsOf({2024, 2, 29, 23, 5, 9})), L"29.02.2024 23:05:09");
+    EXPECT_EQ(FormatDateTime(SecondsOf({1969, 12, 31, 0, 0, 1})), L"31.12.1969 00:00:01");
     EXPECT_EQ(FormatDuration(3 * 3600 + 62), L"3:01:02");
     EXPECT_EQ(FormatDuration(-5), L"0:00:00");
 }
@@ -258,7 +258,7 @@ TEST(LaneRaster, TheIndexGivesWhatVisitingEveryRecordingGives) {
 // A list over decades (a search from 1999 on) still counts every recording in its column.
 TEST(LaneRaster, TheIndexCountsOverYears) {
     const std::vector<std::wstring> lines = {
-        LineOf(1, LocalSeconds(1999, 1, 1, 10, 0, 0), LocalSeconds(1999, 1, 1, 10, 0, 30)),
+        LineOf(1, SecondsOf({1999, 1, 1, 10, 0, 0}), SecondsOf({1999, 1, 1, 10, 0, 30})),
         LineOf(1, Dec7(10), Dec7(10, 0, 30)), LineOf(1, Dec7(11), Dec7(11, 0, 30))};
     const Timeline t = BuildTimeline(lines);
     const DensityIndex index(t);

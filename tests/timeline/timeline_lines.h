@@ -31,7 +31,7 @@ inline std::wstring LineOf(int channel, Seconds start, Seconds end, std::uint64_
 
 // 07.12.2026 at hh:mm:ss.
 inline Seconds Dec7(int hour, int minute = 0, int second = 0) {
-    return LocalSeconds(2026, 12, 7, hour, minute, second);
+    return SecondsOf({2026, 12, 7, hour, minute, second});
 }
 
 } // namespace voice::timeline::test

@@ -169,7 +169,7 @@ TEST(GoToTime, WhatIsAccepted) {
         {L" 8.12.26 0:05", Dec7(0, 5) + kSecondsPerDay},
         {L"06.12.2026", Dec7(0) - kSecondsPerDay},
         {L"10:20", Dec7(10, 20)}, // on the reference's day
-        {L"29.02.2028 12:00", LocalSeconds(2028, 2, 29, 12, 0, 0)},
+        {L"29.02.2028 12:00", SecondsOf({2028, 2, 29, 12, 0, 0})},
         {L"29.02.2027 12:00", -1},
         {L"07.13.2026", -1},
         {L"24:00", -1},

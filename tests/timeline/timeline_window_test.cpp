@@ -542,7 +542,8 @@ TEST_F(TimelineWindowTest, ALabelClickedMutesItsChannelInTheIncidentPlaying) {
     Key('A', {VK_CONTROL});
     gui::testing::TypeKey(*form, ViewHandle(), VK_RETURN, {VK_CONTROL}); // as it happened
     TMediaPlayer& player = form->MediaPlayer1;
-    ASSERT_TRUE(PumpUntil([&] { return form->Incident.active && player.Position() >= 1000; }, 90s));
+    ASSERT_TRUE(
+        PumpUntil([&] { return form->Incident().Active() && player.Position() >= 1000; }, 90s));
     // The loudest sample of the playback file's first 10 s (stereo): until channel 2 starts
     // 14 s in, channel 1 sounds alone.
     const auto loudest = [&] {
@@ -564,7 +565,7 @@ TEST_F(TimelineWindowTest, ALabelClickedMutesItsChannelInTheIncidentPlaying) {
         return Painted(row);
     };
     const std::vector<COLORREF> plain = labelPixels();
-    const double before = form->Review.RecordingAt(player.Position());
+    const double before = form->Review().RecordingAt(player.Position());
 
     POINT label = View().PointOfLabel(0);
     ::ClientToScreen(ViewHandle(), &label);
@@ -581,13 +582,13 @@ TEST_F(TimelineWindowTest, ALabelClickedMutesItsChannelInTheIncidentPlaying) {
     EXPECT_FALSE(View().Sound().Muted(2));
     EXPECT_NE(labelPixels(), plain); // struck through
     EXPECT_LT(loudest(), 100);       // the part from here on holds channel 1 no more
-    EXPECT_NEAR(form->Review.RecordingAt(player.Position()), before, 1.0);
+    EXPECT_NEAR(form->Review().RecordingAt(player.Position()), before, 1.0);
 
     Key(VK_HOME, {VK_CONTROL}); // the focus to channel 1's recording, the selection kept
     gui::testing::TypeKey(*form, ViewHandle(), 'M');
     EXPECT_FALSE(View().Sound().Muted(1));
     EXPECT_EQ(labelPixels(), plain);
-    ASSERT_TRUE(form->Incident.active);
+    ASSERT_TRUE(form->Incident().Active());
     EXPECT_GT(loudest(), 1000);
     player.Close();
 }

@@ -356,20 +356,20 @@ TEST_F(ReviewWindowTest, ASpeedChangeWhilePlayingContinuesFromTheSameMoment) {
     const double before = form->MediaPlayer1.Position() / 1000.0;
     EXPECT_TRUE(PressKey(L"LBListFiles", VK_OEM_PLUS)); // 1,25×
     EXPECT_TRUE(Playing());
-    EXPECT_NEAR(form->Review.From(), before, 0.5);
-    EXPECT_NEAR(form->MediaPlayer1.Length(), (9 - form->Review.From()) / 1.25 * 1000, 100);
+    EXPECT_NEAR(form->Review().From(), before, 0.5);
+    EXPECT_NEAR(form->MediaPlayer1.Length(), (9 - form->Review().From()) / 1.25 * 1000, 100);
     EXPECT_EQ(ShownFileName(), Shown(1));
 
     ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 1000; }));
-    const double played = form->Review.From() + form->MediaPlayer1.Position() / 1000.0 * 1.25;
+    const double played = form->Review().From() + form->MediaPlayer1.Position() / 1000.0 * 1.25;
     EXPECT_TRUE(PressKey(L"LBListFiles", VK_OEM_PLUS)); // 1,5×
     EXPECT_TRUE(Playing());
-    EXPECT_NEAR(form->Review.From(), played, 0.5);
-    EXPECT_NEAR(form->MediaPlayer1.Length(), (9 - form->Review.From()) / 1.5 * 1000, 100);
+    EXPECT_NEAR(form->Review().From(), played, 0.5);
+    EXPECT_NEAR(form->MediaPlayer1.Length(), (9 - form->Review().From()) / 1.5 * 1000, 100);
 
     // The sequence's advance: the next line plays, processed at the new speed from its start.
     ASSERT_TRUE(PumpUntil([&] { return ShownFileName() == Shown(2) && Playing(); }));
-    EXPECT_EQ(form->Review.From(), 0);
+    EXPECT_EQ(form->Review().From(), 0);
     EXPECT_NEAR(form->MediaPlayer1.Length(), 3000 / 1.5, 30);
     ASSERT_TRUE(
         PumpUntil([&] { return !form->SequenceActive && !form->MediaPlayer1.DeviceOpen(); }));
@@ -438,12 +438,12 @@ TEST_F(ReviewWindowTest, SpeedChangesInALongRecordingPlayAPartFromTheSameMoment)
     for (const auto& step : steps) {
         ASSERT_TRUE(Playing()) << step.key;
         const double moment =
-            form->Review.From() + form->MediaPlayer1.Position() / 1000.0 * speed + step.skip;
+            form->Review().From() + form->MediaPlayer1.Position() / 1000.0 * speed + step.skip;
         EXPECT_TRUE(PressKey(L"LBListFiles", step.key));
         speed = step.speed;
         ASSERT_TRUE(PumpUntil([&] { return Playing(); })) << step.key;
-        const double origin = form->Review.From();
-        const double part = form->Review.NextPart().value_or(0) - origin;
+        const double origin = form->Review().From();
+        const double part = form->Review().NextPart().value_or(0) - origin;
         // Positions move in steps of a third of a second, and a loaded machine adds to it.
         EXPECT_NEAR(origin, moment, 1.0) << step.key;
         EXPECT_GT(origin, 25) << step.key;
@@ -501,13 +501,14 @@ TEST_F(ReviewWindowTest, APartIsLevelledAsTheWholeRecordingIs) {
             EXPECT_TRUE(PressKey(L"LBListFiles", step.key));
         ASSERT_TRUE(PumpUntil([&] { return Playing(); }))
             << form->MediaPlayer1.DeviceOpen() << " mode " << int(form->MediaPlayer1.Mode())
-            << " origin " << form->Review.From() << " part " << form->Review.NextPart().value_or(0)
-            << " held " << form->Review.source.Held() << " length " << form->MediaPlayer1.Length();
-        EXPECT_GT(form->Review.From(), 25);
-        EXPECT_GT(form->Review.NextPart().value_or(0),
-                  form->Review.From() + 200); // a part, not the whole
+            << " origin " << form->Review().From() << " part "
+            << form->Review().NextPart().value_or(0) << " held " << form->Review().source.Held()
+            << " length " << form->MediaPlayer1.Length();
+        EXPECT_GT(form->Review().From(), 25);
+        EXPECT_GT(form->Review().NextPart().value_or(0),
+                  form->Review().From() + 200); // a part, not the whole
         const Bytes file = ReadAll(PlaybackFile());
-        EXPECT_NEAR(LevelAt(file, 1.0), levelled, 0.002) << form->Review.options.speed;
+        EXPECT_NEAR(LevelAt(file, 1.0), levelled, 0.002) << form->Review().options.speed;
         EXPECT_NEAR(LevelAt(file, 100.0 / step.speed), levelled, 0.002);
         ASSERT_TRUE(PumpUntil([&] { return Playing() && form->MediaPlayer1.Position() >= 700; }));
     }

@@ -18,7 +18,7 @@
 namespace voice::incident {
 
 struct IncidentOptions {
-    double gapSeconds = 2; // longer silences are shortened to this; 0 keeps them
+    double gapSeconds = kDefaultGapSeconds; // longer silences are shortened to this; 0 keeps them
     Layout layout = Layout::Stereo;
     std::optional<DateTimeParts> from, to; // the span, both or neither
 };
