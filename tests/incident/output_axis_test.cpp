@@ -41,13 +41,13 @@ TEST(SharedCuts, OnlyWhereEveryVoiceSoundingPauses) {
         EXPECT_EQ(SharedCuts(c.recordings, c.within, c.least), c.expected) << c.name;
 }
 
-// Playback from frame 1000 at double speed. Cuts come in two batches, one overlapping
-// another and one reaching back before the start: what is heard is [1000, 1200),
-// [1500, 1800) and [3000, 3100) taken out, the rest at half its length.
+// Playback from frame 1000 at double speed. Cuts come in two batches, one within another,
+// one reaching back before the start and one wholly before it: what is heard is
+// [1000, 1200), [1500, 1800) and [3000, 3100) taken out, the rest at half its length.
 class TwiceAsFastFrom1000 : public testing::Test {
 protected:
     TwiceAsFastFrom1000() {
-        const FrameSpan first[] = {{1500, 1700}, {500, 1200}, {1600, 1800}};
+        const FrameSpan first[] = {{1500, 1800}, {200, 400}, {500, 1200}, {1550, 1650}};
         const FrameSpan later[] = {{3000, 3100}};
         axis_.AddCuts(first);
         axis_.AddCuts(later);
