@@ -119,6 +119,51 @@ INSTANTIATE_TEST_SUITE_P(
                 {2}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// What the user hears of full-scale recordings: a lone one 6 dB down and untouched by the
+// limiter; any overlap, however many channels add up in phase, no louder than -0.5 dBFS
+// and not squashed far below it. Bounds in dBFS of the loudest sample in the file.
+struct LevelCase {
+    const char* name;
+    Layout layout;
+    std::size_t lanes;
+    std::vector<MixItem> items;
+    double lowest, highest;
+};
+
+double PeakDbfs(const std::vector<std::int16_t>& pcm) {
+    int peak = 0;
+    for (const std::int16_t v : pcm)
+        peak = std::max(peak, std::abs(int{v}));
+    return 20 * std::log10(peak / 32767.0);
+}
+
+TEST(MixLevels, HeadroomForOneAndTheCeilingForOverlaps) {
+    const double kSixDown = 20 * std::log10(0.5), kCeiling = -0.5;
+    auto together = [](std::size_t lanes) {
+        std::vector<MixItem> items;
+        for (std::size_t lane = 0; lane < lanes; ++lane)
+            items.push_back({lane, {0, 0, 3 * kRate}});
+        return items;
+    };
+    const LevelCase cases[] = {
+        {"mono, one alone", Layout::Mono, 1, together(1), kSixDown - 0.05, kSixDown + 0.05},
+        {"stereo, hard left alone", Layout::Stereo, 8, {{0, {0, 0, 3 * kRate}}},
+         kSixDown - 0.05, kSixDown + 0.05},
+        {"mono, two at once", Layout::Mono, 2, together(2), kCeiling - 0.5, kCeiling},
+        {"mono, eight at once", Layout::Mono, 8, together(8), kCeiling - 0.5, kCeiling},
+        {"stereo, eight at once", Layout::Stereo, 8, together(8), kCeiling - 0.5, kCeiling},
+        {"tracks, one at full level", Layout::Tracks, 2, {{1, {0, 0, 3 * kRate}}},
+         kCeiling - 0.5, kCeiling},
+    };
+    for (const LevelCase& c : cases) {
+        Collect client(1.0f);
+        ASSERT_TRUE(MixIncident(c.items, GainsFor(c.layout, c.lanes), 3 * kRate, kRate, client));
+        const double peak = PeakDbfs(client.out);
+        EXPECT_GE(peak, c.lowest) << c.name;
+        EXPECT_LE(peak, c.highest + 0.0003) << c.name; // a 16-bit step
+    }
+}
+
 // Constant power across the field: every lane as loud, from hard left to hard right.
 // The limiter streams: however the frames arrive, the same frames come out, under the
 // ceiling, and a quiet stretch passes untouched (only delayed).

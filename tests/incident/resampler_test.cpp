@@ -1,5 +1,6 @@
-// Rate conversion: a tone keeps its frequency, the length follows the ratio, and the
-// images of the input's spectrum lie at least 60 dB under the tone.
+// Rate conversion: a tone of the speech band keeps its frequency and its level, the length
+// follows the ratio, the images of the input's spectrum lie at least 60 dB under the tone,
+// and what the lower rate cannot hold is gone rather than folded back into the band.
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,30 @@ private:
     std::size_t left_, n_ = 0;
 };
 
+std::vector<float> Converted(double hz, int in, int out) {
+    Resampler resampler(std::make_unique<Tone>(hz, in, static_cast<std::size_t>(in)), in, out);
+    std::vector<float> converted;
+    std::vector<float> block(1000);
+    for (std::size_t n; (n = resampler.Read(block)) > 0;)
+        converted.insert(converted.end(), block.begin(),
+                         block.begin() + static_cast<std::ptrdiff_t>(n));
+    return converted;
+}
+
+// The middle half, away from the edges where the tone starts and stops.
+std::vector<float> Middle(const std::vector<float>& x) {
+    return {x.begin() + static_cast<std::ptrdiff_t>(x.size() / 4),
+            x.begin() + static_cast<std::ptrdiff_t>(x.size() * 3 / 4)};
+}
+
+// Against the tone put in (a sine of amplitude 0.5).
+double LevelDb(const std::vector<float>& x) {
+    double sum = 0;
+    for (const float v : x)
+        sum += double{v} * v;
+    return 10 * std::log10(sum / static_cast<double>(x.size()) / 0.125);
+}
+
 // Power at hz over the Hann-windowed samples.
 double PowerAt(const std::vector<float>& x, double hz, int rate) {
     double re = 0, im = 0;
@@ -49,17 +74,12 @@ class Rates : public testing::TestWithParam<RateCase> {};
 
 TEST_P(Rates, ToneKeptImagesSixtyDecibelsDown) {
     const RateCase c = GetParam();
-    const std::size_t inFrames = static_cast<std::size_t>(c.in); // one second
-    Resampler resampler(std::make_unique<Tone>(c.hz, c.in, inFrames), c.in, c.out);
-    std::vector<float> out;
-    std::vector<float> block(1000);
-    for (std::size_t n; (n = resampler.Read(block)) > 0;)
-        out.insert(out.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n));
+    const auto inFrames = static_cast<std::size_t>(c.in); // one second
+    const std::vector<float> out = Converted(c.hz, c.in, c.out);
     EXPECT_EQ(out.size(), (inFrames * static_cast<std::size_t>(c.out) + c.in - 1) / c.in);
 
-    // The middle half, away from the edges where the tone starts and stops.
-    const std::vector<float> mid(out.begin() + static_cast<std::ptrdiff_t>(out.size() / 4),
-                                 out.begin() + static_cast<std::ptrdiff_t>(out.size() * 3 / 4));
+    const std::vector<float> mid = Middle(out);
+    EXPECT_NEAR(LevelDb(mid), 0.0, 1.0) << c.in << " -> " << c.out << ", " << c.hz << " Hz";
     std::size_t crossings = 0;
     for (std::size_t i = 1; i < mid.size(); ++i)
         crossings += (mid[i - 1] < 0) != (mid[i] < 0);
@@ -79,7 +99,20 @@ INSTANTIATE_TEST_SUITE_P(Cases, Rates,
                          testing::Values(RateCase{7860, 8000, 1000}, RateCase{7860, 16000, 3000},
                                          RateCase{8000, 44100, 1234}, RateCase{11025, 48000, 440},
                                          RateCase{16000, 7860, 1000},
-                                         RateCase{7860, 22051, 2000})); // no phase table
+                                         RateCase{7860, 22051, 2000}, // no phase table
+                                         // 0.85 of the half rate: image 1.15 of it
+                                         RateCase{7860, 16000, 3340}, RateCase{16000, 7860, 3340},
+                                         RateCase{8000, 11025, 3400}));
+
+// Brought down to a lower rate, a tone above its half rate would come back as a false one
+// below it: at least 60 dB down, just above that half rate and far above it.
+TEST(RatesDown, ATonePastTheLowerHalfRateIsGone) {
+    const RateCase cases[] = {{16000, 7860, 4300}, {11025, 7860, 4200}, {22050, 7860, 6000},
+                              {48000, 16000, 8800}};
+    for (const RateCase& c : cases)
+        EXPECT_LT(LevelDb(Middle(Converted(c.hz, c.in, c.out))), -60.0)
+            << c.in << " -> " << c.out << ", " << c.hz << " Hz";
+}
 
 } // namespace
 } // namespace voice::incident
